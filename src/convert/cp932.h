@@ -2,9 +2,10 @@
 //
 // Decoding never loses a byte: a byte that is not valid CP932 (a stray 0x80, an undefined
 // double-byte code, a lead byte at the end) becomes a private-use stand-in U+F700 + byte, which
-// encodes back to that byte.  Encoding accepts the JIS forms that Linux input methods produce
-// (U+301C, U+2212, U+2016, U+2014, U+00A2, U+00A3, U+00AC, U+00A5, U+203E).  CP932's duplicate
-// codes (NEC/IBM extensions) decode to one character and encode to one canonical code.
+// encodes back to that byte.  An undefined double-byte code becomes two stand-ins, so a trail
+// byte 0x40-0x7E is held by U+F740..U+F77E.  Encoding accepts the JIS forms that Linux input
+// methods produce (U+301C, U+2212, U+2016, U+2014, U+00A2, U+00A3, U+00AC, U+00A5, U+203E). CP932's
+// duplicate codes (NEC/IBM extensions) decode to one character and encode to one canonical code.
 #pragma once
 
 #include <QString>
@@ -13,13 +14,13 @@
 
 namespace sk::cp932 {
 
-constexpr char16_t kStandInBase = 0xF700;  // U+F780..U+F7FF stand for bytes 0x80..0xFF
+constexpr char16_t kStandInBase = 0xF700;  // U+F740..U+F7FF stand for bytes 0x40..0xFF
 constexpr char16_t kGeta = 0x3013;         // "〓", the replacement for unencodable characters
 
 QString Decode(std::string_view bytes);
 
 // Strict encoding: false when some character cannot be held; *bad (when given) receives the
-// first such character as a code point.  out receives the bytes encoded up to that point.
+// first such character as a code point.  out is replaced by the bytes encoded up to that point.
 bool Encode(const QString& text, std::string* out, char32_t* bad = nullptr);
 
 // Encoding that replaces every unencodable character by "〓"; *replaced counts them.
@@ -29,8 +30,12 @@ std::string EncodeReplacing(const QString& text, int* replaced = nullptr);
 bool CanEncode(char32_t ch);
 
 // Convenience for UTF-8 text (the command line and the tests).
-inline QString FromUtf8(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-inline std::string ToUtf8(std::string_view cp932_bytes) { return Decode(cp932_bytes).toStdString(); }
+inline QString FromUtf8(std::string_view s) {
+  return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+inline std::string ToUtf8(std::string_view cp932_bytes) {
+  return Decode(cp932_bytes).toStdString();
+}
 bool FromUtf8ToCp932(std::string_view utf8, std::string* out, char32_t* bad = nullptr);
 
 }  // namespace sk::cp932

@@ -8,6 +8,16 @@
 // decimal text, bools as 0 or 1, floats as the 8 bytes of an IEEE double, string lists as one
 // string with CR LF after every line.  Names and string values are CP932 in the program and
 // stored as Unicode text in the file.  A value of the wrong type reads as missing.
+//
+// Keys: INI has no empty groups, so a key exists in the file only while it holds a value or a
+// subkey.  A key created by OpenKey(path, true) is remembered in memory for the rest of the process
+// (for every store on the same file), so that a later OpenKey(path, false) finds it; nothing is
+// written for it.  Key and value names are compared as written (case-sensitive).
+//
+// A file QSettings cannot parse (an unclosed "[section" line) or that cannot be a settings file at
+// all (it holds NUL bytes or is not UTF-8) is renamed to "<file>.broken-YYYYMMDD-HHMMSS", the
+// defaults apply, and TakeNotice() tells the user once.  QSettings writes through a temporary file
+// and a rename, so the file on disk is always complete.
 #pragma once
 
 #include <memory>
@@ -15,7 +25,10 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/status.h"
+
 class QSettings;
+class QString;
 
 namespace sk::settings {
 
@@ -23,7 +36,7 @@ inline constexpr std::string_view kRootKey = "\\Software\\sorakumo";
 
 class SettingsStore {
  public:
-  // file_path empty: the per-user default above.
+  // file_path (a platform path, UTF-8) empty: the per-user default above.
   explicit SettingsStore(std::string file_path = {});
   ~SettingsStore();
   SettingsStore(const SettingsStore&) = delete;
@@ -40,12 +53,15 @@ class SettingsStore {
   bool OpenKey(std::string_view path, bool create);
   void CloseKey();
 
+  // Values of the open key.  With no key open, reads give the default and writes are dropped.
   bool ValueExists(std::string_view name) const;
   std::string ReadString(std::string_view name, std::string_view def = {}) const;
   int ReadInteger(std::string_view name, int def = 0) const;
   bool ReadBool(std::string_view name, bool def = false) const;
   double ReadFloat(std::string_view name, double def = 0.0) const;
   std::vector<std::string> ReadStringList(std::string_view name) const;  // missing: empty
+  std::vector<std::string> ReadStringList(std::string_view name,
+                                          const std::vector<std::string>& def) const;
 
   void WriteString(std::string_view name, std::string_view value);
   void WriteInteger(std::string_view name, int value);
@@ -53,13 +69,18 @@ class SettingsStore {
   void WriteFloat(std::string_view name, double value);
   void WriteStringList(std::string_view name, const std::vector<std::string>& lines);
 
-  void Sync();
+  // Writes pending changes to the file (the destructor does too); an error names the file.
+  Status Sync();
 
  private:
+  void CheckFile();
+  QString FullName(std::string_view name) const;
+
   std::string path_;
   std::string notice_;
   std::unique_ptr<QSettings> qs_;
   bool key_open_ = false;
+  std::string group_;  // the open key as a QSettings group (UTF-8), "" for the top
 };
 
 // The per-file subkey name: the page file's name without its folder, with every half-width

@@ -1,1 +1,246 @@
-// placeholder
+#include "store/dbf.h"
+
+#include <strings.h>
+
+#include <cstring>
+#include <ctime>
+
+namespace sk::store {
+
+namespace {
+std::string Today3() {
+  time_t t = time(nullptr);
+  struct tm tm;
+  localtime_r(&t, &tm);
+  std::string d(3, '\0');
+  d[0] = char(tm.tm_year);
+  d[1] = char(tm.tm_mon + 1);
+  d[2] = char(tm.tm_mday);
+  return d;
+}
+}  // namespace
+
+Status DbfFile::Fail(const std::string& what) const {
+  return Status::Error(BaseName(file_.path()) + ": " + what);
+}
+
+std::string BuildDbfHeader(uint8_t version, const std::vector<FieldDef>& fields, bool has_mdx,
+                           uint32_t count) {
+  int reclen = 1;
+  for (const auto& f : fields) reclen += f.width;
+  std::string h(32 + 32 * fields.size() + 1, '\0');
+  auto* p = reinterpret_cast<unsigned char*>(h.data());
+  p[0] = version;
+  std::string d = Today3();
+  memcpy(p + 1, d.data(), 3);
+  Put32(p + 4, count);
+  Put16(p + 8, uint16_t(h.size()));
+  Put16(p + 10, uint16_t(reclen));
+  p[28] = has_mdx ? 1 : 0;
+  p[29] = 0x13;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    unsigned char* f = p + 32 + 32 * i;
+    memcpy(f, fields[i].name.data(), std::min<size_t>(fields[i].name.size(), 10));
+    f[11] = uint8_t(fields[i].type);
+    f[16] = uint8_t(fields[i].width);
+    f[17] = uint8_t(fields[i].decimals);
+    f[31] = fields[i].mdx_flag ? 1 : 0;
+  }
+  p[h.size() - 1] = 0x0D;
+  return h;
+}
+
+Status DbfFile::Create(const std::string& path, const std::vector<FieldDef>& fields,
+                       bool has_mdx) {
+  Close();
+  bool memo = false;
+  for (const auto& f : fields) memo |= f.type == 'M';
+  std::string h = BuildDbfHeader(memo ? 0x8B : 0x03, fields, has_mdx, 0);
+  File f;
+  if (!f.Open(path, 'c')) return Status::Error(BaseName(path) + ": ファイルを作成できません");
+  h.push_back('\x1A');
+  if (!f.WriteAt(0, h.data(), h.size()))
+    return Status::Error(BaseName(path) + ": ファイルに書き込めません");
+  f.Close();
+  return Open(path, false);
+}
+
+Status DbfFile::Open(const std::string& path, bool read_only) {
+  Close();
+  read_only_ = read_only;
+  if (!file_.Open(path, read_only ? 'r' : 'w'))
+    return Status::Error(BaseName(path) + ": ファイルを開けません (" + strerror(errno) + ")");
+  unsigned char h[32];
+  int64_t size = file_.Size();
+  if (size < 32 || !file_.ReadExact(0, h, 32)) {
+    Close();
+    return Status::Error(BaseName(path) + ": ヘッダーが途中で切れています");
+  }
+  version_ = h[0];
+  if (version_ != 0x8B && version_ != 0x83 && version_ != 0x03 && version_ != 0x04) {
+    Close();
+    return Status::Error(BaseName(path) + ": dBASE のテーブルではありません (先頭バイト 0x" +
+                         [&] { char b[8]; snprintf(b, sizeof b, "%02X", version_); return std::string(b); }() + ")");
+  }
+  count_ = Get32(h + 4);
+  hdrlen_ = Get16(h + 8);
+  reclen_ = Get16(h + 10);
+  mdx_flag_ = h[28] == 1;
+  language_ = h[29];
+  if (hdrlen_ < 33 || hdrlen_ > size || reclen_ < 1) {
+    Close();
+    return Status::Error(BaseName(path) + ": ヘッダーの長さが不正です");
+  }
+  std::string desc(size_t(hdrlen_ - 32), '\0');
+  if (!file_.ReadExact(32, desc.data(), desc.size())) {
+    Close();
+    return Status::Error(BaseName(path) + ": ヘッダーが途中で切れています");
+  }
+  fields_.clear();
+  int off = 0;
+  for (size_t i = 0; i + 32 <= desc.size() && desc[i] != '\x0D'; i += 32) {
+    const auto* f = reinterpret_cast<const unsigned char*>(desc.data() + i);
+    FieldDef fd;
+    fd.name.assign(reinterpret_cast<const char*>(f), strnlen(reinterpret_cast<const char*>(f), 11));
+    fd.type = char(f[11]);
+    fd.width = f[16];
+    fd.decimals = f[17];
+    fd.mdx_flag = f[31] == 1;
+    fd.offset = off;
+    off += fd.width;
+    fields_.push_back(fd);
+  }
+  if (fields_.empty() || 1 + off != reclen_) {
+    Close();
+    return Status::Error(BaseName(path) + ": フィールド定義がレコード長と合いません");
+  }
+  uint64_t need = uint64_t(hdrlen_) + uint64_t(count_) * uint64_t(reclen_);
+  if (need > uint64_t(size)) {
+    Close();
+    return Status::Error(BaseName(path) + ": ヘッダーのレコード数 " + std::to_string(count_) +
+                         " がファイルの大きさを越えています");
+  }
+  InvalidateCache();
+  return Status::Ok();
+}
+
+void DbfFile::Close() {
+  file_.Close();
+  fields_.clear();
+  count_ = 0;
+  InvalidateCache();
+}
+
+int DbfFile::FieldIndex(const std::string& name) const {
+  for (size_t i = 0; i < fields_.size(); ++i)
+    if (strcasecmp(fields_[i].name.c_str(), name.c_str()) == 0) return int(i);
+  return -1;
+}
+
+std::string DbfFile::UpdateDate() const {
+  unsigned char h[4];
+  if (!file_.ReadExact(0, h, 4)) return {};
+  char b[16];
+  snprintf(b, sizeof b, "%04d-%02d-%02d", 1900 + h[1], h[2], h[3]);
+  return b;
+}
+
+void DbfFile::InvalidateCache() const {
+  cache_.assign(kSlots, Slot{});
+}
+
+Status DbfFile::ReadRecord(uint32_t recno, std::string* out) const {
+  if (recno < 1 || recno > count_)
+    return Fail("レコード " + std::to_string(recno) + " は存在しません");
+  uint64_t off = uint64_t(hdrlen_) + uint64_t(recno - 1) * uint64_t(reclen_);
+  out->resize(size_t(reclen_));
+  size_t done = 0;
+  while (done < size_t(reclen_)) {
+    uint64_t pos = off + done;
+    uint64_t index = pos / kChunk;
+    Slot& s = cache_[index % kSlots];
+    if (s.index != index) {
+      s.data.resize(kChunk);
+      int64_t r = file_.ReadAt(index * kChunk, s.data.data(), kChunk);
+      if (r < 0) {
+        s.index = UINT64_MAX;
+        return Fail("レコード " + std::to_string(recno) + " を読めません");
+      }
+      s.data.resize(size_t(r));
+      s.index = index;
+    }
+    size_t in = size_t(pos - index * kChunk);
+    if (in >= s.data.size()) return Fail("レコード " + std::to_string(recno) + " がファイルの末尾を越えています");
+    size_t n = std::min(size_t(reclen_) - done, s.data.size() - in);
+    memcpy(out->data() + done, s.data.data() + in, n);
+    done += n;
+  }
+  return Status::Ok();
+}
+
+Status DbfFile::WriteRecord(uint32_t recno, const std::string& rec) {
+  if (read_only_) return Fail("読み取り専用で開かれています");
+  if (recno < 1 || recno > count_ || rec.size() != size_t(reclen_))
+    return Fail("レコード " + std::to_string(recno) + " に書き込めません");
+  uint64_t off = uint64_t(hdrlen_) + uint64_t(recno - 1) * uint64_t(reclen_);
+  if (!file_.WriteAt(off, rec.data(), rec.size()))
+    return Fail("レコード " + std::to_string(recno) + " の書き込みに失敗しました");
+  // Keep cached chunks in step with the file.
+  for (uint64_t i = off / kChunk; i <= (off + rec.size() - 1) / kChunk; ++i) {
+    Slot& s = cache_[i % kSlots];
+    if (s.index != i) continue;
+    uint64_t cs = i * kChunk, ce = cs + s.data.size();
+    uint64_t a = std::max(cs, off), b = std::min(ce, off + rec.size());
+    if (a < b) memcpy(s.data.data() + (a - cs), rec.data() + (a - off), size_t(b - a));
+    if (off + rec.size() > ce) s.index = UINT64_MAX;  // the chunk grew: read it again
+  }
+  return Status::Ok();
+}
+
+Status DbfFile::AppendRecord(const std::string& rec, uint32_t* recno) {
+  if (read_only_) return Fail("読み取り専用で開かれています");
+  if (rec.size() != size_t(reclen_)) return Fail("レコード長が違います");
+  uint64_t off = uint64_t(hdrlen_) + uint64_t(count_) * uint64_t(reclen_);
+  std::string data = rec;
+  data.push_back('\x1A');
+  if (!file_.WriteAt(off, data.data(), data.size()))
+    return Fail("レコードの追加に失敗しました");
+  for (uint64_t i = off / kChunk; i <= (off + data.size()) / kChunk; ++i) {
+    Slot& s = cache_[i % kSlots];
+    if (s.index == i) s.index = UINT64_MAX;
+  }
+  ++count_;
+  Status st = WriteHeaderCount();
+  if (!st.ok()) {
+    --count_;
+    return st;
+  }
+  *recno = count_;
+  return Status::Ok();
+}
+
+Status DbfFile::WriteHeaderCount() {
+  unsigned char h[8];
+  std::string d = Today3();
+  memcpy(h + 1, d.data(), 3);
+  h[0] = version_;
+  Put32(h + 4, count_);
+  if (!file_.WriteAt(0, h, 8)) return Fail("ヘッダーの書き込みに失敗しました");
+
+  {
+    Slot& s = cache_[0];
+    if (s.index == 0) s.index = UINT64_MAX;
+  }
+  return Status::Ok();
+}
+
+Status DbfFile::SetMdxFlag(bool on) {
+  if (read_only_) return Fail("読み取り専用で開かれています");
+  unsigned char b = on ? 1 : 0;
+  if (!file_.WriteAt(28, &b, 1)) return Fail("ヘッダーの書き込みに失敗しました");
+  mdx_flag_ = on;
+  cache_[0].index = UINT64_MAX;
+  return Status::Ok();
+}
+
+}  // namespace sk::store

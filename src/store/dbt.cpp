@@ -1,1 +1,148 @@
-// placeholder
+#include "store/dbt.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace sk::store {
+
+Status DbtFile::Fail(const std::string& what) const {
+  return Status::Error(BaseName(file_.path()) + ": " + what);
+}
+
+Status DbtFile::Create(const std::string& path, const std::string& table_name, bool dbase3) {
+  Close();
+  File f;
+  if (!f.Open(path, 'c')) return Status::Error(BaseName(path) + ": ファイルを作成できません");
+  std::string h(512, '\0');
+  auto* p = reinterpret_cast<unsigned char*>(h.data());
+  Put32(p, 1);
+  if (!dbase3) {
+    std::string base = table_name.substr(0, 8);
+    base.resize(8, ' ');
+    memcpy(p + 8, base.data(), 8);
+    p[16] = 0x00;
+    Put16(p + 20, 512);
+  } else {
+    p[16] = 0x03;
+  }
+  if (!f.WriteAt(0, h.data(), h.size())) return Status::Error(BaseName(path) + ": ファイルに書き込めません");
+  f.Close();
+  return Open(path, false, dbase3);
+}
+
+Status DbtFile::Open(const std::string& path, bool read_only, bool dbase3) {
+  Close();
+  read_only_ = read_only;
+  dbase3_ = dbase3;
+  if (!file_.Open(path, read_only ? 'r' : 'w'))
+    return Status::Error(BaseName(path) + ": メモファイルを開けません (" + strerror(errno) + ")");
+  unsigned char h[24];
+  if (!file_.ReadExact(0, h, 24)) {
+    Close();
+    return Status::Error(BaseName(path) + ": メモファイルのヘッダーが途中で切れています");
+  }
+  next_free_ = Get32(h);
+  block_size_ = 512;
+  if (!dbase3) {
+    uint32_t bs = Get16(h + 20);
+    if (bs != 0) {
+      if (bs % 512 != 0) {
+        Close();
+        return Status::Error(BaseName(path) + ": メモファイルのブロック長 " + std::to_string(bs) +
+                             " が不正です");
+      }
+      block_size_ = bs;
+    }
+  }
+  // Never hand out a block that lies inside the file: a damaged header must not make new memos
+  // overwrite old ones.
+  uint64_t in_file = blocks_in_file();
+  if (next_free_ < in_file) next_free_ = uint32_t(in_file);
+  if (next_free_ == 0) next_free_ = 1;
+  return Status::Ok();
+}
+
+uint64_t DbtFile::blocks_in_file() const {
+  int64_t size = file_.Size();
+  if (size <= 0) return 1;
+  return (uint64_t(size) + block_size_ - 1) / block_size_;
+}
+
+Status DbtFile::Read(uint32_t block, std::string* out, const std::string& context) const {
+  out->clear();
+  int64_t size = file_.Size();
+  uint64_t off = uint64_t(block) * block_size_;
+  if (block == 0 || off >= uint64_t(size))
+    return Fail(context + "のメモブロック " + std::to_string(block) + " がファイルの末尾を越えています");
+  unsigned char h[8];
+  int64_t got = file_.ReadAt(off, h, 8);
+  if (got < 0) return Fail(context + "のメモを読めません");
+  if (!dbase3_ && got == 8 && h[0] == 0xFF && h[1] == 0xFF && h[2] == 0x08 && h[3] == 0x00) {
+    uint32_t len = Get32(h + 4);
+    if (len < 8) return Fail(context + "のメモ (ブロック " + std::to_string(block) + ") の長さが不正です");
+    if (off + len > uint64_t(size))
+      return Fail(context + "のメモ (ブロック " + std::to_string(block) + ") の長さ " +
+                  std::to_string(len) + " がファイルの末尾を越えています");
+    out->resize(len - 8);
+    if (!file_.ReadExact(off + 8, out->data(), out->size())) {
+      out->clear();
+      return Fail(context + "のメモを読めません");
+    }
+    return Status::Ok();
+  }
+  // dBASE III: the text runs to 1A 1A (or to the end of the file).
+  const size_t kStep = 4096;
+  std::string buf;
+  uint64_t pos = off;
+  while (pos < uint64_t(size)) {
+    size_t n = size_t(std::min<uint64_t>(kStep, uint64_t(size) - pos));
+    size_t old = buf.size();
+    buf.resize(old + n);
+    if (!file_.ReadExact(pos, buf.data() + old, n)) return Fail(context + "のメモを読めません");
+    size_t from = old > 0 ? old - 1 : 0;
+    size_t end = buf.find("\x1A\x1A", from);
+    if (end != std::string::npos) {
+      buf.resize(end);
+      *out = std::move(buf);
+      return Status::Ok();
+    }
+    pos += n;
+  }
+  // No end mark: take what there is, without trailing padding.
+  while (!buf.empty() && (buf.back() == '\x1A' || buf.back() == '\0')) buf.pop_back();
+  *out = std::move(buf);
+  return Status::Ok();
+}
+
+Status DbtFile::Write(const std::string& data, uint32_t* block) {
+  if (read_only_) return Fail("読み取り専用で開かれています");
+  uint64_t first = std::max<uint64_t>(next_free_, blocks_in_file());
+  std::string buf;
+  if (!dbase3_) {
+    buf.resize(8);
+    auto* p = reinterpret_cast<unsigned char*>(buf.data());
+    p[0] = 0xFF;
+    p[1] = 0xFF;
+    p[2] = 0x08;
+    p[3] = 0x00;
+    Put32(p + 4, uint32_t(data.size() + 8));
+    buf += data;
+  } else {
+    buf = data;
+    buf += "\x1A\x1A";
+  }
+  uint64_t blocks = (buf.size() + block_size_ - 1) / block_size_;
+  if (first + blocks > 0xFFFFFFFFull) return Fail("メモファイルが大きすぎます");
+  buf.resize(size_t(blocks * block_size_), '\0');
+  if (!file_.WriteAt(first * block_size_, buf.data(), buf.size()))
+    return Fail("メモの書き込みに失敗しました");
+  uint32_t next = uint32_t(first + blocks);
+  unsigned char h[4];
+  Put32(h, next);
+  if (!file_.WriteAt(0, h, 4)) return Fail("メモファイルのヘッダーの書き込みに失敗しました");
+  next_free_ = next;
+  *block = uint32_t(first);
+  return Status::Ok();
+}
+
+}  // namespace sk::store

@@ -1,1 +1,116 @@
-// placeholder
+#include "store/page_file.h"
+
+#include <algorithm>
+
+namespace sk::store {
+
+std::vector<FieldDef> PageRecordFields() {
+  std::vector<FieldDef> f = {
+      {"BUNRUI", 'C', 20}, {"TITLE", 'C', 50},     {"SUBTITLE", 'C', 50}, {"DATE", 'D', 8},
+      {"TEXT", 'M', 10},   {"IMAGEFILE", 'M', 10}, {"KEY", 'C', 1},
+  };
+  int off = 0;
+  for (auto& x : f) {
+    x.offset = off;
+    off += x.width;
+  }
+  return f;
+}
+
+namespace {
+TagSpec Tag(const char* name) {
+  std::string n = name;
+  if (n == "D") return {"D", "DATE", false};
+  auto field = [](char c) -> std::string {
+    return c == 'S' ? "UPPER(SUBTITLE)" : c == 'T' ? "UPPER(TITLE)" : "UPPER(BUNRUI)";
+  };
+  std::string e = field(n[0]);
+  if (n.size() > 1) e += n[1] == 'D' ? std::string("+DTOS(DATE)") : "+" + field(n[1]);
+  return {n, e, true};
+}
+}  // namespace
+
+std::vector<TagSpec> PageFileTags() {
+  std::vector<TagSpec> v;
+  for (const char* n : {"SD", "TD", "BD", "S", "T", "B", "D", "BT", "BS", "TS"}) v.push_back(Tag(n));
+  return v;
+}
+
+std::vector<TagSpec> AddIndexTags() {
+  std::vector<TagSpec> v;
+  for (const char* n : {"T", "S", "D", "BT", "BS", "BD", "TS", "TD", "SD", "B"}) v.push_back(Tag(n));
+  return v;
+}
+
+Table::OpenOptions PageFileOptions(bool read_only) {
+  Table::OpenOptions o;
+  o.read_only = read_only;
+  o.default_tags = PageFileTags();
+  return o;
+}
+
+Status CreatePageFile(const std::string& path) {
+  return Table::Create(path, PageRecordFields(), PageFileTags());
+}
+
+Status AddIndex(const std::string& path) { return Table::AddTags(path, AddIndexTags()); }
+
+Status BatchCopy(Table& source, const std::string& dest, BatchMode mode, int* copied) {
+  if (copied) *copied = 0;
+  if (!source.is_open()) return Status::Error("コピー元のテーブルが開かれていません");
+  if (mode == BatchMode::kCopy) {
+    Status st = Table::Create(dest, source.fields(), {});
+    if (!st.ok()) return st;
+  }
+  Table out;
+  Table::OpenOptions o;
+  Status st = out.Open(dest, o);
+  if (!st.ok()) return st;
+  Table::Bookmark here = source.GetBookmark();
+  std::vector<std::string> names;
+  for (const auto& f : source.fields())
+    if (out.dbf().FieldIndex(f.name) >= 0) names.push_back(f.name);
+  st = source.First();
+  int n = 0;
+  while (st.ok() && !source.Eof()) {
+    st = out.Append();
+    for (size_t i = 0; st.ok() && i < names.size(); ++i) {
+      std::string v;
+      st = source.ReadField(names[i], &v);
+      if (st.ok()) st = out.SetFieldString(names[i], v);
+    }
+    if (st.ok()) st = out.Post();
+    if (st.ok()) {
+      ++n;
+      st = source.Next();
+    }
+  }
+  Status closed = out.Close();
+  if (st.ok()) st = closed;
+  if (here != 0) source.GotoBookmark(here);
+  if (copied) *copied = n;
+  return st;
+}
+
+ViewMode DecodeKey(const std::string& key) {
+  ViewMode m;
+  if (key.empty()) return m;
+  unsigned c = static_cast<unsigned char>(key[0]);
+  m.set = c & 1;
+  if (!m.set) return m;
+  m.itemize = c & 64;
+  m.indent = int((c >> 2) & 7) - 2;
+  m.highlight = c & 32;
+  return m;
+}
+
+std::string EncodeKey(const ViewMode& mode) {
+  if (!mode.set) return "";
+  unsigned c = 1;
+  if (mode.itemize) c += 64;
+  else c += unsigned(std::clamp(mode.indent, -2, 4) + 2) * 4;
+  if (mode.highlight) c += 32;
+  return std::string(1, char(c));
+}
+
+}  // namespace sk::store

@@ -1,1 +1,949 @@
-// placeholder
+#include "store/table.h"
+
+#include <strings.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "convert/sjis.h"
+
+namespace sk::store {
+
+namespace {
+
+std::string StemOf(const std::string& path) {
+  std::string n = BaseName(path);
+  size_t dot = n.find_last_of('.');
+  return dot == std::string::npos ? n : n.substr(0, dot);
+}
+
+bool FileExists(const std::string& p) {
+  struct stat st;
+  return ::stat(p.c_str(), &st) == 0;
+}
+
+std::string FormatMemoPointer(uint32_t block) {
+  char b[16];
+  snprintf(b, sizeof b, "%10u", block);
+  return b;
+}
+
+// Reads a memo pointer: 0 for none; false when the field holds garbage.
+bool ParseMemoPointer(const char* p, int width, uint32_t* block) {
+  uint64_t v = 0;
+  bool digits = false, after = false;
+  for (int i = 0; i < width; ++i) {
+    char c = p[i];
+    if (c == ' ' || c == '\0') {
+      if (digits) after = true;
+      continue;
+    }
+    if (c < '0' || c > '9' || after) return false;
+    digits = true;
+    v = v * 10 + uint64_t(c - '0');
+    if (v > 0xFFFFFFFFull) return false;
+  }
+  *block = uint32_t(v);
+  return true;
+}
+
+Status ResolveTags(const std::vector<TagSpec>& specs, const std::vector<FieldDef>& fields,
+                   std::vector<TagDef>* out) {
+  out->clear();
+  for (const auto& s : specs) {
+    TagDef t;
+    Status st = ParseTag(s.name, s.expr, s.is_expr, fields, &t);
+    if (!st.ok()) return st;
+    out->push_back(std::move(t));
+  }
+  return Status::Ok();
+}
+
+// Collects the sorted entries of every tag from the records of an open table file.
+Status CollectEntries(const DbfFile& dbf, const std::vector<TagDef>& tags,
+                      std::vector<std::vector<IndexEntry>>* out) {
+  out->assign(tags.size(), {});
+  std::string rec;
+  for (uint32_t r = 1; r <= dbf.record_count(); ++r) {
+    Status st = dbf.ReadRecord(r, &rec);
+    if (!st.ok()) return st;
+    if (rec[0] == '*') continue;
+    for (size_t t = 0; t < tags.size(); ++t) (*out)[t].push_back({MakeKey(tags[t], dbf.fields(), rec), r});
+  }
+  for (size_t t = 0; t < tags.size(); ++t) {
+    const TagDef& tag = tags[t];
+    std::stable_sort((*out)[t].begin(), (*out)[t].end(), [&](const IndexEntry& a, const IndexEntry& b) {
+      return CompareKeys(tag, reinterpret_cast<const unsigned char*>(a.key.data()),
+                         reinterpret_cast<const unsigned char*>(b.key.data())) < 0;
+    });
+  }
+  return Status::Ok();
+}
+
+}  // namespace
+
+std::string GetDir(const std::string& path) {
+  size_t p = path.find_last_of("/\\");
+  if (p == std::string::npos) return "";
+  return path.substr(0, p);
+}
+
+std::string GetName(const std::string& path) { return BaseName(path); }
+
+bool ExistDir(const std::string& path) { return FileExists(path); }
+
+Table::~Table() { Close(); }
+
+Status Table::Create(const std::string& path, const std::vector<FieldDef>& fields_in,
+                     const std::vector<TagSpec>& tags) {
+  std::vector<FieldDef> fields = fields_in;
+  int off = 0;
+  bool memo = false;
+  for (auto& f : fields) {
+    f.offset = off;
+    off += f.width;
+    memo |= f.type == 'M';
+    f.mdx_flag = false;
+    for (const auto& t : tags)
+      if (!t.is_expr && strcasecmp(t.expr.c_str(), f.name.c_str()) == 0) f.mdx_flag = true;
+  }
+  std::vector<TagDef> defs;
+  Status st = ResolveTags(tags, fields, &defs);
+  if (!st.ok()) return st;
+  DbfFile dbf;
+  st = dbf.Create(path, fields, !tags.empty());
+  if (!st.ok()) return st;
+  dbf.Close();
+  if (memo) {
+    DbtFile dbt;
+    st = dbt.Create(SiblingPath(path, "dbt"), StemOf(path), false);
+    if (!st.ok()) return st;
+  }
+  std::string mdx_path = SiblingPath(path, "mdx");
+  if (!tags.empty()) {
+    std::vector<std::vector<IndexEntry>> none(defs.size());
+    st = MdxFile::Build(mdx_path, StemOf(path), 0x13, defs, none, 0);
+    if (!st.ok()) return st;
+  } else if (FileExists(mdx_path)) {
+    ::remove(mdx_path.c_str());
+  }
+  return Status::Ok();
+}
+
+Status Table::AddTags(const std::string& path, const std::vector<TagSpec>& specs) {
+  Table t;
+  OpenOptions o;
+  Status st = t.Open(path, o);
+  if (!st.ok()) return st;
+  std::vector<TagDef> tags = t.mdx_.is_open() ? t.mdx_.tags() : std::vector<TagDef>{};
+  std::vector<TagDef> more;
+  st = ResolveTags(specs, t.fields(), &more);
+  if (!st.ok()) return st;
+  for (auto& m : more) {
+    bool dup = false;
+    for (auto& e : tags) dup |= strcasecmp(e.name.c_str(), m.name.c_str()) == 0;
+    if (dup) return Status::Error(BaseName(path) + ": タグ " + m.name + " はすでにあります");
+    tags.push_back(m);
+  }
+  st = t.RebuildIndex(tags);
+  if (!st.ok()) return st;
+  // Mark the fields that a tag is keyed on.
+  for (const auto& s : specs) {
+    if (s.is_expr) continue;
+    int f = t.dbf_.FieldIndex(s.expr);
+    if (f < 0) continue;
+    unsigned char one = 1;
+    t.dbf_.file().WriteAt(32 + 32 * uint64_t(f) + 31, &one, 1);
+  }
+  t.TakeNotices();
+  return t.Close();
+}
+
+Status Table::Rename(const std::string& from, const std::string& to) {
+  // The memo and index files first, the table last: the table's name is the page file's name.
+  std::string from_dbt = SiblingPath(from, "dbt"), from_mdx = SiblingPath(from, "mdx");
+  std::string to_dbt = SiblingPath(to, "dbt"), to_mdx = SiblingPath(to, "mdx");
+  std::string stem = StemOf(to);
+  if (FileExists(from_mdx)) {
+    if (::rename(from_mdx.c_str(), to_mdx.c_str()) != 0)
+      return Status::Error(BaseName(from_mdx) + ": 名前を変更できません");
+    File f;
+    if (f.Open(to_mdx, 'w')) {
+      char name[16] = {};
+      memcpy(name, stem.data(), std::min<size_t>(stem.size(), 16));
+      f.WriteAt(4, name, 16);
+    }
+  }
+  if (FileExists(from_dbt)) {
+    if (::rename(from_dbt.c_str(), to_dbt.c_str()) != 0)
+      return Status::Error(BaseName(from_dbt) + ": 名前を変更できません");
+    File f;
+    unsigned char h[17];
+    if (f.Open(to_dbt, 'w') && f.ReadExact(0, h, 17) && h[16] == 0x00) {
+      std::string base = stem.substr(0, 8);
+      base.resize(8, ' ');
+      f.WriteAt(8, base.data(), 8);
+    }
+  }
+  if (::rename(from.c_str(), to.c_str()) != 0) return Status::Error(BaseName(from) + ": 名前を変更できません");
+  return Status::Ok();
+}
+
+Status Table::Open(const std::string& path, const OpenOptions& options) {
+  Close();
+  read_only_ = options.read_only;
+  Status st = dbf_.Open(path, read_only_);
+  if (!st.ok()) return st;
+  if (::flock(dbf_.file().fd(), (read_only_ ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
+    dbf_.Close();
+    return Status::Error(BaseName(path) + ": ほかのプログラムがすでに開いています");
+  }
+  path_ = path;
+  has_memo_ = false;
+  for (const auto& f : dbf_.fields()) has_memo_ |= f.type == 'M';
+  if (has_memo_) {
+    std::string dbt_path = SiblingPath(path, "dbt");
+    st = dbt_.Open(dbt_path, read_only_, dbf_.dbase3_memos());
+    if (!st.ok()) {
+      dbf_.Close();
+      return st;
+    }
+  }
+  st = PrepareIndex(options);
+  if (!st.ok()) {
+    dbt_.Close();
+    dbf_.Close();
+    return st;
+  }
+  state_ = State::kBrowse;
+  tag_ = -1;
+  filtered_ = false;
+  return First();
+}
+
+Status Table::PrepareIndex(const OpenOptions& options) {
+  index_usable_ = false;
+  std::string mdx_path = SiblingPath(path_, "mdx");
+  bool exists = FileExists(mdx_path);
+  if (!exists && !dbf_.has_mdx_flag() && options.default_tags.empty()) return Status::Ok();
+  std::vector<TagDef> tags;
+  std::string why;
+  if (exists) {
+    Status st = mdx_.Open(mdx_path, read_only_, dbf_.fields());
+    if (!st.ok()) {
+      why = st.message();
+    } else {
+      tags = mdx_.tags();
+      File probe;
+      int64_t mdx_time = mdx_.is_open() ? -1 : -1;
+      {
+        struct stat a, b;
+        if (::stat(mdx_path.c_str(), &a) == 0 && ::stat(path_.c_str(), &b) == 0)
+          mdx_time = (int64_t(a.st_mtim.tv_sec) * 1000000000 + a.st_mtim.tv_nsec) -
+                     (int64_t(b.st_mtim.tv_sec) * 1000000000 + b.st_mtim.tv_nsec);
+      }
+      if (!mdx_.has_marker()) why = BaseName(mdx_path) + ": ほかのプログラムが書いた索引です";
+      else if (mdx_.dirty()) why = BaseName(mdx_path) + ": 索引の書き込みが途中で終わっています";
+      else if (mdx_.synced_count() != dbf_.record_count())
+        why = BaseName(mdx_path) + ": 索引のレコード数がテーブルと合いません";
+      else if (mdx_time < 0) why = BaseName(mdx_path) + ": 索引がテーブルより古くなっています";
+    }
+  } else {
+    why = BaseName(mdx_path) + ": 索引ファイルがありません";
+  }
+  if (why.empty()) {
+    index_usable_ = true;
+    return Status::Ok();
+  }
+  if (tags.empty()) {
+    Status st = ResolveTags(options.default_tags, dbf_.fields(), &tags);
+    if (!st.ok()) return st;
+  }
+  if (tags.empty()) return Status::Error(why);
+  if (read_only_) {
+    // A reader never writes: it reports the index and goes on in physical order.
+    notices_.push_back(why + " (索引は使えません)");
+    mdx_.Close();
+    return Status::Ok();
+  }
+  mdx_.Close();
+  Status st = RebuildIndex(tags);
+  if (!st.ok()) return st;
+  notices_.push_back(why + "。レコードから索引を作り直しました。");
+  return Status::Ok();
+}
+
+Status Table::RebuildIndex(const std::vector<TagDef>& tags) {
+  if (read_only_) return Status::Error(BaseName(path_) + ": 読み取り専用で開かれています");
+  std::string mdx_path = SiblingPath(path_, "mdx");
+  mdx_.Close();
+  index_usable_ = false;
+  cursor_.reset();
+  cursor_valid_ = false;
+  std::vector<std::vector<IndexEntry>> entries;
+  Status st = CollectEntries(dbf_, tags, &entries);
+  if (!st.ok()) return st;
+  st = MdxFile::Build(mdx_path, StemOf(path_), dbf_.language(), tags, entries, dbf_.record_count());
+  if (!st.ok()) return st;
+  entries.clear();
+  if (!dbf_.has_mdx_flag()) dbf_.SetMdxFlag(true);
+  st = mdx_.Open(mdx_path, false, dbf_.fields());
+  if (!st.ok()) return st;
+  index_usable_ = true;
+  if (tag_ >= 0) {
+    std::string name = tags[size_t(std::min<int>(tag_, int(tags.size()) - 1))].name;
+    tag_ = mdx_.TagIndex(name);
+    if (tag_ >= 0) cursor_ = std::make_unique<MdxFile::Cursor>(&mdx_, tag_);
+  }
+  return Status::Ok();
+}
+
+Status Table::Close() {
+  Status result;
+  if (dbf_.is_open()) {
+    if (state_ == State::kEdit || state_ == State::kInsert) result = Settle();
+    ::flock(dbf_.file().fd(), LOCK_UN);
+  }
+  cursor_.reset();
+  cursor_valid_ = false;
+  mdx_.Close();
+  dbt_.Close();
+  dbf_.Close();
+  state_ = State::kInactive;
+  cur_ = 0;
+  loaded_ = false;
+  memos_.clear();
+  bof_ = eof_ = true;
+  tag_ = -1;
+  filtered_ = false;
+  return result;
+}
+
+std::vector<std::string> Table::TakeNotices() {
+  std::vector<std::string> n;
+  n.swap(notices_);
+  return n;
+}
+
+Status Table::CheckActive() const {
+  if (!dbf_.is_open()) return Status::Error("テーブルが開かれていません");
+  return Status::Ok();
+}
+
+int Table::RecNo() const {
+  if (state_ == State::kInsert) return -1;
+  return int(cur_);
+}
+
+std::string Table::IndexName() const {
+  return tag_ >= 0 ? mdx_.tags()[size_t(tag_)].name : std::string();
+}
+
+std::string Table::FirstTagExpression() const {
+  return mdx_.is_open() && !mdx_.tags().empty() ? mdx_.tags()[0].expr : std::string();
+}
+
+std::vector<std::string> Table::TagNames() const {
+  std::vector<std::string> v;
+  if (mdx_.is_open())
+    for (const auto& t : mdx_.tags()) v.push_back(t.name);
+  return v;
+}
+
+std::string Table::BlankRecord() const { return std::string(size_t(dbf_.record_length()), ' '); }
+
+Status Table::LoadCurrent() const {
+  if (loaded_) return Status::Ok();
+  if (cur_ == 0) {
+    buf_ = orig_ = BlankRecord();
+    loaded_ = true;
+    return Status::Ok();
+  }
+  Status st = dbf_.ReadRecord(cur_, &orig_);
+  if (!st.ok()) return st;
+  buf_ = orig_;
+  memos_.clear();
+  loaded_ = true;
+  return Status::Ok();
+}
+
+bool Table::IsDeleted() const {
+  if (cur_ == 0 || !LoadCurrent().ok()) return false;
+  return orig_[0] == '*';
+}
+
+// ---- moving ----
+
+Status Table::Accept(uint32_t recno, bool* ok) {
+  // Makes recno current (without state change) and tells whether the cursor may stop there.
+  cur_ = recno;
+  loaded_ = false;
+  memos_.clear();
+  if (tag_ < 0 || filtered_) {
+    Status st = LoadCurrent();
+    if (!st.ok()) return st;
+    if (orig_[0] == '*') {
+      *ok = false;
+      return Status::Ok();
+    }
+  }
+  *ok = !filtered_ || !filter_ || filter_(*this);
+  return Status::Ok();
+}
+
+Status Table::PhysicalScan(uint32_t from, bool forward, bool* found) {
+  *found = false;
+  uint32_t n = dbf_.record_count();
+  for (int64_t r = from; r >= 1 && r <= int64_t(n); r += forward ? 1 : -1) {
+    bool ok = false;
+    Status st = Accept(uint32_t(r), &ok);
+    if (!st.ok()) return st;
+    if (ok) {
+      *found = true;
+      return Status::Ok();
+    }
+  }
+  return Status::Ok();
+}
+
+Status Table::SeekCursorToCurrent() {
+  if (tag_ < 0 || cur_ == 0) return Status::Ok();
+  if (!cursor_) cursor_ = std::make_unique<MdxFile::Cursor>(&mdx_, tag_);
+  Status st = LoadCurrent();
+  if (!st.ok()) return st;
+  bool found = false;
+  std::string key = MakeKey(mdx_.tags()[size_t(tag_)], dbf_.fields(), orig_);
+  st = cursor_->Seek(key, cur_, &found);
+  if (!st.ok()) return st;
+  cursor_valid_ = found && cursor_->recno() == cur_;
+  return Status::Ok();
+}
+
+Status Table::FromEdge(bool last) {
+  Status st = Settle();
+  if (!st.ok()) return st;
+  uint32_t saved = cur_;
+  bool found = false;
+  if (tag_ < 0) {
+    st = PhysicalScan(last ? dbf_.record_count() : 1, !last, &found);
+  } else {
+    if (!cursor_) cursor_ = std::make_unique<MdxFile::Cursor>(&mdx_, tag_);
+    st = last ? cursor_->Last(&found) : cursor_->First(&found);
+    while (st.ok() && found) {
+      bool ok = false;
+      st = Accept(cursor_->recno(), &ok);
+      if (!st.ok() || ok) break;
+      st = last ? cursor_->Prior(&found) : cursor_->Next(&found);
+    }
+    cursor_valid_ = st.ok() && found;
+  }
+  if (!st.ok()) {
+    cur_ = saved;
+    loaded_ = false;
+    return st;
+  }
+  if (!found) {
+    cur_ = 0;
+    loaded_ = false;
+    bof_ = eof_ = true;
+    return Status::Ok();
+  }
+  bof_ = !last;
+  eof_ = last;
+  return Status::Ok();
+}
+
+Status Table::First() {
+  Status st = CheckActive();
+  return st.ok() ? FromEdge(false) : st;
+}
+
+Status Table::Last() {
+  Status st = CheckActive();
+  return st.ok() ? FromEdge(true) : st;
+}
+
+Status Table::Step(bool forward, bool* moved) {
+  *moved = false;
+  if (cur_ == 0) return Status::Ok();
+  uint32_t saved = cur_;
+  bool found = false;
+  Status st;
+  if (tag_ < 0) {
+    st = PhysicalScan(forward ? cur_ + 1 : cur_ - 1, forward, &found);
+  } else {
+    if (!cursor_valid_) {
+      st = SeekCursorToCurrent();
+      if (!st.ok()) return st;
+      if (!cursor_valid_) {
+        // The current record is no longer in the tag (deleted): its neighbours are where the
+        // cursor stands now.
+        bool f = false;
+        if (cursor_) {
+          std::string key = MakeKey(mdx_.tags()[size_t(tag_)], dbf_.fields(), orig_);
+          st = cursor_->Seek(key, cur_, &f);
+          if (!st.ok()) return st;
+          if (!forward && f) st = cursor_->Prior(&f);
+          else if (!forward) st = cursor_->Last(&f);
+        }
+        found = f;
+        goto check_found;
+      }
+    }
+    st = forward ? cursor_->Next(&found) : cursor_->Prior(&found);
+  check_found:
+    while (st.ok() && found) {
+      bool ok = false;
+      st = Accept(cursor_->recno(), &ok);
+      if (!st.ok() || ok) break;
+      st = forward ? cursor_->Next(&found) : cursor_->Prior(&found);
+    }
+  }
+  if (!st.ok() || !found) {
+    cur_ = saved;
+    loaded_ = false;
+    memos_.clear();
+    if (tag_ >= 0) {
+      Status s2 = SeekCursorToCurrent();
+      if (st.ok()) st = s2;
+    }
+    return st;
+  }
+  cursor_valid_ = tag_ >= 0;
+  *moved = true;
+  return Status::Ok();
+}
+
+Status Table::Next() {
+  Status st = CheckActive();
+  if (!st.ok()) return st;
+  st = Settle();
+  if (!st.ok()) return st;
+  bool moved = false;
+  st = Step(true, &moved);
+  if (!st.ok()) return st;
+  if (moved) bof_ = false;
+  eof_ = !moved;
+  if (cur_ == 0) bof_ = eof_ = true;
+  return Status::Ok();
+}
+
+Status Table::Prior() {
+  Status st = CheckActive();
+  if (!st.ok()) return st;
+  st = Settle();
+  if (!st.ok()) return st;
+  bool moved = false;
+  st = Step(false, &moved);
+  if (!st.ok()) return st;
+  if (moved) eof_ = false;
+  bof_ = !moved;
+  if (cur_ == 0) bof_ = eof_ = true;
+  return Status::Ok();
+}
+
+Status Table::MoveBy(int n) {
+  for (; n > 0; --n) {
+    Status st = Next();
+    if (!st.ok() || eof_) return st;
+  }
+  for (; n < 0; ++n) {
+    Status st = Prior();
+    if (!st.ok() || bof_) return st;
+  }
+  return Status::Ok();
+}
+
+Status Table::GotoBookmark(Bookmark b) {
+  Status st = CheckActive();
+  if (!st.ok()) return st;
+  st = Settle();
+  if (!st.ok()) return st;
+  if (b < 1 || b > dbf_.record_count())
+    return Status::Error(BaseName(path_) + ": レコード " + std::to_string(b) + " はありません");
+  std::string rec;
+  st = dbf_.ReadRecord(b, &rec);
+  if (!st.ok()) return st;
+  if (rec[0] == '*') return Status::Error(BaseName(path_) + ": レコード " + std::to_string(b) + " は削除されています");
+  cur_ = b;
+  loaded_ = false;
+  memos_.clear();
+  bof_ = eof_ = false;
+  cursor_valid_ = false;
+  return SeekCursorToCurrent();
+}
+
+// ---- order and filter ----
+
+Status Table::SetIndexName(const std::string& name) {
+  Status st = CheckActive();
+  if (!st.ok()) return st;
+  st = Settle();
+  if (!st.ok()) return st;
+  int t = -1;
+  if (!name.empty()) {
+    if (!index_usable_) return Status::Error(BaseName(path_) + ": 索引が使えません");
+    t = mdx_.TagIndex(name);
+    if (t < 0) return Status::Error(BaseName(path_) + ": 索引タグ " + name + " がありません");
+  }
+  tag_ = t;
+  cursor_.reset();
+  cursor_valid_ = false;
+  if (tag_ >= 0) {
+    cursor_ = std::make_unique<MdxFile::Cursor>(&mdx_, tag_);
+    if (cur_ != 0) return SeekCursorToCurrent();
+  }
+  return Status::Ok();
+}
+
+Status Table::SetFiltered(bool on) {
+  Status st = CheckActive();
+  if (!st.ok()) return st;
+  st = Settle();
+  if (!st.ok()) return st;
+  filtered_ = on;
+  if (cur_ == 0) return First();
+  bool ok = false;
+  uint32_t here = cur_;
+  st = Accept(here, &ok);
+  if (!st.ok()) return st;
+  if (ok) return SeekCursorToCurrent();
+  // The current record is filtered out: go on to the next accepted one, else the one before.
+  st = SeekCursorToCurrent();
+  if (!st.ok()) return st;
+  bool moved = false;
+  st = Step(true, &moved);
+  if (st.ok() && !moved) st = Step(false, &moved);
+  if (!st.ok()) return st;
+  if (!moved) {
+    cur_ = 0;
+    loaded_ = false;
+    bof_ = eof_ = true;
+  } else {
+    bof_ = eof_ = false;
+  }
+  return Status::Ok();
+}
+
+// ---- editing ----
+
+Status Table::Edit() {
+  Status st = CheckActive();
+  if (!st.ok()) return st;
+  if (read_only_) return Status::Error(BaseName(path_) + ": 読み取り専用で開かれています");
+  if (state_ == State::kEdit || state_ == State::kInsert) return Status::Ok();
+  if (cur_ == 0) return Append();
+  st = LoadCurrent();
+  if (!st.ok()) return st;
+  state_ = State::kEdit;
+  modified_ = false;
+  return Status::Ok();
+}
+
+Status Table::Append() {
+  Status st = CheckActive();
+  if (!st.ok()) return st;
+  if (read_only_) return Status::Error(BaseName(path_) + ": 読み取り専用で開かれています");
+  st = Settle();
+  if (!st.ok()) return st;
+  before_insert_ = cur_;
+  cur_ = 0;
+  buf_ = orig_ = BlankRecord();
+  memos_.clear();
+  loaded_ = true;
+  state_ = State::kInsert;
+  modified_ = false;
+  bof_ = eof_ = false;
+  return Status::Ok();
+}
+
+void Table::Cancel() {
+  if (state_ == State::kInsert) {
+    cur_ = before_insert_;
+    bof_ = eof_ = cur_ == 0;
+  }
+  if (state_ != State::kInactive) state_ = State::kBrowse;
+  loaded_ = false;
+  memos_.clear();
+  modified_ = false;
+}
+
+Status Table::Settle() {
+  if (state_ != State::kEdit && state_ != State::kInsert) return Status::Ok();
+  if (!modified_) {
+    Cancel();
+    return Status::Ok();
+  }
+  return Post();
+}
+
+Status Table::WriteMemosInto(std::string* rec) {
+  for (auto& [f, m] : memos_) {
+    if (!m.dirty) continue;
+    const FieldDef& fd = dbf_.fields()[size_t(f)];
+    std::string ptr;
+    if (m.value.empty()) {
+      ptr.assign(size_t(fd.width), ' ');
+    } else {
+      uint32_t block = 0;
+      Status st = dbt_.Write(m.value, &block);
+      if (!st.ok()) return st;
+      ptr = FormatMemoPointer(block);
+      ptr.resize(size_t(fd.width), ' ');
+      if (ptr.size() > size_t(fd.width)) ptr = ptr.substr(ptr.size() - size_t(fd.width));
+    }
+    memcpy(rec->data() + 1 + fd.offset, ptr.data(), size_t(fd.width));
+  }
+  return Status::Ok();
+}
+
+Status Table::Post() {
+  Status st = CheckActive();
+  if (!st.ok()) return st;
+  if (state_ != State::kEdit && state_ != State::kInsert) return Status::Ok();
+  std::string rec = buf_;
+  rec[0] = ' ';
+  // Memo blocks first: nothing points at them until the record is written.
+  st = WriteMemosInto(&rec);
+  if (!st.ok()) return st;
+  bool use_index = index_usable_ && mdx_.is_open();
+  if (use_index) {
+    st = mdx_.BeginWrite();
+    if (!st.ok()) return st;
+  }
+  const auto& tags = mdx_.tags();
+  Status index_status;
+  if (state_ == State::kInsert) {
+    uint32_t recno = 0;
+    st = dbf_.AppendRecord(rec, &recno);
+    if (!st.ok()) return st;  // the index stays marked; the next open checks it
+    cur_ = recno;
+    if (use_index)
+      for (size_t t = 0; t < tags.size() && index_status.ok(); ++t)
+        index_status = mdx_.Insert(int(t), MakeKey(tags[t], dbf_.fields(), rec), recno);
+  } else {
+    if (rec != orig_) {
+      st = dbf_.WriteRecord(cur_, rec);
+      if (!st.ok()) return st;
+      if (use_index)
+        for (size_t t = 0; t < tags.size() && index_status.ok(); ++t) {
+          std::string ok = MakeKey(tags[t], dbf_.fields(), orig_);
+          std::string nk = MakeKey(tags[t], dbf_.fields(), rec);
+          if (ok == nk) continue;
+          index_status = mdx_.Remove(int(t), ok, cur_);
+          if (index_status.ok()) index_status = mdx_.Insert(int(t), nk, cur_);
+        }
+    }
+  }
+  state_ = State::kBrowse;
+  modified_ = false;
+  orig_ = buf_ = rec;
+  memos_.clear();
+  loaded_ = true;
+  bof_ = eof_ = false;
+  if (use_index) {
+    if (!index_status.ok()) {
+      std::vector<TagDef> keep = tags;
+      Status rb = RebuildIndex(keep);
+      if (!rb.ok()) return rb;
+      notices_.push_back(index_status.message() + "。レコードから索引を作り直しました。");
+    } else {
+      st = mdx_.EndWrite(dbf_.record_count());
+      if (!st.ok()) return st;
+    }
+  }
+  cursor_valid_ = false;
+  return SeekCursorToCurrent();
+}
+
+Status Table::Delete() {
+  Status st = CheckActive();
+  if (!st.ok()) return st;
+  if (state_ == State::kInsert) {
+    Cancel();
+    return Status::Ok();
+  }
+  if (cur_ == 0) return Status::Error(BaseName(path_) + ": 削除するレコードがありません");
+  if (read_only_) return Status::Error(BaseName(path_) + ": 読み取り専用で開かれています");
+  state_ = State::kBrowse;
+  modified_ = false;
+  loaded_ = false;
+  st = LoadCurrent();
+  if (!st.ok()) return st;
+  bool use_index = index_usable_ && mdx_.is_open();
+  if (use_index) {
+    st = mdx_.BeginWrite();
+    if (!st.ok()) return st;
+  }
+  std::string rec = orig_;
+  rec[0] = '*';
+  st = dbf_.WriteRecord(cur_, rec);
+  if (!st.ok()) return st;
+  Status index_status;
+  std::string cur_key;
+  if (use_index) {
+    const auto& tags = mdx_.tags();
+    for (size_t t = 0; t < tags.size() && index_status.ok(); ++t)
+      index_status = mdx_.Remove(int(t), MakeKey(tags[t], dbf_.fields(), orig_), cur_);
+    if (tag_ >= 0) cur_key = MakeKey(tags[size_t(tag_)], dbf_.fields(), orig_);
+    if (!index_status.ok()) {
+      std::vector<TagDef> keep = tags;
+      st = RebuildIndex(keep);
+      if (!st.ok()) return st;
+      notices_.push_back(index_status.message() + "。レコードから索引を作り直しました。");
+    } else {
+      st = mdx_.EndWrite(dbf_.record_count());
+      if (!st.ok()) return st;
+    }
+  }
+  orig_ = buf_ = rec;
+  return PositionAfterRemoval(cur_key, cur_);
+}
+
+Status Table::PositionAfterRemoval(const std::string& key, uint32_t recno) {
+  // The record after the removed one in the current order, else the one before it.
+  bool found = false;
+  Status st;
+  if (tag_ < 0) {
+    st = PhysicalScan(recno + 1, true, &found);
+    if (st.ok() && !found) st = PhysicalScan(recno - 1, false, &found);
+  } else {
+    if (!cursor_) cursor_ = std::make_unique<MdxFile::Cursor>(&mdx_, tag_);
+    st = cursor_->Seek(key, recno, &found);
+    while (st.ok() && found) {
+      bool ok = false;
+      st = Accept(cursor_->recno(), &ok);
+      if (!st.ok() || ok) break;
+      st = cursor_->Next(&found);
+    }
+    if (st.ok() && !found) {
+      st = cursor_->Seek(key, recno, &found);
+      if (st.ok()) st = found ? cursor_->Prior(&found) : cursor_->Last(&found);
+      while (st.ok() && found) {
+        bool ok = false;
+        st = Accept(cursor_->recno(), &ok);
+        if (!st.ok() || ok) break;
+        st = cursor_->Prior(&found);
+      }
+    }
+    cursor_valid_ = st.ok() && found;
+  }
+  if (!st.ok()) return st;
+  if (!found) {
+    cur_ = 0;
+    loaded_ = false;
+    bof_ = eof_ = true;
+  } else {
+    bof_ = eof_ = false;
+  }
+  return Status::Ok();
+}
+
+// ---- fields ----
+
+Status Table::ReadMemoAt(int f, std::string* out) const {
+  auto it = memos_.find(f);
+  if (it != memos_.end() && it->second.loaded) {
+    *out = it->second.value;
+    return Status::Ok();
+  }
+  const FieldDef& fd = dbf_.fields()[size_t(f)];
+  uint32_t block = 0;
+  std::string context = "レコード " + std::to_string(cur_) + " の " + fd.name + " ";
+  if (!ParseMemoPointer(buf_.data() + 1 + fd.offset, fd.width, &block)) {
+    out->clear();
+    return Status::Error(BaseName(path_) + ": " + context + "のメモ番号が壊れています");
+  }
+  if (block == 0 || !dbt_.is_open()) {
+    out->clear();
+  } else {
+    Status st = dbt_.Read(block, out, context);
+    if (!st.ok()) return st;
+  }
+  Memo& m = memos_[f];
+  m.loaded = true;
+  m.value = *out;
+  return Status::Ok();
+}
+
+Status Table::ReadField(const std::string& name, std::string* out) const {
+  out->clear();
+  Status st = CheckActive();
+  if (!st.ok()) return st;
+  int f = dbf_.FieldIndex(name);
+  if (f < 0) return Status::Error(BaseName(path_) + ": フィールド " + name + " がありません");
+  st = LoadCurrent();
+  if (!st.ok()) return st;
+  const FieldDef& fd = dbf_.fields()[size_t(f)];
+  if (fd.type == 'M') return ReadMemoAt(f, out);
+  std::string v = buf_.substr(size_t(1 + fd.offset), size_t(fd.width));
+  if (fd.type == 'D') {
+    int y, m, d;
+    if (v.size() != 8 || !ParseDate8(v.data(), &y, &m, &d)) v.clear();
+    *out = v;
+    return Status::Ok();
+  }
+  while (!v.empty() && (v.back() == ' ' || v.back() == '\0')) v.pop_back();
+  if (fd.type == 'N' || fd.type == 'F') {
+    size_t a = v.find_first_not_of(' ');
+    v = a == std::string::npos ? std::string() : v.substr(a);
+  }
+  *out = std::move(v);
+  return Status::Ok();
+}
+
+std::string Table::FieldString(const std::string& name) const {
+  std::string v;
+  ReadField(name, &v);
+  return v;
+}
+
+std::optional<Date> Table::FieldDate(const std::string& name) const {
+  std::string v;
+  if (!ReadField(name, &v).ok() || v.size() != 8) return std::nullopt;
+  Date d;
+  if (!ParseDate8(v.data(), &d.year, &d.month, &d.day)) return std::nullopt;
+  return d;
+}
+
+Status Table::SetFieldString(const std::string& name, const std::string& value) {
+  Status st = CheckActive();
+  if (!st.ok()) return st;
+  if (state_ != State::kEdit && state_ != State::kInsert)
+    return Status::Error(BaseName(path_) + ": 編集状態ではありません");
+  int f = dbf_.FieldIndex(name);
+  if (f < 0) return Status::Error(BaseName(path_) + ": フィールド " + name + " がありません");
+  const FieldDef& fd = dbf_.fields()[size_t(f)];
+  modified_ = true;
+  if (fd.type == 'M') {
+    Memo& m = memos_[f];
+    m.loaded = m.dirty = true;
+    m.value = value;
+    return Status::Ok();
+  }
+  std::string v;
+  if (fd.type == 'D') {
+    int y, m, d;
+    if (!value.empty() && (value.size() != 8 || !ParseDate8(value.data(), &y, &m, &d)))
+      return Status::Error(BaseName(path_) + ": 日付 \"" + value + "\" が不正です");
+    v = value;
+  } else {
+    v = value.substr(0, sjis::CutLength(value, size_t(fd.width)));
+  }
+  v.resize(size_t(fd.width), ' ');
+  memcpy(buf_.data() + 1 + fd.offset, v.data(), size_t(fd.width));
+  return Status::Ok();
+}
+
+Status Table::SetFieldDate(const std::string& name, const std::optional<Date>& date) {
+  if (!date) return SetFieldString(name, "");
+  char b[16];
+  snprintf(b, sizeof b, "%04d%02d%02d", date->year, date->month, date->day);
+  return SetFieldString(name, b);
+}
+
+}  // namespace sk::store

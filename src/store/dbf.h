@@ -1,0 +1,97 @@
+// N.dbf: the table file.
+//
+// Layout written here (dBASE IV, little-endian):
+//   0      version: 0x8B (dBASE IV with memo); 0x83 (dBASE III with memo) and 0x03 (no memo) are read
+//   1-3    date of last update: year-1900, month, day
+//   4-7    record count, deleted records included
+//   8-9    header length = 32 + 32 * fields + 1
+//   10-11  record length = 1 + the field widths
+//   28     0x01 when a production index (.mdx) exists
+//   29     language driver: 0x13 (code page 932); 0x7B, 0x56 and 0 are read as 932 too
+//   32..   32-byte field descriptors: 0-10 name (NUL-padded), 11 type (C, D, M, N, L),
+//          16 width, 17 decimals, 31 = 0x01 when a production-index tag is keyed on this field;
+//          0x0D after the last descriptor
+//   then the records: deletion byte (0x20 live, 0x2A deleted) and the fields; one 0x1A at the end.
+// A record is written before the header count that includes it, so a torn append leaves the old
+// count and the file as it was.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "convert/status.h"
+#include "store/file_io.h"
+
+namespace sk::store {
+
+struct FieldDef {
+  std::string name;  // ASCII, upper case
+  char type = 'C';   // C, D, M (N and L are read as text)
+  int width = 0;
+  int decimals = 0;
+  bool mdx_flag = false;  // a production-index tag is keyed on this field
+  int offset = 0;         // offset in the record, after the deletion byte
+};
+
+class DbfFile {
+ public:
+  // Opens an existing table; read_only opens without write access.
+  Status Open(const std::string& path, bool read_only);
+  // Creates a table (replacing any file of that name).
+  Status Create(const std::string& path, const std::vector<FieldDef>& fields, bool has_mdx);
+  void Close();
+  bool is_open() const { return file_.is_open(); }
+
+  const std::string& path() const { return file_.path(); }
+  File& file() { return file_; }
+  uint8_t version() const { return version_; }
+  uint8_t language() const { return language_; }
+  bool has_mdx_flag() const { return mdx_flag_; }
+  bool dbase3_memos() const { return version_ == 0x83; }
+  uint32_t record_count() const { return count_; }
+  int record_length() const { return reclen_; }
+  int header_length() const { return hdrlen_; }
+  const std::vector<FieldDef>& fields() const { return fields_; }
+  int FieldIndex(const std::string& name) const;  // -1 when missing (case-insensitive)
+  std::string UpdateDate() const;                // "YYYY-MM-DD"
+
+  // Reads record recno (1-based) into out (record_length bytes).
+  Status ReadRecord(uint32_t recno, std::string* out) const;
+  // Overwrites record recno (1..count).
+  Status WriteRecord(uint32_t recno, const std::string& rec);
+  // Writes record count+1 and the end mark, then the header count.
+  Status AppendRecord(const std::string& rec, uint32_t* recno);
+  // Sets/clears the production-index flag in the header.
+  Status SetMdxFlag(bool on);
+
+ private:
+  Status WriteHeaderCount();
+  Status Fail(const std::string& what) const;
+
+  File file_;
+  bool read_only_ = false;
+  uint8_t version_ = 0x8B;
+  uint8_t language_ = 0x13;
+  bool mdx_flag_ = false;
+  uint32_t count_ = 0;
+  int hdrlen_ = 0;
+  int reclen_ = 0;
+  std::vector<FieldDef> fields_;
+
+  // Read cache: a few aligned chunks of the record area (records are small and read in runs).
+  static constexpr size_t kChunk = 32768;
+  static constexpr size_t kSlots = 64;
+  struct Slot {
+    uint64_t index = UINT64_MAX;
+    std::string data;
+  };
+  mutable std::vector<Slot> cache_;
+  void InvalidateCache() const;
+};
+
+// Builds the 32-byte descriptors and header of a new table.
+std::string BuildDbfHeader(uint8_t version, const std::vector<FieldDef>& fields, bool has_mdx,
+                           uint32_t count);
+
+}  // namespace sk::store

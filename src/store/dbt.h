@@ -1,0 +1,47 @@
+// N.dbt: the memo file.
+//
+// Layout written here (dBASE IV):
+//   block 0 (header): 0-3 next free block; 8-15 table base name, space-padded; 16 = 0x00;
+//                     20-21 block size (512)
+//   a memo starts at a block: FF FF 08 00, a 4-byte length that counts these 8 bytes, the data,
+//   zero-padded to the end of its last block.
+// dBASE III memo files (0x03 at byte 16, 512-byte blocks, data ended by 1A 1A) are read and, for a
+// dBASE III table, written in their own form.
+// New and changed memos always go to fresh blocks past every block in use; blocks a written
+// record points at are never overwritten.  Space is reclaimed only by slimming.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "convert/status.h"
+#include "store/file_io.h"
+
+namespace sk::store {
+
+class DbtFile {
+ public:
+  Status Open(const std::string& path, bool read_only, bool dbase3);
+  Status Create(const std::string& path, const std::string& table_name, bool dbase3);
+  void Close() { file_.Close(); }
+  bool is_open() const { return file_.is_open(); }
+  const std::string& path() const { return file_.path(); }
+  uint32_t block_size() const { return block_size_; }
+  uint32_t next_free() const { return next_free_; }
+  uint64_t blocks_in_file() const;
+
+  // Reads the memo that starts at block.  context names the record for the message.
+  Status Read(uint32_t block, std::string* out, const std::string& context) const;
+  // Writes data as a new memo and returns its first block.
+  Status Write(const std::string& data, uint32_t* block);
+
+ private:
+  Status Fail(const std::string& what) const;
+  File file_;
+  bool read_only_ = false;
+  bool dbase3_ = false;
+  uint32_t block_size_ = 512;
+  uint32_t next_free_ = 1;
+};
+
+}  // namespace sk::store

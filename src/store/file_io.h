@@ -1,0 +1,65 @@
+// A file descriptor with whole-buffer positional reads and writes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace sk::store {
+
+class File {
+ public:
+  File() = default;
+  ~File() { Close(); }
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  File(File&& o) noexcept : fd_(o.fd_), path_(std::move(o.path_)) { o.fd_ = -1; }
+  File& operator=(File&& o) noexcept;
+
+  // mode: 'r' read only, 'w' read/write existing, 'c' create or truncate for read/write.
+  bool Open(const std::string& path, char mode);
+  void Close();
+  bool is_open() const { return fd_ >= 0; }
+  int fd() const { return fd_; }
+  const std::string& path() const { return path_; }
+
+  // Reads up to n bytes at off; returns the count read (short at the end of the file), -1 on error.
+  int64_t ReadAt(uint64_t off, void* buf, size_t n) const;
+  // True when exactly n bytes were read.
+  bool ReadExact(uint64_t off, void* buf, size_t n) const {
+    return ReadAt(off, buf, n) == static_cast<int64_t>(n);
+  }
+  bool WriteAt(uint64_t off, const void* buf, size_t n);
+  bool Truncate(uint64_t size);
+  int64_t Size() const;
+  bool Sync();
+  // Modification time in nanoseconds since the epoch; -1 on error.
+  int64_t MTimeNs() const;
+
+ private:
+  int fd_ = -1;
+  std::string path_;
+};
+
+// Little-endian helpers.
+inline uint16_t Get16(const unsigned char* p) { return uint16_t(p[0] | (p[1] << 8)); }
+inline uint32_t Get32(const unsigned char* p) {
+  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+inline void Put16(unsigned char* p, uint16_t v) {
+  p[0] = uint8_t(v);
+  p[1] = uint8_t(v >> 8);
+}
+inline void Put32(unsigned char* p, uint32_t v) {
+  p[0] = uint8_t(v);
+  p[1] = uint8_t(v >> 8);
+  p[2] = uint8_t(v >> 16);
+  p[3] = uint8_t(v >> 24);
+}
+
+// The last path component ("/", "\" and ":" all separate) and the folder before it.
+std::string BaseName(const std::string& path);
+// File name of path with its extension replaced (ext given without the dot).  The case of the
+// existing sibling file is found when one exists in any case ("A.DBT" for "a.dbf").
+std::string SiblingPath(const std::string& dbf_path, const std::string& ext);
+
+}  // namespace sk::store

@@ -1,0 +1,179 @@
+// A dBASE table with its memo file and production index, and a cursor over it.
+//
+// The cursor moves in physical order (no tag) or in the order of one tag, visiting live records
+// that the filter accepts.  The current record is edited in place; a pending edit is written
+// when the cursor moves, when the order or the filter flag is set, and when the table closes.
+// Record numbers are physical, from 1; deleted records keep their number until slimming.
+// While open, the .dbf holds an advisory lock: exclusive for a writer, shared for a reader, so a
+// second open of a file open for writing fails in this process and in any other.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "convert/status.h"
+#include "store/dbf.h"
+#include "store/dbt.h"
+#include "store/keys.h"
+#include "store/mdx.h"
+
+namespace sk::store {
+
+struct TagSpec {
+  std::string name;
+  std::string expr;     // key expression, or a field name when is_expr is false
+  bool is_expr = true;
+};
+
+struct Date {
+  int year = 0, month = 0, day = 0;
+  bool operator==(const Date&) const = default;
+};
+
+class Table {
+ public:
+  enum class State { kInactive, kBrowse, kEdit, kInsert };
+  using Filter = std::function<bool(const Table&)>;
+  using Bookmark = uint32_t;
+
+  struct OpenOptions {
+    bool read_only = false;  // shared lock, never writes (a stale index is reported, not rebuilt)
+    // Tags to build when the table's index is missing or unreadable (empty: a table without one).
+    std::vector<TagSpec> default_tags;
+  };
+
+  Table() = default;
+  ~Table();
+  Table(const Table&) = delete;
+  Table& operator=(const Table&) = delete;
+
+  // Creates a table (replacing files of that name) with the fields and tags, closed afterwards.
+  static Status Create(const std::string& path, const std::vector<FieldDef>& fields,
+                       const std::vector<TagSpec>& tags);
+  // Adds tags to a closed table, building them from its records.
+  static Status AddTags(const std::string& path, const std::vector<TagSpec>& tags);
+  // Renames a closed table with its memo and index files.
+  static Status Rename(const std::string& from, const std::string& to);
+
+  Status Open(const std::string& path, const OpenOptions& options);
+  Status Open(const std::string& path) { return Open(path, OpenOptions{}); }
+  Status Close();  // writes a pending edit first
+  bool is_open() const { return dbf_.is_open(); }
+  const std::string& path() const { return path_; }
+  // Notices of repairs made at open (an index rebuilt); each given once.
+  std::vector<std::string> TakeNotices();
+
+  // Cursor.
+  Status First();
+  Status Last();
+  Status Next();
+  Status Prior();
+  Status MoveBy(int n);
+  bool Bof() const { return bof_; }
+  bool Eof() const { return eof_; }
+  // Physical number of the current record, -1 for a new record not yet written, 0 for none.
+  int RecNo() const;
+  uint32_t RecordCount() const { return dbf_.record_count(); }  // deleted ones included
+  bool IsEmpty() const { return cur_ == 0 && state_ != State::kInsert; }
+
+  // Order: a tag name, or "" for physical order.  Keeps the current record.
+  std::string IndexName() const;
+  Status SetIndexName(const std::string& name);
+  std::string FirstTagExpression() const;
+  std::vector<std::string> TagNames() const;
+
+  // Filter.
+  void SetFilter(Filter f) { filter_ = std::move(f); }
+  bool Filtered() const { return filtered_; }
+  Status SetFiltered(bool on);
+
+  // Editing.
+  State state() const { return state_; }
+  Status Edit();
+  Status Append();
+  Status Delete();
+  Status Post();
+  void Cancel();
+  bool Modified() const { return modified_; }
+
+  // Fields by name.  Strings are CP932 bytes; C fields lose trailing spaces; a date field reads
+  // as "YYYYMMDD" or "" when blank.
+  Status ReadField(const std::string& name, std::string* out) const;
+  std::string FieldString(const std::string& name) const;  // "" on any error
+  std::optional<Date> FieldDate(const std::string& name) const;
+  Status SetFieldString(const std::string& name, const std::string& value);
+  Status SetFieldDate(const std::string& name, const std::optional<Date>& date);
+  bool IsDeleted() const;
+
+  // Bookmarks: the current record, and a way back to it.
+  Bookmark GetBookmark() const { return cur_; }
+  Status GotoBookmark(Bookmark b);
+  void FreeBookmark(Bookmark) {}
+
+  const DbfFile& dbf() const { return dbf_; }
+  const DbtFile& dbt() const { return dbt_; }
+  const MdxFile& mdx() const { return mdx_; }
+  const std::vector<FieldDef>& fields() const { return dbf_.fields(); }
+
+  // Builds the index again from the records (the only full scan).
+  Status RebuildIndex(const std::vector<TagDef>& tags);
+
+ private:
+  struct Memo {
+    bool loaded = false;
+    bool dirty = false;
+    std::string value;
+  };
+  Status CheckActive() const;
+  Status Settle();  // writes a pending edit, or drops an unmodified new record
+  Status LoadCurrent() const;
+  Status ReadMemoAt(int field, std::string* out) const;
+  Status PrepareIndex(const OpenOptions& options);
+  Status SeekCursorToCurrent();
+  // Steps from the current position; sets *moved when an accepted record was reached.
+  Status Step(bool forward, bool* moved);
+  Status FromEdge(bool last);
+  Status Accept(uint32_t recno, bool* ok);
+  Status PhysicalScan(uint32_t from, bool forward, bool* found);
+  Status PositionAfterRemoval(const std::string& key, uint32_t recno);
+  std::string BlankRecord() const;
+  Status WriteMemosInto(std::string* rec);
+
+  std::string path_;
+  DbfFile dbf_;
+  DbtFile dbt_;
+  MdxFile mdx_;
+  bool has_memo_ = false;
+  bool read_only_ = false;
+  bool index_usable_ = false;
+  std::vector<std::string> notices_;
+
+  State state_ = State::kInactive;
+  uint32_t cur_ = 0;  // current record, 0 for none
+  uint32_t before_insert_ = 0;
+  bool bof_ = true, eof_ = true;
+  bool modified_ = false;
+  mutable bool loaded_ = false;
+  mutable std::string buf_;   // current record as edited
+  mutable std::string orig_;  // current record as in the file
+  mutable std::map<int, Memo> memos_;
+
+  int tag_ = -1;
+  std::unique_ptr<MdxFile::Cursor> cursor_;
+  bool cursor_valid_ = false;
+  Filter filter_;
+  bool filtered_ = false;
+};
+
+// The folder part of a path without a trailing separator, and the file name with its extension.
+std::string GetDir(const std::string& path);
+std::string GetName(const std::string& path);
+// True when a file or folder of that name exists.
+bool ExistDir(const std::string& path);
+
+}  // namespace sk::store
