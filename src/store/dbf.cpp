@@ -116,8 +116,9 @@ Status DbfFile::Open(const std::string& path, bool read_only) {
   }
   uint64_t need = uint64_t(hdrlen_) + uint64_t(count_) * uint64_t(reclen_);
   if (need > uint64_t(size)) {
+    uint32_t count = count_;
     Close();
-    return Status::Error(BaseName(path) + ": ヘッダーのレコード数 " + std::to_string(count_) +
+    return Status::Error(BaseName(path) + ": ヘッダーのレコード数 " + std::to_string(count) +
                          " がファイルの大きさを越えています");
   }
   InvalidateCache();

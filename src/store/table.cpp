@@ -149,16 +149,18 @@ Status Table::AddTags(const std::string& path, const std::vector<TagSpec>& specs
     if (dup) return Status::Error(BaseName(path) + ": タグ " + m.name + " はすでにあります");
     tags.push_back(m);
   }
-  st = t.RebuildIndex(tags);
-  if (!st.ok()) return st;
-  // Mark the fields that a tag is keyed on.
+  // Mark the fields that a tag is keyed on, before the index is written: an index older than
+  // its table is rebuilt at the next open.
   for (const auto& s : specs) {
     if (s.is_expr) continue;
     int f = t.dbf_.FieldIndex(s.expr);
     if (f < 0) continue;
     unsigned char one = 1;
-    t.dbf_.file().WriteAt(32 + 32 * uint64_t(f) + 31, &one, 1);
+    if (!t.dbf_.file().WriteAt(32 + 32 * uint64_t(f) + 31, &one, 1))
+      return Status::Error(BaseName(path) + ": ヘッダーの書き込みに失敗しました");
   }
+  st = t.RebuildIndex(tags);
+  if (!st.ok()) return st;
   t.TakeNotices();
   return t.Close();
 }
@@ -238,19 +240,17 @@ Status Table::PrepareIndex(const OpenOptions& options) {
       why = st.message();
     } else {
       tags = mdx_.tags();
-      File probe;
-      int64_t mdx_time = mdx_.is_open() ? -1 : -1;
-      {
-        struct stat a, b;
-        if (::stat(mdx_path.c_str(), &a) == 0 && ::stat(path_.c_str(), &b) == 0)
-          mdx_time = (int64_t(a.st_mtim.tv_sec) * 1000000000 + a.st_mtim.tv_nsec) -
-                     (int64_t(b.st_mtim.tv_sec) * 1000000000 + b.st_mtim.tv_nsec);
-      }
+      // Age: the index is written after the table by every change, so it is never older.
+      int64_t age = 0;
+      struct stat a, b;
+      if (::stat(mdx_path.c_str(), &a) == 0 && ::stat(path_.c_str(), &b) == 0)
+        age = (int64_t(a.st_mtim.tv_sec) - int64_t(b.st_mtim.tv_sec)) * 1000000000 +
+              (a.st_mtim.tv_nsec - b.st_mtim.tv_nsec);
       if (!mdx_.has_marker()) why = BaseName(mdx_path) + ": ほかのプログラムが書いた索引です";
       else if (mdx_.dirty()) why = BaseName(mdx_path) + ": 索引の書き込みが途中で終わっています";
       else if (mdx_.synced_count() != dbf_.record_count())
         why = BaseName(mdx_path) + ": 索引のレコード数がテーブルと合いません";
-      else if (mdx_time < 0) why = BaseName(mdx_path) + ": 索引がテーブルより古くなっています";
+      else if (age < 0) why = BaseName(mdx_path) + ": 索引がテーブルより古くなっています";
     }
   } else {
     why = BaseName(mdx_path) + ": 索引ファイルがありません";
@@ -284,13 +284,17 @@ Status Table::RebuildIndex(const std::vector<TagDef>& tags) {
   index_usable_ = false;
   cursor_.reset();
   cursor_valid_ = false;
+  // The table's header first, so that the new index is not older than the table.
+  if (!dbf_.has_mdx_flag()) {
+    Status st = dbf_.SetMdxFlag(true);
+    if (!st.ok()) return st;
+  }
   std::vector<std::vector<IndexEntry>> entries;
   Status st = CollectEntries(dbf_, tags, &entries);
   if (!st.ok()) return st;
   st = MdxFile::Build(mdx_path, StemOf(path_), dbf_.language(), tags, entries, dbf_.record_count());
   if (!st.ok()) return st;
   entries.clear();
-  if (!dbf_.has_mdx_flag()) dbf_.SetMdxFlag(true);
   st = mdx_.Open(mdx_path, false, dbf_.fields());
   if (!st.ok()) return st;
   index_usable_ = true;
@@ -476,26 +480,16 @@ Status Table::Step(bool forward, bool* moved) {
   if (tag_ < 0) {
     st = PhysicalScan(forward ? cur_ + 1 : cur_ - 1, forward, &found);
   } else {
-    if (!cursor_valid_) {
-      st = SeekCursorToCurrent();
-      if (!st.ok()) return st;
-      if (!cursor_valid_) {
-        // The current record is no longer in the tag (deleted): its neighbours are where the
-        // cursor stands now.
-        bool f = false;
-        if (cursor_) {
-          std::string key = MakeKey(mdx_.tags()[size_t(tag_)], dbf_.fields(), orig_);
-          st = cursor_->Seek(key, cur_, &f);
-          if (!st.ok()) return st;
-          if (!forward && f) st = cursor_->Prior(&f);
-          else if (!forward) st = cursor_->Last(&f);
-        }
-        found = f;
-        goto check_found;
-      }
+    if (!cursor_valid_) st = SeekCursorToCurrent();
+    if (st.ok() && cursor_valid_) {
+      st = forward ? cursor_->Next(&found) : cursor_->Prior(&found);
+    } else if (st.ok()) {
+      // The current record is no longer in the tag (it was deleted): the seek has left the
+      // cursor on the entry after where it stood.
+      std::string key = MakeKey(mdx_.tags()[size_t(tag_)], dbf_.fields(), orig_);
+      st = cursor_->Seek(key, cur_, &found);
+      if (st.ok() && !forward) st = found ? cursor_->Prior(&found) : cursor_->Last(&found);
     }
-    st = forward ? cursor_->Next(&found) : cursor_->Prior(&found);
-  check_found:
     while (st.ok() && found) {
       bool ok = false;
       st = Accept(cursor_->recno(), &ok);
