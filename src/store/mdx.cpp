@@ -266,7 +266,7 @@ int MdxFile::TagIndex(const std::string& name) const {
 }
 
 Status MdxFile::Load(int tag, uint32_t page, std::shared_ptr<const Node>* out) const {
-  auto it = cache_.find(page);
+  auto it = cache_.find(CacheKey(tag, page));
   if (it != cache_.end()) {
     *out = it->second;
     return Status::Ok();
@@ -283,19 +283,18 @@ Status MdxFile::Load(int tag, uint32_t page, std::shared_ptr<const Node>* out) c
     return Fail("タグ " + t.name + " のページ " + std::to_string(page) + " のキー数 " +
                 std::to_string(node->n()) + " が不正です");
   if (cache_.size() >= kCacheLimit) cache_.clear();
-  cache_[page] = node;
+  cache_[CacheKey(tag, page)] = node;
   *out = node;
   return Status::Ok();
 }
 
 Status MdxFile::WriteNode(int tag, uint32_t page, const std::vector<unsigned char>& data) {
-  (void)tag;
   if (!file_.WriteAt(uint64_t(page) * 512, data.data(), data.size()))
     return Fail("索引の書き込みに失敗しました");
   auto node = std::make_shared<Node>();
   node->page = page;
   node->data = data;
-  cache_[page] = node;
+  cache_[CacheKey(tag, page)] = node;
   return Status::Ok();
 }
 
@@ -430,7 +429,7 @@ Status MdxFile::InsertInto(int tag, std::vector<PathStep>& path, size_t level,
   uint32_t rightmost = leaf ? 0 : node->child(item, cnt);
   if (e.size() <= maxk) {
     Status st = WriteNode(tag, node->page, MakeNode(item, t.key_len, e, rightmost));
-    if (st.ok()) path[level].node = cache_[node->page];
+    if (st.ok()) path[level].node = cache_[CacheKey(tag, node->page)];
     return st;
   }
   // Split: a new page takes the lower half, the old page keeps the upper half.
@@ -480,7 +479,7 @@ Status MdxFile::FixMaxUpward(int tag, std::vector<PathStep>& path, size_t level,
       std::vector<unsigned char> d = node->data;
       memcpy(d.data() + 12 + i * uint32_t(item), key, size_t(t.key_len));
       Status st = WriteNode(tag, node->page, d);
-      if (st.ok()) path[l].node = cache_[node->page];
+      if (st.ok()) path[l].node = cache_[CacheKey(tag, node->page)];
       return st;
     }
   }
@@ -500,13 +499,13 @@ Status MdxFile::RemoveChild(int tag, std::vector<PathStep>& path, size_t level) 
   if (i < cnt) {
     e.erase(e.begin() + i);
     Status st = WriteNode(tag, node->page, MakeNode(item, t.key_len, e, rightmost));
-    if (st.ok()) path[pl].node = cache_[node->page];
+    if (st.ok()) path[pl].node = cache_[CacheKey(tag, node->page)];
     return st;
   }
   if (cnt == 0) {
     if (pl == 0) {  // the tree is empty: the root becomes an empty leaf
       Status st = WriteNode(tag, node->page, std::vector<unsigned char>(kBlock, 0));
-      if (st.ok()) path[pl].node = cache_[node->page];
+      if (st.ok()) path[pl].node = cache_[CacheKey(tag, node->page)];
       return st;
     }
     return RemoveChild(tag, path, pl);
@@ -516,7 +515,7 @@ Status MdxFile::RemoveChild(int tag, std::vector<PathStep>& path, size_t level) 
   e.pop_back();
   Status st = WriteNode(tag, node->page, MakeNode(item, t.key_len, e, rightmost));
   if (!st.ok()) return st;
-  path[pl].node = cache_[node->page];
+  path[pl].node = cache_[CacheKey(tag, node->page)];
   return FixMaxUpward(tag, path, pl, reinterpret_cast<const unsigned char*>(newmax.data()));
 }
 
@@ -541,7 +540,7 @@ Status MdxFile::Remove(int tag, const std::string& key, uint32_t recno) {
     newmax.assign(reinterpret_cast<const char*>(e.back().second), size_t(t.key_len));
   st = WriteNode(tag, leaf->page, MakeNode(item, t.key_len, e, 0));
   if (!st.ok()) return st;
-  path.back().node = cache_[leaf->page];
+  path.back().node = cache_[CacheKey(tag, leaf->page)];
   if (!newmax.empty())
     return FixMaxUpward(tag, path, path.size() - 1, reinterpret_cast<const unsigned char*>(newmax.data()));
   return Status::Ok();
@@ -596,7 +595,7 @@ Status MdxFile::Cursor::Last(bool* found) {
   path_.clear();
   Status st = DescendEdge(mdx_->roots_[size_t(tag_)], true, found);
   if (!st.ok() || *found) return st;
-  return Prior(found);
+  return StepBack(found);
 }
 
 Status MdxFile::Cursor::Seek(const std::string& key, uint32_t recno, bool* found) {
@@ -636,16 +635,46 @@ Status MdxFile::Cursor::Normalize(bool* found) {
   }
 }
 
+Status MdxFile::Cursor::CheckStep(const std::shared_ptr<const Node>& from_node, uint32_t from_idx,
+                                  bool forward, bool found) {
+  if (!found || !from_node || from_idx >= from_node->n()) return Status::Ok();
+  const TagDef& t = mdx_->tags_[size_t(tag_)];
+  const int item = t.item_len();
+  const auto& to = path_.back();
+  int c = CompareKeys(t, to.node->key(item, to.idx), from_node->key(item, from_idx));
+  uint32_t a = to.node->num(item, to.idx), b = from_node->num(item, from_idx);
+  bool after = c > 0 || (c == 0 && a > b);
+  bool before = c < 0 || (c == 0 && a < b);
+  if (forward ? after : before) return Status::Ok();
+  return mdx_->Fail("タグ " + t.name + " の順序が乱れています (レコード " + std::to_string(a) + ")");
+}
+
 Status MdxFile::Cursor::Next(bool* found) {
   if (path_.empty()) {
     *found = false;
     return Status::Ok();
   }
+  auto from = path_.back().node;
+  uint32_t from_idx = path_.back().idx;
   ++path_.back().idx;
-  return Normalize(found);
+  Status st = Normalize(found);
+  if (!st.ok()) return st;
+  return CheckStep(from, from_idx, true, *found);
 }
 
 Status MdxFile::Cursor::Prior(bool* found) {
+  std::shared_ptr<const Node> from;
+  uint32_t from_idx = 0;
+  if (!path_.empty()) {
+    from = path_.back().node;
+    from_idx = path_.back().idx;
+  }
+  Status st = StepBack(found);
+  if (!st.ok()) return st;
+  return CheckStep(from, from_idx, false, *found);
+}
+
+Status MdxFile::Cursor::StepBack(bool* found) {
   const int item = mdx_->tags_[size_t(tag_)].item_len();
   int guard = 0;
   while (true) {

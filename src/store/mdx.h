@@ -102,7 +102,12 @@ class MdxFile {
       uint32_t idx;
     };
     Status DescendEdge(uint32_t page, bool right, bool* found);
+    Status StepBack(bool* found);
     Status Normalize(bool* found);  // moves past the end of an exhausted leaf
+    // A step must reach an entry strictly after (Next) or before (Prior) the one it left: a
+    // damaged tree that refers to a page twice would otherwise repeat entries without end.
+    Status CheckStep(const std::shared_ptr<const Node>& from_node, uint32_t from_idx, bool forward,
+                     bool found);
     const MdxFile* mdx_;
     int tag_;
     std::vector<Level> path_;
@@ -140,7 +145,10 @@ class MdxFile {
   uint32_t synced_count_ = 0;
   int write_depth_ = 0;
 
-  mutable std::unordered_map<uint32_t, std::shared_ptr<const Node>> cache_;
+  // Nodes read, by tag and page: a node is checked against the key length of the tag it was read
+  // for, so a damaged file that shares a page between tags cannot make it read past the block.
+  static uint64_t CacheKey(int tag, uint32_t page) { return (uint64_t(uint32_t(tag)) << 32) | page; }
+  mutable std::unordered_map<uint64_t, std::shared_ptr<const Node>> cache_;
 };
 
 }  // namespace sk::store
