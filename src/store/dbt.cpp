@@ -1,5 +1,6 @@
 #include "store/dbt.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -56,6 +57,9 @@ Status DbtFile::Open(const std::string& path, bool read_only, bool dbase3) {
   }
   // Never hand out a block that lies inside the file: a damaged header must not make new memos
   // overwrite old ones.
+  ra_.clear();
+  ra_off_ = 0;
+  size_ = uint64_t(std::max<int64_t>(file_.Size(), 0));
   uint64_t in_file = blocks_in_file();
   if (next_free_ < in_file) next_free_ = uint32_t(in_file);
   if (next_free_ == 0) next_free_ = 1;
@@ -68,29 +72,60 @@ uint64_t DbtFile::blocks_in_file() const {
   return (uint64_t(size) + block_size_ - 1) / block_size_;
 }
 
-Status DbtFile::Read(uint32_t block, std::string* out, const std::string& context) const {
+const unsigned char* DbtFile::Window(uint64_t off, size_t n) const {
+  if (off >= ra_off_ && off + n <= ra_off_ + ra_.size())
+    return reinterpret_cast<const unsigned char*>(ra_.data()) + (off - ra_off_);
+  if (n > kReadAhead) return nullptr;
+  uint64_t start = off / block_size_ * block_size_;
+  ra_.resize(kReadAhead);
+  int64_t got = file_.ReadAt(start, ra_.data(), kReadAhead);
+  if (got < 0) got = 0;
+  ra_.resize(size_t(got));
+  ra_off_ = start;
+  if (start + uint64_t(got) > size_) size_ = start + uint64_t(got);
+  if (off + n > ra_off_ + ra_.size()) return nullptr;
+  return reinterpret_cast<const unsigned char*>(ra_.data()) + (off - ra_off_);
+}
+
+Status DbtFile::Read(uint32_t block, std::string* out, uint32_t recno,
+                     const std::string& field) const {
   out->clear();
-  int64_t size = file_.Size();
+  auto context = [&] {
+    return recno ? "レコード " + std::to_string(recno) + " の " + field + " " : std::string();
+  };
   uint64_t off = uint64_t(block) * block_size_;
-  if (block == 0 || off >= uint64_t(size))
-    return Fail(context + "のメモブロック " + std::to_string(block) + " がファイルの末尾を越えています");
-  unsigned char h[8];
-  int64_t got = file_.ReadAt(off, h, 8);
-  if (got < 0) return Fail(context + "のメモを読めません");
-  if (!dbase3_ && got == 8 && h[0] == 0xFF && h[1] == 0xFF && h[2] == 0x08 && h[3] == 0x00) {
+  if (block == 0 || off >= size_) {
+    int64_t now = file_.Size();
+    if (now > 0) size_ = uint64_t(now);
+  }
+  if (block == 0 || off >= size_)
+    return Fail(context() + "のメモブロック " + std::to_string(block) + " がファイルの末尾を越えています");
+  const unsigned char* h = Window(off, 8);
+  if (!dbase3_) {
+    if (!h || h[0] != 0xFF || h[1] != 0xFF || h[2] != 0x08 || h[3] != 0x00)
+      return Fail(context() + "のメモ (ブロック " + std::to_string(block) + ") に見出しがありません");
     uint32_t len = Get32(h + 4);
-    if (len < 8) return Fail(context + "のメモ (ブロック " + std::to_string(block) + ") の長さが不正です");
-    if (off + len > uint64_t(size))
-      return Fail(context + "のメモ (ブロック " + std::to_string(block) + ") の長さ " +
+    if (len < 8) return Fail(context() + "のメモ (ブロック " + std::to_string(block) + ") の長さが不正です");
+    if (off + len > size_) {
+      int64_t now = file_.Size();
+      if (now > 0) size_ = uint64_t(now);
+    }
+    if (off + len > size_)
+      return Fail(context() + "のメモ (ブロック " + std::to_string(block) + ") の長さ " +
                   std::to_string(len) + " がファイルの末尾を越えています");
+    if (const unsigned char* p = Window(off, len)) {
+      out->assign(reinterpret_cast<const char*>(p) + 8, len - 8);
+      return Status::Ok();
+    }
     out->resize(len - 8);
     if (!file_.ReadExact(off + 8, out->data(), out->size())) {
       out->clear();
-      return Fail(context + "のメモを読めません");
+      return Fail(context() + "のメモを読めません");
     }
     return Status::Ok();
   }
   // dBASE III: the text runs to 1A 1A (or to the end of the file).
+  uint64_t size = size_;
   const size_t kStep = 4096;
   std::string buf;
   uint64_t pos = off;
@@ -98,7 +133,7 @@ Status DbtFile::Read(uint32_t block, std::string* out, const std::string& contex
     size_t n = size_t(std::min<uint64_t>(kStep, uint64_t(size) - pos));
     size_t old = buf.size();
     buf.resize(old + n);
-    if (!file_.ReadExact(pos, buf.data() + old, n)) return Fail(context + "のメモを読めません");
+    if (!file_.ReadExact(pos, buf.data() + old, n)) return Fail(context() + "のメモを読めません");
     size_t from = old > 0 ? old - 1 : 0;
     size_t end = buf.find("\x1A\x1A", from);
     if (end != std::string::npos) {
@@ -141,6 +176,10 @@ Status DbtFile::Write(const std::string& data, uint32_t* block) {
   Put32(h, next);
   if (!file_.WriteAt(0, h, 4)) return Fail("メモファイルのヘッダーの書き込みに失敗しました");
   next_free_ = next;
+  size_ = std::max<uint64_t>(size_, uint64_t(next) * block_size_);
+  // The read-ahead buffer may hold the old end of the file (or the header).
+  ra_.clear();
+  ra_off_ = 0;
   *block = uint32_t(first);
   return Status::Ok();
 }

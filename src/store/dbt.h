@@ -30,13 +30,23 @@ class DbtFile {
   uint32_t next_free() const { return next_free_; }
   uint64_t blocks_in_file() const;
 
-  // Reads the memo that starts at block.  context names the record for the message.
-  Status Read(uint32_t block, std::string* out, const std::string& context) const;
+  // Reads the memo that starts at block.  recno and field name the record for a message.
+  Status Read(uint32_t block, std::string* out, uint32_t recno = 0,
+              const std::string& field = {}) const;
   // Writes data as a new memo and returns its first block.
   Status Write(const std::string& data, uint32_t* block);
 
  private:
   Status Fail(const std::string& what) const;
+  // Makes [off, off + n) available in the read-ahead buffer when it fits; returns a pointer into
+  // it, or nullptr when those bytes are not all in the file.
+  const unsigned char* Window(uint64_t off, size_t n) const;
+
+  // Memos are mostly read in the order they were written: one large read serves many of them.
+  static constexpr size_t kReadAhead = 256 * 1024;
+  mutable std::string ra_;
+  mutable uint64_t ra_off_ = 0;
+  mutable uint64_t size_ = 0;  // the file's size as last seen
   File file_;
   bool read_only_ = false;
   bool dbase3_ = false;

@@ -847,21 +847,18 @@ Status Table::ReadMemoAt(int f, std::string* out) const {
   }
   const FieldDef& fd = dbf_.fields()[size_t(f)];
   uint32_t block = 0;
-  std::string context = "レコード " + std::to_string(cur_) + " の " + fd.name + " ";
   if (!ParseMemoPointer(buf_.data() + 1 + fd.offset, fd.width, &block)) {
     out->clear();
-    return Status::Error(BaseName(path_) + ": " + context + "のメモ番号が壊れています");
+    return Status::Error(BaseName(path_) + ": レコード " + std::to_string(cur_) + " の " + fd.name +
+                         " のメモ番号が壊れています");
   }
+  // Memos are read from the file each time (the memo file reads ahead); only edited values are
+  // kept here.
   if (block == 0 || !dbt_.is_open()) {
     out->clear();
-  } else {
-    Status st = dbt_.Read(block, out, context);
-    if (!st.ok()) return st;
+    return Status::Ok();
   }
-  Memo& m = memos_[f];
-  m.loaded = true;
-  m.value = *out;
-  return Status::Ok();
+  return dbt_.Read(block, out, cur_, fd.name);
 }
 
 Status Table::ReadField(const std::string& name, std::string* out) const {
