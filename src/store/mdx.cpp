@@ -64,8 +64,8 @@ Status MdxFile::Fail(const std::string& what) const {
 }
 
 Status MdxFile::Build(const std::string& path, const std::string& table_name, uint8_t language,
-                      const std::vector<TagDef>& tags,
-                      const std::vector<std::vector<IndexEntry>>& entries, uint32_t record_count) {
+                      const std::vector<TagDef>& tags, const EntrySource& entries_for,
+                      uint32_t record_count) {
   std::string tmp = path + ".tmp";
   File f;
   if (!f.Open(tmp, 'c')) return Status::Error(BaseName(path) + ": 索引ファイルを作成できません");
@@ -83,7 +83,13 @@ Status MdxFile::Build(const std::string& path, const std::string& table_name, ui
     uint32_t header_page = next_page;
     next_page += 2;
     uint32_t first_node = next_page;
-    const auto& es = entries[t];
+    std::vector<IndexEntry> es;
+    Status got = entries_for(t, &es);
+    if (!got.ok()) {
+      f.Close();
+      ::remove(tmp.c_str());
+      return got;
+    }
     // Leaves, filled.
     struct Made {
       uint32_t page;

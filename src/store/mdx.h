@@ -24,6 +24,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -44,10 +45,12 @@ class MdxFile {
  public:
   static constexpr uint32_t kBlock = 1024;
 
-  // Writes a new index holding tags with the given (sorted) entries, aside and renamed into place.
+  // Writes a new index holding tags, aside and renamed into place.  entries_for(t, out) gives
+  // the sorted entries of tag t; it is called once per tag, so only one tag's keys are in memory.
+  using EntrySource = std::function<Status(size_t tag, std::vector<IndexEntry>* out)>;
   static Status Build(const std::string& path, const std::string& table_name, uint8_t language,
-                      const std::vector<TagDef>& tags,
-                      const std::vector<std::vector<IndexEntry>>& entries, uint32_t record_count);
+                      const std::vector<TagDef>& tags, const EntrySource& entries_for,
+                      uint32_t record_count);
 
   Status Open(const std::string& path, bool read_only, const std::vector<FieldDef>& fields);
   void Close();

@@ -63,24 +63,20 @@ Status ResolveTags(const std::vector<TagSpec>& specs, const std::vector<FieldDef
   return Status::Ok();
 }
 
-// Collects the sorted entries of every tag from the records of an open table file.
-Status CollectEntries(const DbfFile& dbf, const std::vector<TagDef>& tags,
-                      std::vector<std::vector<IndexEntry>>* out) {
-  out->assign(tags.size(), {});
+// The sorted entries of one tag, from the records of an open table file.
+Status CollectEntries(const DbfFile& dbf, const TagDef& tag, std::vector<IndexEntry>* out) {
+  out->clear();
   std::string rec;
   for (uint32_t r = 1; r <= dbf.record_count(); ++r) {
     Status st = dbf.ReadRecord(r, &rec);
     if (!st.ok()) return st;
     if (rec[0] == '*') continue;
-    for (size_t t = 0; t < tags.size(); ++t) (*out)[t].push_back({MakeKey(tags[t], dbf.fields(), rec), r});
+    out->push_back({MakeKey(tag, dbf.fields(), rec), r});
   }
-  for (size_t t = 0; t < tags.size(); ++t) {
-    const TagDef& tag = tags[t];
-    std::stable_sort((*out)[t].begin(), (*out)[t].end(), [&](const IndexEntry& a, const IndexEntry& b) {
-      return CompareKeys(tag, reinterpret_cast<const unsigned char*>(a.key.data()),
-                         reinterpret_cast<const unsigned char*>(b.key.data())) < 0;
-    });
-  }
+  std::stable_sort(out->begin(), out->end(), [&](const IndexEntry& a, const IndexEntry& b) {
+    return CompareKeys(tag, reinterpret_cast<const unsigned char*>(a.key.data()),
+                       reinterpret_cast<const unsigned char*>(b.key.data())) < 0;
+  });
   return Status::Ok();
 }
 
@@ -125,7 +121,10 @@ Status Table::Create(const std::string& path, const std::vector<FieldDef>& field
   }
   std::string mdx_path = SiblingPath(path, "mdx");
   if (!tags.empty()) {
-    std::vector<std::vector<IndexEntry>> none(defs.size());
+    auto none = [](size_t, std::vector<IndexEntry>* out) {
+      out->clear();
+      return Status::Ok();
+    };
     st = MdxFile::Build(mdx_path, StemOf(path), 0x13, defs, none, 0);
     if (!st.ok()) return st;
   } else if (FileExists(mdx_path)) {
@@ -280,6 +279,7 @@ Status Table::PrepareIndex(const OpenOptions& options) {
 Status Table::RebuildIndex(const std::vector<TagDef>& tags) {
   if (read_only_) return Status::Error(BaseName(path_) + ": 読み取り専用で開かれています");
   std::string mdx_path = SiblingPath(path_, "mdx");
+  std::string order = IndexName();
   mdx_.Close();
   index_usable_ = false;
   cursor_.reset();
@@ -289,20 +289,17 @@ Status Table::RebuildIndex(const std::vector<TagDef>& tags) {
     Status st = dbf_.SetMdxFlag(true);
     if (!st.ok()) return st;
   }
-  std::vector<std::vector<IndexEntry>> entries;
-  Status st = CollectEntries(dbf_, tags, &entries);
+  auto entries_for = [&](size_t t, std::vector<IndexEntry>* out) {
+    return CollectEntries(dbf_, tags[t], out);
+  };
+  Status st = MdxFile::Build(mdx_path, StemOf(path_), dbf_.language(), tags, entries_for,
+                             dbf_.record_count());
   if (!st.ok()) return st;
-  st = MdxFile::Build(mdx_path, StemOf(path_), dbf_.language(), tags, entries, dbf_.record_count());
-  if (!st.ok()) return st;
-  entries.clear();
   st = mdx_.Open(mdx_path, false, dbf_.fields());
   if (!st.ok()) return st;
   index_usable_ = true;
-  if (tag_ >= 0) {
-    std::string name = tags[size_t(std::min<int>(tag_, int(tags.size()) - 1))].name;
-    tag_ = mdx_.TagIndex(name);
-    if (tag_ >= 0) cursor_ = std::make_unique<MdxFile::Cursor>(&mdx_, tag_);
-  }
+  tag_ = order.empty() ? -1 : mdx_.TagIndex(order);
+  if (tag_ >= 0) cursor_ = std::make_unique<MdxFile::Cursor>(&mdx_, tag_);
   return Status::Ok();
 }
 
