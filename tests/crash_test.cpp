@@ -24,6 +24,7 @@
 #include "store/check.h"
 #include "store/page_file.h"
 #include "store/table.h"
+#include "crash_log.h"
 
 namespace {
 
@@ -50,15 +51,6 @@ Page ReadPage(std::istringstream& in) {
     f = Unhex(h);
   }
   return p;
-}
-
-// The form in which the writer logs a memo (see crash_writer.cpp).
-std::string MemoDigest(const std::string& s) {
-  uint64_t h = 14695981039346656037ull;
-  for (unsigned char c : s) h = (h ^ c) * 1099511628211ull;
-  char b[48];
-  snprintf(b, sizeof b, "%zu:%016llx", s.size(), static_cast<unsigned long long>(h));
-  return b;
 }
 
 std::string Describe(const PageState& s) {

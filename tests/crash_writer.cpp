@@ -23,6 +23,7 @@
 
 #include "store/page_file.h"
 #include "store/table.h"
+#include "crash_log.h"
 
 namespace {
 
@@ -59,15 +60,6 @@ std::string Hex(const std::string& s) {
     o += d[c & 15];
   }
   return o;
-}
-
-// Memos are logged as their length and FNV-1a hash, which keeps the log small.
-std::string MemoDigest(const std::string& s) {
-  uint64_t h = 14695981039346656037ull;
-  for (unsigned char c : s) h = (h ^ c) * 1099511628211ull;
-  char b[48];
-  snprintf(b, sizeof b, "%zu:%016llx", s.size(), static_cast<unsigned long long>(h));
-  return b;
 }
 
 std::string Encode(const Page& p) {

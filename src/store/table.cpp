@@ -509,33 +509,26 @@ Status Table::Step(bool forward, bool* moved) {
   return Status::Ok();
 }
 
-Status Table::Next() {
+Status Table::Move(bool forward) {
   Status st = CheckActive();
   if (!st.ok()) return st;
   st = Settle();
   if (!st.ok()) return st;
   bool moved = false;
-  st = Step(true, &moved);
+  st = Step(forward, &moved);
   if (!st.ok()) return st;
-  if (moved) bof_ = false;
-  eof_ = !moved;
+  // A step that moves leaves the far end; one that cannot sets the near end and stays.
+  bool& from_end = forward ? bof_ : eof_;
+  bool& to_end = forward ? eof_ : bof_;
+  if (moved) from_end = false;
+  to_end = !moved;
   if (cur_ == 0) bof_ = eof_ = true;
   return Status::Ok();
 }
 
-Status Table::Prior() {
-  Status st = CheckActive();
-  if (!st.ok()) return st;
-  st = Settle();
-  if (!st.ok()) return st;
-  bool moved = false;
-  st = Step(false, &moved);
-  if (!st.ok()) return st;
-  if (moved) eof_ = false;
-  bof_ = !moved;
-  if (cur_ == 0) bof_ = eof_ = true;
-  return Status::Ok();
-}
+Status Table::Next() { return Move(true); }
+
+Status Table::Prior() { return Move(false); }
 
 Status Table::MoveBy(int n) {
   for (; n > 0; --n) {

@@ -135,6 +135,7 @@ class Table {
   Status ReadMemoAt(int field, std::string* out) const;
   Status PrepareIndex(const OpenOptions& options);
   Status SeekCursorToCurrent();
+  Status Move(bool forward);
   // Steps from the current position; sets *moved when an accepted record was reached.
   Status Step(bool forward, bool* moved);
   Status FromEdge(bool last);
