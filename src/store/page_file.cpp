@@ -55,22 +55,14 @@ Status CreatePageFile(const std::string& path) {
 
 Status AddIndex(const std::string& path) { return Table::AddTags(path, AddIndexTags()); }
 
-Status BatchCopy(Table& source, const std::string& dest, BatchMode mode, int* copied) {
+Status BatchAppend(Table& source, Table& out, int* copied) {
   if (copied) *copied = 0;
-  if (!source.is_open()) return Status::Error("コピー元のテーブルが開かれていません");
-  if (mode == BatchMode::kCopy) {
-    Status st = Table::Create(dest, source.fields(), {});
-    if (!st.ok()) return st;
-  }
-  Table out;
-  Table::OpenOptions o;
-  Status st = out.Open(dest, o);
-  if (!st.ok()) return st;
+  if (!source.is_open() || !out.is_open()) return Status::Error("コピー元またはコピー先のテーブルが開かれていません");
   Table::Bookmark here = source.GetBookmark();
   std::vector<std::string> names;
   for (const auto& f : source.fields())
     if (out.dbf().FieldIndex(f.name) >= 0) names.push_back(f.name);
-  st = source.First();
+  Status st = source.First();
   int n = 0;
   while (st.ok() && !source.Eof()) {
     st = out.Append();
@@ -85,11 +77,25 @@ Status BatchCopy(Table& source, const std::string& dest, BatchMode mode, int* co
       st = source.Next();
     }
   }
-  Status closed = out.Close();
-  if (st.ok()) st = closed;
+  if (!st.ok() && out.state() == Table::State::kInsert) out.Cancel();
   if (here != 0) source.GotoBookmark(here);
   if (copied) *copied = n;
   return st;
+}
+
+Status BatchCopy(Table& source, const std::string& dest, BatchMode mode, int* copied) {
+  if (copied) *copied = 0;
+  if (!source.is_open()) return Status::Error("コピー元のテーブルが開かれていません");
+  if (mode == BatchMode::kCopy) {
+    Status st = Table::Create(dest, source.fields(), {});
+    if (!st.ok()) return st;
+  }
+  Table out;
+  Status st = out.Open(dest, Table::OpenOptions{});
+  if (!st.ok()) return st;
+  st = BatchAppend(source, out, copied);
+  Status closed = out.Close();
+  return st.ok() ? closed : st;
 }
 
 ViewMode DecodeKey(const std::string& key) {

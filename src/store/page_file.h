@@ -30,6 +30,9 @@ Status AddIndex(const std::string& path);
 // matching fields by name.  The source's current record is kept.
 enum class BatchMode { kCopy, kAppend };
 Status BatchCopy(Table& source, const std::string& dest, BatchMode mode, int* copied = nullptr);
+// Append mode into a table that is already open (the open page file taking another's pages).
+// The destination's index stays current; its cursor is left on the last record appended.
+Status BatchAppend(Table& source, Table& dest, int* copied = nullptr);
 
 // The view-mode byte of a page: set bit, itemize bit, indent field, highlight bit.
 struct ViewMode {

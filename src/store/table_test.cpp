@@ -454,6 +454,32 @@ TEST_F(TableFiles, BatchCopyAddIndexAndRename) {
   EXPECT_EQ(test::ReadBytes(Path("renamed.dbt")).substr(8, 8), "renamed ");
 }
 
+TEST_F(TableFiles, BatchAppendIntoOpenPageFile) {
+  // The open page file takes every page of another in its page-number order; its tags stay
+  // current and the cursor stands on the last page taken.
+  std::string main_path = MakeSix();
+  std::string other = Path("other.dbf");
+  const auto pages = SixPages();
+  test::MakePageFile(other, {pages[3], pages[1], pages[5]});
+  Table main_table, sub;
+  OpenOk(main_table, main_path);
+  ASSERT_TRUE(main_table.SetIndexName("T").ok());
+  OpenOk(sub, other);
+  int n = 0;
+  ASSERT_TRUE(BatchAppend(sub, main_table, &n).ok());
+  EXPECT_EQ(n, 3);
+  EXPECT_EQ(main_table.RecNo(), 9);
+  EXPECT_EQ(test::ReadPage(main_table), pages[5]);
+  ASSERT_TRUE(main_table.SetIndexName("").ok());
+  ASSERT_TRUE(main_table.Last().ok());
+  EXPECT_EQ(main_table.RecNo(), 9);
+  ASSERT_TRUE(main_table.Prior().ok());
+  EXPECT_EQ(test::ReadPage(main_table), pages[1]);
+  ASSERT_TRUE(sub.Close().ok());
+  ASSERT_TRUE(main_table.Close().ok());
+  EXPECT_EQ(CheckTableFiles(main_path), std::vector<std::string>{});
+}
+
 TEST_F(TableFiles, OpenIsExclusive) {
   std::string path = MakeSix();
   Table t;
