@@ -599,17 +599,19 @@ Status Table::SetFiltered(bool on) {
   // The current record is filtered out: go on to the next accepted one, else the one before.
   st = SeekCursorToCurrent();
   if (!st.ok()) return st;
+  return MoveToNeighbour();
+}
+
+Status Table::MoveToNeighbour() {
   bool moved = false;
-  st = Step(true, &moved);
+  Status st = Step(true, &moved);
   if (st.ok() && !moved) st = Step(false, &moved);
   if (!st.ok()) return st;
   if (!moved) {
     cur_ = 0;
     loaded_ = false;
-    bof_ = eof_ = true;
-  } else {
-    bof_ = eof_ = false;
   }
+  bof_ = eof_ = !moved;
   return Status::Ok();
 }
 
@@ -768,12 +770,10 @@ Status Table::Delete() {
   st = dbf_.WriteRecord(cur_, rec);
   if (!st.ok()) return st;
   Status index_status;
-  std::string cur_key;
   if (use_index) {
     const auto& tags = mdx_.tags();
     for (size_t t = 0; t < tags.size() && index_status.ok(); ++t)
       index_status = mdx_.Remove(int(t), MakeKey(tags[t], dbf_.fields(), orig_), cur_);
-    if (tag_ >= 0) cur_key = MakeKey(tags[size_t(tag_)], dbf_.fields(), orig_);
     if (!index_status.ok()) {
       std::vector<TagDef> keep = tags;
       st = RebuildIndex(keep);
@@ -785,46 +785,9 @@ Status Table::Delete() {
     }
   }
   orig_ = buf_ = rec;
-  return PositionAfterRemoval(cur_key, cur_);
-}
-
-Status Table::PositionAfterRemoval(const std::string& key, uint32_t recno) {
-  // The record after the removed one in the current order, else the one before it.
-  bool found = false;
-  Status st;
-  if (tag_ < 0) {
-    st = PhysicalScan(recno + 1, true, &found);
-    if (st.ok() && !found) st = PhysicalScan(recno - 1, false, &found);
-  } else {
-    if (!cursor_) cursor_ = std::make_unique<MdxFile::Cursor>(&mdx_, tag_);
-    st = cursor_->Seek(key, recno, &found);
-    while (st.ok() && found) {
-      bool ok = false;
-      st = Accept(cursor_->recno(), &ok);
-      if (!st.ok() || ok) break;
-      st = cursor_->Next(&found);
-    }
-    if (st.ok() && !found) {
-      st = cursor_->Seek(key, recno, &found);
-      if (st.ok()) st = found ? cursor_->Prior(&found) : cursor_->Last(&found);
-      while (st.ok() && found) {
-        bool ok = false;
-        st = Accept(cursor_->recno(), &ok);
-        if (!st.ok() || ok) break;
-        st = cursor_->Prior(&found);
-      }
-    }
-    cursor_valid_ = st.ok() && found;
-  }
-  if (!st.ok()) return st;
-  if (!found) {
-    cur_ = 0;
-    loaded_ = false;
-    bof_ = eof_ = true;
-  } else {
-    bof_ = eof_ = false;
-  }
-  return Status::Ok();
+  // The record has left every tag: the step finds its neighbours by its old key.
+  cursor_valid_ = false;
+  return MoveToNeighbour();
 }
 
 // ---- fields ----

@@ -141,7 +141,9 @@ class Table {
   Status FromEdge(bool last);
   Status Accept(uint32_t recno, bool* ok);
   Status PhysicalScan(uint32_t from, bool forward, bool* found);
-  Status PositionAfterRemoval(const std::string& key, uint32_t recno);
+  // After the current record was deleted or filtered out: the next record in the order, else the
+  // one before, else none.
+  Status MoveToNeighbour();
   std::string BlankRecord() const;
   Status WriteMemosInto(std::string* rec);
 
