@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -110,6 +111,12 @@ Status Table::Create(const std::string& path, const std::vector<FieldDef>& field
   std::vector<TagDef> defs;
   Status st = ResolveTags(tags, fields, &defs);
   if (!st.ok()) return st;
+  if (FileExists(path)) {
+    // Never replace a table that is open elsewhere.
+    File held;
+    if (held.Open(path, 'r') && ::flock(held.fd(), LOCK_EX | LOCK_NB) != 0)
+      return Status::Error(BaseName(path) + ": ほかのプログラムが開いているので作り直せません");
+  }
   DbfFile dbf;
   st = dbf.Create(path, fields, !tags.empty());
   if (!st.ok()) return st;
@@ -165,32 +172,45 @@ Status Table::AddTags(const std::string& path, const std::vector<TagSpec>& specs
 }
 
 Status Table::Rename(const std::string& from, const std::string& to) {
-  // The memo and index files first, the table last: the table's name is the page file's name.
-  std::string from_dbt = SiblingPath(from, "dbt"), from_mdx = SiblingPath(from, "mdx");
-  std::string to_dbt = SiblingPath(to, "dbt"), to_mdx = SiblingPath(to, "mdx");
+  // The memo and index files first, the table last (the table's name is the page file's name);
+  // a failure puts back what was already renamed.
+  {
+    File held;
+    if (!held.Open(from, 'r')) return Status::Error(BaseName(from) + ": ファイルを開けません");
+    if (::flock(held.fd(), LOCK_EX | LOCK_NB) != 0)
+      return Status::Error(BaseName(from) + ": ほかのプログラムが開いているので名前を変更できません");
+  }
+  struct Move {
+    std::string from, to;
+  };
+  std::vector<Move> moves;
+  for (const char* ext : {"mdx", "dbt"}) {
+    std::string f = SiblingPath(from, ext);
+    if (FileExists(f)) moves.push_back({f, SiblingPath(to, ext)});
+  }
+  moves.push_back({from, to});
+  for (size_t i = 0; i < moves.size(); ++i) {
+    if (::rename(moves[i].from.c_str(), moves[i].to.c_str()) != 0) {
+      int err = errno;
+      for (size_t k = i; k-- > 0;) ::rename(moves[k].to.c_str(), moves[k].from.c_str());
+      return Status::Error(BaseName(moves[i].from) + ": 名前を " + BaseName(moves[i].to) +
+                           " に変更できません (" + strerror(err) + ")");
+    }
+  }
+  // The base name recorded inside the memo and index files.
   std::string stem = StemOf(to);
-  if (FileExists(from_mdx)) {
-    if (::rename(from_mdx.c_str(), to_mdx.c_str()) != 0)
-      return Status::Error(BaseName(from_mdx) + ": 名前を変更できません");
-    File f;
-    if (f.Open(to_mdx, 'w')) {
-      char name[16] = {};
-      memcpy(name, stem.data(), std::min<size_t>(stem.size(), 16));
-      f.WriteAt(4, name, 16);
-    }
+  File f;
+  if (f.Open(SiblingPath(to, "mdx"), 'w')) {
+    char name[16] = {};
+    memcpy(name, stem.data(), std::min<size_t>(stem.size(), 16));
+    f.WriteAt(4, name, 16);
   }
-  if (FileExists(from_dbt)) {
-    if (::rename(from_dbt.c_str(), to_dbt.c_str()) != 0)
-      return Status::Error(BaseName(from_dbt) + ": 名前を変更できません");
-    File f;
-    unsigned char h[17];
-    if (f.Open(to_dbt, 'w') && f.ReadExact(0, h, 17) && h[16] == 0x00) {
-      std::string base = stem.substr(0, 8);
-      base.resize(8, ' ');
-      f.WriteAt(8, base.data(), 8);
-    }
+  unsigned char h[17];
+  if (f.Open(SiblingPath(to, "dbt"), 'w') && f.ReadExact(0, h, 17) && h[16] == 0x00) {
+    std::string base = stem.substr(0, 8);
+    base.resize(8, ' ');
+    f.WriteAt(8, base.data(), 8);
   }
-  if (::rename(from.c_str(), to.c_str()) != 0) return Status::Error(BaseName(from) + ": 名前を変更できません");
   return Status::Ok();
 }
 

@@ -488,6 +488,12 @@ TEST_F(TableFiles, OpenIsExclusive) {
   EXPECT_FALSE(second.Open(path, PageFileOptions()).ok());
   EXPECT_FALSE(second.Open(path, PageFileOptions(true)).ok());
   EXPECT_FALSE(CheckTableFiles(path).empty());
+  // Nor can a new page file replace it, or a rename take it away.
+  std::string before = test::ReadBytes(path);
+  EXPECT_FALSE(CreatePageFile(path).ok());
+  EXPECT_EQ(test::ReadBytes(path), before);
+  EXPECT_FALSE(Table::Rename(path, Path("moved.dbf")).ok());
+  EXPECT_TRUE(std::filesystem::exists(path));
   pid_t pid = fork();
   ASSERT_GE(pid, 0);
   if (pid == 0) {
