@@ -69,6 +69,9 @@ class MdxFile {
   // Brackets every change of index blocks.
   Status BeginWrite();
   Status EndWrite(uint32_t record_count);
+  // Ends a bracket whose change failed half-way: the "being written" byte stays set, so the
+  // next open rebuilds the index.
+  void AbandonWrite() { write_depth_ = 0; }
 
   Status Insert(int tag, const std::string& key, uint32_t recno);
   Status Remove(int tag, const std::string& key, uint32_t recno);

@@ -726,7 +726,11 @@ Status Table::Post() {
   if (state_ == State::kInsert) {
     uint32_t recno = 0;
     st = dbf_.AppendRecord(rec, &recno);
-    if (!st.ok()) return st;  // the index stays marked; the next open checks it
+    if (!st.ok()) {
+      // The edit stays pending in the buffer; the index is checked at the next open.
+      if (use_index) mdx_.AbandonWrite();
+      return st;
+    }
     cur_ = recno;
     if (use_index)
       for (size_t t = 0; t < tags.size() && index_status.ok(); ++t)
@@ -734,7 +738,10 @@ Status Table::Post() {
   } else {
     if (rec != orig_) {
       st = dbf_.WriteRecord(cur_, rec);
-      if (!st.ok()) return st;
+      if (!st.ok()) {
+        if (use_index) mdx_.AbandonWrite();
+        return st;
+      }
       if (use_index)
         for (size_t t = 0; t < tags.size() && index_status.ok(); ++t) {
           std::string ok = MakeKey(tags[t], dbf_.fields(), orig_);
@@ -788,7 +795,10 @@ Status Table::Delete() {
   std::string rec = orig_;
   rec[0] = '*';
   st = dbf_.WriteRecord(cur_, rec);
-  if (!st.ok()) return st;
+  if (!st.ok()) {
+    if (use_index) mdx_.AbandonWrite();
+    return st;
+  }
   Status index_status;
   if (use_index) {
     const auto& tags = mdx_.tags();
