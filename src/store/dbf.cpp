@@ -132,11 +132,13 @@ void DbfFile::Close() {
   InvalidateCache();
 }
 
-int DbfFile::FieldIndex(const std::string& name) const {
-  for (size_t i = 0; i < fields_.size(); ++i)
-    if (strcasecmp(fields_[i].name.c_str(), name.c_str()) == 0) return int(i);
+int FindField(const std::vector<FieldDef>& fields, const std::string& name) {
+  for (size_t i = 0; i < fields.size(); ++i)
+    if (strcasecmp(fields[i].name.c_str(), name.c_str()) == 0) return int(i);
   return -1;
 }
+
+int DbfFile::FieldIndex(const std::string& name) const { return FindField(fields_, name); }
 
 std::string DbfFile::UpdateDate() const {
   unsigned char h[4];

@@ -90,6 +90,9 @@ class DbfFile {
   void InvalidateCache() const;
 };
 
+// Index of the field named name (case-insensitive), -1 when missing.
+int FindField(const std::vector<FieldDef>& fields, const std::string& name);
+
 // Builds the 32-byte descriptors and header of a new table.
 std::string BuildDbfHeader(uint8_t version, const std::vector<FieldDef>& fields, bool has_mdx,
                            uint32_t count);

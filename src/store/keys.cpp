@@ -16,12 +16,6 @@ std::string Trim(const std::string& s) {
   return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
 }
 
-int FindField(const std::vector<FieldDef>& fields, const std::string& name) {
-  for (size_t i = 0; i < fields.size(); ++i)
-    if (strcasecmp(fields[i].name.c_str(), name.c_str()) == 0) return int(i);
-  return -1;
-}
-
 bool IsValidDate(int y, int m, int d) {
   static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   if (y < 1 || m < 1 || m > 12 || d < 1) return false;

@@ -406,7 +406,7 @@ Status MdxFile::Insert(int tag, const std::string& key, uint32_t recno) {
   std::vector<PathStep> path;
   Status st = DescendTo(tag, reinterpret_cast<const unsigned char*>(key.data()), recno, &path);
   if (!st.ok()) return st;
-  st = InsertInto(tag, path, path.size() - 1, reinterpret_cast<const unsigned char*>(key.data()), recno, 0);
+  st = InsertInto(tag, path, path.size() - 1, reinterpret_cast<const unsigned char*>(key.data()), recno);
   if (!st.ok()) return st;
   if (path.size() == 1 && path[0].node->n() == 1) {
     // The tag has keys now.
@@ -417,7 +417,7 @@ Status MdxFile::Insert(int tag, const std::string& key, uint32_t recno) {
 }
 
 Status MdxFile::InsertInto(int tag, std::vector<PathStep>& path, size_t level,
-                           const unsigned char* key, uint32_t num, uint32_t) {
+                           const unsigned char* key, uint32_t num) {
   const TagDef& t = tags_[size_t(tag)];
   const int item = t.item_len();
   const uint32_t maxk = uint32_t(t.max_keys());
@@ -472,7 +472,7 @@ Status MdxFile::InsertInto(int tag, std::vector<PathStep>& path, size_t level,
     if (!st.ok()) return st;
     return WriteTagRoot(tag, root_page);
   }
-  return InsertInto(tag, path, level - 1, sepk, left_page, 0);
+  return InsertInto(tag, path, level - 1, sepk, left_page);
 }
 
 Status MdxFile::FixMaxUpward(int tag, std::vector<PathStep>& path, size_t level, const unsigned char* key) {
@@ -608,8 +608,7 @@ Status MdxFile::Cursor::Seek(const std::string& key, uint32_t recno, bool* found
   std::vector<PathStep> p;
   Status st = mdx_->DescendTo(tag_, reinterpret_cast<const unsigned char*>(key.data()), recno, &p);
   if (!st.ok()) return st;
-  path_.clear();
-  for (auto& s : p) path_.push_back({s.node, s.idx});
+  path_ = std::move(p);
   return Normalize(found);
 }
 

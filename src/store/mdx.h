@@ -65,6 +65,7 @@ class MdxFile {
   bool dirty() const { return dirty_; }
   uint32_t synced_count() const { return synced_count_; }
   uint32_t pages_in_file() const { return pages_; }
+  int64_t MTimeNs() const { return file_.MTimeNs(); }
 
   // Brackets every change of index blocks.
   Status BeginWrite();
@@ -89,6 +90,12 @@ class MdxFile {
   // Reads and checks a node of a tag (entry count, child pages inside the file).
   Status Load(int tag, uint32_t page, std::shared_ptr<const Node>* out) const;
 
+  // One level of a path from a tag's root to a leaf: the node and the entry (or child) index.
+  struct PathStep {
+    std::shared_ptr<const Node> node;
+    uint32_t idx;
+  };
+
   // A position in a tag: the path from the root to a leaf entry.
   class Cursor {
    public:
@@ -103,10 +110,6 @@ class MdxFile {
     std::string key() const;
 
    private:
-    struct Level {
-      std::shared_ptr<const Node> node;
-      uint32_t idx;
-    };
     Status DescendEdge(uint32_t page, bool right, bool* found);
     Status StepBack(bool* found);
     Status Normalize(bool* found);  // moves past the end of an exhausted leaf
@@ -116,7 +119,7 @@ class MdxFile {
                      bool found);
     const MdxFile* mdx_;
     int tag_;
-    std::vector<Level> path_;
+    std::vector<PathStep> path_;
   };
 
   // Every entry of a tag in order, with structural checks (for the consistency check).
@@ -129,14 +132,10 @@ class MdxFile {
   Status WriteHeaderFields();
   Status WriteTagRoot(int tag, uint32_t root);
   // Path of (node, index) from the root to the leaf slot of (key, recno).
-  struct PathStep {
-    std::shared_ptr<const Node> node;
-    uint32_t idx;
-  };
   Status DescendTo(int tag, const unsigned char* key, uint32_t recno, std::vector<PathStep>* path) const;
   Status MaxRecno(int tag, uint32_t page, uint32_t* recno) const;
   Status InsertInto(int tag, std::vector<PathStep>& path, size_t level, const unsigned char* key,
-                    uint32_t num, uint32_t right_child_unused);
+                    uint32_t num);
   Status FixMaxUpward(int tag, std::vector<PathStep>& path, size_t level, const unsigned char* key);
   Status RemoveChild(int tag, std::vector<PathStep>& path, size_t level);
 

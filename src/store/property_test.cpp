@@ -187,32 +187,12 @@ TEST_F(TableProperty, RandomOperationsMatchModel) {
       Page fresh = random_page();
       ok(t.Edit());
       for (int f = 0, n = 1 + int(rng() % 3); f < n; ++f) {
-        switch (rng() % 6) {
-          case 0:
-            p.bunrui = fresh.bunrui;
-            ok(t.SetFieldString("BUNRUI", p.bunrui));
-            break;
-          case 1:
-            p.title = fresh.title;
-            ok(t.SetFieldString("TITLE", p.title));
-            break;
-          case 2:
-            p.subtitle = fresh.subtitle;
-            ok(t.SetFieldString("SUBTITLE", p.subtitle));
-            break;
-          case 3:
-            p.date = fresh.date;
-            ok(t.SetFieldString("DATE", p.date));
-            break;
-          case 4:
-            p.text = fresh.text;
-            ok(t.SetFieldString("TEXT", p.text));
-            break;
-          case 5:
-            p.image = fresh.image;
-            ok(t.SetFieldString("IMAGEFILE", p.image));
-            break;
-        }
+        static const std::pair<const char*, std::string Page::*> kFields[] = {
+            {"BUNRUI", &Page::bunrui}, {"TITLE", &Page::title}, {"SUBTITLE", &Page::subtitle},
+            {"DATE", &Page::date},     {"TEXT", &Page::text},   {"IMAGEFILE", &Page::image}};
+        const auto& [name, member] = kFields[rng() % 6];
+        p.*member = fresh.*member;
+        ok(t.SetFieldString(name, p.*member));
       }
       m.Put(m.cur, stored(p));
       int how = int(rng() % 3);

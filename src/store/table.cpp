@@ -260,11 +260,7 @@ Status Table::PrepareIndex(const OpenOptions& options) {
     } else {
       tags = mdx_.tags();
       // Age: the index is written after the table by every change, so it is never older.
-      int64_t age = 0;
-      struct stat a, b;
-      if (::stat(mdx_path.c_str(), &a) == 0 && ::stat(path_.c_str(), &b) == 0)
-        age = (int64_t(a.st_mtim.tv_sec) - int64_t(b.st_mtim.tv_sec)) * 1000000000 +
-              (a.st_mtim.tv_nsec - b.st_mtim.tv_nsec);
+      int64_t age = mdx_.MTimeNs() - dbf_.file().MTimeNs();
       if (!mdx_.has_marker()) why = BaseName(mdx_path) + ": ほかのプログラムが書いた索引です";
       else if (mdx_.dirty()) why = BaseName(mdx_path) + ": 索引の書き込みが途中で終わっています";
       else if (mdx_.synced_count() != dbf_.record_count())
