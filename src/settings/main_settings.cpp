@@ -134,6 +134,8 @@ void MainWindowSettings::Read(SettingsStore& store) {
 void MainWindowSettings::Write(SettingsStore& store) const {
   store.OpenKey(kRootKey, true);
   for (const Field& f : kFields) {
+    // The image folders are kept only once the user has named some.
+    if (std::string_view(f.name) == "ImageDir" && ImageDir.empty()) continue;
     std::visit(Overloaded{
                    [&](int S::*m) { store.WriteInteger(f.name, this->*m); },
                    [&](bool S::*m) { store.WriteBool(f.name, this->*m); },

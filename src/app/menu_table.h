@@ -1,0 +1,44 @@
+// The command table of the main window: the main menu, the three popup menus and the toolbar.
+//
+// The window builds its QMenus, QActions and toolbar buttons from these rows, so that the names,
+// captions, shortcuts and handlers live in one place and can be checked without a display. Captions
+// are UTF-8 as the window shows them before any run-time change (see captions.h for the changes).
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+namespace sk::app {
+
+enum class MenuRoot { Main, TextPopup, ImageAPopup, ImageBPopup };
+
+struct MenuItemDef {
+  const char* name;  // object name of the item, e.g. "OpenItem"
+  const char*
+      parent;  // the submenu it sits in ("FileMenu"), "" for a top-level menu or a popup item
+  const char* caption;  // UTF-8, with "&" marking the accelerator
+  const char*
+      shortcut;         // QKeySequence portable text ("Ctrl+O", "Alt+Shift+Backspace"); "" for none
+  const char* handler;  // the main window slot that runs the command
+  const char* hint;     // status-bar explanation
+  bool file_dependent;  // disabled while no page file is open
+  bool separator_before;  // a separator line above this item within its menu
+  const char* group;      // "" or the name of an exclusive check group within the same root
+};
+
+// The items of one root in display order; a submenu's row comes before its children.
+const std::vector<MenuItemDef>& MenuItems(MenuRoot root);
+
+struct ToolButtonDef {
+  const char* name;
+  const char* hint;
+  const char* handler;
+};
+
+// The toolbar buttons, left to right.
+const std::vector<ToolButtonDef>& ToolbarButtons();
+
+// The item of that name in any root, or nullptr.
+const MenuItemDef* FindMenuItem(std::string_view name);
+
+}  // namespace sk::app

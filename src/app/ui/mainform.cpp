@@ -1,0 +1,230 @@
+// Construction, start-up, activation and shutdown of the main window.
+#include "app/ui/mainform.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFont>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QSplitter>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+
+#include "app/shell_logic.h"
+#include "app/ui/about_box.h"
+#include "app/ui/prompter.h"
+#include "browse/ui/navigator.h"
+#include "convert/cp932.h"
+#include "editor/ui/text_area.h"
+
+namespace sk::app {
+
+QString Q(std::string_view cp932) { return cp932::Decode(cp932); }
+
+std::string B(const QString& text) { return cp932::EncodeReplacing(text); }
+
+void InstallFontSubstitutions() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  QFont::insertSubstitution(QStringLiteral("ＭＳ 明朝"), QStringLiteral("IPAMincho"));
+  QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
+  QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
+  QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+}
+
+TSDIAppForm::TSDIAppForm(Prompter& prompter, QStringList args, QWidget* parent)
+    : QMainWindow(parent), prompter_(prompter) {
+  Args = std::move(args);
+  InstallFontSubstitutions();
+  setObjectName(QStringLiteral("SDIAppForm"));
+  BuildRegions();
+  BuildMenus();
+  Nav = std::make_unique<browse::Navigator>(*this);
+  FormCreate();
+  ConstructRest();
+  AboutBox = new TAboutBox(this);
+  connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
+    if (s == Qt::ApplicationActive) FirstOpen();
+  });
+}
+
+TSDIAppForm::~TSDIAppForm() {
+  if (!closed_) FormClose();
+}
+
+void TSDIAppForm::Message(const QString& text) {
+  prompter_.Inform(QStringLiteral("お知らせ"), text);
+}
+
+bool TSDIAppForm::Ask(const QString& text) {
+  return prompter_.YesNo(QStringLiteral("お尋ね"), text);
+}
+
+// The header block of the settings: window, header fields and their font.
+void TSDIAppForm::FormCreate() {
+  Reg.OpenKey(settings::kRootKey, true);
+  Conf.Read(Reg);
+  FirstRun = Conf.first_run;
+
+  StatusBar->setVisible(Conf.DisplayStatusBar == 0);
+
+  QRect screen = QGuiApplication::primaryScreen()->geometry();
+  WindowRect r = FitWindowToScreen({Conf.Left, Conf.Top, Conf.Width, Conf.Height},
+                                   screen.width(), screen.height());
+  resize(r.width, r.height);
+  move(r.left, r.top);
+  if (Conf.TextImageWH < 0)
+    Conf.TextImageWH = DeriveTextImageWH(Conf.TextImageLocation, r.width, r.height);
+
+  Panel3->hide();  // the image side appears when a page is shown
+  StatusPanels[1]->setText(QStringLiteral("挿入"));
+
+  Panel1->setSizes({Conf.BunruiWidth, Conf.TitleWidth, Conf.ChoshaWidth, Conf.DateWidth,
+                    std::max(1, r.width - Conf.BunruiWidth - Conf.TitleWidth - Conf.ChoshaWidth -
+                                    Conf.DateWidth)});
+  SetSmallWindowFont();
+  SetSmallCaptionPanel();
+  Reg.CloseKey();
+}
+
+void TSDIAppForm::ConstructRest() {
+  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+  FieldCaptions = {"\x95\xaa\x97\xde", "\x83\x5e\x83\x43\x83\x67\x83\x8b",
+                   "\x83\x54\x83\x75\x83\x5e\x83\x43\x83\x67\x83\x8b", "\x93\xfa\x95\x74",
+                   "\x89\xe6\x91\x9c\x83\x74\x83\x40\x83\x43\x83\x8b"};
+  StartDir = QDir::currentPath();
+  if (!StartDir.endsWith('/')) StartDir += '/';
+  ApplySettings();
+  LayoutHeaderControls();
+  MainTable.Close();
+  SetMenuEnabled(false);
+  RecNoLabel->setText(QStringLiteral("0 "));
+  DateEdit->clear();
+  Nav->ResetBookmarkList();
+  DrawImagesOnMove = true;
+  // Sticky notes live with the user's data rather than in the folder the program was started from.
+  QString fusen = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+  if (!fusen.isEmpty()) QDir().mkpath(fusen + QStringLiteral("/付箋"));
+  FirstOpenDone = false;
+  BaseCaption = QStringLiteral("SoraKumo");
+  setWindowTitle(BaseCaption);
+
+  // Characters the page file cannot hold: refused when typed, replaced when pasted.
+  connect(TextMemo, &editor::TextArea::CharRefused, this, [this](const QString& ch) {
+    ShowStatusNote(QStringLiteral("「%1」(U+%2) はページに保存できない文字なので入力できません。")
+                       .arg(ch, QString::number(ch.toUcs4().value(0), 16)
+                                    .toUpper()
+                                    .rightJustified(4, QLatin1Char('0'))));
+  });
+  connect(TextMemo, &editor::TextArea::CharsReplaced, this, [this](int count) {
+    Message(QStringLiteral("ページに保存できない文字 %1 個を「〓」に置き換えて貼りつけました。")
+                .arg(count));
+  });
+
+  Timer1->setSingleShot(true);
+  connect(Timer1, &QTimer::timeout, this, [this] {
+    if (Area1RefreshPending) Area1RefreshPending = false;
+    Timer1->stop();
+  });
+  Timer2->start(2000);
+  connect(Timer2, &QTimer::timeout, this, [this] {
+    Timer2->setInterval(std::max(100, Conf.GazoRefreshInterval));
+  });
+  Timer3->setInterval(1000);
+  connect(Timer3, &QTimer::timeout, this, [this] {
+    Timer3->stop();
+    LinkGuard = false;
+  });
+}
+
+void TSDIAppForm::FirstOpen() {
+  if (!Args.isEmpty()) {
+    if (!FirstOpenDone && !FileIsOpen()) {
+      FirstOpenDone = true;
+      LastAccessedDBFileName = Args.front();
+      OpenWithoutDialog = true;
+      OpenItemClick();
+    }
+  } else if (!FirstOpenDone && Conf.AutoOpenFile && !LastAccessedDBFileName.isEmpty() &&
+             !FileIsOpen()) {
+    FirstOpenDone = true;
+    OpenWithoutDialog = true;
+    OpenItemClick();
+  } else {
+    OpenWithoutDialog = false;
+  }
+  FirstOpenDone = true;
+}
+
+void TSDIAppForm::FormActivate() {
+  if (!Activated) {
+    Activated = true;
+    if (FirstRun) {
+      TextMemo->SetText(B(QString::fromStdString(WelcomeText()).replace('\n', "\r\n")));
+      FirstRun = false;
+    }
+  }
+  TextMemo->setFocus();
+}
+
+bool TSDIAppForm::event(QEvent* e) {
+  if (e->type() == QEvent::StatusTip) {
+    ShowHint(static_cast<QStatusTipEvent*>(e)->tip());
+    return true;
+  }
+  bool r = QMainWindow::event(e);
+  if (e->type() == QEvent::WindowActivate) {
+    FormActivate();
+    if (!FirstOpenDone) QTimer::singleShot(0, this, [this] { FirstOpen(); });
+  }
+  return r;
+}
+
+void TSDIAppForm::closeEvent(QCloseEvent* e) {
+  FormClose();
+  e->accept();
+}
+
+void TSDIAppForm::FormClose() {
+  if (closed_) return;
+  closed_ = true;
+  Nav->ResetBookmarkList();
+  if (FileIsOpen()) {
+    Nav->SaveViewConditionBeforeClose();
+    Nav->MainTablePost();
+    Status st = MainTable.Close();
+    if (!st.ok()) prompter_.Error(QString::fromStdString(st.message()));
+  }
+  WriteSettings();
+}
+
+void TSDIAppForm::WriteSettings() {
+  QRect g = geometry();
+  Conf.Top = pos().y();
+  Conf.Left = pos().x();
+  Conf.Height = g.height();
+  Conf.Width = g.width();
+  QList<int> sizes = Panel1->sizes();
+  if (sizes.size() >= 4) {
+    Conf.BunruiWidth = sizes[0];
+    Conf.TitleWidth = sizes[1];
+    Conf.ChoshaWidth = sizes[2];
+    Conf.DateWidth = sizes[3];
+  }
+  Conf.OpenIME = TextMemo->HiraganaMode();
+  Conf.LastAccessedDBFileName = B(LastAccessedDBFileName);
+  Reg.OpenKey(settings::kRootKey, true);
+  Conf.Write(Reg);
+  Reg.CloseKey();
+  Status st = Reg.Sync();
+  if (!st.ok()) prompter_.Error(QString::fromStdString(st.message()));
+}
+
+}  // namespace sk::app

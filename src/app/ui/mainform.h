@@ -1,0 +1,215 @@
+// The main window: the program's one window, owner of the open page file, the page on show, the
+// text area, the image areas, every command and the working state.  Subsystem work lives in
+// controllers (browse::Navigator, ...) that the window owns; the handlers here are short.
+//
+// The method bodies are split by subject: mainform.cpp (construction, start-up, shutdown),
+// mainform_layout.cpp (regions, sizes, fonts), mainform_menus.cpp (commands, enabling, captions),
+// mainform_file.cpp (open, create, close, save and the file-name checks).
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/captions.h"
+#include "settings/main_settings.h"
+#include "settings/settings_store.h"
+#include "store/table.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QScrollArea;
+class QSplitter;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+class QToolButton;
+
+namespace sk::editor {
+class TextArea;
+}
+namespace sk::browse {
+class Navigator;
+}
+
+namespace sk::app {
+
+class Prompter;
+class TAboutBox;
+
+class TSDIAppForm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // args: the command-line arguments after the program name.
+  TSDIAppForm(Prompter& prompter, QStringList args, QWidget* parent = nullptr);
+  ~TSDIAppForm() override;
+
+  // Message helpers used by every command.
+  void Message(const QString& text);  // "お知らせ", OK
+  bool Ask(const QString& text);      // "お尋ね", Yes/No
+  Prompter& prompter() { return prompter_; }
+
+  // Start-up, activation, resizing, shutdown.
+  void FirstOpen();
+  void FormActivate();
+  void FormResize();
+  void SplitMoved();
+  void FormClose();
+
+  // Layout.
+  void MakeImageArea(bool hide_check, bool layout, bool split);
+  void SetSmallWindowFont();
+  void SetSmallCaptionPanel();
+  void SetCursor(int kind, const QCursor& cursor);
+  void ShowHint(const QString& hint);
+
+  // Menu state and captions.
+  void SetMenuEnabled(bool enabled);
+  void SetCaption();
+  void SetCaptionIzonKomoku();
+  void FileMenuClick();
+  void EditMenuClick();
+  void TextPopupMenuPopup();
+  QAction* Action(std::string_view name) const;  // any menu item by name, nullptr if none
+  QToolButton* ToolButton(std::string_view name) const;
+  QMenu* Menu(std::string_view name) const;      // a submenu or popup menu by name
+
+  // File commands and checks.
+  void OpenItemClick();
+  void OpenBtnClick() { OpenItemClick(); }
+  void NewItemClick();
+  void SaveCloseItemClick();
+  void SaveItemClick();
+  void SlimItemClick();
+  void ExitItemClick();
+  void AboutItemClick();
+  bool CheckOpenFileName(const QString& path, const QString& ext);
+  bool CheckSaveFileName(const QString& path, const QString& ext, bool close_after);
+  bool CheckOverWrite(const QString& path);
+
+  bool FileIsOpen() const { return MainTable.is_open(); }
+
+  // ---- Controls ----
+  QToolBar* SpeedPanel = nullptr;
+  QLabel* MemorialLabel = nullptr;
+  std::array<QPushButton*, 4> ReplaceButtons{};
+  QLabel* RecNoLabel = nullptr;
+
+  QSplitter* Panel1 = nullptr;  // header row; its four handles are the header splitters
+  QWidget* BunruiPanel = nullptr;
+  QWidget* TitlePanel = nullptr;
+  QWidget* ChoshaPanel = nullptr;
+  QWidget* DatePanel = nullptr;
+  QWidget* ImagePanel = nullptr;
+  std::array<QLabel*, 5> Labels{};  // Label1..Label5
+  QComboBox* BunruiComboBox = nullptr;
+  QLineEdit* TitleEdit = nullptr;
+  QLineEdit* ChoshaEdit = nullptr;
+  QWidget* Panel9 = nullptr;  // holds the date box and the calendar button
+  QLineEdit* DateEdit = nullptr;
+  QToolButton* DateTimePicker = nullptr;
+  QLineEdit* ImageFileNameEdit = nullptr;
+
+  QSplitter* Split = nullptr;  // text side | image side
+  QWidget* Panel2 = nullptr;   // text side
+  QWidget* Panel4 = nullptr;   // left margin strip
+  QWidget* Panel5 = nullptr;   // top margin strip
+  editor::TextArea* TextMemo = nullptr;
+  QWidget* Panel3 = nullptr;   // image side
+  QScrollArea* Image1Panel = nullptr;
+  QScrollArea* Image2Panel = nullptr;
+
+  QStatusBar* StatusBar = nullptr;
+  std::array<QLabel*, 4> StatusPanels{};
+
+  QTimer* Timer1 = nullptr;
+  QTimer* Timer2 = nullptr;
+  QTimer* Timer3 = nullptr;
+
+  QMenu* TextPopupMenu = nullptr;
+  QMenu* ImageAPopUpMenu = nullptr;
+  QMenu* ImageBPopUpMenu = nullptr;
+
+  TAboutBox* AboutBox = nullptr;
+
+  // ---- Working state ----
+  settings::SettingsStore Reg;        // the settings store, open for the whole run
+  settings::MainWindowSettings Conf;  // the values of the root key while the program runs
+  store::Table MainTable;
+  std::unique_ptr<browse::Navigator> Nav;
+
+  QString PageFilePath;  // real case (file names are case-sensitive here)
+  QString PageFileName;
+  QString PageFileDir;
+  QString StartDir;
+  QString LastAccessedDBFileName;  // the page file to offer or reopen
+  QString BaseCaption;
+  QStringList Args;
+  bool FirstRun = false;
+  bool OpenWithoutDialog = false;
+  bool FirstOpenDone = false;
+  bool FieldsLinked = false;
+  bool DrawImagesOnMove = true;
+  bool ExternalEditorOpen = false;
+  bool Activated = false;
+  int FocusedArea = 3;
+  int LastExportKind = 0;
+  int ImageAction = 1;
+  bool Area1RefreshPending = false;
+  bool LinkGuard = false;
+  bool FusenShown = false;
+  std::vector<std::string> FieldCaptions;  // CP932
+  int OutputFile = -1;  // the export file opened by CheckSaveFileName
+  int MaxWrapPixels = 0;
+  double RightMarginPoints = 0;
+
+ protected:
+  bool event(QEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+
+ private:
+  void FormCreate();
+  void ConstructRest();
+  void BuildRegions();
+  void BuildMenus();
+  void BuildToolbar();
+  void ApplySettings();
+  void LayoutHeaderControls();
+  void ApplyMiddleSkipCaptions();
+  void ApplyCaptionChanges(const std::vector<CaptionChange>& changes);
+  void ShowStatusNote(const QString& text);
+  void RunHandler(const std::string& handler);
+  QMenu* MakePopup(const char* name, int root);
+  void OpenTable(bool is_new);  // the shared tail of open and save
+  bool OpenMainTable();
+  void AfterFileShown();
+  void WriteSettings();
+  void ReportNotices();
+
+  Prompter& prompter_;
+  std::map<std::string, QAction*, std::less<>> actions_;
+  std::map<std::string, QMenu*, std::less<>> menus_;
+  std::map<std::string, QToolButton*, std::less<>> tool_buttons_;
+  bool closed_ = false;
+};
+
+// Maps the stored Japanese font names to the Japanese fonts installed here.
+void InstallFontSubstitutions();
+
+// CP932 <-> QString for window texts and paths kept in the settings.
+QString Q(std::string_view cp932);
+std::string B(const QString& text);
+
+}  // namespace sk::app

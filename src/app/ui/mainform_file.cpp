@@ -1,0 +1,251 @@
+// Opening, creating, closing and reopening page files, and the file-name checks before a page
+// file is opened or an export file written.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QComboBox>
+#include <QDate>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollArea>
+
+#include "app/shell_logic.h"
+#include "app/ui/about_box.h"
+#include "app/ui/mainform.h"
+#include "app/ui/prompter.h"
+#include "browse/ui/navigator.h"
+#include "editor/ui/text_area.h"
+#include "store/page_file.h"
+
+namespace sk::app {
+
+namespace {
+
+std::string Utf8(const QString& s) { return s.toStdString(); }
+
+// The dialog's starting point: the last page file when it still exists, else the start folder.
+FileDialogSpec DialogFor(const TSDIAppForm& f, const QString& title, bool with_name) {
+  FileDialogSpec spec;
+  spec.title = title;
+  spec.filter = QStringLiteral("DBFﾌｧｲﾙ (*.DBF *.dbf)");
+  spec.default_ext = QStringLiteral("dbf");
+  QFileInfo last(f.LastAccessedDBFileName);
+  if (!f.LastAccessedDBFileName.isEmpty() && last.exists()) {
+    spec.folder = last.absolutePath();
+    if (with_name) spec.file_name = last.fileName();
+  } else {
+    spec.folder = f.StartDir;
+    if (spec.folder.size() > 1 && spec.folder.endsWith('/')) spec.folder.chop(1);
+  }
+  return spec;
+}
+
+}  // namespace
+
+bool TSDIAppForm::CheckOverWrite(const QString& path) {
+  if (!QFileInfo::exists(path)) return true;
+  return Ask(QStringLiteral("同名のファイルが存在します。上書きしますか？"));
+}
+
+bool TSDIAppForm::CheckOpenFileName(const QString& path, const QString& ext) {
+  if (!HasExtension(Utf8(path), Utf8(ext))) {
+    Message(QStringLiteral("拡張子が \"%1\" でないので，オープンできません。").arg(ext.toLower()));
+    return false;
+  }
+  // Readable, a regular file, and not held by another program (an open page file keeps a lock).
+  bool ok = false;
+  int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  if (fd >= 0) {
+    struct stat st {};
+    ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_SH | LOCK_NB) == 0;
+    ::close(fd);
+  }
+  if (!ok) {
+    Message(path + QStringLiteral(
+                       " を開くことができません。\n\nすでに開かれているか，または存在しないものと思われます。"));
+    return false;
+  }
+  return true;
+}
+
+bool TSDIAppForm::CheckSaveFileName(const QString& path, const QString& ext, bool close_after) {
+  if (!HasExtension(Utf8(path), Utf8(ext))) {
+    Message(QStringLiteral("拡張子が \"%1\" でないので，書き込めません。").arg(ext.toLower()));
+    return false;
+  }
+  if (Conf.AskOverWrite && !CheckOverWrite(path)) return false;
+  if (OutputFile >= 0) ::close(OutputFile);
+  OutputFile = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                      0666);
+  if (OutputFile < 0) {
+    Message(QStringLiteral("指定されたファイルが開けません。\n\n") +
+            QStringLiteral("他のアプリケーションで開かれているか，書き込み禁止ファイルです。"));
+    return false;
+  }
+  if (close_after) {
+    ::close(OutputFile);
+    OutputFile = -1;
+  }
+  return true;
+}
+
+void TSDIAppForm::ReportNotices() {
+  for (const std::string& n : MainTable.TakeNotices()) Message(QString::fromStdString(n));
+}
+
+// Binds MainTable to the page file and opens it exclusively; tells the user when it cannot.
+bool TSDIAppForm::OpenMainTable() {
+  Status st = MainTable.Open(Utf8(PageFilePath), store::PageFileOptions());
+  if (!st.ok()) {
+    Message(PageFilePath +
+            QStringLiteral("を開くことができません。\n\n存在しないか，または他のアプリケーションですでに開かれているものと思われます。") +
+            QStringLiteral("\n\n") + QString::fromStdString(st.message()));
+    return false;
+  }
+  ReportNotices();
+  return true;
+}
+
+void TSDIAppForm::AfterFileShown() {
+  setWindowTitle(QString::fromStdString(WindowCaption(Utf8(BaseCaption), Utf8(PageFilePath))));
+  FieldsLinked = true;
+}
+
+void TSDIAppForm::OpenItemClick() {
+  QString path;
+  if (OpenWithoutDialog) {
+    OpenWithoutDialog = false;
+    path = LastAccessedDBFileName;
+  } else {
+    std::optional<QString> chosen =
+        prompter_.OpenFileName(DialogFor(*this, QStringLiteral("オープンするファイル名"), true));
+    if (!chosen) return;
+    path = *chosen;
+  }
+  if (!path.isEmpty()) path = QFileInfo(path).absoluteFilePath();
+  if (!CheckOpenFileName(path, QStringLiteral("dbf"))) return;
+  if (FileIsOpen()) SaveCloseItemClick();
+
+  PageFilePath = path;
+  LastAccessedDBFileName = PageFilePath;
+  Reg.OpenKey(settings::kRootKey, true);
+  Reg.WriteString("DBFileName", B(PageFilePath));
+  Reg.CloseKey();
+  PageFileName = QString::fromStdString(store::GetName(Utf8(PageFilePath)));
+  PageFileDir = QString::fromStdString(store::GetDir(Utf8(PageFilePath)));
+  LastExportKind = 0;
+  // A rotating backup of the three files is taken here once backups are built.
+
+  if (!OpenMainTable()) return;
+  SetMenuEnabled(true);
+  SetCaption();
+  Nav->SetBunrui(false);
+  Nav->SetViewConditionBeforeOpen();
+  AfterFileShown();
+  Nav->GetShiori();
+
+  // A file whose index keys were not upper-cased is an old one: offer to slim it now.
+  std::string expr = MainTable.FirstTagExpression();
+  if (!expr.empty() && (expr[0] & ~0x20) != 'U') SlimItemClick();
+
+  Reg.OpenKey(settings::PerFileKeyPath(B(PageFileName)), true);
+  int count = Reg.ReadInteger("OpenCount", 0);
+  Reg.CloseKey();
+  if (Conf.OpenCountOfFileSlim < count) {
+    SlimItemClick();
+    count = 0;
+  } else {
+    ++count;
+  }
+  Reg.OpenKey(settings::PerFileKeyPath(B(PageFileName)), true);
+  Reg.WriteInteger("OpenCount", count);
+  Reg.CloseKey();
+  // What a file open stored (last file, count, captions) goes to disk now, not only at exit.
+  Status st = Reg.Sync();
+  if (!st.ok()) Message(QString::fromStdString(st.message()));
+}
+
+void TSDIAppForm::NewItemClick() {
+  std::optional<QString> chosen =
+      prompter_.SaveFileName(DialogFor(*this, QStringLiteral("作成するファイル名"), false));
+  if (!chosen || chosen->isEmpty()) return;
+  QString path = QFileInfo(*chosen).absoluteFilePath();
+  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".dbf");
+  if (!CheckOverWrite(path)) return;
+  if (FileIsOpen()) SaveCloseItemClick();
+
+  PageFilePath = path;
+  LastAccessedDBFileName = PageFilePath;
+  Reg.OpenKey(settings::kRootKey, true);
+  Reg.WriteString("DBFileName", B(PageFilePath));
+  Reg.CloseKey();
+  PageFileName = QString::fromStdString(store::GetName(Utf8(PageFilePath)));
+  PageFileDir = QString::fromStdString(store::GetDir(Utf8(PageFilePath)));
+  LastExportKind = 0;
+
+  Status st = store::CreatePageFile(Utf8(PageFilePath));
+  if (!st.ok()) {
+    Message(PageFilePath + QStringLiteral(" を作成できません。\n\n") +
+            QString::fromStdString(st.message()));
+    return;
+  }
+  if (!OpenMainTable()) return;
+  SetMenuEnabled(true);
+  SetCaption();
+  if (QAction* a = Action("PageOrderItem")) a->setChecked(true);
+  Nav->SetBunrui(true);
+  Nav->StartNewFile();
+  AfterFileShown();
+}
+
+void TSDIAppForm::SaveCloseItemClick() {
+  if (!FileIsOpen()) return;
+  Nav->SaveViewConditionBeforeClose();
+  Nav->MainTablePost();
+  Nav->ResetBookmarkList();
+  Nav->SaveShiori();
+  Status st = MainTable.Close();
+  if (!st.ok()) prompter_.Error(QString::fromStdString(st.message()));
+  FieldsLinked = false;
+  Nav->ClearPage();
+  SetMenuEnabled(false);
+  setWindowTitle(BaseCaption);
+  RecNoLabel->setText(QStringLiteral("0 "));
+  DateEdit->clear();
+}
+
+void TSDIAppForm::SaveItemClick() {
+  if (!FileIsOpen()) return;
+  SaveCloseItemClick();
+  if (FileIsOpen()) return;  // the close failed; the file stays as it was
+  if (!OpenMainTable()) return;
+  SetMenuEnabled(true);
+  SetCaption();
+  Nav->SetBunrui(false);
+  Nav->SetViewConditionBeforeOpen();
+  AfterFileShown();
+  Nav->GetShiori();
+}
+
+void TSDIAppForm::SlimItemClick() {
+  if (!FileIsOpen()) return;
+  if (!prompter_.OkCancel(
+          QStringLiteral("ファイルのスリム化"),
+          QStringLiteral("ファイルのスリム化を実行しますか。\n\n") +
+              QStringLiteral("実行すると，ファイルの贅肉が落ちてファイルサイズが小さくなり，処理速度が少し向上します。\n\n") +
+              QStringLiteral("なお，これによってデータの内容が変化することはありません。\n")))
+    return;
+  // Slimming itself arrives with the backup and slimming module.
+}
+
+void TSDIAppForm::ExitItemClick() {
+  Nav->SaveShiori();
+  close();
+}
+
+void TSDIAppForm::AboutItemClick() { AboutBox->exec(); }
+
+}  // namespace sk::app

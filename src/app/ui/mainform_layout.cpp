@@ -1,0 +1,325 @@
+// The regions of the main window, their sizes, fonts and the text/image arrangement.
+#include <QBoxLayout>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "app/shell_logic.h"
+#include "app/ui/mainform.h"
+#include "editor/ui/text_area.h"
+
+namespace sk::app {
+
+namespace {
+
+QColor FromBgr(int bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+
+void Paint(QWidget* w, int bgr) {
+  QPalette p = w->palette();
+  p.setColor(QPalette::Window, FromBgr(bgr));
+  p.setColor(QPalette::Base, FromBgr(bgr));
+  w->setPalette(p);
+  w->setAutoFillBackground(true);
+}
+
+QFont MakeFont(const QString& family, int pixel_height, int style) {
+  QFont f(family);
+  f.setPixelSize(std::max(1, -pixel_height));
+  f.setBold(style & 1);
+  f.setItalic(style & 2);
+  f.setUnderline(style & 4);
+  f.setStrikeOut(style & 8);
+  return f;
+}
+
+// A captioned header field: a small caption strip above its control.
+QWidget* FieldPanel(const char* name, QLabel** label, QWidget* control) {
+  auto* panel = new QWidget;
+  panel->setObjectName(QString::fromLatin1(name));
+  auto* box = new QVBoxLayout(panel);
+  box->setContentsMargins(0, 0, 0, 0);
+  box->setSpacing(0);
+  *label = new QLabel;
+  (*label)->setIndent(2);
+  box->addWidget(*label);
+  box->addWidget(control);
+  box->addStretch(0);
+  return panel;
+}
+
+}  // namespace
+
+void TSDIAppForm::BuildRegions() {
+  SpeedPanel = new QToolBar(QStringLiteral("SpeedPanel"), this);
+  SpeedPanel->setObjectName(QStringLiteral("SpeedPanel"));
+  SpeedPanel->setMovable(false);
+  SpeedPanel->setFloatable(false);
+  SpeedPanel->setFixedHeight(25);
+  SpeedPanel->setIconSize(QSize(16, 16));
+  SpeedPanel->setContextMenuPolicy(Qt::PreventContextMenu);
+  addToolBar(Qt::TopToolBarArea, SpeedPanel);
+
+  auto* central = new QWidget(this);
+  auto* vbox = new QVBoxLayout(central);
+  vbox->setContentsMargins(0, 0, 0, 0);
+  vbox->setSpacing(0);
+
+  // Header row.
+  Panel1 = new QSplitter(Qt::Horizontal);
+  Panel1->setObjectName(QStringLiteral("Panel1"));
+  Panel1->setOpaqueResize(true);
+  Panel1->setChildrenCollapsible(false);
+  Panel1->setHandleWidth(3);
+  BunruiComboBox = new QComboBox;
+  BunruiComboBox->setObjectName(QStringLiteral("BunruiComboBox"));
+  BunruiComboBox->setEditable(false);
+  TitleEdit = new QLineEdit;
+  TitleEdit->setObjectName(QStringLiteral("TitleEdit"));
+  ChoshaEdit = new QLineEdit;
+  ChoshaEdit->setObjectName(QStringLiteral("ChoshaEdit"));
+  Panel9 = new QWidget;
+  auto* dbox = new QHBoxLayout(Panel9);
+  dbox->setContentsMargins(0, 0, 0, 0);
+  dbox->setSpacing(0);
+  DateEdit = new QLineEdit;
+  DateEdit->setObjectName(QStringLiteral("DateEdit"));
+  DateEdit->setReadOnly(true);
+  DateTimePicker = new QToolButton;
+  DateTimePicker->setObjectName(QStringLiteral("DateTimePicker"));
+  DateTimePicker->setArrowType(Qt::DownArrow);
+  dbox->addWidget(DateEdit, 1);
+  dbox->addWidget(DateTimePicker, 0);
+  ImageFileNameEdit = new QLineEdit;
+  ImageFileNameEdit->setObjectName(QStringLiteral("ImageFileNameEdit"));
+  ImageFileNameEdit->setReadOnly(true);
+  BunruiPanel = FieldPanel("BunruiPanel", &Labels[0], BunruiComboBox);
+  TitlePanel = FieldPanel("TitlePanel", &Labels[1], TitleEdit);
+  ChoshaPanel = FieldPanel("ChoshaPanel", &Labels[2], ChoshaEdit);
+  DatePanel = FieldPanel("DatePanel", &Labels[3], Panel9);
+  ImagePanel = FieldPanel("ImagePanel", &Labels[4], ImageFileNameEdit);
+  for (int i = 0; i < 5; ++i) Labels[size_t(i)]->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+  for (QWidget* w : {BunruiPanel, TitlePanel, ChoshaPanel, DatePanel, ImagePanel})
+    Panel1->addWidget(w);
+  for (int i = 0; i < 4; ++i) Panel1->setStretchFactor(i, 0);
+  Panel1->setStretchFactor(4, 1);
+  connect(Panel1, &QSplitter::splitterMoved, this, [this] { Panel1->refresh(); });
+  vbox->addWidget(Panel1, 0);
+
+  // Text side.
+  Panel2 = new QWidget;
+  Panel2->setObjectName(QStringLiteral("Panel2"));
+  auto* grid = new QGridLayout(Panel2);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->setSpacing(0);
+  Panel5 = new QWidget;
+  Panel5->setObjectName(QStringLiteral("Panel5"));
+  Panel4 = new QWidget;
+  Panel4->setObjectName(QStringLiteral("Panel4"));
+  TextMemo = new editor::TextArea;
+  TextMemo->setObjectName(QStringLiteral("TextMemo"));
+  TextMemo->setFrameShape(QFrame::NoFrame);
+  grid->addWidget(Panel5, 0, 0, 1, 2);
+  grid->addWidget(Panel4, 1, 0);
+  grid->addWidget(TextMemo, 1, 1);
+  grid->setRowStretch(1, 1);
+  grid->setColumnStretch(1, 1);
+
+  // Image side.
+  Panel3 = new QWidget;
+  Panel3->setObjectName(QStringLiteral("Panel3"));
+  auto* ibox = new QBoxLayout(QBoxLayout::TopToBottom, Panel3);
+  ibox->setContentsMargins(0, 0, 0, 0);
+  ibox->setSpacing(0);
+  Image1Panel = new QScrollArea;
+  Image1Panel->setObjectName(QStringLiteral("Image1Panel"));
+  Image2Panel = new QScrollArea;
+  Image2Panel->setObjectName(QStringLiteral("Image2Panel"));
+  for (QScrollArea* a : {Image1Panel, Image2Panel}) {
+    a->setFrameShape(QFrame::NoFrame);
+    a->setAlignment(Qt::AlignCenter);
+    a->setContextMenuPolicy(Qt::CustomContextMenu);
+    ibox->addWidget(a, 1);
+  }
+
+  Split = new QSplitter(Qt::Horizontal);
+  Split->setObjectName(QStringLiteral("Split"));
+  Split->setChildrenCollapsible(false);
+  Split->setHandleWidth(3);
+  Split->addWidget(Panel2);
+  Split->addWidget(Panel3);
+  connect(Split, &QSplitter::splitterMoved, this, [this] { SplitMoved(); });
+  vbox->addWidget(Split, 1);
+  setCentralWidget(central);
+
+  StatusBar = new QStatusBar(this);
+  StatusBar->setObjectName(QStringLiteral("StatusBar"));
+  StatusBar->setSizeGripEnabled(true);
+  const int widths[4] = {50, 45, 55, 50};
+  for (int i = 0; i < 4; ++i) {
+    auto* l = new QLabel;
+    l->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+    l->setMinimumWidth(widths[i]);
+    if (i < 3) l->setFixedWidth(widths[i]);
+    StatusPanels[size_t(i)] = l;
+    StatusBar->addWidget(l, i == 3 ? 1 : 0);
+  }
+  setStatusBar(StatusBar);
+
+  Timer1 = new QTimer(this);
+  Timer2 = new QTimer(this);
+  Timer3 = new QTimer(this);
+  setMinimumSize(445, 200);
+}
+
+void TSDIAppForm::ApplySettings() {
+  Reg.OpenKey(settings::kRootKey, true);
+  int dpi = logicalDpiY();
+  TextMemo->setFont(
+      MakeFont(Q(Conf.FontName), TextFontHeight(Conf.TextFontSizeB, dpi), Conf.FontStyle));
+  QPalette p = TextMemo->palette();
+  p.setColor(QPalette::Text, FromBgr(Conf.FontColor));
+  TextMemo->setPalette(p);
+  TextMemo->SetBackColor(uint32_t(Conf.TextBackColor));
+  for (QWidget* w : {Panel2, Panel4, Panel5}) Paint(w, Conf.TextBackColor);
+  for (QScrollArea* a : {Image1Panel, Image2Panel}) Paint(a, Conf.ImageBackColor);
+  Paint(Panel3, Conf.ImageBackColor);
+  SetCaptionIzonKomoku();
+  LastAccessedDBFileName = Q(Conf.LastAccessedDBFileName);
+  switch (Conf.VScrollBarMode) {
+    case 1: TextMemo->SetScrollBarMode(1, true); break;
+    case 2: TextMemo->SetScrollBarMode(0, false); break;
+    default: TextMemo->SetScrollBarMode(1, false); break;
+  }
+  TextMemo->SetWordWrap(Conf.WordWrapMode == 0);
+  Panel5->setFixedHeight(std::max(0, Conf.TopMargin));
+  Panel4->setFixedWidth(std::max(0, Conf.LeftMargin));
+  RightMarginPoints = double(Conf.RightMargin) * 72.0 / dpi;
+  MaxWrapPixels = app::MaxWrapPixels(Conf.MaxOrikaeshiHabaCm, dpi);
+  if (QAction* a = Action(Conf.ItemizeMode ? "TextItemizeModeItem" : "TextNormalModeItem"))
+    a->setChecked(true);
+  if (QAction* a =
+          Action(Conf.ItemizeMode ? "TextItemizeModePopUpItem" : "TextNormalModePopUpItem"))
+    a->setChecked(true);
+  ApplyMiddleSkipCaptions();
+  if (QAction* a = Action(Conf.HighLight ? "DoHighLightItem" : "DontHighLightItem"))
+    a->setChecked(true);
+  TextMemo->SetHiraganaMode(Conf.OpenIME);
+  Reg.CloseKey();
+}
+
+void TSDIAppForm::LayoutHeaderControls() {
+  for (size_t i = 0; i < ReplaceButtons.size(); ++i)
+    if (ReplaceButtons[i]) ReplaceButtons[i]->move(int(i) * 80, 0);
+}
+
+void TSDIAppForm::SetSmallWindowFont() {
+  QFont f = MakeFont(Q(Conf.SmallWindowFontName),
+                     SmallFontHeight(Conf.SmallWindowFontSize, logicalDpiY()),
+                     Conf.SmallWindowFontStyle);
+  for (QWidget* w : std::initializer_list<QWidget*>{BunruiComboBox, TitleEdit, ChoshaEdit,
+                                                    DateEdit, ImageFileNameEdit}) {
+    w->setFont(f);
+    QPalette p = w->palette();
+    p.setColor(QPalette::Text, FromBgr(Conf.SmallWindowFontColor));
+    p.setColor(QPalette::ButtonText, FromBgr(Conf.SmallWindowFontColor));
+    w->setPalette(p);
+  }
+}
+
+void TSDIAppForm::SetSmallCaptionPanel() {
+  int font_height = SmallFontHeight(Conf.SmallWindowFontSize, logicalDpiY());
+  int h = HeaderControlHeight(font_height);
+  int c = Conf.SmallCaptionDisp ? 14 : 0;
+  Panel1->setFixedHeight(h + c);
+  for (QLabel* l : Labels) {
+    l->setFixedHeight(c);
+    l->setVisible(c > 0);
+  }
+  for (QWidget* w : std::initializer_list<QWidget*>{BunruiComboBox, TitleEdit, ChoshaEdit, Panel9,
+                                                    ImageFileNameEdit, DateEdit, DateTimePicker})
+    w->setFixedHeight(h);
+}
+
+void TSDIAppForm::SetCursor(int kind, const QCursor& cursor) {
+  if (kind != 2) Image1Panel->setCursor(cursor);
+  if (kind != 1) Image2Panel->setCursor(cursor);
+}
+
+void TSDIAppForm::ShowHint(const QString& hint) { StatusPanels[3]->setText(hint); }
+
+void TSDIAppForm::ShowStatusNote(const QString& text) { StatusPanels[3]->setText(text); }
+
+void TSDIAppForm::MakeImageArea(bool hide_check, bool layout, bool split) {
+  auto hide_images = [this] {
+    Panel3->hide();
+  };
+  // The image list of the page; images arrive with their own module, until then a page has none.
+  bool no_images = ImageFileNameEdit->text().isEmpty();
+  if (hide_check && Conf.HideImageArea && no_images) {
+    hide_images();
+    return;
+  }
+  if (layout) {
+    int loc = Conf.TextImageLocation;
+    if (loc < 0 || loc > 3) {
+      hide_images();
+    } else {
+      Split->setOrientation(loc <= 1 ? Qt::Horizontal : Qt::Vertical);
+      bool images_first = (loc == 1 || loc == 3);
+      Split->insertWidget(0, images_first ? Panel3 : Panel2);
+      Split->insertWidget(1, images_first ? Panel2 : Panel3);
+      Panel3->show();
+      int total = loc <= 1 ? Split->width() : Split->height();
+      int first = std::clamp(Conf.TextImageWH, 40, std::max(40, total - 40));
+      Split->setSizes({first, std::max(40, total - first - Split->handleWidth())});
+    }
+  }
+  if (split) {
+    auto* box = static_cast<QBoxLayout*>(Panel3->layout());
+    switch (Conf.ImageForm) {
+      case 1:
+        box->setDirection(QBoxLayout::TopToBottom);
+        Image2Panel->show();
+        break;
+      case 2:
+        box->setDirection(QBoxLayout::LeftToRight);
+        Image2Panel->show();
+        break;
+      default:
+        Image2Panel->hide();
+        break;
+    }
+  }
+}
+
+void TSDIAppForm::resizeEvent(QResizeEvent* e) {
+  QMainWindow::resizeEvent(e);
+  FormResize();
+}
+
+void TSDIAppForm::FormResize() {
+  // The minimum size (445 x 200) is kept by the window itself.
+  SplitMoved();
+}
+
+void TSDIAppForm::SplitMoved() {
+  if (!FileIsOpen() || Panel3->isHidden()) return;
+  bool has_images = !ImageFileNameEdit->text().isEmpty();
+  if (has_images || !Conf.HideImageArea) {
+    QList<int> sizes = Split->sizes();
+    int loc = Conf.TextImageLocation;
+    if (loc >= 0 && loc <= 3 && sizes.size() == 2) Conf.TextImageWH = std::max(40, sizes[0]);
+    else if (loc < 0 || loc > 3) Conf.TextImageWH = 0;
+  }
+}
+
+}  // namespace sk::app

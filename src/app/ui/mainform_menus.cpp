@@ -1,0 +1,280 @@
+// Commands: the menus, popups and toolbar built from the command table, their enabling and the
+// captions that follow the open file's field names.
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QToolBar>
+#include <QToolButton>
+#include <functional>
+#include <unordered_map>
+
+#include "app/captions.h"
+#include "app/menu_table.h"
+#include "app/ui/icons.h"
+#include "app/ui/mainform.h"
+#include "convert/cp932.h"
+#include "editor/ui/text_area.h"
+
+namespace sk::app {
+
+namespace {
+
+using Handler = void (TSDIAppForm::*)();
+
+// The handlers built so far; the other commands of the table do nothing until their module
+// arrives.
+const std::unordered_map<std::string, Handler>& Handlers() {
+  static const std::unordered_map<std::string, Handler> map = {
+      {"OpenItemClick", &TSDIAppForm::OpenItemClick},
+      {"OpenBtnClick", &TSDIAppForm::OpenBtnClick},
+      {"NewItemClick", &TSDIAppForm::NewItemClick},
+      {"SaveItemClick", &TSDIAppForm::SaveItemClick},
+      {"SaveCloseItemClick", &TSDIAppForm::SaveCloseItemClick},
+      {"SlimItemClick", &TSDIAppForm::SlimItemClick},
+      {"ExitItemClick", &TSDIAppForm::ExitItemClick},
+      {"AboutItemClick", &TSDIAppForm::AboutItemClick},
+  };
+  return map;
+}
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+QString U(const std::string& utf8) { return QString::fromStdString(utf8); }
+
+std::vector<std::string> Utf8Captions(const std::vector<std::string>& cp932_captions) {
+  std::vector<std::string> out;
+  for (const std::string& c : cp932_captions) out.push_back(cp932::ToUtf8(c));
+  return out;
+}
+
+}  // namespace
+
+void TSDIAppForm::RunHandler(const std::string& handler) {
+  auto it = Handlers().find(handler);
+  if (it != Handlers().end()) (this->*(it->second))();
+}
+
+QMenu* TSDIAppForm::MakePopup(const char* name, int root) {
+  auto* popup = new QMenu(this);
+  popup->setObjectName(QString::fromLatin1(name));
+  menus_[name] = popup;
+  std::map<std::string, QActionGroup*> groups;
+  for (const MenuItemDef& d : MenuItems(MenuRoot(root))) {
+    QMenu* parent = d.parent[0] ? menus_.at(d.parent) : popup;
+    if (d.separator_before) parent->addSeparator();
+    bool is_menu = false;
+    for (const MenuItemDef& c : MenuItems(MenuRoot(root)))
+      if (std::string_view(c.parent) == d.name) is_menu = true;
+    QAction* a;
+    if (is_menu) {
+      QMenu* m = parent->addMenu(U(d.caption));
+      m->setObjectName(QString::fromLatin1(d.name));
+      menus_[d.name] = m;
+      a = m->menuAction();
+    } else {
+      a = parent->addAction(U(d.caption));
+      std::string handler = d.handler;
+      connect(a, &QAction::triggered, this, [this, handler] { RunHandler(handler); });
+      if (d.shortcut[0]) {
+        a->setShortcut(QKeySequence(QString::fromLatin1(d.shortcut)));
+        // Popup items show their keys; the main menu's items carry them.
+        if (root != int(MenuRoot::Main)) a->setShortcutContext(Qt::WidgetShortcut);
+      }
+    }
+    a->setObjectName(QString::fromLatin1(d.name));
+    if (d.hint[0]) a->setStatusTip(U(d.hint));
+    if (d.group[0]) {
+      std::string key = std::string(d.parent) + "/" + d.group;
+      QActionGroup*& g = groups[key];
+      if (!g) g = new QActionGroup(parent);
+      a->setCheckable(true);
+      g->addAction(a);
+    }
+    actions_[d.name] = a;
+  }
+  return popup;
+}
+
+void TSDIAppForm::BuildMenus() {
+  // The main menu: its top-level entries become the menu bar.
+  QMenu* holder = MakePopup("MainMenu", int(MenuRoot::Main));
+  for (QAction* a : holder->actions()) menuBar()->addAction(a);
+  TextPopupMenu = MakePopup("TextPopupMenu", int(MenuRoot::TextPopup));
+  ImageAPopUpMenu = MakePopup("ImageAPopUpMenu", int(MenuRoot::ImageAPopup));
+  ImageBPopUpMenu = MakePopup("ImageBPopUpMenu", int(MenuRoot::ImageBPopup));
+  if (QMenu* m = Menu("FileMenu")) connect(m, &QMenu::aboutToShow, this, [this] { FileMenuClick(); });
+  if (QMenu* m = Menu("EditMenu")) connect(m, &QMenu::aboutToShow, this, [this] { EditMenuClick(); });
+  connect(TextPopupMenu, &QMenu::aboutToShow, this, [this] { TextPopupMenuPopup(); });
+  TextMemo->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(TextMemo, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& p) { TextPopupMenu->popup(TextMemo->mapToGlobal(p)); });
+  connect(Image1Panel, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& p) { ImageAPopUpMenu->popup(Image1Panel->mapToGlobal(p)); });
+  connect(Image2Panel, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& p) { ImageBPopUpMenu->popup(Image2Panel->mapToGlobal(p)); });
+  BuildToolbar();
+}
+
+void TSDIAppForm::BuildToolbar() {
+  for (const ToolButtonDef& d : ToolbarButtons()) {
+    auto* b = new QToolButton(SpeedPanel);
+    b->setObjectName(QString::fromLatin1(d.name));
+    b->setAutoRaise(true);
+    b->setToolTip(U(d.hint));
+    b->setStatusTip(U(d.hint));
+    QIcon icon = ToolbarIcon(QString::fromLatin1(d.name));
+    if (!icon.isNull()) b->setIcon(icon);
+    else b->setText(ToolbarGlyph(QString::fromLatin1(d.name)));
+    b->setFixedSize(24, 22);
+    if (b->text().size() > 1) {
+      QFont small = b->font();
+      small.setPixelSize(9);
+      b->setFont(small);
+    }
+    std::string handler = d.handler;
+    connect(b, &QToolButton::clicked, this, [this, handler] { RunHandler(handler); });
+    SpeedPanel->addWidget(b);
+    tool_buttons_[d.name] = b;
+  }
+  MemorialLabel = new QLabel;
+  MemorialLabel->setObjectName(QStringLiteral("MemorialLabel"));
+  SpeedPanel->addWidget(MemorialLabel);
+  auto* replace_holder = new QWidget;
+  for (size_t i = 0; i < ReplaceButtons.size(); ++i) {
+    ReplaceButtons[i] = new QPushButton(replace_holder);
+    ReplaceButtons[i]->hide();
+  }
+  SpeedPanel->addWidget(replace_holder);
+  auto* spacer = new QWidget;
+  spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  SpeedPanel->addWidget(spacer);
+  RecNoLabel = new QLabel(QStringLiteral("0 "));
+  RecNoLabel->setObjectName(QStringLiteral("RecNoLabel"));
+  RecNoLabel->setStatusTip(QStringLiteral("ページ番号"));
+  RecNoLabel->setToolTip(QStringLiteral("ページ番号"));
+  SpeedPanel->addWidget(RecNoLabel);
+}
+
+QAction* TSDIAppForm::Action(std::string_view name) const {
+  auto it = actions_.find(name);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+QMenu* TSDIAppForm::Menu(std::string_view name) const {
+  auto it = menus_.find(name);
+  return it == menus_.end() ? nullptr : it->second;
+}
+
+QToolButton* TSDIAppForm::ToolButton(std::string_view name) const {
+  auto it = tool_buttons_.find(name);
+  return it == tool_buttons_.end() ? nullptr : it->second;
+}
+
+void TSDIAppForm::ApplyCaptionChanges(const std::vector<CaptionChange>& changes) {
+  for (const CaptionChange& c : changes) {
+    if (QAction* a = Action(c.target)) {
+      if (c.caption) a->setText(U(*c.caption));
+      if (c.hint) a->setStatusTip(U(*c.hint));
+      continue;
+    }
+    if (QToolButton* b = ToolButton(c.target)) {
+      if (c.hint) {
+        b->setToolTip(U(*c.hint));
+        b->setStatusTip(U(*c.hint));
+      }
+      continue;
+    }
+    QWidget* w = findChild<QWidget*>(U(c.target));
+    if (!w) continue;
+    if (c.caption)
+      if (auto* l = qobject_cast<QLabel*>(w)) l->setText(U(*c.caption));
+    if (c.hint) {
+      w->setStatusTip(U(*c.hint));
+      w->setToolTip(U(*c.hint));
+    }
+  }
+}
+
+void TSDIAppForm::ApplyMiddleSkipCaptions() {
+  ApplyCaptionChanges(MiddleSkipCaptions(Conf.MiddleSkipPageCount));
+}
+
+void TSDIAppForm::SetMenuEnabled(bool enabled) {
+  for (MenuRoot root :
+       {MenuRoot::Main, MenuRoot::TextPopup, MenuRoot::ImageAPopup, MenuRoot::ImageBPopup})
+    for (const MenuItemDef& d : MenuItems(root))
+      if (d.file_dependent)
+        if (QAction* a = Action(d.name)) a->setEnabled(enabled);
+  DateTimePicker->setEnabled(enabled);
+}
+
+void TSDIAppForm::SetCaption() {
+  Reg.OpenKey(settings::PerFileKeyPath(B(PageFileName)), true);
+  bool exists = Reg.ValueExists("Caption");
+  std::vector<std::string> stored;
+  if (exists) stored = Reg.ReadStringList("Caption");
+  std::vector<std::string> utf8;
+  for (const std::string& s : stored) utf8.push_back(cp932::ToUtf8(s));
+  bool write_back = false;
+  std::vector<std::string> captions = FieldCaptionsFromStored(utf8, exists, &write_back);
+  FieldCaptions.clear();
+  for (const std::string& c : captions) FieldCaptions.push_back(B(U(c)));
+  if (write_back) Reg.WriteStringList("Caption", FieldCaptions);
+  Reg.CloseKey();
+  SetCaptionIzonKomoku();
+}
+
+void TSDIAppForm::SetCaptionIzonKomoku() {
+  ApplyCaptionChanges(
+      FieldDependentCaptions(Utf8Captions(FieldCaptions), Labels[4]->text().toStdString()));
+}
+
+void TSDIAppForm::FileMenuClick() {
+  ApplyCaptionChanges(FileMenuCaptions(LastExportKind));
+  if (QAction* a = Action("FileOutPutItem")) a->setEnabled(FileOutPutEnabled(LastExportKind));
+}
+
+void TSDIAppForm::EditMenuClick() {
+  if (!FileIsOpen()) return;
+  if (FocusedArea == 4) {
+    FocusedArea = 3;
+    TextMemo->setFocus();
+  }
+  // The undo list arrives with its module; until then there is nothing to undo or redo.
+  Action("UndoUndoItem")->setEnabled(false);
+  Action("UndoItem")->setEnabled(false);
+  Action("TextSelectAllItem")->setEnabled(TextMemo->hasFocus());
+  bool selection = false;
+  if (FocusedArea == 1) selection = TitleEdit->hasSelectedText();
+  else if (FocusedArea == 2) selection = ChoshaEdit->hasSelectedText();
+  else if (FocusedArea == 3) selection = TextMemo->SelLength() > 0;
+  bool text_area = FocusedArea >= 1 && FocusedArea <= 3;
+  const QMimeData* clip = QApplication::clipboard()->mimeData();
+  bool clip_text = clip && clip->hasText();
+  for (const char* n : {"TextCopyItem", "TextCutItem", "TextDeleteItem"})
+    Action(n)->setEnabled(text_area && selection);
+  Action("TextPasteItem")->setEnabled(text_area && clip_text);
+  bool text_selection = TextMemo->SelLength() > 0;
+  for (const char* n :
+       {"UpperLowerItem", "KisuhoItem", "ZenkakuHankakuHenkanItem", "KanArabiaHenkanItem"})
+    Action(n)->setEnabled(text_selection);
+  ApplyCaptionChanges(EditMenuSelectionCaptions(text_selection));
+  Action("FusenItem")->setText(U(FusenItemCaption(FusenShown)));
+}
+
+void TSDIAppForm::TextPopupMenuPopup() {
+  bool selection = TextMemo->SelLength() > 0;
+  ApplyCaptionChanges(TextPopupCaptions(Utf8Captions(FieldCaptions), selection));
+  for (const char* n : {"CopyPopUpItem", "CutPopUpItem", "PopUpDeleteItem",
+                        "PopUpPasteToTitleItem", "PopUpPasteToSubtitleItem"})
+    Action(n)->setEnabled(selection);
+  Action("PopUpFusenItem")->setText(U(PopUpFusenCaption(FusenShown)));
+}
+
+}  // namespace sk::app

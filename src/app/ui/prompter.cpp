@@ -1,0 +1,61 @@
+#include "app/ui/prompter.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace sk::app {
+
+void QtPrompter::Inform(const QString& caption, const QString& text) {
+  QMessageBox::information(parent_, caption, text);
+}
+
+bool QtPrompter::YesNo(const QString& caption, const QString& text) {
+  return QMessageBox::question(parent_, caption, text, QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+bool QtPrompter::OkCancel(const QString& caption, const QString& text) {
+  return QMessageBox::question(parent_, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
+                               QMessageBox::Ok) == QMessageBox::Ok;
+}
+
+void QtPrompter::Error(const QString& text) {
+  QMessageBox::critical(parent_, QStringLiteral("エラー"), text);
+}
+
+static QFileDialog* MakeDialog(QWidget* parent, const FileDialogSpec& spec) {
+  auto* d = new QFileDialog(parent, spec.title, spec.folder, spec.filter);
+  d->setDefaultSuffix(spec.default_ext);
+  if (!spec.file_name.isEmpty()) d->selectFile(spec.file_name);
+  return d;
+}
+
+std::optional<QString> QtPrompter::OpenFileName(const FileDialogSpec& spec) {
+  std::unique_ptr<QFileDialog> d(MakeDialog(parent_, spec));
+  d->setAcceptMode(QFileDialog::AcceptOpen);
+  d->setFileMode(QFileDialog::AnyFile);  // a missing name is reported by the command itself
+  if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return std::nullopt;
+  return d->selectedFiles().front();
+}
+
+std::optional<QString> QtPrompter::SaveFileName(const FileDialogSpec& spec) {
+  std::unique_ptr<QFileDialog> d(MakeDialog(parent_, spec));
+  d->setAcceptMode(QFileDialog::AcceptSave);
+  // The command asks about replacing a file itself, in its own words.
+  d->setOption(QFileDialog::DontConfirmOverwrite, true);
+  if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return std::nullopt;
+  return d->selectedFiles().front();
+}
+
+std::optional<QString> QtPrompter::Input(const QString& caption, const QString& prompt,
+                                         const QString& value) {
+  bool ok = false;
+  QString s = QInputDialog::getText(parent_, caption, prompt, QLineEdit::Normal, value, &ok);
+  if (!ok) return std::nullopt;
+  return s;
+}
+
+}  // namespace sk::app

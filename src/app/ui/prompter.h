@@ -1,0 +1,56 @@
+// Every message box, question, input box and file dialog of the program goes through a Prompter,
+// so that tests can answer them.  QtPrompter shows the real dialogs.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace sk::app {
+
+struct FileDialogSpec {
+  QString title;        // "オープンするファイル名"
+  QString folder;       // initial folder
+  QString file_name;    // initial name, may be empty
+  QString filter;       // Qt filter text: "DBFﾌｧｲﾙ (*.DBF *.dbf)"
+  QString default_ext;  // added when the name has none ("dbf")
+};
+
+class Prompter {
+ public:
+  virtual ~Prompter() = default;
+  // An information box with one OK button.
+  virtual void Inform(const QString& caption, const QString& text) = 0;
+  // Yes/No; true only for Yes.
+  virtual bool YesNo(const QString& caption, const QString& text) = 0;
+  // OK/Cancel; true only for OK.
+  virtual bool OkCancel(const QString& caption, const QString& text) = 0;
+  // The standard error box for a failure no command handled.
+  virtual void Error(const QString& text) = 0;
+  // File dialogs; nullopt when cancelled.
+  virtual std::optional<QString> OpenFileName(const FileDialogSpec& spec) = 0;
+  virtual std::optional<QString> SaveFileName(const FileDialogSpec& spec) = 0;
+  // A one-line input box; nullopt when cancelled.
+  virtual std::optional<QString> Input(const QString& caption, const QString& prompt,
+                                       const QString& value) = 0;
+};
+
+class QtPrompter : public Prompter {
+ public:
+  explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
+  void set_parent(QWidget* parent) { parent_ = parent; }
+  void Inform(const QString& caption, const QString& text) override;
+  bool YesNo(const QString& caption, const QString& text) override;
+  bool OkCancel(const QString& caption, const QString& text) override;
+  void Error(const QString& text) override;
+  std::optional<QString> OpenFileName(const FileDialogSpec& spec) override;
+  std::optional<QString> SaveFileName(const FileDialogSpec& spec) override;
+  std::optional<QString> Input(const QString& caption, const QString& prompt,
+                               const QString& value) override;
+
+ private:
+  QWidget* parent_;
+};
+
+}  // namespace sk::app

@@ -1,0 +1,88 @@
+// Opens a page file in the main window on the display given (Xvfb in the tests), saves a picture
+// of the window and checks that the Japanese texts on show are drawn with a font that holds
+// every character, so that no replacement boxes appear.
+//
+//   sorakumo_screenshot PAGEFILE OUT.png
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/ui/mainform.h"
+#include "app/ui/prompter.h"
+#include "editor/ui/text_area.h"
+
+namespace {
+
+// Characters of text that the widget's font cannot draw (line breaks and the like aside).
+int MissingGlyphs(const QWidget* w, const QString& text, const char* what) {
+  QFontMetrics fm(w->font());
+  int missing = 0;
+  for (char32_t ch : text.toUcs4()) {
+    if (ch < 0x20) continue;
+    if (!fm.inFontUcs4(uint(ch))) {
+      std::fprintf(stderr, "%s: U+%04X cannot be drawn with %s\n", what, unsigned(ch),
+                   QFontInfo(w->font()).family().toUtf8().constData());
+      ++missing;
+    }
+  }
+  return missing;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: sorakumo_screenshot PAGEFILE OUT.png\n");
+    return 2;
+  }
+  QTemporaryDir config;
+  qputenv("SORAKUMO_CONFIG_DIR", config.path().toLocal8Bit());
+  QString page_file = QString::fromLocal8Bit(argv[1]);
+  QString out = QString::fromLocal8Bit(argv[2]);
+  QTemporaryDir work;
+  for (const char* ext : {"dbf", "dbt", "mdx"}) {
+    QString from = page_file.left(page_file.size() - 3) + ext;
+    QFile::copy(from, work.path() + "/Sample." + ext);
+  }
+
+  sk::app::QtPrompter prompter;
+  sk::app::TSDIAppForm form(prompter, {work.path() + "/Sample.dbf"});
+  prompter.set_parent(&form);
+  form.show();
+  int rc = 1;
+  QTimer::singleShot(1500, &app, [&] {
+    form.FirstOpen();
+    QApplication::processEvents();
+    if (!form.FileIsOpen()) {
+      std::fprintf(stderr, "the page file did not open\n");
+      app.exit(1);
+      return;
+    }
+    int missing = 0;
+    missing += MissingGlyphs(form.TextMemo, form.TextMemo->toPlainText(), "text");
+    missing += MissingGlyphs(form.TitleEdit, form.TitleEdit->text(), "title");
+    missing += MissingGlyphs(form.ChoshaEdit, form.ChoshaEdit->text(), "subtitle");
+    missing += MissingGlyphs(form.BunruiComboBox, form.BunruiComboBox->currentText(), "category");
+    missing += MissingGlyphs(form.DateEdit, form.DateEdit->text(), "date");
+    for (QLabel* l : form.Labels) missing += MissingGlyphs(l, l->text(), "caption");
+    std::printf("text font: %s; header font: %s\n",
+                QFontInfo(form.TextMemo->font()).family().toUtf8().constData(),
+                QFontInfo(form.TitleEdit->font()).family().toUtf8().constData());
+    QDir().mkpath(QFileInfo(out).absolutePath());
+    bool saved = form.grab().save(out);
+    std::printf("%s %s\n", saved ? "saved" : "could not save", out.toUtf8().constData());
+    rc = (saved && missing == 0) ? 0 : 1;
+    form.close();
+    app.exit(rc);
+  });
+  app.exec();
+  return rc;
+}
