@@ -9,7 +9,6 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("sorakumo"));
-  QApplication::setApplicationDisplayName(QStringLiteral("SORAKUMO"));
   QApplication::setWindowIcon(sk::app::ProgramIcon());
   sk::app::QtPrompter prompter;
   QStringList args = QApplication::arguments();

@@ -11,11 +11,11 @@ TEST(ShellLogic, WindowIsPulledOntoTheScreen) {
     int sw, sh;
     WindowRect want;
   } cases[] = {
-      {{130, 10, 650, 748}, 1920, 1080, {130, 10, 650, 748}},   // fits
-      {{130, 10, 650, 748}, 1024, 768, {130, 10, 650, 748}},    // 758 > 768? no: fits exactly
-      {{130, 10, 650, 748}, 800, 600, {130, 10, 650, 580}},     // too tall
-      {{300, 100, 900, 2000}, 1000, 800, {50, 10, 900, 780}},   // too tall and too wide
-      {{0, 0, 2000, 100}, 1280, 1024, {50, 0, 1180, 100}},      // too wide only
+      {{130, 10, 650, 748}, 1920, 1080, {130, 10, 650, 748}},  // fits
+      {{130, 10, 650, 748}, 1024, 768, {130, 10, 650, 748}},   // 758 > 768? no: fits exactly
+      {{130, 10, 650, 748}, 800, 600, {130, 10, 650, 580}},    // too tall
+      {{300, 100, 900, 2000}, 1000, 800, {50, 10, 900, 780}},  // too tall and too wide
+      {{0, 0, 2000, 100}, 1280, 1024, {50, 0, 1180, 100}},     // too wide only
   };
   for (const Case& c : cases) {
     WindowRect got = FitWindowToScreen(c.stored, c.sw, c.sh);
@@ -35,7 +35,7 @@ TEST(ShellLogic, TextImageSplitFromWindowSize) {
 TEST(ShellLogic, FontDerivedSizes) {
   EXPECT_EQ(SmallFontHeight(10, 96), -13);  // -960/72 = -13.33, truncated
   EXPECT_EQ(TextFontHeight(10, 96), -13);
-  EXPECT_EQ(TextFontHeight(11, 96), -15);   // -14.67 rounds to -15
+  EXPECT_EQ(TextFontHeight(11, 96), -15);  // -14.67 rounds to -15
   EXPECT_EQ(HeaderControlHeight(-13), 21);
   EXPECT_EQ(HeaderControlHeight(-20), 28);
   EXPECT_EQ(MaxWrapPixels(3.0, 96), 113);
@@ -47,14 +47,10 @@ TEST(ShellLogic, ExtensionLooksAtTheFileNameOnly) {
     const char* ext;
     bool ok;
   } cases[] = {
-      {"/home/a/diary.dbf", "dbf", true},
-      {"/home/a/Diary.DBF", "dbf", true},
-      {"/home/a.dbf/notes.txt", "dbf", false},
-      {"/home/my.folder/diary.dbf", "dbf", true},
-      {"C:\\old\\diary.dbf", "dbf", true},
-      {"/home/a/dbf", "dbf", false},
-      {"/home/a/x.dbfx", "dbf", false},
-      {"/home/a/x.txt", "", true},
+      {"/home/a/diary.dbf", "dbf", true},      {"/home/a/Diary.DBF", "dbf", true},
+      {"/home/a.dbf/notes.txt", "dbf", false}, {"/home/my.folder/diary.dbf", "dbf", true},
+      {"C:\\old\\diary.dbf", "dbf", true},     {"/home/a/dbf", "dbf", false},
+      {"/home/a/x.dbfx", "dbf", false},        {"/home/a/x.txt", "", true},
   };
   for (const Case& c : cases) EXPECT_EQ(HasExtension(c.path, c.ext), c.ok) << c.path;
 }

@@ -1,12 +1,12 @@
 #include "app/ui/about_box.h"
 
-#include "app/ui/icons.h"
-
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QVBoxLayout>
+
+#include "app/ui/icons.h"
 
 namespace sk::app {
 
@@ -31,8 +31,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   product->setFont(f);
   text->addWidget(product);
   text->addWidget(new QLabel(QStringLiteral("テキスト・画像の総合データベースソフトです。")));
-  text->addWidget(new QLabel(
-      QStringLiteral("バージョン %1（最終更新 %2）").arg(QLatin1String(kVersion), QLatin1String(kUpdated))));
+  text->addWidget(new QLabel(QStringLiteral("バージョン %1（最終更新 %2）")
+                                 .arg(QLatin1String(kVersion), QLatin1String(kUpdated))));
   row->addLayout(text);
   box->addLayout(row);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);

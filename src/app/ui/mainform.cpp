@@ -76,8 +76,8 @@ void TSDIAppForm::FormCreate() {
   StatusBar->setVisible(Conf.DisplayStatusBar == 0);
 
   QRect screen = QGuiApplication::primaryScreen()->geometry();
-  WindowRect r = FitWindowToScreen({Conf.Left, Conf.Top, Conf.Width, Conf.Height},
-                                   screen.width(), screen.height());
+  WindowRect r = FitWindowToScreen({Conf.Left, Conf.Top, Conf.Width, Conf.Height}, screen.width(),
+                                   screen.height());
   resize(r.width, r.height);
   move(r.left, r.top);
   if (Conf.TextImageWH < 0)
@@ -134,9 +134,8 @@ void TSDIAppForm::ConstructRest() {
     Timer1->stop();
   });
   Timer2->start(2000);
-  connect(Timer2, &QTimer::timeout, this, [this] {
-    Timer2->setInterval(std::max(100, Conf.GazoRefreshInterval));
-  });
+  connect(Timer2, &QTimer::timeout, this,
+          [this] { Timer2->setInterval(std::max(100, Conf.GazoRefreshInterval)); });
   Timer3->setInterval(1000);
   connect(Timer3, &QTimer::timeout, this, [this] {
     Timer3->stop();

@@ -83,7 +83,7 @@ class TSDIAppForm : public QMainWindow {
   void TextPopupMenuPopup();
   QAction* Action(std::string_view name) const;  // any menu item by name, nullptr if none
   QToolButton* ToolButton(std::string_view name) const;
-  QMenu* Menu(std::string_view name) const;      // a submenu or popup menu by name
+  QMenu* Menu(std::string_view name) const;  // a submenu or popup menu by name
 
   // File commands and checks.
   void OpenItemClick();
@@ -126,7 +126,7 @@ class TSDIAppForm : public QMainWindow {
   QWidget* Panel4 = nullptr;   // left margin strip
   QWidget* Panel5 = nullptr;   // top margin strip
   editor::TextArea* TextMemo = nullptr;
-  QWidget* Panel3 = nullptr;   // image side
+  QWidget* Panel3 = nullptr;  // image side
   QScrollArea* Image1Panel = nullptr;
   QScrollArea* Image2Panel = nullptr;
 
@@ -170,7 +170,7 @@ class TSDIAppForm : public QMainWindow {
   bool LinkGuard = false;
   bool FusenShown = false;
   std::vector<std::string> FieldCaptions;  // CP932
-  int OutputFile = -1;  // the export file opened by CheckSaveFileName
+  int OutputFile = -1;                     // the export file opened by CheckSaveFileName
   int MaxWrapPixels = 0;
   double RightMarginPoints = 0;
 
@@ -192,8 +192,9 @@ class TSDIAppForm : public QMainWindow {
   void ShowStatusNote(const QString& text);
   void RunHandler(const std::string& handler);
   QMenu* MakePopup(const char* name, int root);
-  void OpenTable(bool is_new);  // the shared tail of open and save
   bool OpenMainTable();
+  void SetPageFilePath(const QString& path);
+  void ShowOpenedFile();
   void AfterFileShown();
   void WriteSettings();
   void ReportNotices();

@@ -64,8 +64,8 @@ bool TSDIAppForm::CheckOpenFileName(const QString& path, const QString& ext) {
     ::close(fd);
   }
   if (!ok) {
-    Message(path + QStringLiteral(
-                       " を開くことができません。\n\nすでに開かれているか，または存在しないものと思われます。"));
+    Message(path + QStringLiteral(" を開くことができません。\n\nすでに開かれているか，または存在し"
+                                  "ないものと思われます。"));
     return false;
   }
   return true;
@@ -78,8 +78,8 @@ bool TSDIAppForm::CheckSaveFileName(const QString& path, const QString& ext, boo
   }
   if (Conf.AskOverWrite && !CheckOverWrite(path)) return false;
   if (OutputFile >= 0) ::close(OutputFile);
-  OutputFile = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
-                      0666);
+  OutputFile =
+      ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (OutputFile < 0) {
     Message(QStringLiteral("指定されたファイルが開けません。\n\n") +
             QStringLiteral("他のアプリケーションで開かれているか，書き込み禁止ファイルです。"));
@@ -101,12 +101,35 @@ bool TSDIAppForm::OpenMainTable() {
   Status st = MainTable.Open(Utf8(PageFilePath), store::PageFileOptions());
   if (!st.ok()) {
     Message(PageFilePath +
-            QStringLiteral("を開くことができません。\n\n存在しないか，または他のアプリケーションですでに開かれているものと思われます。") +
+            QStringLiteral("を開くことができません。\n\n存在しないか，または他のアプリケーションで"
+                           "すでに開かれているものと思われます。") +
             QStringLiteral("\n\n") + QString::fromStdString(st.message()));
     return false;
   }
   ReportNotices();
   return true;
+}
+
+// The page file about to be opened or created becomes the window's file and the last one used.
+void TSDIAppForm::SetPageFilePath(const QString& path) {
+  PageFilePath = path;
+  LastAccessedDBFileName = PageFilePath;
+  Reg.OpenKey(settings::kRootKey, true);
+  Reg.WriteString("DBFileName", B(PageFilePath));
+  Reg.CloseKey();
+  PageFileName = QString::fromStdString(store::GetName(Utf8(PageFilePath)));
+  PageFileDir = QString::fromStdString(store::GetDir(Utf8(PageFilePath)));
+  LastExportKind = 0;
+}
+
+// An existing page file just opened: commands, captions, categories, its view state and page.
+void TSDIAppForm::ShowOpenedFile() {
+  SetMenuEnabled(true);
+  SetCaption();
+  Nav->SetBunrui(false);
+  Nav->SetViewConditionBeforeOpen();
+  AfterFileShown();
+  Nav->GetShiori();
 }
 
 void TSDIAppForm::AfterFileShown() {
@@ -129,23 +152,11 @@ void TSDIAppForm::OpenItemClick() {
   if (!CheckOpenFileName(path, QStringLiteral("dbf"))) return;
   if (FileIsOpen()) SaveCloseItemClick();
 
-  PageFilePath = path;
-  LastAccessedDBFileName = PageFilePath;
-  Reg.OpenKey(settings::kRootKey, true);
-  Reg.WriteString("DBFileName", B(PageFilePath));
-  Reg.CloseKey();
-  PageFileName = QString::fromStdString(store::GetName(Utf8(PageFilePath)));
-  PageFileDir = QString::fromStdString(store::GetDir(Utf8(PageFilePath)));
-  LastExportKind = 0;
+  SetPageFilePath(path);
   // A rotating backup of the three files is taken here once backups are built.
 
   if (!OpenMainTable()) return;
-  SetMenuEnabled(true);
-  SetCaption();
-  Nav->SetBunrui(false);
-  Nav->SetViewConditionBeforeOpen();
-  AfterFileShown();
-  Nav->GetShiori();
+  ShowOpenedFile();
 
   // A file whose index keys were not upper-cased is an old one: offer to slim it now.
   std::string expr = MainTable.FirstTagExpression();
@@ -177,14 +188,7 @@ void TSDIAppForm::NewItemClick() {
   if (!CheckOverWrite(path)) return;
   if (FileIsOpen()) SaveCloseItemClick();
 
-  PageFilePath = path;
-  LastAccessedDBFileName = PageFilePath;
-  Reg.OpenKey(settings::kRootKey, true);
-  Reg.WriteString("DBFileName", B(PageFilePath));
-  Reg.CloseKey();
-  PageFileName = QString::fromStdString(store::GetName(Utf8(PageFilePath)));
-  PageFileDir = QString::fromStdString(store::GetDir(Utf8(PageFilePath)));
-  LastExportKind = 0;
+  SetPageFilePath(path);
 
   Status st = store::CreatePageFile(Utf8(PageFilePath));
   if (!st.ok()) {
@@ -222,12 +226,7 @@ void TSDIAppForm::SaveItemClick() {
   SaveCloseItemClick();
   if (FileIsOpen()) return;  // the close failed; the file stays as it was
   if (!OpenMainTable()) return;
-  SetMenuEnabled(true);
-  SetCaption();
-  Nav->SetBunrui(false);
-  Nav->SetViewConditionBeforeOpen();
-  AfterFileShown();
-  Nav->GetShiori();
+  ShowOpenedFile();
 }
 
 void TSDIAppForm::SlimItemClick() {
@@ -235,7 +234,8 @@ void TSDIAppForm::SlimItemClick() {
   if (!prompter_.OkCancel(
           QStringLiteral("ファイルのスリム化"),
           QStringLiteral("ファイルのスリム化を実行しますか。\n\n") +
-              QStringLiteral("実行すると，ファイルの贅肉が落ちてファイルサイズが小さくなり，処理速度が少し向上します。\n\n") +
+              QStringLiteral("実行すると，ファイルの贅肉が落ちてファイルサイズが小さくなり，処理速"
+                             "度が少し向上します。\n\n") +
               QStringLiteral("なお，これによってデータの内容が変化することはありません。\n")))
     return;
   // Slimming itself arrives with the backup and slimming module.

@@ -106,7 +106,8 @@ void TSDIAppForm::BuildRegions() {
   ChoshaPanel = FieldPanel("ChoshaPanel", &Labels[2], ChoshaEdit);
   DatePanel = FieldPanel("DatePanel", &Labels[3], Panel9);
   ImagePanel = FieldPanel("ImagePanel", &Labels[4], ImageFileNameEdit);
-  for (int i = 0; i < 5; ++i) Labels[size_t(i)]->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+  for (int i = 0; i < 5; ++i)
+    Labels[size_t(i)]->setObjectName(QStringLiteral("Label%1").arg(i + 1));
   for (QWidget* w : {BunruiPanel, TitlePanel, ChoshaPanel, DatePanel, ImagePanel})
     Panel1->addWidget(w);
   for (int i = 0; i < 4; ++i) Panel1->setStretchFactor(i, 0);
@@ -195,9 +196,15 @@ void TSDIAppForm::ApplySettings() {
   SetCaptionIzonKomoku();
   LastAccessedDBFileName = Q(Conf.LastAccessedDBFileName);
   switch (Conf.VScrollBarMode) {
-    case 1: TextMemo->SetScrollBarMode(1, true); break;
-    case 2: TextMemo->SetScrollBarMode(0, false); break;
-    default: TextMemo->SetScrollBarMode(1, false); break;
+    case 1:
+      TextMemo->SetScrollBarMode(1, true);
+      break;
+    case 2:
+      TextMemo->SetScrollBarMode(0, false);
+      break;
+    default:
+      TextMemo->SetScrollBarMode(1, false);
+      break;
   }
   TextMemo->SetWordWrap(Conf.WordWrapMode == 0);
   Panel5->setFixedHeight(std::max(0, Conf.TopMargin));
@@ -222,11 +229,11 @@ void TSDIAppForm::LayoutHeaderControls() {
 }
 
 void TSDIAppForm::SetSmallWindowFont() {
-  QFont f = MakeFont(Q(Conf.SmallWindowFontName),
-                     SmallFontHeight(Conf.SmallWindowFontSize, logicalDpiY()),
-                     Conf.SmallWindowFontStyle);
-  for (QWidget* w : std::initializer_list<QWidget*>{BunruiComboBox, TitleEdit, ChoshaEdit,
-                                                    DateEdit, ImageFileNameEdit}) {
+  QFont f =
+      MakeFont(Q(Conf.SmallWindowFontName),
+               SmallFontHeight(Conf.SmallWindowFontSize, logicalDpiY()), Conf.SmallWindowFontStyle);
+  for (QWidget* w : std::initializer_list<QWidget*>{BunruiComboBox, TitleEdit, ChoshaEdit, DateEdit,
+                                                    ImageFileNameEdit}) {
     w->setFont(f);
     QPalette p = w->palette();
     p.setColor(QPalette::Text, FromBgr(Conf.SmallWindowFontColor));
@@ -259,9 +266,7 @@ void TSDIAppForm::ShowHint(const QString& hint) { StatusPanels[3]->setText(hint)
 void TSDIAppForm::ShowStatusNote(const QString& text) { StatusPanels[3]->setText(text); }
 
 void TSDIAppForm::MakeImageArea(bool hide_check, bool layout, bool split) {
-  auto hide_images = [this] {
-    Panel3->hide();
-  };
+  auto hide_images = [this] { Panel3->hide(); };
   // The image list of the page; images arrive with their own module, until then a page has none.
   bool no_images = ImageFileNameEdit->text().isEmpty();
   if (hide_check && Conf.HideImageArea && no_images) {
@@ -317,8 +322,10 @@ void TSDIAppForm::SplitMoved() {
   if (has_images || !Conf.HideImageArea) {
     QList<int> sizes = Split->sizes();
     int loc = Conf.TextImageLocation;
-    if (loc >= 0 && loc <= 3 && sizes.size() == 2) Conf.TextImageWH = std::max(40, sizes[0]);
-    else if (loc < 0 || loc > 3) Conf.TextImageWH = 0;
+    if (loc >= 0 && loc <= 3 && sizes.size() == 2)
+      Conf.TextImageWH = std::max(40, sizes[0]);
+    else if (loc < 0 || loc > 3)
+      Conf.TextImageWH = 0;
   }
 }
 

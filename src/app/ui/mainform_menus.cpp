@@ -108,8 +108,10 @@ void TSDIAppForm::BuildMenus() {
   TextPopupMenu = MakePopup("TextPopupMenu", int(MenuRoot::TextPopup));
   ImageAPopUpMenu = MakePopup("ImageAPopUpMenu", int(MenuRoot::ImageAPopup));
   ImageBPopUpMenu = MakePopup("ImageBPopUpMenu", int(MenuRoot::ImageBPopup));
-  if (QMenu* m = Menu("FileMenu")) connect(m, &QMenu::aboutToShow, this, [this] { FileMenuClick(); });
-  if (QMenu* m = Menu("EditMenu")) connect(m, &QMenu::aboutToShow, this, [this] { EditMenuClick(); });
+  if (QMenu* m = Menu("FileMenu"))
+    connect(m, &QMenu::aboutToShow, this, [this] { FileMenuClick(); });
+  if (QMenu* m = Menu("EditMenu"))
+    connect(m, &QMenu::aboutToShow, this, [this] { EditMenuClick(); });
   connect(TextPopupMenu, &QMenu::aboutToShow, this, [this] { TextPopupMenuPopup(); });
   TextMemo->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(TextMemo, &QWidget::customContextMenuRequested, this,
@@ -129,8 +131,10 @@ void TSDIAppForm::BuildToolbar() {
     b->setToolTip(U(d.hint));
     b->setStatusTip(U(d.hint));
     QIcon icon = ToolbarIcon(QString::fromLatin1(d.name));
-    if (!icon.isNull()) b->setIcon(icon);
-    else b->setText(ToolbarGlyph(QString::fromLatin1(d.name)));
+    if (!icon.isNull())
+      b->setIcon(icon);
+    else
+      b->setText(ToolbarGlyph(QString::fromLatin1(d.name)));
     b->setFixedSize(24, 22);
     if (b->text().size() > 1) {
       QFont small = b->font();
@@ -251,9 +255,12 @@ void TSDIAppForm::EditMenuClick() {
   Action("UndoItem")->setEnabled(false);
   Action("TextSelectAllItem")->setEnabled(TextMemo->hasFocus());
   bool selection = false;
-  if (FocusedArea == 1) selection = TitleEdit->hasSelectedText();
-  else if (FocusedArea == 2) selection = ChoshaEdit->hasSelectedText();
-  else if (FocusedArea == 3) selection = TextMemo->SelLength() > 0;
+  if (FocusedArea == 1)
+    selection = TitleEdit->hasSelectedText();
+  else if (FocusedArea == 2)
+    selection = ChoshaEdit->hasSelectedText();
+  else if (FocusedArea == 3)
+    selection = TextMemo->SelLength() > 0;
   bool text_area = FocusedArea >= 1 && FocusedArea <= 3;
   const QMimeData* clip = QApplication::clipboard()->mimeData();
   bool clip_text = clip && clip->hasText();
@@ -271,8 +278,8 @@ void TSDIAppForm::EditMenuClick() {
 void TSDIAppForm::TextPopupMenuPopup() {
   bool selection = TextMemo->SelLength() > 0;
   ApplyCaptionChanges(TextPopupCaptions(Utf8Captions(FieldCaptions), selection));
-  for (const char* n : {"CopyPopUpItem", "CutPopUpItem", "PopUpDeleteItem",
-                        "PopUpPasteToTitleItem", "PopUpPasteToSubtitleItem"})
+  for (const char* n : {"CopyPopUpItem", "CutPopUpItem", "PopUpDeleteItem", "PopUpPasteToTitleItem",
+                        "PopUpPasteToSubtitleItem"})
     Action(n)->setEnabled(selection);
   Action("PopUpFusenItem")->setText(U(PopUpFusenCaption(FusenShown)));
 }

@@ -31,6 +31,7 @@
 #include <filesystem>
 
 #include "app/shell_logic.h"
+#include "app/ui/about_box.h"
 #include "app/ui/prompter.h"
 #include "browse/ui/navigator.h"
 #include "convert/cp932.h"
@@ -46,9 +47,9 @@ namespace fs = std::filesystem;
 // Answers every dialog from a script and records what was shown.
 class ScriptedPrompter : public Prompter {
  public:
-  std::deque<bool> answers;             // YesNo and OkCancel, in order
+  std::deque<bool> answers;  // YesNo and OkCancel, in order
   std::deque<std::optional<QString>> files;
-  std::vector<QString> shown;           // "caption|text" of every box
+  std::vector<QString> shown;  // "caption|text" of every box
   int file_dialogs = 0;
 
   void Inform(const QString& caption, const QString& text) override {
@@ -185,24 +186,87 @@ TEST_F(MainFormTest, FirstStartWithAnEmptyStore) {
   // Every value of the two root-key tables is stored by the shutdown.
   settings::SettingsStore s = Store();
   ASSERT_TRUE(s.OpenKey(settings::kRootKey, false));
-  const char* names[] = {
-      "DisplayStatusBar", "Top", "Left", "Height", "Width", "TextImageLocation", "TextImageWH",
-      "ImageForm", "BunruiWidth", "TitleWidth", "ChoshaWidth", "DateWidth", "SmallCaptionDisp",
-      "SmallWindowFontName", "SmallWindowFontSize", "SmallWindowFontColor",
-      "SmallWindowFontStyle", "FontName", "TextFontSizeB", "FontColor", "FontStyle",
-      "TextBackColor", "ImageBackColor", "LastAccessedDBFileName", "LastAccessedTxtFileName",
-      "RecentOpenedImageFileName", "RecentOpenedImageFileDir", "RecentOpenedTextFileName",
-      "RecentOpenedDBFAppendFileName", "VScrollBarMode", "WordWrapMode", "TextFileWildCard",
-      "TopMargin", "LeftMargin", "RightMargin", "MaxOrikaeshiHabaCm", "ItemizeMode", "ItemChar",
-      "ItemIndent", "MiddleSkipPageCount", "TabCount", "AskOverWrite", "ParIndent",
-      "CurSorPosAfterPaste", "NotFoundMode", "DispMemorialDay", "ColorOfMemorialDay",
-      "HLComment", "HLKakko", "HLCommand", "HLKeyWordA", "HLKeyWordB", "HLKeyWordKanA",
-      "HLKeyWordKanB", "HLKeyWordKigoA", "HLKeyWordKigoB", "HLCommentStyle", "HLKakkoStyle",
-      "HLCommandStyle", "HLKeyWordAStyle", "HLKeyWordBStyle", "HLCommentColor", "HLKakkoColor",
-      "HLCommandColor", "HLKeyWordAColor", "HLKeyWordBColor", "HighLight", "UnselectAfterCopy",
-      "DeleteSelectedStr", "AddPageMode", "OpenIME", "BackUp", "DoGazoRefresh",
-      "GazoRefreshInterval", "FusenAutoRead", "URLMail", "AutoOpenFile", "BackUpDeapth",
-      "OpenCountOfFileSlim", "HideImageArea", "TypeOfDateForTextOutput"};
+  const char* names[] = {"DisplayStatusBar",
+                         "Top",
+                         "Left",
+                         "Height",
+                         "Width",
+                         "TextImageLocation",
+                         "TextImageWH",
+                         "ImageForm",
+                         "BunruiWidth",
+                         "TitleWidth",
+                         "ChoshaWidth",
+                         "DateWidth",
+                         "SmallCaptionDisp",
+                         "SmallWindowFontName",
+                         "SmallWindowFontSize",
+                         "SmallWindowFontColor",
+                         "SmallWindowFontStyle",
+                         "FontName",
+                         "TextFontSizeB",
+                         "FontColor",
+                         "FontStyle",
+                         "TextBackColor",
+                         "ImageBackColor",
+                         "LastAccessedDBFileName",
+                         "LastAccessedTxtFileName",
+                         "RecentOpenedImageFileName",
+                         "RecentOpenedImageFileDir",
+                         "RecentOpenedTextFileName",
+                         "RecentOpenedDBFAppendFileName",
+                         "VScrollBarMode",
+                         "WordWrapMode",
+                         "TextFileWildCard",
+                         "TopMargin",
+                         "LeftMargin",
+                         "RightMargin",
+                         "MaxOrikaeshiHabaCm",
+                         "ItemizeMode",
+                         "ItemChar",
+                         "ItemIndent",
+                         "MiddleSkipPageCount",
+                         "TabCount",
+                         "AskOverWrite",
+                         "ParIndent",
+                         "CurSorPosAfterPaste",
+                         "NotFoundMode",
+                         "DispMemorialDay",
+                         "ColorOfMemorialDay",
+                         "HLComment",
+                         "HLKakko",
+                         "HLCommand",
+                         "HLKeyWordA",
+                         "HLKeyWordB",
+                         "HLKeyWordKanA",
+                         "HLKeyWordKanB",
+                         "HLKeyWordKigoA",
+                         "HLKeyWordKigoB",
+                         "HLCommentStyle",
+                         "HLKakkoStyle",
+                         "HLCommandStyle",
+                         "HLKeyWordAStyle",
+                         "HLKeyWordBStyle",
+                         "HLCommentColor",
+                         "HLKakkoColor",
+                         "HLCommandColor",
+                         "HLKeyWordAColor",
+                         "HLKeyWordBColor",
+                         "HighLight",
+                         "UnselectAfterCopy",
+                         "DeleteSelectedStr",
+                         "AddPageMode",
+                         "OpenIME",
+                         "BackUp",
+                         "DoGazoRefresh",
+                         "GazoRefreshInterval",
+                         "FusenAutoRead",
+                         "URLMail",
+                         "AutoOpenFile",
+                         "BackUpDeapth",
+                         "OpenCountOfFileSlim",
+                         "HideImageArea",
+                         "TypeOfDateForTextOutput"};
   for (const char* n : names) EXPECT_TRUE(s.ValueExists(n)) << n;
   EXPECT_EQ(s.ReadInteger("BunruiWidth"), 83);
   EXPECT_EQ(s.ReadInteger("Top"), want.top);
@@ -246,8 +310,7 @@ TEST_F(MainFormTest, ArgumentOpensWithoutADialogAndShowsTheFirstPage) {
   TSDIAppForm& f = Start({path});
   EXPECT_EQ(prompter_.file_dialogs, 0);
   ASSERT_TRUE(f.FileIsOpen());
-  EXPECT_EQ(f.windowTitle(),
-            QString::fromStdString(WindowCaption("SoraKumo", path.toStdString())));
+  EXPECT_EQ(f.windowTitle(), QString::fromStdString(WindowCaption("SoraKumo", path.toStdString())));
   EXPECT_TRUE(f.windowTitle().endsWith("/DIARY.DBF）"));
   EXPECT_EQ(f.RecNoLabel->text(), "1 ");
   store::Table t;
@@ -438,7 +501,8 @@ TEST_F(MainFormTest, CharactersThePageCannotHold) {
   prompter_.shown.clear();
   f.TextMemo->PasteClip();
   ASSERT_EQ(prompter_.shown.size(), 1u);
-  EXPECT_EQ(prompter_.shown[0], "お知らせ|ページに保存できない文字 2 個を「〓」に置き換えて貼りつけました。");
+  EXPECT_EQ(prompter_.shown[0],
+            "お知らせ|ページに保存できない文字 2 個を「〓」に置き換えて貼りつけました。");
   EXPECT_EQ(TextOf().substr(0, 7), "a" + J("〓〓") + "\x81\x60");
 }
 
@@ -449,13 +513,13 @@ TEST_F(MainFormTest, MenuEnablingFollowsTheOpenFile) {
     const char* name;
     bool without_file;
   } items[] = {
-      {"NewItem", true},        {"OpenItem", true},     {"ExitItem", true},
-      {"SaveItem", false},      {"SaveCloseItem", false}, {"SlimItem", false},
-      {"ExportItem", false},    {"ToTextFileItem", false}, {"MojiFindItem", false},
-      {"ReplaceItem", false},   {"NextItem", false},    {"RecordAppendItem", false},
-      {"PageOrderItem", false}, {"SetKankyoItem", false}, {"SetFontSizeItem", true},
-      {"AddImageFileItem", false}, {"ImageSaveAItem", true}, {"AboutItem", true},
-      {"FusenItem", false},     {"PopUpFusenItem", false}, {"CopyPopUpItem", true},
+      {"NewItem", true},           {"OpenItem", true},        {"ExitItem", true},
+      {"SaveItem", false},         {"SaveCloseItem", false},  {"SlimItem", false},
+      {"ExportItem", false},       {"ToTextFileItem", false}, {"MojiFindItem", false},
+      {"ReplaceItem", false},      {"NextItem", false},       {"RecordAppendItem", false},
+      {"PageOrderItem", false},    {"SetKankyoItem", false},  {"SetFontSizeItem", true},
+      {"AddImageFileItem", false}, {"ImageSaveAItem", true},  {"AboutItem", true},
+      {"FusenItem", false},        {"PopUpFusenItem", false}, {"CopyPopUpItem", true},
   };
   for (const Item& i : items) EXPECT_EQ(f.Action(i.name)->isEnabled(), i.without_file) << i.name;
   EXPECT_FALSE(f.DateTimePicker->isEnabled());
@@ -593,6 +657,43 @@ TEST_F(MainFormTest, OpenCountAndOldFilesAskForSlimming) {
   EXPECT_TRUE(f.FileIsOpen());
   ASSERT_EQ(prompter_.shown.size(), 1u);
   EXPECT_EQ(prompter_.shown[0], slim_question);
+}
+
+TEST_F(MainFormTest, ExportTargetChecks) {
+  TSDIAppForm& f = Start();
+  QString target = Path("out.txt");
+  // Wrong extension: refused before anything is written.
+  EXPECT_FALSE(f.CheckSaveFileName(Path("out.htm"), "txt", true));
+  EXPECT_EQ(prompter_.shown.back(), "お知らせ|拡張子が \"txt\" でないので，書き込めません。");
+  EXPECT_FALSE(QFile::exists(Path("out.htm")));
+  // A new file is created empty.
+  EXPECT_TRUE(f.CheckSaveFileName(target, "txt", true));
+  EXPECT_TRUE(QFile::exists(target));
+  // An existing one: replaced only after Yes.
+  {
+    QFile file(target);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("keep");
+  }
+  prompter_.answers.push_back(false);
+  EXPECT_FALSE(f.CheckSaveFileName(target, "txt", true));
+  EXPECT_EQ(QFileInfo(target).size(), 4);
+  prompter_.answers.push_back(true);
+  EXPECT_TRUE(f.CheckSaveFileName(target, "txt", true));
+  EXPECT_EQ(QFileInfo(target).size(), 0);
+  // A folder that does not exist.
+  EXPECT_FALSE(f.CheckSaveFileName(Path("no/such/dir/out.txt"), "txt", true));
+  EXPECT_EQ(prompter_.shown.back(),
+            "お知らせ|指定されたファイルが開けません。\n\n"
+            "他のアプリケーションで開かれているか，書き込み禁止ファイルです。");
+}
+
+TEST_F(MainFormTest, TextOnlyLayoutNeverShowsTheImageSide) {
+  WriteRoot([](settings::SettingsStore& s) { s.WriteInteger("TextImageLocation", 4); });
+  TSDIAppForm& f = Start({Sample("TextOnly")});
+  ASSERT_TRUE(f.FileIsOpen());
+  EXPECT_TRUE(f.Panel3->isHidden());
+  EXPECT_EQ(f.AboutBox->windowTitle(), "そらくも帖 ﾊﾞｰｼﾞｮﾝ情報");
 }
 
 }  // namespace

@@ -18,7 +18,8 @@ using app::B;
 using app::Q;
 
 Navigator::Navigator(app::TSDIAppForm& form) : f_(form) {
-  QObject::connect(f_.TextMemo, &editor::TextArea::SelectionMoved, &f_, [this] { ShowCaretLine(); });
+  QObject::connect(f_.TextMemo, &editor::TextArea::SelectionMoved, &f_,
+                   [this] { ShowCaretLine(); });
 }
 
 QString Navigator::FormatDate(const store::Date& d) {
@@ -98,8 +99,7 @@ bool Navigator::MainTablePost() {
   std::string title = B(f_.TitleEdit->text());
   std::string chosha = B(f_.ChoshaEdit->text());
   bool text_changed = f_.TextMemo->IsModified();
-  bool header_changed =
-      bunrui != shown_bunrui_ || title != shown_title_ || chosha != shown_chosha_;
+  bool header_changed = bunrui != shown_bunrui_ || title != shown_title_ || chosha != shown_chosha_;
   if (!text_changed && !header_changed && !t.Modified()) return true;
   Status st = t.Edit();
   if (st.ok() && bunrui != shown_bunrui_) st = t.SetFieldString("BUNRUI", bunrui);
