@@ -1,5 +1,7 @@
 #include "store/dbf.h"
 
+#include <unistd.h>
+
 #include <strings.h>
 
 #include <cstring>
@@ -126,10 +128,85 @@ Status DbfFile::Open(const std::string& path, bool read_only) {
 }
 
 void DbfFile::Close() {
+  CloseJournal();
   file_.Close();
   fields_.clear();
   count_ = 0;
   InvalidateCache();
+}
+
+namespace {
+
+uint64_t Fnv1a(const unsigned char* p, size_t n, uint64_t h = 1469598103934665603ull) {
+  for (size_t i = 0; i < n; ++i) {
+    h ^= p[i];
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
+void Put64(unsigned char* p, uint64_t v) {
+  Put32(p, uint32_t(v));
+  Put32(p + 4, uint32_t(v >> 32));
+}
+
+uint64_t Get64(const unsigned char* p) { return uint64_t(Get32(p)) | uint64_t(Get32(p + 4)) << 32; }
+
+}  // namespace
+
+std::string JournalPath(const std::string& table_path) { return table_path + ".jnl"; }
+
+std::string EncodeJournal(uint64_t offset, std::string_view image) {
+  std::string e(24 + image.size(), '\0');
+  auto* p = reinterpret_cast<unsigned char*>(e.data());
+  memcpy(p, "SKJ1", 4);
+  Put64(p + 4, offset);
+  Put32(p + 12, uint32_t(image.size()));
+  memcpy(p + 24, image.data(), image.size());
+  uint64_t h = Fnv1a(p + 4, 12);
+  h = Fnv1a(p + 24, image.size(), h);
+  Put64(p + 16, h);
+  return e;
+}
+
+void DbfFile::CloseJournal() {
+  if (!journal_.is_open()) return;
+  std::string path = journal_.path();
+  bool empty = journal_.Size() == 0;
+  journal_.Close();
+  if (empty) ::unlink(path.c_str());
+}
+
+Status DbfFile::ReplayJournal(bool* replayed) {
+  *replayed = false;
+  std::string path = JournalPath(file_.path());
+  File j;
+  if (!j.Open(path, 'r')) return Status::Ok();
+  int64_t size = j.Size();
+  std::string e(size_t(std::max<int64_t>(size, 0)), '\0');
+  bool read = size >= 24 && j.ReadExact(0, e.data(), e.size());
+  j.Close();
+  if (read) {
+    const auto* p = reinterpret_cast<const unsigned char*>(e.data());
+    uint64_t off = Get64(p + 4);
+    uint32_t len = Get32(p + 12);
+    uint64_t h = Fnv1a(p + 4, 12);
+    bool whole = memcmp(p, "SKJ1", 4) == 0 && len == uint32_t(reclen_) && e.size() == 24 + len &&
+                 Fnv1a(p + 24, len, h) == Get64(p + 16);
+    // Only a record slot of this table: past the header, on a record boundary, before the end.
+    bool fits = off >= uint64_t(hdrlen_) && (off - uint64_t(hdrlen_)) % uint64_t(reclen_) == 0 &&
+                (off - uint64_t(hdrlen_)) / uint64_t(reclen_) < count_;
+    if (whole && fits && !read_only_) {
+      if (!file_.WriteAt(off, p + 24, len))
+        return Fail("ジャーナルのレコードを書き戻せません");
+      InvalidateCache();
+      *replayed = true;
+    }
+  }
+  // A journal that is empty or was cut short belongs to a write that never began.
+  if (!read_only_ && ::unlink(path.c_str()) != 0 && errno != ENOENT)
+    return Fail("ジャーナル " + BaseName(path) + " を消せません");
+  return Status::Ok();
 }
 
 int FindField(const std::vector<FieldDef>& fields, const std::string& name) {
@@ -186,8 +263,18 @@ Status DbfFile::WriteRecord(uint32_t recno, const std::string& rec) {
   if (recno < 1 || recno > count_ || rec.size() != size_t(reclen_))
     return Fail("レコード " + std::to_string(recno) + " に書き込めません");
   uint64_t off = uint64_t(hdrlen_) + uint64_t(recno - 1) * uint64_t(reclen_);
+  constexpr uint64_t kPage = 4096;
+  bool crosses = off / kPage != (off + rec.size() - 1) / kPage;
+  if (crosses) {
+    if (!journal_.is_open() && !journal_.Open(JournalPath(file_.path()), 'c'))
+      return Fail("ジャーナル " + BaseName(JournalPath(file_.path())) + " を作れません");
+    std::string entry = EncodeJournal(off, rec);
+    if (!journal_.WriteAt(0, entry.data(), entry.size()))
+      return Fail("ジャーナルの書き込みに失敗しました");
+  }
   if (!file_.WriteAt(off, rec.data(), rec.size()))
     return Fail("レコード " + std::to_string(recno) + " の書き込みに失敗しました");
+  if (crosses && !journal_.Truncate(0)) return Fail("ジャーナルを空にできません");
   // Keep cached chunks in step with the file.
   for (uint64_t i = off / kChunk; i <= (off + rec.size() - 1) / kChunk; ++i) {
     Slot& s = cache_[i % kSlots];

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "convert/status.h"
@@ -58,8 +59,14 @@ class DbfFile {
 
   // Reads record recno (1-based) into out (record_length bytes).
   Status ReadRecord(uint32_t recno, std::string* out) const;
-  // Overwrites record recno (1..count).
+  // Overwrites record recno (1..count).  A record that crosses a 4 KB page of the file goes
+  // through the journal (below), so that a process killed during the write leaves either the old
+  // or the new record: the kernel copies a write page by page and may stop between pages.
   Status WriteRecord(uint32_t recno, const std::string& rec);
+  // Finishes a record write that a killed process left in the journal, then removes the
+  // journal.  For writable opens, under the table's lock, before anything is read.  *replayed
+  // tells whether a record was written.
+  Status ReplayJournal(bool* replayed);
   // Writes record count+1 and the end mark, then the header count.
   Status AppendRecord(const std::string& rec, uint32_t* recno);
   // Sets/clears the production-index flag in the header.
@@ -68,6 +75,9 @@ class DbfFile {
  private:
   Status WriteHeaderCount();
   Status Fail(const std::string& what) const;
+  void CloseJournal();
+
+  File journal_;  // open while the table is, from the first journaled write
 
   File file_;
   bool read_only_ = false;
@@ -89,6 +99,16 @@ class DbfFile {
   mutable std::vector<Slot> cache_;
   void InvalidateCache() const;
 };
+
+// The record journal beside a table: "<table>.jnl", one entry, written whole before a record
+// write and emptied after it.  Layout (little-endian):
+//   0  "SKJ1"
+//   4  u64 byte offset of the record in the table
+//  12  u32 length of the record image
+//  16  u64 FNV-1a hash of bytes 4..15 and the image
+//  24  the record image
+std::string JournalPath(const std::string& table_path);
+std::string EncodeJournal(uint64_t offset, std::string_view image);
 
 // Index of the field named name (case-insensitive), -1 when missing.
 int FindField(const std::vector<FieldDef>& fields, const std::string& name);

@@ -188,6 +188,8 @@ Status Table::Rename(const std::string& from, const std::string& to) {
     std::string f = SiblingPath(from, ext);
     if (FileExists(f)) moves.push_back({f, SiblingPath(to, ext)});
   }
+  // A record write left unfinished by a killed process travels with its table.
+  if (FileExists(JournalPath(from))) moves.push_back({JournalPath(from), JournalPath(to)});
   moves.push_back({from, to});
   for (size_t i = 0; i < moves.size(); ++i) {
     if (::rename(moves[i].from.c_str(), moves[i].to.c_str()) != 0) {
@@ -224,6 +226,17 @@ Status Table::Open(const std::string& path, const OpenOptions& options) {
     return Status::Error(BaseName(path) + ": ほかのプログラムがすでに開いています");
   }
   path_ = path;
+  if (!read_only_) {
+    bool replayed = false;
+    st = dbf_.ReplayJournal(&replayed);
+    if (!st.ok()) {
+      dbf_.Close();
+      return st;
+    }
+    if (replayed)
+      notices_.push_back(BaseName(path) +
+                         ": 途中で止まったレコードの書き込みを、控えから書き終えました");
+  }
   has_memo_ = false;
   for (const auto& f : dbf_.fields()) has_memo_ |= f.type == 'M';
   if (has_memo_) {

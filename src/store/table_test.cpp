@@ -553,5 +553,76 @@ TEST_F(TableFiles, IndexRebuiltAtOpen) {
   }
 }
 
+// A record that crosses a 4 KB page of the file can be cut by a kill between the pages; its
+// write goes through the journal, and the next writable open finishes it.
+TEST_F(TableFiles, RecordWriteCutAtAPageIsFinishedFromTheJournal) {
+  constexpr uint32_t kHeader = 257, kRecLen = 150, kCrossing = 26;  // bytes 4007..4156
+  const uint64_t off = kHeader + uint64_t(kCrossing - 1) * kRecLen;
+  ASSERT_NE(off / 4096, (off + kRecLen - 1) / 4096);
+  struct Case {
+    const char* name;
+    std::function<std::string(const std::string& entry)> journal;
+    bool finished;
+  } cases[] = {
+      {"whole entry", [](const std::string& e) { return e; }, true},
+      {"entry cut short", [](const std::string& e) { return e.substr(0, e.size() - 5); }, false},
+      {"entry spoilt",
+       [](const std::string& e) {
+         std::string x = e;
+         x[40] ^= 0x55;
+         return x;
+       },
+       false},
+      {"empty", [](const std::string&) { return std::string(); }, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string path = Path(std::string("torn_") + std::to_string(&c - cases) + ".dbf");
+    std::vector<test::Page> pages;
+    for (int i = 0; i < 30; ++i)
+      pages.push_back({"b", "title" + std::to_string(i), "s", "20240101", "t", "", ""});
+    test::MakePageFile(path, pages);
+    std::string dbf = test::ReadBytes(path);
+    std::string old_rec = dbf.substr(off, kRecLen);
+    std::string new_rec = old_rec;
+    new_rec.replace(1 + 20, 9, "NEW TITLE");    // in the first page
+    new_rec.replace(1 + 120, 8, "20991231");    // DATE, in the second page
+    // Killed inside the index's being-written bracket: with a whole journal entry, after the
+    // first page of the record was written; with a spoilt one, while writing the journal.
+    test::WriteBytes(JournalPath(path), c.journal(EncodeJournal(off, new_rec)));
+    size_t first_part = 4096 - off % 4096;
+    std::string torn = new_rec.substr(0, first_part) + old_rec.substr(first_part);
+    if (c.finished) test::Patch(path, off, torn);
+    test::Patch(SiblingPath(path, "mdx"), 52, "\x01");
+
+    Table t;
+    OpenOk(t, path);
+    EXPECT_FALSE(std::filesystem::exists(JournalPath(path)));
+    ASSERT_TRUE(t.GotoBookmark(kCrossing).ok());
+    EXPECT_EQ(t.FieldString("DATE"), c.finished ? "20991231" : "20240101");
+    EXPECT_EQ(test::ReadBytes(path).substr(off, kRecLen), c.finished ? new_rec : old_rec);
+    EXPECT_EQ(t.TakeNotices().size(), c.finished ? 2u : 1u);  // the record, the index
+    ASSERT_TRUE(t.Close().ok());
+    EXPECT_EQ(CheckTableFiles(path), std::vector<std::string>{});
+  }
+
+  // An ordinary write of that record leaves no journal behind.
+  std::string path = Path("torn_0.dbf");
+  Table t;
+  OpenOk(t, path);
+  ASSERT_TRUE(t.GotoBookmark(kCrossing).ok());
+  ASSERT_TRUE(t.Edit().ok());
+  ASSERT_TRUE(t.SetFieldString("TITLE", "again").ok());
+  ASSERT_TRUE(t.Post().ok());
+  EXPECT_TRUE(std::filesystem::exists(JournalPath(path)));  // kept open, empty, while in use
+  EXPECT_EQ(std::filesystem::file_size(JournalPath(path)), 0u);
+  ASSERT_TRUE(t.Close().ok());
+  EXPECT_FALSE(std::filesystem::exists(JournalPath(path)));
+  OpenOk(t, path);
+  ASSERT_TRUE(t.GotoBookmark(kCrossing).ok());
+  EXPECT_EQ(t.FieldString("TITLE"), "again");
+  ASSERT_TRUE(t.Close().ok());
+}
+
 }  // namespace
 }  // namespace sk::store
