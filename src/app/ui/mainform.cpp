@@ -186,6 +186,17 @@ bool TSDIAppForm::event(QEvent* e) {
   return r;
 }
 
+// Without a window manager (or with one that does not activate new windows) no activation may
+// come; the first show stands in for it.
+void TSDIAppForm::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  if (!FirstOpenDone)
+    QTimer::singleShot(0, this, [this] {
+      if (!Activated) FormActivate();
+      FirstOpen();
+    });
+}
+
 void TSDIAppForm::closeEvent(QCloseEvent* e) {
   FormClose();
   e->accept();

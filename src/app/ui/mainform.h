@@ -178,6 +178,7 @@ class TSDIAppForm : public QMainWindow {
   bool event(QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
+  void showEvent(QShowEvent* e) override;
 
  private:
   void FormCreate();
