@@ -696,5 +696,33 @@ TEST_F(MainFormTest, TextOnlyLayoutNeverShowsTheImageSide) {
   EXPECT_EQ(f.AboutBox->windowTitle(), "そらくも帖 ﾊﾞｰｼﾞｮﾝ情報");
 }
 
+// The keys of the command table reach their commands from the text area, where the text area
+// would otherwise take some of them for itself (Ctrl+Z, Ctrl+Y).
+TEST_F(MainFormTest, ShortcutsReachTheirCommandsFromTheTextArea) {
+  TSDIAppForm& f = Start({Sample("Keys")});
+  ASSERT_TRUE(f.FileIsOpen());
+  QApplication::setActiveWindow(&f);
+  f.TextMemo->setFocus();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  struct Key {
+    const char* item;
+    QKeySequence keys;
+  } keys[] = {
+      {"RecordAppendItem", QKeySequence("Ctrl+Z")},     {"NextItem", QKeySequence("F11")},
+      {"FirstItem", QKeySequence("Ctrl+F9")},           {"MojiFindItem", QKeySequence("Ctrl+H")},
+      {"UndoItem", QKeySequence("Alt+Backspace")},      {"JumpPageNumItem", QKeySequence("Ctrl+J")},
+      {"AddImageFileItem", QKeySequence("Ctrl+Alt+A")},
+  };
+  std::string before = TextOf();
+  for (const Key& k : keys) {
+    int fired = 0;
+    auto c = QObject::connect(f.Action(k.item), &QAction::triggered, [&] { ++fired; });
+    QTest::keySequence(f.TextMemo, k.keys);
+    QObject::disconnect(c);
+    EXPECT_EQ(fired, 1) << k.item;
+  }
+  EXPECT_EQ(TextOf(), before);
+}
+
 }  // namespace
 }  // namespace sk::app
