@@ -50,9 +50,6 @@ TSDIAppForm::TSDIAppForm(Prompter& prompter, QStringList args, QWidget* parent)
   FormCreate();
   ConstructRest();
   AboutBox = new TAboutBox(this);
-  connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
-    if (s == Qt::ApplicationActive) FirstOpen();
-  });
 }
 
 TSDIAppForm::~TSDIAppForm() {
@@ -118,10 +115,10 @@ void TSDIAppForm::ConstructRest() {
 
   // Characters the page file cannot hold: refused when typed, replaced when pasted.
   connect(TextMemo, &editor::TextArea::CharRefused, this, [this](const QString& ch) {
-    ShowStatusNote(QStringLiteral("「%1」(U+%2) はページに保存できない文字なので入力できません。")
-                       .arg(ch, QString::number(ch.toUcs4().value(0), 16)
-                                    .toUpper()
-                                    .rightJustified(4, QLatin1Char('0'))));
+    ShowHint(QStringLiteral("「%1」(U+%2) はページに保存できない文字なので入力できません。")
+                 .arg(ch, QString::number(ch.toUcs4().value(0), 16)
+                              .toUpper()
+                              .rightJustified(4, QLatin1Char('0'))));
   });
   connect(TextMemo, &editor::TextArea::CharsReplaced, this, [this](int count) {
     Message(QStringLiteral("ページに保存できない文字 %1 個を「〓」に置き換えて貼りつけました。")
@@ -179,15 +176,12 @@ bool TSDIAppForm::event(QEvent* e) {
     return true;
   }
   bool r = QMainWindow::event(e);
-  if (e->type() == QEvent::WindowActivate) {
-    FormActivate();
-    if (!FirstOpenDone) QTimer::singleShot(0, this, [this] { FirstOpen(); });
-  }
+  if (e->type() == QEvent::WindowActivate) FormActivate();
   return r;
 }
 
-// Without a window manager (or with one that does not activate new windows) no activation may
-// come; the first show stands in for it.
+// The automatic open runs once, right after the window first appears (with no window manager, or
+// one that does not activate new windows, no activation may ever come).
 void TSDIAppForm::showEvent(QShowEvent* e) {
   QMainWindow::showEvent(e);
   if (!FirstOpenDone)

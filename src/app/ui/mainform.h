@@ -190,7 +190,6 @@ class TSDIAppForm : public QMainWindow {
   void LayoutHeaderControls();
   void ApplyMiddleSkipCaptions();
   void ApplyCaptionChanges(const std::vector<CaptionChange>& changes);
-  void ShowStatusNote(const QString& text);
   void RunHandler(const std::string& handler);
   QMenu* MakePopup(const char* name, int root);
   bool OpenMainTable();

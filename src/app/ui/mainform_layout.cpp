@@ -21,7 +21,7 @@ namespace sk::app {
 
 namespace {
 
-QColor FromBgr(int bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+QColor FromBgr(int bgr) { return editor::ColorFromBgr(uint32_t(bgr)); }
 
 void Paint(QWidget* w, int bgr) {
   QPalette p = w->palette();
@@ -34,10 +34,11 @@ void Paint(QWidget* w, int bgr) {
 QFont MakeFont(const QString& family, int pixel_height, int style) {
   QFont f(family);
   f.setPixelSize(std::max(1, -pixel_height));
-  f.setBold(style & 1);
-  f.setItalic(style & 2);
-  f.setUnderline(style & 4);
-  f.setStrikeOut(style & 8);
+  const editor::FontStyle s = editor::FontStyleFromBits(style);
+  f.setBold(s.bold);
+  f.setItalic(s.italic);
+  f.setUnderline(s.underline);
+  f.setStrikeOut(s.strike_out);
   return f;
 }
 
@@ -262,8 +263,6 @@ void TSDIAppForm::SetCursor(int kind, const QCursor& cursor) {
 }
 
 void TSDIAppForm::ShowHint(const QString& hint) { StatusPanels[3]->setText(hint); }
-
-void TSDIAppForm::ShowStatusNote(const QString& text) { StatusPanels[3]->setText(text); }
 
 void TSDIAppForm::MakeImageArea(bool hide_check, bool layout, bool split) {
   auto hide_images = [this] { Panel3->hide(); };

@@ -13,6 +13,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <functional>
+#include <set>
 #include <unordered_map>
 
 #include "app/captions.h"
@@ -65,12 +66,12 @@ QMenu* TSDIAppForm::MakePopup(const char* name, int root) {
   popup->setObjectName(QString::fromLatin1(name));
   menus_[name] = popup;
   std::map<std::string, QActionGroup*> groups;
+  std::set<std::string_view> parents;
+  for (const MenuItemDef& d : MenuItems(MenuRoot(root))) parents.insert(d.parent);
   for (const MenuItemDef& d : MenuItems(MenuRoot(root))) {
     QMenu* parent = d.parent[0] ? menus_.at(d.parent) : popup;
     if (d.separator_before) parent->addSeparator();
-    bool is_menu = false;
-    for (const MenuItemDef& c : MenuItems(MenuRoot(root)))
-      if (std::string_view(c.parent) == d.name) is_menu = true;
+    bool is_menu = parents.count(d.name) > 0;
     QAction* a;
     if (is_menu) {
       QMenu* m = parent->addMenu(U(d.caption));

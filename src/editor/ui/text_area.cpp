@@ -44,11 +44,6 @@ int LinesOf(const QTextBlock& block) {
   return layout ? std::max(1, layout->lineCount()) : 1;
 }
 
-QColor ColorFromBgr(uint32_t bgr) {
-  const Rgb c = RgbFromBgr(bgr);
-  return QColor(c.red, c.green, c.blue);
-}
-
 uint32_t BgrFromColor(const QColor& c) { return BgrFromRgb(c.red(), c.green(), c.blue()); }
 
 }  // namespace
@@ -68,6 +63,11 @@ TextArea::TextArea(QWidget* parent) : QTextEdit(parent) {
   connect(document(), &QTextDocument::contentsChange, this, [this] { OnContentsChange(); });
   connect(this, &QTextEdit::cursorPositionChanged, this, &TextArea::SelectionMoved);
   connect(this, &QTextEdit::selectionChanged, this, &TextArea::SelectionMoved);
+}
+
+QColor ColorFromBgr(uint32_t bgr) {
+  const Rgb c = RgbFromBgr(bgr);
+  return QColor(c.red, c.green, c.blue);
 }
 
 // ---- text and positions ----------------------------------------------------------------------

@@ -19,6 +19,7 @@
 // text only: restyling, paragraph formats and the input method's uncommitted text leave it alone.
 #pragma once
 
+#include <QColor>
 #include <QPoint>
 #include <QString>
 #include <QTextEdit>
@@ -141,5 +142,8 @@ class TextArea : public QTextEdit {
   bool modified_ = false;
   bool hiragana_ = false;
 };
+
+// A stored 0x00BBGGRR colour as Qt's colour.
+QColor ColorFromBgr(uint32_t bgr);
 
 }  // namespace sk::editor
