@@ -58,4 +58,6 @@ std::optional<QString> QtPrompter::Input(const QString& caption, const QString& 
   return s;
 }
 
+bool Prompter::RunDialog(QDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
+
 }  // namespace sk::app

@@ -5,6 +5,7 @@
 #include <QString>
 #include <optional>
 
+class QDialog;
 class QWidget;
 
 namespace sk::app {
@@ -34,6 +35,9 @@ class Prompter {
   // A one-line input box; nullopt when cancelled.
   virtual std::optional<QString> Input(const QString& caption, const QString& prompt,
                                        const QString& value) = 0;
+  // Shows one of the program's own modal dialogs; true when it closed with OK.  Tests override
+  // this to fill in the dialog and press its buttons.
+  virtual bool RunDialog(QDialog& dialog);
 };
 
 class QtPrompter : public Prompter {
