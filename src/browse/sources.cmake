@@ -7,6 +7,7 @@ set(BROWSE_CORE_SOURCES
 set(BROWSE_UI_SOURCES
   src/browse/ui/navigator.cpp
   src/browse/ui/navigator_history.cpp
+  src/browse/ui/page_selector.cpp
   src/browse/ui/header_fields.cpp
   src/browse/ui/add_page_form.cpp
   src/browse/ui/date_range_input_box.cpp

@@ -1,0 +1,2 @@
+// (in progress)
+int main() { return 0; }

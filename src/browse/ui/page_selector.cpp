@@ -1,0 +1,2 @@
+// (in progress)
+#include "browse/ui/page_selector.h"

@@ -1,0 +1,57 @@
+// The page selection and the display order of the open page file: the conditions, the dialog that
+// sets them, the check that the page on show still meets them, and the order commands.
+// Owned by the main window.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "browse/page_selection.h"
+
+namespace sk::app {
+class TSDIAppForm;
+}
+
+namespace sk::browse {
+
+class TDateRangeInputBox;
+
+class PageSelector {
+ public:
+  explicit PageSelector(app::TSDIAppForm& form);
+  ~PageSelector();
+
+  // The conditions in force when the table's filter is on.
+  const PageSelection& selection() const { return sel_; }
+  PageSelection& selection() { return sel_; }
+
+  // The predicate on the current record as stored / as the header fields show it (true whenever
+  // the filter is off).
+  bool CheckPageSelected() const;
+  bool CheckPageSelectedBeforePost() const;
+  // The warning that the page on show will leave the selection.
+  void AlertPageDisappear();
+  // Installs the filter hook for the current conditions.
+  void InstallFilter();
+  // Switches the filter off (no page is left in the selection).
+  void SelectionOff();
+
+  // The selection dialog and what follows its OK.
+  void SelectRecordItemClick();
+  // Applies `selection` as the dialog's OK does: reopens the file, filters, keeps the page.
+  void ApplySelection(const PageSelection& selection);
+
+  // The display order: the check mark and the table's tag for a code (-1 page-number order).
+  void ReOrder(int code);
+  void SetOrderMenu(int code);
+  int OrderCode() const;
+
+  TDateRangeInputBox& dialog();
+
+ private:
+  app::TSDIAppForm& f_;
+  PageSelection sel_;
+  std::unique_ptr<TDateRangeInputBox> dialog_;
+};
+
+}  // namespace sk::browse
