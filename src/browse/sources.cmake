@@ -2,6 +2,7 @@
 # Paths are relative to the project root.
 set(BROWSE_CORE_SOURCES
   src/browse/page_selection.cpp
+  src/browse/page_history.cpp
   src/search/date_find.cpp
 )
 set(BROWSE_UI_SOURCES
@@ -9,6 +10,7 @@ set(BROWSE_UI_SOURCES
   src/browse/ui/navigator_history.cpp
   src/browse/ui/page_selector.cpp
   src/browse/ui/header_fields.cpp
+  src/browse/ui/page_commands.cpp
   src/browse/ui/add_page_form.cpp
   src/browse/ui/date_range_input_box.cpp
   src/browse/ui/page_list_form.cpp

@@ -20,6 +20,7 @@
 #include "app/ui/about_box.h"
 #include "app/ui/prompter.h"
 #include "browse/ui/navigator.h"
+#include "browse/ui/page_selector.h"
 #include "convert/cp932.h"
 #include "editor/ui/text_area.h"
 
@@ -46,6 +47,7 @@ TSDIAppForm::TSDIAppForm(Prompter& prompter, QStringList args, QWidget* parent)
   setObjectName(QStringLiteral("SDIAppForm"));
   BuildRegions();
   BuildMenus();
+  Selector = std::make_unique<browse::PageSelector>(*this);
   Nav = std::make_unique<browse::Navigator>(*this);
   FormCreate();
   ConstructRest();

@@ -40,6 +40,7 @@ class TextArea;
 }
 namespace sk::browse {
 class Navigator;
+class PageSelector;
 }
 
 namespace sk::app {
@@ -148,6 +149,7 @@ class TSDIAppForm : public QMainWindow {
   settings::MainWindowSettings Conf;  // the values of the root key while the program runs
   store::Table MainTable;
   std::unique_ptr<browse::Navigator> Nav;
+  std::unique_ptr<browse::PageSelector> Selector;
 
   QString PageFilePath;  // real case (file names are case-sensitive here)
   QString PageFileName;
@@ -191,6 +193,7 @@ class TSDIAppForm : public QMainWindow {
   void ApplyMiddleSkipCaptions();
   void ApplyCaptionChanges(const std::vector<CaptionChange>& changes);
   void RunHandler(const std::string& handler);
+  bool RunBrowseHandler(const std::string& handler);  // mainform_browse.cpp
   QMenu* MakePopup(const char* name, int root);
   bool OpenMainTable();
   void SetPageFilePath(const QString& path);

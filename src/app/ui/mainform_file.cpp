@@ -210,6 +210,7 @@ void TSDIAppForm::SaveCloseItemClick() {
   Nav->SaveViewConditionBeforeClose();
   Nav->MainTablePost();
   Nav->ResetBookmarkList();
+  Nav->ResetRecNoList();
   Nav->SaveShiori();
   Status st = MainTable.Close();
   if (!st.ok()) prompter_.Error(QString::fromStdString(st.message()));

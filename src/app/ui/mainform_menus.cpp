@@ -58,7 +58,11 @@ std::vector<std::string> Utf8Captions(const std::vector<std::string>& cp932_capt
 
 void TSDIAppForm::RunHandler(const std::string& handler) {
   auto it = Handlers().find(handler);
-  if (it != Handlers().end()) (this->*(it->second))();
+  if (it != Handlers().end()) {
+    (this->*(it->second))();
+    return;
+  }
+  RunBrowseHandler(handler);
 }
 
 QMenu* TSDIAppForm::MakePopup(const char* name, int root) {

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QCheckBox;
@@ -33,8 +34,8 @@ class TAddPageForm : public QDialog {
   // Each opening: the controls from `add_page_mode`, the check box captions from the field
   // captions (UTF-8: category, title, subtitle, date, ...), the view-mode group enabled only when
   // the page on show has its own view mode.
-  void FormActivate(const std::string& add_page_mode, const std::vector<std::string>& field_captions,
-                    bool page_has_view_mode);
+  void FormActivate(const std::string& add_page_mode,
+                    const std::vector<std::string>& field_captions, bool page_has_view_mode);
   // OK: the AddPageMode the controls now describe; the dialog is accepted.
   std::string OkBitBtnClick();
   void SetCheckBoxEnabled();
@@ -56,6 +57,10 @@ class TAddPageForm : public QDialog {
 
   // The AddPageMode built by the last OK.
   const std::string& result() const { return result_; }
+
+ protected:
+  // Centres the dialog on the screen.
+  void showEvent(QShowEvent* e) override;
 
  private:
   std::string result_;

@@ -33,6 +33,8 @@ class TDateRangeInputBox : public QDialog {
   TDateRangeInputBox(settings::SettingsStore& store, app::Prompter& prompter,
                      QWidget* parent = nullptr);
 
+  // The selection that the OK button updates (through OkBtnClick); nullptr unbinds it.
+  void BindSelection(PageSelection* selection) { bound_ = selection; }
   // Before each opening: the category list (CP932) and the list marks from the selection.
   void Prepare(const std::vector<std::string>& category_list, const PageSelection& selection);
   // Each opening: captions from the field captions (UTF-8: category, title, subtitle, date, ...),
@@ -45,6 +47,8 @@ class TDateRangeInputBox : public QDialog {
   bool OkBtnClick(PageSelection& selection);
   // Clears the dialog only: all categories, no dates, no text.
   void ResetBitBtnClick();
+  // Either category radio button clicked: the list is usable only while "some" is selected.
+  void BunruiRadioButtonClick();
 
   QLabel* BunruiLabel;
   QRadioButton* SelectAllRadioButton;
@@ -65,10 +69,18 @@ class TDateRangeInputBox : public QDialog {
   const std::vector<std::string>& TitleHistory() const { return title_history_; }
   const std::vector<std::string>& ChoshaHistory() const { return chosha_history_; }
 
+ protected:
+  // Centres the dialog on the screen.
+  void showEvent(QShowEvent* e) override;
+
  private:
+  // The labels that name the fields (items 0 category, 1 title, 2 subtitle, 3 date).
+  void SetCaptions(const std::vector<std::string>& field_captions);
+
   settings::SettingsStore& store_;
   app::Prompter& prompter_;
   std::vector<std::string> title_history_, chosha_history_;  // CP932, newest first
+  PageSelection* bound_ = nullptr;
 };
 
 }  // namespace sk::browse

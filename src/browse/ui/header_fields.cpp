@@ -1,1 +1,239 @@
-// (in progress)
+// The header fields of the page on show (category, title, subtitle, date), the category list of
+// the open file, the calendar, and what the window does with a file just opened, created or closed.
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QDate>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScrollArea>
+#include <QToolButton>
+#include <QWidgetAction>
+#include <algorithm>
+
+#include "app/ui/mainform.h"
+#include "browse/ui/navigator.h"
+#include "browse/ui/page_selector.h"
+#include "convert/sjis.h"
+#include "editor/ui/text_area.h"
+
+namespace sk::browse {
+
+using app::B;
+using app::Q;
+
+namespace {
+
+// The default categories of a new page file.
+const std::vector<std::string>& DefaultCategories() {
+  static const std::vector<std::string> list = {
+      B(QStringLiteral("MYメモ")), B(QStringLiteral("MY日記")), B(QStringLiteral("MY詩歌")),
+      B(QStringLiteral("新聞切抜き")), B(QStringLiteral("そらくも"))};
+  return list;
+}
+
+std::string TrimBlanks(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+  return std::string(s.substr(b, e - b));
+}
+
+// Focus and key events of the header controls.
+class FieldEvents : public QObject {
+ public:
+  FieldEvents(app::TSDIAppForm& f, Navigator& nav) : QObject(&f), f_(f), nav_(nav) {}
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::FocusIn) {
+      if (o == f_.TitleEdit)
+        f_.FocusedArea = 1;
+      else if (o == f_.ChoshaEdit)
+        f_.FocusedArea = 2;
+      else if (o == f_.TextMemo)
+        f_.FocusedArea = 3;
+      else
+        f_.FocusedArea = 0;
+    } else if (e->type() == QEvent::FocusOut && o == f_.BunruiComboBox) {
+      nav_.BunruiComboBoxExit();
+    } else if (e->type() == QEvent::KeyPress &&
+               static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape &&
+               (o == f_.BunruiComboBox || o == f_.TitleEdit || o == f_.ChoshaEdit)) {
+      // What was typed is kept: the page takes it before the box sees the key.
+      nav_.MainTablePost();
+    }
+    return false;
+  }
+
+ private:
+  app::TSDIAppForm& f_;
+  Navigator& nav_;
+};
+
+}  // namespace
+
+void Navigator::InstallFieldHandlers() {
+  auto* events = new FieldEvents(f_, *this);
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           f_.BunruiComboBox, f_.TitleEdit, f_.ChoshaEdit, f_.DateEdit, f_.DateTimePicker,
+           f_.ImageFileNameEdit, f_.Image1Panel, f_.Image2Panel, f_.TextMemo})
+    w->installEventFilter(events);
+  f_.BunruiComboBox->setEditable(false);
+  f_.BunruiComboBox->setMaxVisibleItems(12);
+  f_.TitleEdit->setMaxLength(50);
+  f_.ChoshaEdit->setMaxLength(50);
+  // Lengths are bytes in the page: a double-byte character counts twice.
+  for (QLineEdit* e : {f_.TitleEdit, f_.ChoshaEdit}) {
+    QObject::connect(e, &QLineEdit::textEdited, &f_, [e](const QString& text) {
+      std::string bytes = B(text);
+      if (bytes.size() <= 50) return;
+      int pos = e->cursorPosition();
+      e->setText(Q(bytes.substr(0, sjis::CutLength(bytes, 50))));
+      e->setCursorPosition(std::min(pos, int(e->text().size())));
+      QApplication::beep();
+    });
+  }
+  // The calendar drops down from its button.
+  auto* menu = new QMenu(f_.DateTimePicker);
+  auto* calendar = new QCalendarWidget(menu);
+  calendar->setObjectName(QStringLiteral("DateTimePickerCalendar"));
+  auto* action = new QWidgetAction(menu);
+  action->setDefaultWidget(calendar);
+  menu->addAction(action);
+  QObject::connect(f_.DateTimePicker, &QToolButton::clicked, &f_, [this, menu, calendar] {
+    if (!f_.FileIsOpen()) return;
+    QDate d = picker_date_ ? QDate(picker_date_->year, picker_date_->month, picker_date_->day)
+                           : QDate::currentDate();
+    calendar->setSelectedDate(d);
+    menu->popup(f_.DateTimePicker->mapToGlobal(QPoint(0, f_.DateTimePicker->height())));
+  });
+  QObject::connect(calendar, &QCalendarWidget::clicked, &f_, [this, menu](QDate d) {
+    menu->close();
+    DateTimePickerCloseUp(store::Date{d.year(), d.month(), d.day()});
+  });
+  QObject::connect(calendar, &QCalendarWidget::activated, &f_, [this, menu](QDate d) {
+    menu->close();
+    DateTimePickerCloseUp(store::Date{d.year(), d.month(), d.day()});
+  });
+}
+
+void Navigator::SetBunrui(bool existing) {
+  store::Table& t = f_.MainTable;
+  std::string key = settings::PerFileKeyPath(B(f_.PageFileName));
+  category_list_.clear();
+  if (existing) {
+    f_.Reg.OpenKey(key, true);
+    category_list_ = f_.Reg.ReadStringList("Bunrui");
+    f_.Reg.CloseKey();
+    f_.Selector->SelectionOff();
+    f_.Selector->SetOrderMenu(-1);
+    bool linked = f_.FieldsLinked;
+    f_.FieldsLinked = false;
+    Status st = t.First();
+    std::string field;
+    while (st.ok() && !t.IsEmpty()) {
+      st = t.ReadField("BUNRUI", &field);
+      if (!st.ok()) break;
+      std::string b = TrimBlanks(field);
+      if (!b.empty() && std::find(category_list_.begin(), category_list_.end(), b) ==
+                            category_list_.end())
+        category_list_.push_back(b);
+      st = t.Next();
+      if (t.Eof()) break;
+    }
+    if (!st.ok()) f_.Message(QString::fromStdString(st.message()));
+    if (linked) SetLink();
+  } else {
+    category_list_ = DefaultCategories();
+  }
+  f_.Reg.OpenKey(key, true);
+  f_.Reg.WriteStringList("Bunrui", category_list_);
+  f_.Reg.CloseKey();
+  QStringList items;
+  for (const std::string& c : category_list_) items << Q(c);
+  std::stable_sort(items.begin(), items.end(), [](const QString& a, const QString& b) {
+    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+  });
+  QString shown = f_.BunruiComboBox->currentText();
+  f_.BunruiComboBox->clear();
+  f_.BunruiComboBox->addItems(items);
+  f_.BunruiComboBox->setCurrentText(shown);
+}
+
+void Navigator::BunruiComboBoxExit() {
+  if (!f_.FileIsOpen() || !f_.FieldsLinked) return;
+  std::string b = sjis::HankakuToUpperLowerCase(ShownBunrui(), 1);
+  auto starts = [&](std::string_view p) { return b.compare(0, p.size(), p) == 0; };
+  bool m = starts("m") || starts("\x82\x8d");  // m, ｍ
+  if (!m) return;
+  std::string rest = b.substr(starts("m") ? 1 : 2);
+  if (!(rest.compare(0, 1, "y") == 0 || rest.compare(0, 2, "\x82\x99") == 0)) return;  // y, ｙ
+  f_.Reg.OpenKey(settings::kRootKey, true);
+  std::string name = f_.Reg.ReadString("MyName");
+  f_.Reg.CloseKey();
+  f_.ChoshaEdit->setText(Q(name));
+}
+
+void Navigator::DateTimePickerCloseUp(const store::Date& date) {
+  store::Table& t = f_.MainTable;
+  if (!t.is_open()) return;
+  picker_date_ = date;
+  Status st = t.Edit();
+  if (st.ok()) st = t.SetFieldDate("DATE", date);
+  if (!st.ok()) f_.Message(QString::fromStdString(st.message()));
+  shown_date_ = date;  // the record holds it now
+  f_.DateEdit->setText(FormatDate(date));
+  SetDateCaption();
+}
+
+// ---- files ----
+
+void Navigator::SetViewConditionBeforeOpen() {
+  Status st = f_.MainTable.SetIndexName("");
+  if (st.ok()) st = f_.MainTable.First();
+  if (!st.ok()) f_.Message(QString::fromStdString(st.message()));
+  f_.Selector->SetOrderMenu(-1);
+  f_.FieldsLinked = true;
+  AfterMove(true, true);
+}
+
+void Navigator::SaveViewConditionBeforeClose() { MainTablePost(); }
+
+void Navigator::GetShiori() {}
+void Navigator::SaveShiori() {}
+
+void Navigator::StartNewFile() {
+  store::Table& t = f_.MainTable;
+  Status st = t.SetIndexName("");
+  if (st.ok()) st = t.First();
+  f_.Selector->SetOrderMenu(-1);
+  f_.FieldsLinked = true;
+  AfterMove(true, true);
+  QDate today = QDate::currentDate();
+  DateTimePickerCloseUp(store::Date{today.year(), today.month(), today.day()});
+  if (!st.ok()) f_.Message(QString::fromStdString(st.message()));
+  f_.RecNoLabel->setText(QStringLiteral("1 "));
+}
+
+void Navigator::ClearPage() {
+  f_.TextMemo->Clear();
+  f_.TextMemo->SetModified(false);
+  f_.BunruiComboBox->clear();
+  f_.TitleEdit->clear();
+  f_.ChoshaEdit->clear();
+  f_.DateEdit->clear();
+  f_.ImageFileNameEdit->clear();
+  shown_bunrui_.clear();
+  shown_title_.clear();
+  shown_chosha_.clear();
+  shown_date_ = picker_date_ = std::nullopt;
+  ResetRecNoList();
+  f_.MakeImageArea(true, false, false);
+}
+
+}  // namespace sk::browse

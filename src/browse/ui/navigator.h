@@ -1,12 +1,17 @@
-// Moving between pages and showing the current one: what happens before the page is left
-// (its edits are written) and after another page becomes current (header fields, text, page
-// number).  Owned by the main window; the window's commands call it.
+// Moving between pages and showing the current one: leaving a page (its edits are written and it
+// is recorded in the history), showing the page the cursor stands on (header fields, text, page
+// number), going to a page by its number, the navigation commands, the page history and the
+// memory of the caret position on each visited page; the header fields and the category list;
+// adding, deleting and listing pages.  Owned by the main window; its commands call it.
 #pragma once
 
 #include <QString>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "browse/page_history.h"
 #include "store/table.h"
 
 namespace sk::app {
@@ -15,14 +20,72 @@ class TSDIAppForm;
 
 namespace sk::browse {
 
+class TAddPageForm;
+class TPageListForm;
+
 class Navigator {
  public:
   explicit Navigator(app::TSDIAppForm& form);
+  ~Navigator();
 
-  // Empties the page history.
+  // ---- Showing and leaving pages ----
+  // Writes the edits of the page on show into its record.  False when the write failed; the
+  // edits then stay in the controls and the user has been told.
+  bool MainTablePost();
+  void BeforeMove();
+  // Shows the current record (a new page when the file is empty).
+  void AfterMove(bool focus, bool reset_undo);
+  // Makes page n current (-1: the last page in page-number order); true when it is.
+  bool GotoRecNo(int n);
+  // Unbinds / binds the header controls from / to the current record.
+  void ResetLink();
+  void SetLink();
+
+  // Cursor steps; `leave` leaves the page properly first.
+  void MainTableFirst(bool leave);
+  void MainTableLast(bool leave);
+  void MainTableNext(bool leave);
+  void MainTablePrior(bool leave);
+
+  // ---- Commands ----
+  void FirstItemClick();
+  void PriorItemClick();
+  void NextItemClick();
+  void LastItemClick();
+  void TenPriorItemClick();
+  void TenNextItemClick();
+  void JumpPageNumItemClick();
+  void ToLastNextYear(int delta);
+  void ModoruButtonClick();
+  void SusumuButtonClick();
+  void RecordAppendItemClick();
+  void RecordDeleteItemClick();
+  void PageListItemClick();
+  // Goes to the page dated on or after `target` in date order (or the last before it).
+  void DateFindStart(const store::Date& target);
+
+  // ---- History and position memory ----
   void ResetBookmarkList();
-  // The category list of the open file: from the file (existing) or the defaults (new).
-  void SetBunrui(bool new_file);
+  void SetBookmarkList();
+  void ResetRecNoList();
+  void SetRecNoList();
+  const PageHistory& history() const { return history_; }
+  const PagePositionList& positions() const { return positions_; }
+
+  // ---- Header fields ----
+  // The category list of the open file: from the settings and the pages (existing), or the
+  // defaults (a new file); written back and offered by the category box.
+  void SetBunrui(bool existing);
+  const std::vector<std::string>& CategoryList() const { return category_list_; }
+  void BunruiComboBoxExit();
+  // The calendar closed on `date`: the page takes it at once.
+  void DateTimePickerCloseUp(const store::Date& date);
+  // The date the calendar holds for the page on show.
+  std::optional<store::Date> PickerDate() const { return picker_date_; }
+  // The memorial-day caption of the date; filled in with the memorial days.
+  void SetDateCaption();
+
+  // ---- Opening and closing files ----
   // Order, selection and page of a file just opened.
   void SetViewConditionBeforeOpen();
   // Keeps the view state of the file being closed; writes the current page first.
@@ -30,28 +93,47 @@ class Navigator {
   // The file's bookmarks.
   void GetShiori();
   void SaveShiori();
-  // Shows the current record (a new page when the file is empty).
-  void AfterMove(bool focus, bool reset_undo);
-  // Writes the edits of the page on show into its record.  False when the write failed; the
-  // edits then stay in the controls and the user has been told.
-  bool MainTablePost();
   // A page file just created: its first page, dated today.
   void StartNewFile();
   // No file: empty header, text and image side.
   void ClearPage();
 
-  const std::vector<std::string>& CategoryList() const { return category_list_; }
+  // The header fields as the user sees them (CP932).
+  std::string ShownBunrui() const;
+  std::string ShownTitle() const;
+  std::string ShownChosha() const;
 
   // "2004/2/29(日)"
   static QString FormatDate(const store::Date& d);
 
+  // Which picture is shown first on the page (the image side keeps it).
+  int ImageNum = 0;
+  int RestoreImageNum = 0;
+  // An alternate file shown in place of the text (none yet).
+  bool AlternateShown() const { return false; }
+  // A replace with confirmation is running: the remembered positions are not restored.
+  bool ReplacingWithConfirmation = false;
+
  private:
   void ShowCaretLine();
+  void ShowHeaderFields();
+  void PutSelImageNo();
+  void UpdateHistoryButtons();
+  bool AfterCommandMove(int before);  // AfterMove unless the same page stays on show
+  bool LeaveForHistory();
+  void ShowAfterHistoryStep(bool stepped);
+  void InstallFieldHandlers();
 
   app::TSDIAppForm& f_;
   std::vector<std::string> category_list_;  // CP932
   // What the header controls showed when the page was loaded, to see what the user changed.
   std::string shown_bunrui_, shown_title_, shown_chosha_;
+  std::optional<store::Date> shown_date_, picker_date_;
+  PageHistory history_;
+  bool history_navigating_ = false;
+  PagePositionList positions_;
+  std::unique_ptr<TAddPageForm> add_page_form_;
+  std::unique_ptr<TPageListForm> page_list_form_;
 };
 
 }  // namespace sk::browse

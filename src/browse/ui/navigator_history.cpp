@@ -1,1 +1,91 @@
-// (in progress)
+// The page history (back and forward), the memory of positions on visited pages, and the date
+// search that the one-year commands use.
+#include <QAction>
+#include <QToolButton>
+
+#include "app/ui/mainform.h"
+#include "browse/ui/navigator.h"
+#include "browse/ui/page_selector.h"
+#include "editor/ui/text_area.h"
+#include "search/date_find.h"
+
+namespace sk::browse {
+
+void Navigator::UpdateHistoryButtons() {
+  bool back = history_.CanBack(), forward = history_.CanForward();
+  for (const char* n : {"PageRirekiBackItem"})
+    if (QAction* a = f_.Action(n)) a->setEnabled(back);
+  if (QToolButton* b = f_.ToolButton("ModoruButton")) b->setEnabled(back);
+  if (QAction* a = f_.Action("PageRirekiForwardItem")) a->setEnabled(forward);
+  if (QToolButton* b = f_.ToolButton("SusumuButton")) b->setEnabled(forward);
+}
+
+void Navigator::ResetBookmarkList() {
+  history_.Reset();
+  UpdateHistoryButtons();
+}
+
+void Navigator::SetBookmarkList() {
+  history_.Record(f_.MainTable.RecNo(), history_navigating_);
+  bool back = history_.pos() >= 0;
+  if (QAction* a = f_.Action("PageRirekiBackItem")) a->setEnabled(back);
+  if (QToolButton* b = f_.ToolButton("ModoruButton")) b->setEnabled(back);
+  if (QAction* a = f_.Action("PageRirekiForwardItem")) a->setEnabled(false);
+  if (QToolButton* b = f_.ToolButton("SusumuButton")) b->setEnabled(false);
+}
+
+void Navigator::ResetRecNoList() { positions_.Reset(); }
+
+void Navigator::SetRecNoList() {
+  positions_.Remember(PagePosition{f_.MainTable.RecNo(), f_.TextMemo->SelStart(),
+                                   f_.TextMemo->SelLength(), ImageNum});
+}
+
+void Navigator::ShowAfterHistoryStep(bool stepped) {
+  if (stepped) {
+    if (history_.pos() < 0) {
+      f_.MainTable.First();
+      RestoreImageNum = 0;
+    }
+    AfterMove(true, true);
+    if (!AlternateShown() && f_.TextMemo->isVisible()) f_.TextMemo->setFocus();
+  } else if (AlternateShown()) {
+    AfterMove(true, true);
+  }
+  UpdateHistoryButtons();
+  history_navigating_ = false;
+}
+
+void Navigator::ModoruButtonClick() {
+  if (!f_.FileIsOpen()) return;
+  history_navigating_ = true;
+  BeforeMove();
+  bool stepped = history_.Back([this](int recno) { return GotoRecNo(recno); });
+  ShowAfterHistoryStep(stepped);
+}
+
+void Navigator::SusumuButtonClick() {
+  if (!f_.FileIsOpen()) return;
+  history_navigating_ = true;
+  BeforeMove();
+  bool stepped = history_.Forward([this](int recno) { return GotoRecNo(recno); });
+  ShowAfterHistoryStep(stepped);
+}
+
+void Navigator::DateFindStart(const store::Date& target) {
+  store::Table& t = f_.MainTable;
+  if (!t.is_open()) return;
+  int n = t.RecNo();
+  BeforeMove();
+  ResetLink();
+  std::string order = t.IndexName();
+  Status st = t.SetIndexName("D");
+  if (st.ok()) st = search::MoveToDate(t, target);
+  if (!st.ok()) f_.Message(QString::fromStdString(st.message()));
+  if (n < 0 || t.RecNo() != n || AlternateShown()) AfterMove(true, true);
+  SetLink();
+  st = t.SetIndexName(order);
+  if (!st.ok()) f_.Message(QString::fromStdString(st.message()));
+}
+
+}  // namespace sk::browse

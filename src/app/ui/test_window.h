@@ -1,0 +1,159 @@
+// The main window under test: a scripted prompter that answers every dialog and records what was
+// shown, and a fixture that starts the window with its settings in a temporary folder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QTemporaryDir>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "app/ui/mainform.h"
+#include "app/ui/prompter.h"
+#include "convert/cp932.h"
+#include "editor/ui/text_area.h"
+#include "settings/settings_store.h"
+
+namespace sk::app::test {
+
+namespace fs = std::filesystem;
+
+// Answers every dialog from a script and records what was shown.
+class ScriptedPrompter : public Prompter {
+ public:
+  std::deque<bool> answers;  // YesNo and OkCancel, in order
+  std::deque<std::optional<QString>> files;
+  std::vector<QString> shown;  // "caption|text" of every box
+  int file_dialogs = 0;
+
+  void Inform(const QString& caption, const QString& text) override {
+    shown.push_back(caption + "|" + text);
+  }
+  bool YesNo(const QString& caption, const QString& text) override { return Answer(caption, text); }
+  bool OkCancel(const QString& caption, const QString& text) override {
+    return Answer(caption, text);
+  }
+  void Error(const QString& text) override { shown.push_back("error|" + text); }
+  std::optional<QString> OpenFileName(const FileDialogSpec& spec) override { return File(spec); }
+  std::optional<QString> SaveFileName(const FileDialogSpec& spec) override { return File(spec); }
+  std::deque<std::optional<QString>> inputs;  // answers of input boxes; none: cancelled
+  std::deque<std::function<bool(QDialog&)>> dialogs;  // fill in and close the program's dialogs
+  std::optional<QString> Input(const QString& caption, const QString&, const QString&) override {
+    shown.push_back("input|" + caption);
+    if (inputs.empty()) return std::nullopt;
+    auto a = inputs.front();
+    inputs.pop_front();
+    return a;
+  }
+  bool RunDialog(QDialog& d) override {
+    shown.push_back("dialog|" + d.windowTitle());
+    if (dialogs.empty()) return false;
+    auto fn = std::move(dialogs.front());
+    dialogs.pop_front();
+    return fn(d);
+  }
+  QString last_title;
+
+ private:
+  bool Answer(const QString& caption, const QString& text) {
+    shown.push_back(caption + "|" + text);
+    if (answers.empty()) {
+      ADD_FAILURE() << "unexpected question: " << text.toStdString();
+      return false;
+    }
+    bool a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  std::optional<QString> File(const FileDialogSpec& spec) {
+    ++file_dialogs;
+    last_title = spec.title;
+    if (files.empty()) {
+      ADD_FAILURE() << "unexpected file dialog: " << spec.title.toStdString();
+      return std::nullopt;
+    }
+    auto f = files.front();
+    files.pop_front();
+    return f;
+  }
+};
+
+class MainFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    config_ = dir_.path() + "/config";
+    QDir().mkpath(config_);
+    qputenv("SORAKUMO_CONFIG_DIR", config_.toLocal8Bit());
+    qputenv("XDG_DATA_HOME", (dir_.path() + "/data").toLocal8Bit());
+  }
+  void TearDown() override { form_.reset(); }
+
+  QString Path(const QString& name) const { return dir_.path() + "/" + name; }
+
+  // A copy of the bundled sample page file under a new name.
+  QString Sample(const QString& base) {
+    for (const char* ext : {".dbf", ".dbt", ".mdx"}) {
+      fs::copy_file(fs::path(SORAKUMO_SOURCE_DIR) / "data" / (std::string("Sample") + ext),
+                    (Path(base) + ext).toStdString(), fs::copy_options::overwrite_existing);
+    }
+    return Path(base + ".dbf");
+  }
+
+  settings::SettingsStore Store() {
+    return settings::SettingsStore((config_ + "/sorakumo.conf").toStdString());
+  }
+
+  void WriteRoot(const std::function<void(settings::SettingsStore&)>& fn) {
+    settings::SettingsStore s((config_ + "/sorakumo.conf").toStdString());
+    s.OpenKey(settings::kRootKey, true);
+    fn(s);
+    s.CloseKey();
+    ASSERT_TRUE(s.Sync().ok());
+  }
+
+  TSDIAppForm& Start(QStringList args = {}) {
+    form_ = std::make_unique<TSDIAppForm>(prompter_, args);
+    form_->show();
+    form_->activateWindow();
+    QApplication::processEvents();
+    form_->FormActivate();
+    form_->FirstOpen();
+    QApplication::processEvents();
+    return *form_;
+  }
+
+  void Stop() {
+    form_->close();
+    form_.reset();
+  }
+
+  void Trigger(const char* name) {
+    QAction* a = form_->Action(name);
+    ASSERT_NE(a, nullptr) << name;
+    a->trigger();
+    QApplication::processEvents();
+  }
+
+  std::string TextOf() { return form_->TextMemo->Text(); }
+
+  QTemporaryDir dir_;
+  QString config_;
+  ScriptedPrompter prompter_;
+  std::unique_ptr<TSDIAppForm> form_;
+};
+
+inline std::string J(const char* utf8) {
+  std::string out;
+  EXPECT_TRUE(cp932::FromUtf8ToCp932(utf8, &out)) << utf8;
+  return out;
+}
+
+}  // namespace sk::app::test

@@ -1,0 +1,98 @@
+// Adding a page, deleting the page on show, and the page list.
+#include <QComboBox>
+#include <QDate>
+#include <QLineEdit>
+
+#include "app/ui/mainform.h"
+#include "app/ui/prompter.h"
+#include "browse/ui/add_page_form.h"
+#include "browse/ui/navigator.h"
+#include "browse/ui/page_list_form.h"
+#include "editor/ui/text_area.h"
+
+namespace sk::browse {
+
+using app::B;
+
+namespace {
+
+std::vector<std::string> Utf8Captions(const std::vector<std::string>& cp932) {
+  std::vector<std::string> out;
+  for (const std::string& c : cp932) out.push_back(app::Q(c).toStdString());
+  return out;
+}
+
+}  // namespace
+
+void Navigator::RecordAppendItemClick() {
+  store::Table& t = f_.MainTable;
+  if (!t.is_open()) return;
+  if (!add_page_form_) add_page_form_ = std::make_unique<TAddPageForm>(&f_);
+  std::string key = t.IsEmpty() ? std::string() : t.FieldString("KEY");
+  bool own_view_mode = !key.empty() && (static_cast<unsigned char>(key[0]) & 1);
+  add_page_form_->FormActivate(f_.Conf.AddPageMode, Utf8Captions(f_.FieldCaptions), own_view_mode);
+  if (!f_.prompter().RunDialog(*add_page_form_)) return;
+  f_.Conf.AddPageMode = add_page_form_->result();
+  AddPageChoice c = ParseAddPageMode(f_.Conf.AddPageMode);
+
+  QDate today = QDate::currentDate();
+  std::optional<store::Date> date = store::Date{today.year(), today.month(), today.day()};
+  std::string bunrui, title, chosha, text, new_key;
+  if (c.copy) {
+    if (!MainTablePost()) return;
+    if (c.bunrui) bunrui = ShownBunrui();
+    if (c.title) title = ShownTitle();
+    if (c.chosha) chosha = ShownChosha();
+    if (c.text) text = f_.TextMemo->Text();
+    if (c.date) date = t.FieldDate("DATE");
+  }
+  if (c.view_mode) new_key = t.FieldString("KEY");
+  BeforeMove();
+  Status st = t.Append();
+  if (st.ok()) st = t.SetFieldDate("DATE", date);
+  if (st.ok()) st = t.SetFieldString("BUNRUI", bunrui);
+  if (st.ok()) st = t.SetFieldString("TITLE", title);
+  if (st.ok()) st = t.SetFieldString("SUBTITLE", chosha);
+  if (st.ok()) st = t.SetFieldString("TEXT", text);
+  if (st.ok()) st = t.SetFieldString("KEY", new_key);
+  if (!st.ok()) {
+    f_.Message(QString::fromStdString(st.message()));
+    return;
+  }
+  AfterMove(true, true);
+  GotoRecNo(-1);
+  AfterMove(true, true);
+}
+
+void Navigator::RecordDeleteItemClick() {
+  store::Table& t = f_.MainTable;
+  if (!t.is_open()) return;
+  if (!f_.prompter().YesNo(QStringLiteral("ページ削除の確認"),
+                           QStringLiteral("現在のページを削除してもよいですか。")))
+    return;
+  history_.RemoveCurrent();
+  UpdateHistoryButtons();
+  // Edits not yet written go with the page.
+  Status st = t.Delete();
+  if (!st.ok()) f_.Message(QString::fromStdString(st.message()));
+  AfterMove(true, true);
+}
+
+void Navigator::PageListItemClick() {
+  store::Table& t = f_.MainTable;
+  if (!t.is_open()) return;
+  if (!page_list_form_) page_list_form_ = std::make_unique<TPageListForm>(f_.Reg, &f_);
+  int n = t.RecNo();
+  BeforeMove();
+  ResetLink();
+  int remembered = t.RecNo();
+  page_list_form_->FormActivate(t, Utf8Captions(f_.FieldCaptions));
+  bool ok = f_.prompter().RunDialog(*page_list_form_);
+  page_list_form_->FormClose();
+  int target = ok ? t.RecNo() : remembered;
+  if (!GotoRecNo(target) && t.IsEmpty()) t.First();
+  SetLink();
+  if (n < 0 || t.RecNo() != n || AlternateShown()) AfterMove(true, true);
+}
+
+}  // namespace sk::browse
