@@ -1,2 +1,298 @@
-// (in progress)
-int main() { return 0; }
+// Benchmarks of page browsing on generated page files.
+//
+// The files are found in the folder named by SORAKUMO_BENCH_DIR (default /tmp/sorakumo_bench) as
+// pN.dbf (with pN.dbt and pN.mdx), made by `sorakumo-tool generate pN.dbf --pages N --seed 1`;
+// run_browse_bench.sh runs this program.  Sizes whose file is missing are skipped.
+//
+//   ApplySelection/N   what the window does when a selection is applied: close the file, open it
+//                      again for writing, install the selection filter on the title, Last, Prior
+//                      back to page 1 (the page that was on show), First when page 1 is not
+//                      selected.  The counter "pages" is the number of selected pages.
+//   Window<Action>/N   the main window (offscreen) with the file open: one trigger of a menu
+//                      command and the events it posts.  First starts from page 10,000, Last
+//                      from page 1, Next steps on from page 1, Prior back from page 10,000
+//                      (the pages both files share); OrderSwitch is title order and back to
+//                      page-number order on page 1.
+//
+//   browse_bench --write-titles pN.dbf OUT   writes every title (CP932, one a line) to OUT and
+//                                            the selection's title needle to OUT.needle
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QStringList>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/ui/mainform.h"
+#include "app/ui/prompter.h"
+#include "browse/page_selection.h"
+#include "browse/ui/navigator.h"
+#include "convert/cp932.h"
+#include "store/page_file.h"
+#include "store/table.h"
+
+namespace {
+
+using sk::Status;
+using sk::store::Table;
+
+std::string Dir() {
+  const char* d = std::getenv("SORAKUMO_BENCH_DIR");
+  return d && *d ? d : "/tmp/sorakumo_bench";
+}
+
+std::string PathFor(long pages) { return Dir() + "/p" + std::to_string(pages) + ".dbf"; }
+
+bool Exists(const std::string& p) {
+  struct stat st;
+  return ::stat(p.c_str(), &st) == 0;
+}
+
+bool Check(benchmark::State& state, const Status& st) {
+  if (st.ok()) return true;
+  state.SkipWithError(st.message().c_str());
+  return false;
+}
+
+// The title substring of the selection: "記録 1" keeps the pages titled 会議の記録 whose number
+// starts with 1, about 1 % of a generated file.
+std::string Needle() {
+  std::string n;
+  sk::cp932::FromUtf8ToCp932("記録 1", &n);
+  return n;
+}
+
+sk::browse::PageSelection Selection() {
+  sk::browse::PageSelection sel;
+  sel.TitleSelectMode = true;
+  sel.SelTitle = Needle();
+  return sel;
+}
+
+// Size and modification time of the page file's three files, to show that a benchmark left
+// them as they were.
+std::string Stamp(const std::string& dbf) {
+  std::string s;
+  for (const char* ext : {"dbf", "dbt", "mdx"}) {
+    std::string p = dbf.substr(0, dbf.size() - 3) + ext;
+    struct stat st {};
+    ::stat(p.c_str(), &st);
+    s += std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
+         std::to_string(st.st_mtim.tv_nsec) + " ";
+  }
+  return s;
+}
+
+void ApplySelection(benchmark::State& state, std::string path) {
+  const std::string before = Stamp(path);
+  const sk::browse::PageSelection sel = Selection();
+  Table t;
+  if (!Check(state, t.Open(path, sk::store::PageFileOptions()))) return;
+  int64_t selected = 0;
+  for (auto _ : state) {
+    if (!Check(state, t.Close())) return;
+    if (!Check(state, t.Open(path, sk::store::PageFileOptions()))) return;
+    t.SetFilter(sk::browse::MakeSelectionFilter(sel, t));
+    if (!Check(state, t.SetFiltered(true))) return;
+    if (!Check(state, t.Last())) return;
+    selected = t.IsEmpty() ? 0 : 1;
+    while (t.RecNo() > 1) {
+      if (!Check(state, t.Prior())) return;
+      if (t.Bof()) break;
+      ++selected;
+    }
+    if (t.RecNo() != 1 && !Check(state, t.First())) return;
+    benchmark::DoNotOptimize(t.RecNo());
+  }
+  if (!Check(state, t.Close())) return;
+  state.counters["pages"] = double(selected);
+  if (Stamp(path) != before) state.SkipWithError("the page file was changed");
+}
+
+// Answers every question with OK or Yes, every file dialog with the page file.
+class YesPrompter : public sk::app::Prompter {
+ public:
+  explicit YesPrompter(QString path) : path_(std::move(path)) {}
+  void Inform(const QString&, const QString&) override {}
+  bool YesNo(const QString&, const QString&) override { return true; }
+  bool OkCancel(const QString&, const QString&) override { return true; }
+  void Error(const QString& text) override {
+    std::cerr << "error box: " << text.toStdString() << "\n";
+  }
+  std::optional<QString> OpenFileName(const sk::app::FileDialogSpec&) override { return path_; }
+  std::optional<QString> SaveFileName(const sk::app::FileDialogSpec&) override { return path_; }
+  std::optional<QString> Input(const QString&, const QString&, const QString& value) override {
+    return value;
+  }
+  bool RunDialog(QDialog&) override { return true; }
+
+ private:
+  QString path_;
+};
+
+// The main window with a page file open, for one benchmark.
+class Window {
+ public:
+  explicit Window(const std::string& path)
+      : prompter_(QString::fromStdString(path)),
+        form_(std::make_unique<sk::app::TSDIAppForm>(prompter_,
+                                                     QStringList{QString::fromStdString(path)})) {
+    form_->show();
+    QApplication::processEvents();
+    if (!form_->FileIsOpen()) {
+      form_->FormActivate();
+      form_->FirstOpen();
+      QApplication::processEvents();
+    }
+  }
+  ~Window() {
+    form_->close();
+    form_.reset();
+    QApplication::processEvents();
+  }
+  bool ok() const { return form_->FileIsOpen(); }
+  sk::app::TSDIAppForm& form() { return *form_; }
+  bool Trigger(const char* name) {
+    QAction* a = form_->Action(name);
+    if (!a) return false;
+    a->trigger();
+    QApplication::processEvents();
+    return true;
+  }
+  int RecNo() const { return form_->MainTable.RecNo(); }
+
+ private:
+  YesPrompter prompter_;
+  std::unique_ptr<sk::app::TSDIAppForm> form_;
+};
+
+enum class Nav { kFirst, kLast, kNext, kPrior, kOrderSwitch };
+
+// The generated files share their first 10,000 pages (same seed), so measures that start or end
+// on those pages show the same texts in both files and differ only in the files' sizes.
+constexpr int kSharedPages = 10000;
+
+void WindowNav(benchmark::State& state, std::string path, Nav nav) {
+  const std::string before = Stamp(path);
+  int64_t moved = 0;
+  int64_t text_bytes = -1;
+  {
+    Window w(path);
+    if (!w.ok()) {
+      state.SkipWithError("the window did not open the page file");
+      return;
+    }
+    auto trigger = [&](const char* name) {
+      if (w.Trigger(name)) return true;
+      state.SkipWithError((std::string("no action ") + name).c_str());
+      return false;
+    };
+    // Where each measure starts, and goes back to untimed.
+    auto reset = [&] {
+      if (nav == Nav::kFirst || nav == Nav::kPrior) {
+        w.form().Nav->GotoRecNo(kSharedPages);
+        QApplication::processEvents();
+        return true;
+      }
+      return trigger("FirstItem");
+    };
+    if (!reset()) return;
+    for (auto _ : state) {
+      int from = w.RecNo();
+      switch (nav) {
+        case Nav::kFirst:
+        case Nav::kLast:
+          if (!trigger(nav == Nav::kFirst ? "FirstItem" : "LastItem")) return;
+          moved += w.RecNo() != from;
+          if (text_bytes < 0) text_bytes = int64_t(w.form().MainTable.FieldString("TEXT").size());
+          state.PauseTiming();
+          reset();
+          state.ResumeTiming();
+          break;
+        case Nav::kNext:
+        case Nav::kPrior:
+          if (!trigger(nav == Nav::kNext ? "NextItem" : "PriorItem")) return;
+          if (w.RecNo() != from) {
+            ++moved;
+          } else {  // at the end: back to the start
+            state.PauseTiming();
+            reset();
+            state.ResumeTiming();
+          }
+          break;
+        case Nav::kOrderSwitch:
+          if (!trigger("TOrderItem")) return;
+          moved += w.form().MainTable.IndexName() == "T";
+          if (!trigger("PageOrderItem")) return;
+          break;
+      }
+    }
+  }
+  // "moved" tells whether the commands did anything: 0 means the handlers are still empty.
+  state.counters["moved"] = double(moved);
+  // The text of the page reached by First or Last: showing a page costs about its text's layout,
+  // and the last pages of the two files differ.
+  if (text_bytes >= 0) state.counters["text_bytes"] = double(text_bytes);
+  if (Stamp(path) != before) state.SkipWithError("the page file was changed");
+}
+
+int WriteTitles(const std::string& dbf, const std::string& out) {
+  Table t;
+  Status st = t.Open(dbf, sk::store::PageFileOptions(true));
+  std::ofstream o(out, std::ios::binary | std::ios::trunc);
+  long n = 0;
+  for (; st.ok() && !t.Eof(); st = t.Next(), ++n) o << t.FieldString("TITLE") << '\n';
+  if (!st.ok()) {
+    std::cerr << st.message() << "\n";
+    return 1;
+  }
+  std::ofstream(out + ".needle", std::ios::binary | std::ios::trunc) << Needle();
+  std::cout << n << " titles\n";
+  return 0;
+}
+
+void TempConfig() {
+  // The window keeps its settings in a folder of its own, never the user's.
+  static std::string dir = [] {
+    std::string d = "/tmp/sk_browse_bench_XXXXXX";
+    if (!::mkdtemp(d.data())) d = "/tmp";
+    return d;
+  }();
+  ::setenv("SORAKUMO_CONFIG_DIR", dir.c_str(), 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--write-titles") return WriteTitles(argv[2], argv[3]);
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  TempConfig();
+  QApplication app(argc, argv);
+  for (long n : {10000L, 1000000L}) {
+    std::string p = PathFor(n);
+    if (!Exists(p)) continue;
+    std::string s = std::to_string(n);
+    benchmark::RegisterBenchmark(("ApplySelection/" + s).c_str(), ApplySelection, p)
+        ->Unit(benchmark::kMillisecond);
+    const std::pair<const char*, Nav> navs[] = {{"WindowFirst", Nav::kFirst},
+                                                {"WindowLast", Nav::kLast},
+                                                {"WindowNext", Nav::kNext},
+                                                {"WindowPrior", Nav::kPrior},
+                                                {"WindowOrderSwitch", Nav::kOrderSwitch}};
+    for (const auto& [name, nav] : navs)
+      benchmark::RegisterBenchmark((std::string(name) + "/" + s).c_str(), WindowNav, p, nav)
+          ->Unit(benchmark::kMicrosecond);
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -229,6 +229,22 @@ void DbfFile::InvalidateCache() const {
   cache_.assign(kSlots, Slot{});
 }
 
+const DbfFile::Slot* DbfFile::ChunkAt(uint64_t pos) const {
+  uint64_t index = pos / kChunk;
+  Slot& s = cache_[index % kSlots];
+  if (s.index != index) {
+    s.data.resize(kChunk);
+    int64_t r = file_.ReadAt(index * kChunk, s.data.data(), kChunk);
+    if (r < 0) {
+      s.index = UINT64_MAX;
+      return nullptr;
+    }
+    s.data.resize(size_t(r));
+    s.index = index;
+  }
+  return &s;
+}
+
 Status DbfFile::ReadRecord(uint32_t recno, std::string* out) const {
   if (recno < 1 || recno > count_)
     return Fail("レコード " + std::to_string(recno) + " は存在しません");
@@ -237,23 +253,56 @@ Status DbfFile::ReadRecord(uint32_t recno, std::string* out) const {
   size_t done = 0;
   while (done < size_t(reclen_)) {
     uint64_t pos = off + done;
-    uint64_t index = pos / kChunk;
-    Slot& s = cache_[index % kSlots];
-    if (s.index != index) {
-      s.data.resize(kChunk);
-      int64_t r = file_.ReadAt(index * kChunk, s.data.data(), kChunk);
-      if (r < 0) {
-        s.index = UINT64_MAX;
-        return Fail("レコード " + std::to_string(recno) + " を読めません");
-      }
-      s.data.resize(size_t(r));
-      s.index = index;
-    }
-    size_t in = size_t(pos - index * kChunk);
-    if (in >= s.data.size()) return Fail("レコード " + std::to_string(recno) + " がファイルの末尾を越えています");
-    size_t n = std::min(size_t(reclen_) - done, s.data.size() - in);
-    memcpy(out->data() + done, s.data.data() + in, n);
+    const Slot* s = ChunkAt(pos);
+    if (!s) return Fail("レコード " + std::to_string(recno) + " を読めません");
+    size_t in = size_t(pos - s->index * kChunk);
+    if (in >= s->data.size())
+      return Fail("レコード " + std::to_string(recno) + " がファイルの末尾を越えています");
+    size_t n = std::min(size_t(reclen_) - done, s->data.size() - in);
+    memcpy(out->data() + done, s->data.data() + in, n);
     done += n;
+  }
+  return Status::Ok();
+}
+
+Status DbfFile::ViewRecord(uint32_t recno, std::string_view* out, std::string* spill) const {
+  if (recno >= 1 && recno <= count_) {
+    uint64_t off = uint64_t(hdrlen_) + uint64_t(recno - 1) * uint64_t(reclen_);
+    if (off / kChunk == (off + uint64_t(reclen_) - 1) / kChunk) {
+      const Slot* s = ChunkAt(off);
+      if (s) {
+        size_t in = size_t(off - s->index * kChunk);
+        if (in + size_t(reclen_) <= s->data.size()) {
+          *out = std::string_view(s->data.data() + in, size_t(reclen_));
+          return Status::Ok();
+        }
+      }
+    }
+  }
+  // Across two chunks, or a fault: the copying read gives the bytes or the message.
+  Status st = ReadRecord(recno, spill);
+  *out = st.ok() ? std::string_view(*spill) : std::string_view();
+  return st;
+}
+
+Status DbfFile::ViewRun(uint32_t recno, bool forward, const char** first, uint32_t* count) const {
+  *first = nullptr;
+  *count = 0;
+  if (recno < 1 || recno > count_)
+    return Fail("レコード " + std::to_string(recno) + " は存在しません");
+  const uint64_t len = uint64_t(reclen_);
+  const uint64_t off = uint64_t(hdrlen_) + uint64_t(recno - 1) * len;
+  const Slot* s = ChunkAt(off);
+  if (!s) return Fail("レコード " + std::to_string(recno) + " を読めません");
+  const uint64_t start = s->index * kChunk, end = start + s->data.size();
+  if (off + len > end) return Status::Ok();  // crosses into the next chunk, or cut short
+  *first = s->data.data() + (off - start);
+  if (forward) {
+    uint64_t whole = (end - off) / len;  // records from recno that end inside the chunk
+    *count = uint32_t(std::min<uint64_t>(whole, uint64_t(count_ - recno) + 1));
+  } else {
+    uint64_t back = (off - start) / len;  // whole records before recno in the chunk
+    *count = uint32_t(std::min<uint64_t>(back, uint64_t(recno - 1)) + 1);
   }
   return Status::Ok();
 }

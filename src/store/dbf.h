@@ -59,6 +59,13 @@ class DbfFile {
 
   // Reads record recno (1-based) into out (record_length bytes).
   Status ReadRecord(uint32_t recno, std::string* out) const;
+  // The bytes of record recno without copying when the record lies in one cached chunk (else
+  // copied into *spill).  The view lasts until the next read or write of this file.
+  Status ViewRecord(uint32_t recno, std::string_view* out, std::string* spill) const;
+  // The records that lie whole in the cached chunk holding record recno, from recno on (forward)
+  // or back from it: *first points at record recno, *count tells how many there are (0 when
+  // recno itself crosses two chunks).  Valid until the next read or write of this file.
+  Status ViewRun(uint32_t recno, bool forward, const char** first, uint32_t* count) const;
   // Overwrites record recno (1..count).  A record that crosses a 4 KB page of the file goes
   // through the journal (below), so that a process killed during the write leaves either the old
   // or the new record: the kernel copies a write page by page and may stop between pages.
@@ -98,6 +105,8 @@ class DbfFile {
   };
   mutable std::vector<Slot> cache_;
   void InvalidateCache() const;
+  // The cached chunk holding byte `pos` of the file, read when missing; nullptr on a read error.
+  const Slot* ChunkAt(uint64_t pos) const;
 };
 
 // The record journal beside a table: "<table>.jnl", one entry, written whole before a record

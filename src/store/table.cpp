@@ -413,28 +413,58 @@ Status Table::Accept(uint32_t recno, bool* ok) {
   cur_ = recno;
   loaded_ = false;
   memos_.clear();
-  if (tag_ < 0 || filtered_) {
-    Status st = LoadCurrent();
-    if (!st.ok()) return st;
-    if (orig_[0] == '*') {
-      *ok = false;
-      return Status::Ok();
-    }
-  }
-  *ok = !filtered_ || !filter_ || filter_(*this);
+  *ok = true;
+  if (tag_ >= 0 && !filtered_) return Status::Ok();
+  std::string_view rec;
+  Status st = dbf_.ViewRecord(recno, &rec, &spill_);
+  if (!st.ok()) return st;
+  *ok = AcceptBytes(rec.data());
   return Status::Ok();
 }
 
+bool Table::AcceptBytes(const char* rec) {
+  if (rec[0] == '*') return false;
+  if (!filtered_ || !filter_) return true;
+  filter_view_ = std::string_view(rec, size_t(dbf_.record_length()));
+  in_filter_ = true;
+  bool ok = filter_(*this);
+  in_filter_ = false;
+  filter_view_ = {};
+  return ok;
+}
+
 Status Table::PhysicalScan(uint32_t from, bool forward, bool* found) {
+  // The records are looked at where they lie in the table's read cache, a chunk at a time, never
+  // copied: a scan over a large file tests every record and keeps few.
   *found = false;
-  uint32_t n = dbf_.record_count();
-  for (int64_t r = from; r >= 1 && r <= int64_t(n); r += forward ? 1 : -1) {
-    bool ok = false;
-    Status st = Accept(uint32_t(r), &ok);
+  const uint32_t n = dbf_.record_count();
+  const int64_t step = forward ? 1 : -1;
+  const ptrdiff_t stride = forward ? dbf_.record_length() : -dbf_.record_length();
+  memos_.clear();
+  int64_t r = from;
+  while (r >= 1 && r <= int64_t(n)) {
+    const char* rec = nullptr;
+    uint32_t run = 0;
+    Status st = dbf_.ViewRun(uint32_t(r), forward, &rec, &run);
     if (!st.ok()) return st;
-    if (ok) {
-      *found = true;
-      return Status::Ok();
+    if (run == 0) {  // a record across two chunks
+      bool ok = false;
+      st = Accept(uint32_t(r), &ok);
+      if (!st.ok()) return st;
+      if (ok) {
+        *found = true;
+        return Status::Ok();
+      }
+      r += step;
+      continue;
+    }
+    for (uint32_t i = 0; i < run; ++i, r += step, rec += stride) {
+      cur_ = uint32_t(r);
+      loaded_ = false;
+      if (AcceptBytes(rec)) {
+        *found = true;
+        return Status::Ok();
+      }
     }
   }
   return Status::Ok();
@@ -877,6 +907,13 @@ Status Table::ReadField(const std::string& name, std::string* out) const {
   }
   *out = std::move(v);
   return Status::Ok();
+}
+
+std::string_view Table::CurrentRecordBytes() const {
+  // A hook that read a field has loaded the same bytes into buf_.
+  if (in_filter_ && !loaded_) return filter_view_;
+  if (!dbf_.is_open() || (cur_ == 0 && state_ != State::kInsert) || !LoadCurrent().ok()) return {};
+  return buf_;
 }
 
 std::string Table::FieldString(const std::string& name) const {

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "convert/status.h"
@@ -106,6 +107,10 @@ class Table {
   Status ReadField(const std::string& name, std::string* out) const;
   std::string FieldString(const std::string& name) const;  // "" on any error
   std::optional<Date> FieldDate(const std::string& name) const;
+  // The current record's bytes (deletion byte first, record_length bytes; empty when there is
+  // none): as edited, or inside a filter hook as in the file, read without a copy.  Valid until
+  // the cursor moves or a field is set.
+  std::string_view CurrentRecordBytes() const;
   Status SetFieldString(const std::string& name, const std::string& value);
   Status SetFieldDate(const std::string& name, const std::optional<Date>& date);
   bool IsDeleted() const;
@@ -140,6 +145,8 @@ class Table {
   Status Step(bool forward, bool* moved);
   Status FromEdge(bool last);
   Status Accept(uint32_t recno, bool* ok);
+  // The live-and-filter test on the bytes of the current record as in the file.
+  bool AcceptBytes(const char* rec);
   Status PhysicalScan(uint32_t from, bool forward, bool* found);
   // After the current record was deleted or filtered out: the next record in the order, else the
   // one before, else none.
@@ -165,6 +172,10 @@ class Table {
   mutable std::string buf_;   // current record as edited
   mutable std::string orig_;  // current record as in the file
   mutable std::map<int, Memo> memos_;
+  // While a filter hook runs: the record as in the file, straight from the table's read cache.
+  std::string_view filter_view_;
+  bool in_filter_ = false;
+  std::string spill_;  // a record across two cache chunks, for filter_view_
 
   int tag_ = -1;
   std::unique_ptr<MdxFile::Cursor> cursor_;

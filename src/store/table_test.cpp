@@ -148,6 +148,54 @@ TEST_F(TableCursor, OrdersFiltersAndGaps) {
   }
 }
 
+// A filter hook sees each record's bytes as in the file, whether or not it lies in one read
+// chunk, and reading a field inside the hook changes nothing.  Outside a hook the bytes are the
+// record as edited.
+TEST_F(TableCursor, CurrentRecordBytesInAndOutOfFilterHooks) {
+  std::vector<Page> pages;
+  for (int i = 0; i < 600; ++i)  // 150-byte records: several cross a 32 KB chunk
+    pages.push_back(
+        {"c" + std::to_string(i % 7), "title " + std::to_string(i), "", "", "", "", ""});
+  std::string path = Path("raw.dbf");
+  test::MakePageFile(path, pages);
+  Table t;
+  OpenOk(t, path);
+  ASSERT_TRUE(t.GotoBookmark(300).ok());
+  ASSERT_TRUE(t.Delete().ok());
+  int calls = 0, mismatches = 0;
+  t.SetFilter([&](const Table& x) {
+    ++calls;
+    std::string file;
+    EXPECT_TRUE(x.dbf().ReadRecord(uint32_t(x.RecNo()), &file).ok());
+    if (x.RecNo() % 3 == 0) x.FieldString("TITLE");  // loads the record inside the hook
+    mismatches += x.CurrentRecordBytes() != file;
+    return x.FieldString("BUNRUI") == "c0";
+  });
+  ASSERT_TRUE(t.SetFiltered(true).ok());
+  std::vector<int> got = test::WalkRecNos(t);
+  ASSERT_TRUE(t.Last().ok());
+  while (!t.Bof()) ASSERT_TRUE(t.Prior().ok());
+  EXPECT_GE(calls, 1198);
+  EXPECT_EQ(mismatches, 0);
+  std::vector<int> want;
+  for (int r = 1; r <= 600; ++r)
+    if ((r - 1) % 7 == 0) want.push_back(r);
+  EXPECT_EQ(got, want);
+
+  ASSERT_TRUE(t.SetFiltered(false).ok());
+  ASSERT_TRUE(t.GotoBookmark(2).ok());
+  ASSERT_TRUE(t.Edit().ok());
+  ASSERT_TRUE(t.SetFieldString("TITLE", "edited").ok());
+  std::string_view rec = t.CurrentRecordBytes();
+  ASSERT_EQ(rec.size(), size_t(t.dbf().record_length()));
+  const FieldDef& title = t.fields()[size_t(t.dbf().FieldIndex("TITLE"))];
+  EXPECT_EQ(rec.substr(size_t(1 + title.offset), 7), "edited ");
+  t.Cancel();
+  t.SetFilter([](const Table&) { return false; });
+  ASSERT_TRUE(t.SetFiltered(true).ok());
+  EXPECT_EQ(t.CurrentRecordBytes(), "");
+}
+
 TEST_F(TableCursor, DeleteMovesToNextElsePrevious) {
   struct Case {
     std::string order;

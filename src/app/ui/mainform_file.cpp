@@ -126,7 +126,7 @@ void TSDIAppForm::SetPageFilePath(const QString& path) {
 void TSDIAppForm::ShowOpenedFile() {
   SetMenuEnabled(true);
   SetCaption();
-  Nav->SetBunrui(false);
+  Nav->SetBunrui(true);
   Nav->SetViewConditionBeforeOpen();
   AfterFileShown();
   Nav->GetShiori();
@@ -200,7 +200,7 @@ void TSDIAppForm::NewItemClick() {
   SetMenuEnabled(true);
   SetCaption();
   if (QAction* a = Action("PageOrderItem")) a->setChecked(true);
-  Nav->SetBunrui(true);
+  Nav->SetBunrui(false);
   Nav->StartNewFile();
   AfterFileShown();
 }

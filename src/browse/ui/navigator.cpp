@@ -180,7 +180,6 @@ void Navigator::AfterMove(bool focus, bool reset_undo) {
 bool Navigator::GotoRecNo(int n) {
   store::Table& t = f_.MainTable;
   if (!t.is_open()) return false;
-  if (n == t.RecNo()) return true;
   if (n == -1) {
     // The last page in page-number order, whatever the selection.
     bool filtered = t.Filtered();
@@ -198,6 +197,7 @@ bool Navigator::GotoRecNo(int n) {
     GotoRecNo(m);
     return true;
   }
+  if (n == t.RecNo()) return true;
   if (n <= 0 || uint32_t(n) > t.RecordCount()) return false;
   bool linked = f_.FieldsLinked;
   f_.FieldsLinked = false;
