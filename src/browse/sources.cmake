@@ -17,6 +17,7 @@ set(BROWSE_UI_SOURCES
 )
 set(BROWSE_CORE_TESTS
   src/browse/page_selection_test.cpp
+  src/browse/page_history_test.cpp
   src/search/date_find_test.cpp
 )
 set(BROWSE_UI_TESTS

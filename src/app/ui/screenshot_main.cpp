@@ -1,10 +1,11 @@
 // Opens a page file in the main window on the display given (Xvfb in the tests), saves a picture
-// of the window and checks that the Japanese texts on show are drawn with a font that holds
+// of the window and of the page list, the selection and the add-page dialogs, and checks that the Japanese texts on show are drawn with a font that holds
 // every character, so that no replacement boxes appear.
 //
 //   sorakumo_screenshot PAGEFILE OUT.png
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -35,6 +36,22 @@ int MissingGlyphs(const QWidget* w, const QString& text, const char* what) {
   return missing;
 }
 
+// Shows each of the program's dialogs, saves a picture of it next to the window's and cancels it.
+class PicturePrompter : public sk::app::QtPrompter {
+ public:
+  QString folder;
+  int saved = 0;
+  bool RunDialog(QDialog& d) override {
+    d.show();
+    for (int i = 0; i < 20; ++i) QApplication::processEvents();
+    QString name = d.metaObject()->className();
+    name = name.mid(name.lastIndexOf(':') + 1);
+    if (d.grab().save(folder + "/" + name + ".png")) ++saved;
+    d.reject();
+    return false;
+  }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,7 +70,8 @@ int main(int argc, char** argv) {
     QFile::copy(from, work.path() + "/Sample." + ext);
   }
 
-  sk::app::QtPrompter prompter;
+  PicturePrompter prompter;
+  prompter.folder = QFileInfo(out).absolutePath();
   sk::app::TSDIAppForm form(prompter, {work.path() + "/Sample.dbf"});
   prompter.set_parent(&form);
   form.show();
@@ -79,7 +97,10 @@ int main(int argc, char** argv) {
     QDir().mkpath(QFileInfo(out).absolutePath());
     bool saved = form.grab().save(out);
     std::printf("%s %s\n", saved ? "saved" : "could not save", out.toUtf8().constData());
-    rc = (saved && missing == 0) ? 0 : 1;
+    for (const char* item : {"PageListItem", "SelectRecordItem", "RecordAppendItem"})
+      form.Action(item)->trigger();
+    std::printf("%d dialog pictures saved\n", prompter.saved);
+    rc = (saved && missing == 0 && prompter.saved == 3) ? 0 : 1;
     form.close();
     app.exit(rc);
   });
