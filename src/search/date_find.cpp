@@ -1,5 +1,6 @@
 #include "search/date_find.h"
 
+#include <cstdio>
 #include <tuple>
 
 namespace sk::search {
@@ -12,9 +13,9 @@ int CompareDates(const std::optional<store::Date>& a, const store::Date& b) {
 }
 
 Status MoveToDate(store::Table& t, const store::Date& target) {
-  Status st = t.First();
-  while (st.ok() && !t.Eof() && !t.IsEmpty() && CompareDates(t.FieldDate("DATE"), target) < 0)
-    st = t.Next();
+  char key[9];
+  std::snprintf(key, sizeof key, "%04d%02d%02d", target.year, target.month, target.day);
+  Status st = t.FindNearest("DATE", key);
   if (!st.ok() || t.IsEmpty()) return st;
   // Past the last page the cursor stays on it: no page is dated on or after the target.
   if (t.Eof()) return Status::Ok();

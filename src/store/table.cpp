@@ -620,6 +620,43 @@ Status Table::GotoBookmark(Bookmark b) {
   return SeekCursorToCurrent();
 }
 
+Status Table::FindNearest(const std::string& name, const std::string& value) {
+  Status st = CheckActive();
+  if (!st.ok()) return st;
+  st = Settle();
+  if (!st.ok()) return st;
+  if (tag_ < 0) return Status::Error(BaseName(path_) + ": 索引の順序が選ばれていません");
+  int f = dbf_.FieldIndex(name);
+  if (f < 0) return Status::Error(BaseName(path_) + ": フィールド " + name + " がありません");
+  const FieldDef& fd = dbf_.fields()[size_t(f)];
+  std::string rec = BlankRecord();
+  std::string v = value.substr(0, size_t(fd.width));
+  memcpy(rec.data() + 1 + fd.offset, v.data(), v.size());
+  std::string key = MakeKey(mdx_.tags()[size_t(tag_)], dbf_.fields(), rec);
+  if (!cursor_) cursor_ = std::make_unique<MdxFile::Cursor>(&mdx_, tag_);
+  uint32_t saved = cur_;
+  bool found = false;
+  st = cursor_->Seek(key, 0, &found);
+  while (st.ok() && found) {
+    bool ok = false;
+    st = Accept(cursor_->recno(), &ok);
+    if (!st.ok() || ok) break;
+    st = cursor_->Next(&found);
+  }
+  if (!st.ok()) {
+    cur_ = saved;
+    loaded_ = false;
+    memos_.clear();
+    Status s2 = SeekCursorToCurrent();
+    (void)s2;
+    return st;
+  }
+  if (!found) return FromEdge(true);  // Eof stays set on the last record
+  cursor_valid_ = true;
+  bof_ = eof_ = false;
+  return Status::Ok();
+}
+
 // ---- order and filter ----
 
 Status Table::SetIndexName(const std::string& name) {

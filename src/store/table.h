@@ -82,6 +82,11 @@ class Table {
   uint32_t RecordCount() const { return dbf_.record_count(); }  // deleted ones included
   bool IsEmpty() const { return cur_ == 0 && state_ != State::kInsert; }
 
+  // In a tag's order: moves to the first visible record whose key is at or after the key of a
+  // record holding `value` in field `name` (a date as "YYYYMMDD") and blanks elsewhere.  When there
+  // is none, to the last record with Eof set.  An error in physical order.
+  Status FindNearest(const std::string& name, const std::string& value);
+
   // Order: a tag name, or "" for physical order.  Keeps the current record.
   std::string IndexName() const;
   Status SetIndexName(const std::string& name);
