@@ -277,6 +277,20 @@ void WindowApplySelection(benchmark::State& state, std::string path) {
   if (Stamp(path) != before) state.SkipWithError("the page file was changed");
 }
 
+// Opening the page file in the window (and closing it): the open reads every page's category
+// for the category list.
+void WindowOpen(benchmark::State& state, std::string path) {
+  const std::string before = Stamp(path);
+  for (auto _ : state) {
+    Window w(path);
+    if (!w.ok()) {
+      state.SkipWithError("the window did not open the page file");
+      return;
+    }
+  }
+  if (Stamp(path) != before) state.SkipWithError("the page file was changed");
+}
+
 int WriteTitles(const std::string& dbf, const std::string& out) {
   Table t;
   Status st = t.Open(dbf, sk::store::PageFileOptions(true));
@@ -318,6 +332,8 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark(("SelectionFullPass/" + s).c_str(), SelectionFullPass, p)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(("WindowApplySelection/" + s).c_str(), WindowApplySelection, p)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("WindowOpen/" + s).c_str(), WindowOpen, p)
         ->Unit(benchmark::kMillisecond);
     const std::pair<const char*, Nav> navs[] = {{"WindowFirst", Nav::kFirst},
                                                 {"WindowLast", Nav::kLast},

@@ -620,6 +620,19 @@ Status Table::GotoBookmark(Bookmark b) {
   return SeekCursorToCurrent();
 }
 
+Status Table::ForEachRecord(const std::function<void(std::string_view)>& fn) const {
+  Status st = CheckActive();
+  if (!st.ok()) return st;
+  std::string spill;
+  for (uint32_t r = 1; r <= dbf_.record_count(); ++r) {
+    std::string_view rec;
+    st = dbf_.ViewRecord(r, &rec, &spill);
+    if (!st.ok()) return st;
+    if (!rec.empty() && rec[0] != '*') fn(rec);
+  }
+  return Status::Ok();
+}
+
 Status Table::FindNearest(const std::string& name, const std::string& value) {
   Status st = CheckActive();
   if (!st.ok()) return st;

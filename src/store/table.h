@@ -87,6 +87,10 @@ class Table {
   // is none, to the last record with Eof set.  An error in physical order.
   Status FindNearest(const std::string& name, const std::string& value);
 
+  // Calls fn with the bytes of every live record as in the file (deletion byte first), in
+  // physical order, without moving the cursor or copying the records.
+  Status ForEachRecord(const std::function<void(std::string_view)>& fn) const;
+
   // Order: a tag name, or "" for physical order.  Keeps the current record.
   std::string IndexName() const;
   Status SetIndexName(const std::string& name);

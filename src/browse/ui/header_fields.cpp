@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <QWidgetAction>
 #include <algorithm>
+#include <unordered_set>
 
 #include "app/ui/mainform.h"
 #include "browse/ui/navigator.h"
@@ -134,19 +135,20 @@ void Navigator::SetBunrui(bool existing) {
     f_.Selector->SetOrderMenu(-1);
     bool linked = f_.FieldsLinked;
     f_.FieldsLinked = false;
-    Status st = t.First();
-    std::string field;
-    while (st.ok() && !t.IsEmpty()) {
-      st = t.ReadField("BUNRUI", &field);
-      if (!st.ok()) break;
-      std::string b = TrimBlanks(field);
-      if (!b.empty() && std::find(category_list_.begin(), category_list_.end(), b) ==
-                            category_list_.end())
-        category_list_.push_back(b);
-      st = t.Next();
-      if (t.Eof()) break;
+    // Every page's category, read where the records lie (no copy per page).
+    int field = t.dbf().FieldIndex("BUNRUI");
+    Status st = field < 0 ? Status::Error(f_.PageFileName.toStdString() + ": BUNRUI がありません") : Status();
+    if (st.ok()) {
+      const store::FieldDef& fd = t.fields()[size_t(field)];
+      std::unordered_set<std::string> known(category_list_.begin(), category_list_.end());
+      st = t.ForEachRecord([&](std::string_view rec) {
+        if (rec.size() < size_t(1 + fd.offset + fd.width)) return;
+        std::string b = TrimBlanks(rec.substr(size_t(1 + fd.offset), size_t(fd.width)));
+        if (!b.empty() && known.insert(b).second) category_list_.push_back(b);
+      });
     }
     if (!st.ok()) f_.Message(QString::fromStdString(st.message()));
+    if (st.ok()) st = t.First();
     if (linked) SetLink();
   } else {
     category_list_ = DefaultCategories();
