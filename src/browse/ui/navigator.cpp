@@ -334,7 +334,8 @@ void Navigator::ToLastNextYear(int delta) {
   if (!t.is_open()) return;
   std::optional<store::Date> d = t.FieldDate("DATE");
   if (!d) {
-    f_.Message(QStringLiteral("このコンピュータでは、この機能を使うことができません。"));
+    f_.Message(delta < 0 ? QStringLiteral("このページには日付がないので，１年前のページへは移動できません。")
+                         : QStringLiteral("このページには日付がないので，１年後のページへは移動できません。"));
     return;
   }
   int month = d->month, day = d->day;

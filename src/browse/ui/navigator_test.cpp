@@ -179,6 +179,14 @@ TEST_F(NavigatorTest, OneYearBackAndForward) {
   }
 }
 
+TEST_F(NavigatorTest, OneYearFromAPageWithoutADate) {
+  OpenPages({Page{"", "a", "", "", "", "", ""}, Page{"", "b", "", "20030101", "", "", ""}});
+  Trigger("ToLastYearItem");
+  EXPECT_EQ(Rec(), 1);
+  EXPECT_EQ(LastShown(),
+            "お知らせ|このページには日付がないので，１年前のページへは移動できません。");
+}
+
 TEST_F(NavigatorTest, HistoryBackForwardAndDrop) {
   app::TSDIAppForm& f = OpenPages(Pages(9));
   auto jump = [&](int n) {

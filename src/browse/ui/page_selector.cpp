@@ -41,6 +41,11 @@ void PageSelector::AlertPageDisappear() {
                      "表示するためには，ページ選択条件を変更してください。"));
 }
 
+void PageSelector::DisappearPrior() {
+  Status st = f_.MainTable.Prior();
+  if (!st.ok()) f_.Message(QString::fromStdString(st.message()));
+}
+
 void PageSelector::InstallFilter() {
   if (f_.MainTable.is_open()) f_.MainTable.SetFilter(MakeSelectionFilter(sel_, f_.MainTable));
 }

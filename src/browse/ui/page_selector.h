@@ -31,6 +31,10 @@ class PageSelector {
   bool CheckPageSelectedBeforePost() const;
   // The warning that the page on show will leave the selection.
   void AlertPageDisappear();
+  // The backward step of a search from a page that has just left the selection.  Leaving such a
+  // page keeps it current (outside the selection), so the step back is an ordinary one: it lands
+  // on the page before it in the display order, the next one a backward search must look at.
+  void DisappearPrior();
   // Installs the filter hook for the current conditions.
   void InstallFilter();
   // Switches the filter off (no page is left in the selection).
