@@ -26,8 +26,10 @@ void PageHistory::RemoveAt(int i) {
 void PageHistory::RemoveCurrent() {
   if (pos_ < 0 || pos_ >= count_) return;
   RemoveAt(pos_);
-  if (count_ == 0) pos_ = -1;
-  else if (pos_ >= count_) pos_ = count_ - 1;
+  if (count_ == 0)
+    pos_ = -1;
+  else if (pos_ >= count_)
+    pos_ = count_ - 1;
 }
 
 bool PageHistory::Back(const std::function<bool(int)>& go) {

@@ -7,10 +7,10 @@
 
 namespace sk::search {
 
-// Moves the cursor of `table` (in the order of a tag on DATE, its filter in force) to the first page whose DATE is
-// on or after `target`; when that page is dated later and is not the first page, to the page
-// before it (the last page dated before the target).  When no page is dated on or after the
-// target, the last page.  A blank date counts as before every date.
+// Moves the cursor of `table` (in the order of a tag on DATE, its filter in force) to the first
+// page whose DATE is on or after `target`; when that page is dated later and is not the first page,
+// to the page before it (the last page dated before the target).  When no page is dated on or after
+// the target, the last page.  A blank date counts as before every date.
 Status MoveToDate(store::Table& table, const store::Date& target);
 
 // Whole-day comparison; a blank date is the earliest.

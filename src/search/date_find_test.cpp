@@ -29,8 +29,8 @@ TEST_F(DateFindTest, LandsOnTheDayOrTheLastPageBeforeIt) {
     store::Date target;
     int recno;
   } cases[] = {
-      {{2003, 5, 1}, 4},  {{2003, 3, 1}, 2}, {{2003, 4, 30}, 2}, {{2004, 2, 29}, 6},
-      {{2005, 1, 1}, 6},  {{2003, 2, 1}, 2}, {{2003, 1, 1}, 1},  {{1900, 1, 1}, 1},
+      {{2003, 5, 1}, 4}, {{2003, 3, 1}, 2}, {{2003, 4, 30}, 2}, {{2004, 2, 29}, 6},
+      {{2005, 1, 1}, 6}, {{2003, 2, 1}, 2}, {{2003, 1, 1}, 1},  {{1900, 1, 1}, 1},
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(MoveToDate(t, c.target).ok());

@@ -1,8 +1,7 @@
 #include "store/dbf.h"
 
-#include <unistd.h>
-
 #include <strings.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <ctime>
@@ -52,8 +51,7 @@ std::string BuildDbfHeader(uint8_t version, const std::vector<FieldDef>& fields,
   return h;
 }
 
-Status DbfFile::Create(const std::string& path, const std::vector<FieldDef>& fields,
-                       bool has_mdx) {
+Status DbfFile::Create(const std::string& path, const std::vector<FieldDef>& fields, bool has_mdx) {
   Close();
   bool memo = false;
   for (const auto& f : fields) memo |= f.type == 'M';
@@ -81,8 +79,11 @@ Status DbfFile::Open(const std::string& path, bool read_only) {
   version_ = h[0];
   if (version_ != 0x8B && version_ != 0x83 && version_ != 0x03 && version_ != 0x04) {
     Close();
-    return Status::Error(BaseName(path) + ": dBASE のテーブルではありません (先頭バイト 0x" +
-                         [&] { char b[8]; snprintf(b, sizeof b, "%02X", version_); return std::string(b); }() + ")");
+    return Status::Error(BaseName(path) + ": dBASE のテーブルではありません (先頭バイト 0x" + [&] {
+      char b[8];
+      snprintf(b, sizeof b, "%02X", version_);
+      return std::string(b);
+    }() + ")");
   }
   count_ = Get32(h + 4);
   hdrlen_ = Get16(h + 8);
@@ -197,8 +198,7 @@ Status DbfFile::ReplayJournal(bool* replayed) {
     bool fits = off >= uint64_t(hdrlen_) && (off - uint64_t(hdrlen_)) % uint64_t(reclen_) == 0 &&
                 (off - uint64_t(hdrlen_)) / uint64_t(reclen_) < count_;
     if (whole && fits && !read_only_) {
-      if (!file_.WriteAt(off, p + 24, len))
-        return Fail("ジャーナルのレコードを書き戻せません");
+      if (!file_.WriteAt(off, p + 24, len)) return Fail("ジャーナルのレコードを書き戻せません");
       InvalidateCache();
       *replayed = true;
     }
@@ -225,9 +225,7 @@ std::string DbfFile::UpdateDate() const {
   return b;
 }
 
-void DbfFile::InvalidateCache() const {
-  cache_.assign(kSlots, Slot{});
-}
+void DbfFile::InvalidateCache() const { cache_.assign(kSlots, Slot{}); }
 
 const DbfFile::Slot* DbfFile::ChunkAt(uint64_t pos) const {
   uint64_t index = pos / kChunk;
@@ -342,8 +340,7 @@ Status DbfFile::AppendRecord(const std::string& rec, uint32_t* recno) {
   uint64_t off = uint64_t(hdrlen_) + uint64_t(count_) * uint64_t(reclen_);
   std::string data = rec;
   data.push_back('\x1A');
-  if (!file_.WriteAt(off, data.data(), data.size()))
-    return Fail("レコードの追加に失敗しました");
+  if (!file_.WriteAt(off, data.data(), data.size())) return Fail("レコードの追加に失敗しました");
   for (uint64_t i = off / kChunk; i <= (off + data.size()) / kChunk; ++i) {
     Slot& s = cache_[i % kSlots];
     if (s.index == i) s.index = UINT64_MAX;

@@ -178,7 +178,8 @@ Status Table::Rename(const std::string& from, const std::string& to) {
     File held;
     if (!held.Open(from, 'r')) return Status::Error(BaseName(from) + ": ファイルを開けません");
     if (::flock(held.fd(), LOCK_EX | LOCK_NB) != 0)
-      return Status::Error(BaseName(from) + ": ほかのプログラムが開いているので名前を変更できません");
+      return Status::Error(BaseName(from) +
+                           ": ほかのプログラムが開いているので名前を変更できません");
   }
   struct Move {
     std::string from, to;
@@ -274,11 +275,14 @@ Status Table::PrepareIndex(const OpenOptions& options) {
       tags = mdx_.tags();
       // Age: the index is written after the table by every change, so it is never older.
       int64_t age = mdx_.MTimeNs() - dbf_.file().MTimeNs();
-      if (!mdx_.has_marker()) why = BaseName(mdx_path) + ": ほかのプログラムが書いた索引です";
-      else if (mdx_.dirty()) why = BaseName(mdx_path) + ": 索引の書き込みが途中で終わっています";
+      if (!mdx_.has_marker())
+        why = BaseName(mdx_path) + ": ほかのプログラムが書いた索引です";
+      else if (mdx_.dirty())
+        why = BaseName(mdx_path) + ": 索引の書き込みが途中で終わっています";
       else if (mdx_.synced_count() != dbf_.record_count())
         why = BaseName(mdx_path) + ": 索引のレコード数がテーブルと合いません";
-      else if (age < 0) why = BaseName(mdx_path) + ": 索引がテーブルより古くなっています";
+      else if (age < 0)
+        why = BaseName(mdx_path) + ": 索引がテーブルより古くなっています";
     }
   } else {
     why = BaseName(mdx_path) + ": 索引ファイルがありません";
@@ -611,7 +615,9 @@ Status Table::GotoBookmark(Bookmark b) {
   std::string rec;
   st = dbf_.ReadRecord(b, &rec);
   if (!st.ok()) return st;
-  if (rec[0] == '*') return Status::Error(BaseName(path_) + ": レコード " + std::to_string(b) + " は削除されています");
+  if (rec[0] == '*')
+    return Status::Error(BaseName(path_) + ": レコード " + std::to_string(b) +
+                         " は削除されています");
   cur_ = b;
   loaded_ = false;
   memos_.clear();

@@ -27,7 +27,7 @@ namespace sk::store {
 
 struct TagSpec {
   std::string name;
-  std::string expr;     // key expression, or a field name when is_expr is false
+  std::string expr;  // key expression, or a field name when is_expr is false
   bool is_expr = true;
 };
 

@@ -633,8 +633,8 @@ TEST_F(TableFiles, RecordWriteCutAtAPageIsFinishedFromTheJournal) {
     std::string dbf = test::ReadBytes(path);
     std::string old_rec = dbf.substr(off, kRecLen);
     std::string new_rec = old_rec;
-    new_rec.replace(1 + 20, 9, "NEW TITLE");    // in the first page
-    new_rec.replace(1 + 120, 8, "20991231");    // DATE, in the second page
+    new_rec.replace(1 + 20, 9, "NEW TITLE");  // in the first page
+    new_rec.replace(1 + 120, 8, "20991231");  // DATE, in the second page
     // Killed inside the index's being-written bracket: with a whole journal entry, after the
     // first page of the record was written; with a spoilt one, while writing the journal.
     test::WriteBytes(JournalPath(path), c.journal(EncodeJournal(off, new_rec)));

@@ -41,7 +41,7 @@ class TextArea;
 namespace sk::browse {
 class Navigator;
 class PageSelector;
-}
+}  // namespace sk::browse
 
 namespace sk::app {
 

@@ -48,7 +48,6 @@ using test::MainFormTest;
 using test::ScriptedPrompter;
 namespace fs = std::filesystem;
 
-
 TEST_F(MainFormTest, FirstStartWithAnEmptyStore) {
   TSDIAppForm& f = Start();
   QRect screen = QGuiApplication::primaryScreen()->geometry();

@@ -1,6 +1,7 @@
 // Opens a page file in the main window on the display given (Xvfb in the tests), saves a picture
-// of the window and of the page list, the selection and the add-page dialogs, and checks that the Japanese texts on show are drawn with a font that holds
-// every character, so that no replacement boxes appear.
+// of the window and of the page list, the selection and the add-page dialogs, and checks that the
+// Japanese texts on show are drawn with a font that holds every character, so that no replacement
+// boxes appear.
 //
 //   sorakumo_screenshot PAGEFILE OUT.png
 #include <QApplication>

@@ -43,7 +43,7 @@ class ScriptedPrompter : public Prompter {
   void Error(const QString& text) override { shown.push_back("error|" + text); }
   std::optional<QString> OpenFileName(const FileDialogSpec& spec) override { return File(spec); }
   std::optional<QString> SaveFileName(const FileDialogSpec& spec) override { return File(spec); }
-  std::deque<std::optional<QString>> inputs;  // answers of input boxes; none: cancelled
+  std::deque<std::optional<QString>> inputs;          // answers of input boxes; none: cancelled
   std::deque<std::function<bool(QDialog&)>> dialogs;  // fill in and close the program's dialogs
   std::optional<QString> Input(const QString& caption, const QString&, const QString&) override {
     shown.push_back("input|" + caption);

@@ -137,7 +137,8 @@ void Navigator::SetBunrui(bool existing) {
     f_.FieldsLinked = false;
     // Every page's category, read where the records lie (no copy per page).
     int field = t.dbf().FieldIndex("BUNRUI");
-    Status st = field < 0 ? Status::Error(f_.PageFileName.toStdString() + ": BUNRUI がありません") : Status();
+    Status st = field < 0 ? Status::Error(f_.PageFileName.toStdString() + ": BUNRUI がありません")
+                          : Status();
     if (st.ok()) {
       const store::FieldDef& fd = t.fields()[size_t(field)];
       std::unordered_set<std::string> known(category_list_.begin(), category_list_.end());

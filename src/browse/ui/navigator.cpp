@@ -85,8 +85,8 @@ bool Navigator::MainTablePost() {
   std::string chosha = ShownChosha();
   bool text_changed = f_.TextMemo->IsModified();
   bool date_changed = picker_date_ != shown_date_;
-  bool header_changed = bunrui != shown_bunrui_ || title != shown_title_ ||
-                        chosha != shown_chosha_ || date_changed;
+  bool header_changed =
+      bunrui != shown_bunrui_ || title != shown_title_ || chosha != shown_chosha_ || date_changed;
   if (!text_changed && !header_changed && !t.Modified()) return true;
   Status st = t.Edit();
   if (st.ok() && bunrui != shown_bunrui_) st = t.SetFieldString("BUNRUI", bunrui);
@@ -334,8 +334,10 @@ void Navigator::ToLastNextYear(int delta) {
   if (!t.is_open()) return;
   std::optional<store::Date> d = t.FieldDate("DATE");
   if (!d) {
-    f_.Message(delta < 0 ? QStringLiteral("このページには日付がないので，１年前のページへは移動できません。")
-                         : QStringLiteral("このページには日付がないので，１年後のページへは移動できません。"));
+    f_.Message(
+        delta < 0
+            ? QStringLiteral("このページには日付がないので，１年前のページへは移動できません。")
+            : QStringLiteral("このページには日付がないので，１年後のページへは移動できません。"));
     return;
   }
   int month = d->month, day = d->day;

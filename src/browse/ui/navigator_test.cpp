@@ -31,7 +31,8 @@ using store::test::Page;
 std::vector<Page> Pages(int n) {
   std::vector<Page> v;
   for (int i = 1; i <= n; ++i)
-    v.push_back(Page{J("日記"), "t" + std::to_string(i), "", "200101" + std::string(i < 10 ? "0" : "") + std::to_string(i),
+    v.push_back(Page{J("日記"), "t" + std::to_string(i), "",
+                     "200101" + std::string(i < 10 ? "0" : "") + std::to_string(i),
                      "text " + std::to_string(i), "", ""});
   return v;
 }
@@ -91,8 +92,8 @@ TEST_F(NavigatorTest, StepsOverGapsAndStopsAtTheEnds) {
     const char* item;
     int to;
   } cases[] = {
-      {1, "NextItem", 3},     {3, "NextItem", 5},      {6, "NextItem", 6},   {3, "PriorItem", 1},
-      {1, "PriorItem", 1},    {5, "FirstItem", 1},     {1, "LastItem", 6},   {1, "TenNextItem", 6},
+      {1, "NextItem", 3},     {3, "NextItem", 5},  {6, "NextItem", 6}, {3, "PriorItem", 1},
+      {1, "PriorItem", 1},    {5, "FirstItem", 1}, {1, "LastItem", 6}, {1, "TenNextItem", 6},
       {6, "TenPriorItem", 1}, {6, "LastItem", 6},
   };
   for (const Case& c : cases) {
@@ -138,8 +139,8 @@ TEST_F(NavigatorTest, JumpToAPageNumber) {
     EXPECT_EQ(Rec(), c.to) << (c.input ? c.input->toStdString() : "cancel");
     EXPECT_EQ(f.TitleEdit->text().toStdString(), "t" + std::to_string(c.to));
     QString want = QString::fromUtf8(c.message);
-    EXPECT_EQ(prompter_.shown.back(), want.isEmpty() ? QString("input|ページ番号へジャンプ")
-                                                     : "お知らせ|" + want);
+    EXPECT_EQ(prompter_.shown.back(),
+              want.isEmpty() ? QString("input|ページ番号へジャンプ") : "お知らせ|" + want);
   }
   // A page the selection hides cannot be reached either.
   Select([](PageSelection& s) {
@@ -347,15 +348,17 @@ TEST_F(NavigatorTest, PageListJumpsOrReturns) {
 
 TEST_F(NavigatorTest, APageEditedOutOfTheSelection) {
   const QString warning =
-      "お知らせ|このページは，現在のページ選択条件を満たさないので，\n\n移動すると，表示対象からはずれます。\n\n"
+      "お知らせ|"
+      "このページは，現在のページ選択条件を満たさないので，\n\n移動すると，表示対象からはずれます。"
+      "\n\n"
       "表示するためには，ページ選択条件を変更してください。";
   struct Case {
     int edit;
     const char* item;
     int lands_on;
   } cases[] = {
-      {2, "NextItem", 3}, {2, "PriorItem", 1}, {3, "NextItem", 2}, {1, "PriorItem", 2},
-      {2, "LastItem", 3}, {2, "FirstItem", 1},
+      {2, "NextItem", 3},  {2, "PriorItem", 1}, {3, "NextItem", 2},
+      {1, "PriorItem", 2}, {2, "LastItem", 3},  {2, "FirstItem", 1},
   };
   for (const Case& c : cases) {
     std::vector<Page> pages = Pages(4);
@@ -412,8 +415,14 @@ TEST_F(NavigatorTest, SelectionsInTheWindow) {
     bool reset;  // nothing selected: the message and the filter off
   } cases[] = {
       {[](PageSelection& s) { s.TitleSelectMode = true, s.SelTitle = "abc"; }, {1, 2}, false},
-      {[](PageSelection& s) { s.BunruiSelectMode = true, s.SelBunruiList = {"MEMO"}; }, {4, 5}, false},
-      {[](PageSelection& s) { s.DateSelectMode = true, s.SelEndDate = {2001, 1, 2}; }, {1, 2}, false},
+      {[](PageSelection& s) { s.BunruiSelectMode = true, s.SelBunruiList = {"MEMO"}; },
+       {4, 5},
+       false},
+      {[](PageSelection& s) {
+         s.DateSelectMode = true, s.SelEndDate = {2001, 1, 2};
+       },
+       {1, 2},
+       false},
       {[](PageSelection& s) {
          s.DateSelectMode = true, s.SelStartDate = {2001, 1, 4}, s.SelEndDate = {2001, 1, 2};
        },
@@ -426,9 +435,10 @@ TEST_F(NavigatorTest, SelectionsInTheWindow) {
     Select(c.set);
     EXPECT_EQ(VisitAll(), c.visited);
     EXPECT_EQ(f.MainTable.Filtered(), !c.reset && c.visited.size() < 5);
-    if (c.reset)
+    if (c.reset) {
       EXPECT_EQ(prompter_.shown.front(),
                 "お知らせ|選択されているページがありません。\n\nページ選択を解除します。");
+    }
     Select([](PageSelection&) {});
   }
   // The page on show stays when the selection keeps it, else the first selected page.
@@ -463,8 +473,8 @@ TEST_F(NavigatorTest, TheWindowVisitsPagesInTheOrderOfEveryTag) {
   for (const PageOrder& o : kPageOrders) {
     if (o.code < 0) continue;
     QProcess tool;
-    tool.start(SORAKUMO_TOOL,
-               {"dump", path, "--order", QString::fromLatin1(o.tag.data(), qsizetype(o.tag.size()))});
+    tool.start(SORAKUMO_TOOL, {"dump", path, "--order",
+                               QString::fromLatin1(o.tag.data(), qsizetype(o.tag.size()))});
     ASSERT_TRUE(tool.waitForFinished(30000));
     for (const QByteArray& line : tool.readAllStandardOutput().split('\n'))
       if (!line.isEmpty()) dumps[o.code].push_back(line.split('\t').front().toInt());
@@ -520,8 +530,8 @@ TEST_F(NavigatorTest, MyCategoriesTakeTheUsersName) {
   struct Case {
     const char* category;
     bool takes_name;
-  } cases[] = {{"MY日記", true}, {"My Notes", true}, {"ｍｙ", true},  {"mｙ", true},
-               {"Memo", false},  {"ＭＹ", false},     {"日記", false}};
+  } cases[] = {{"MY日記", true}, {"My Notes", true}, {"ｍｙ", true}, {"mｙ", true},
+               {"Memo", false},  {"ＭＹ", false},    {"日記", false}};
   for (const Case& c : cases) {
     f.BunruiComboBox->addItem(QString::fromUtf8(c.category));
     f.BunruiComboBox->setCurrentText(QString::fromUtf8(c.category));
@@ -540,7 +550,9 @@ TEST_F(NavigatorTest, EscapeKeepsWhatWasTypedAndTheCalendarSetsTheDate) {
   EXPECT_EQ(f.FocusedArea, 3);
   f.TitleEdit->setFocus();
   QApplication::processEvents();
-  if (f.TitleEdit->hasFocus()) EXPECT_EQ(f.FocusedArea, 1);
+  if (f.TitleEdit->hasFocus()) {
+    EXPECT_EQ(f.FocusedArea, 1);
+  }
 
   f.Nav->DateTimePickerCloseUp(store::Date{2020, 1, 2});
   EXPECT_EQ(f.MainTable.FieldString("DATE"), "20200102");
