@@ -34,6 +34,7 @@
 
 #include "app/ui/mainform.h"
 #include "app/ui/prompter.h"
+#include "bench/bench_files.h"
 #include "browse/page_selection.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
@@ -46,22 +47,11 @@ namespace {
 using sk::Status;
 using sk::store::Table;
 
-std::string Dir() {
-  const char* d = std::getenv("SORAKUMO_BENCH_DIR");
-  return d && *d ? d : "/tmp/sorakumo_bench";
-}
+using sk::bench::Check;
+using sk::bench::Exists;
 
-std::string PathFor(long pages) { return Dir() + "/p" + std::to_string(pages) + ".dbf"; }
-
-bool Exists(const std::string& p) {
-  struct stat st;
-  return ::stat(p.c_str(), &st) == 0;
-}
-
-bool Check(benchmark::State& state, const Status& st) {
-  if (st.ok()) return true;
-  state.SkipWithError(st.message().c_str());
-  return false;
+std::string PathFor(long pages) {
+  return sk::bench::PathFor(sk::bench::Dir("/tmp/sorakumo_bench"), pages);
 }
 
 // The title substring of the selection: "記録 1" keeps the pages titled 会議の記録 whose number

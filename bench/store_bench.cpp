@@ -10,12 +10,13 @@
 //   StepPhysical/N     Next through every page in page-number order, no memo read
 //   ReadText/N         every TEXT memo in page-number order; bytes_per_second counts memo bytes
 #include <benchmark/benchmark.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
+#include "bench/bench_files.h"
 #include "store/page_file.h"
 #include "store/table.h"
 
@@ -24,23 +25,10 @@ namespace {
 using sk::Status;
 using sk::store::Table;
 
-std::string Dir() {
-  const char* d = std::getenv("SORAKUMO_BENCH_DIR");
-  return d && *d ? d : ".";
-}
+using sk::bench::Check;
+using sk::bench::Exists;
 
-std::string PathFor(long pages) { return Dir() + "/p" + std::to_string(pages) + ".dbf"; }
-
-bool Exists(const std::string& p) {
-  struct stat st;
-  return ::stat(p.c_str(), &st) == 0;
-}
-
-bool Check(benchmark::State& state, const Status& st) {
-  if (st.ok()) return true;
-  state.SkipWithError(st.message().c_str());
-  return false;
-}
+std::string PathFor(long pages) { return sk::bench::PathFor(sk::bench::Dir("."), pages); }
 
 void OpenFirstTitle(benchmark::State& state, std::string path) {
   std::string title;

@@ -222,12 +222,7 @@ void TDateRangeInputBox::FormActivate(const std::vector<std::string>& field_capt
     if (selection.ChoshaSelectMode) ChoshaEdit->setEditText(Q(selection.SelChosha));
     BunruiRadioButtonClick();
   } else {
-    SelectAllRadioButton->setChecked(true);
-    BunruiRadioButtonClick();
-    FromDateEdit->clear();
-    ToDateEdit->clear();
-    TitleEdit->setEditText(QString());
-    ChoshaEdit->setEditText(QString());
+    ResetBitBtnClick();
     FromDateEdit->setFocus();
   }
 }
