@@ -346,6 +346,35 @@ TEST_F(NavigatorTest, PageListJumpsOrReturns) {
   }
 }
 
+TEST_F(NavigatorTest, EveryCommandOnAnEmptyFile) {
+  app::TSDIAppForm& f = OpenPages({});
+  EXPECT_EQ(f.RecNoLabel->text(), "(追加)");
+  for (const char* item :
+       {"NextItem", "PriorItem", "FirstItem", "LastItem", "TenNextItem", "TenPriorItem",
+        "ToLastYearItem", "ToNextYearItem", "PageRirekiBackItem", "PageRirekiForwardItem",
+        "PageListItem", "PageListItem", "SelectRecordItem", "TOrderItem", "DOrderItem",
+        "PageOrderItem", "RecordDeleteItem", "JumpPageNumItem"}) {
+    prompter_.answers.push_back(true);
+    prompter_.inputs.push_back("1");
+    prompter_.dialogs.push_back([](QDialog& d) {
+      d.show();
+      d.hide();
+      return true;
+    });
+    Trigger(item);
+    EXPECT_EQ(f.RecNoLabel->text(), "(追加)") << item;
+    EXPECT_TRUE(f.MainTable.IsEmpty() || Rec() == -1) << item;
+    prompter_.answers.clear();
+    prompter_.inputs.clear();
+    prompter_.dialogs.clear();
+  }
+  // Typing makes it a page.
+  f.TitleEdit->setText("first");
+  Trigger("NextItem");
+  EXPECT_EQ(Rec(), 1);
+  EXPECT_EQ(f.RecNoLabel->text(), "1 ");
+}
+
 TEST_F(NavigatorTest, APageEditedOutOfTheSelection) {
   const QString warning =
       "お知らせ|"
