@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/bench_files.h"
 #include "browse/ui/page_list_form.h"
 #include "settings/settings_store.h"
 #include "store/page_file.h"
@@ -29,11 +30,6 @@ using sk::store::Table;
 
 const std::vector<std::string> kCaptions = {"分類", "タイトル", "サブタイトル", "日付"};
 
-std::string BenchDir() {
-  const char* dir = std::getenv("SORAKUMO_BENCH_DIR");
-  return dir != nullptr && *dir != 0 ? dir : "/tmp/sorakumo_bench";
-}
-
 // The page file of that many pages, open read-only in title order on its middle record; nullptr
 // (and *error) when it cannot be.
 Table* TableFor(int pages, std::string* error) {
@@ -41,7 +37,7 @@ Table* TableFor(int pages, std::string* error) {
   auto& slot = tables[pages];
   if (slot) return slot.get();
   auto table = std::make_unique<Table>();
-  const std::string path = BenchDir() + "/p" + std::to_string(pages) + ".dbf";
+  const std::string path = sk::bench::PathFor(sk::bench::Dir("/tmp/sorakumo_bench"), pages);
   sk::Status st = table->Open(path, sk::store::PageFileOptions(true));
   if (st.ok()) st = table->SetIndexName("T");
   if (st.ok()) st = table->GotoBookmark(table->RecordCount() / 2);

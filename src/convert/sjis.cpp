@@ -4,6 +4,13 @@
 
 namespace sk::sjis {
 
+std::string_view TrimBlanks(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+  return s.substr(b, e - b);
+}
+
 namespace {
 
 constexpr size_t npos = std::string_view::npos;

@@ -12,7 +12,9 @@
 
 namespace sk::sjis {
 
-inline bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+inline bool IsLeadByte(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
 inline bool IsTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 
 // Length in bytes (1 or 2) of the character that starts at pos; 0 when pos is at or past the end.
@@ -31,6 +33,10 @@ size_t Find(std::string_view hay, std::string_view needle, size_t from = 0);
 
 // Last occurrence starting on a character boundary at or before byte `before`; npos when none.
 size_t RFind(std::string_view hay, std::string_view needle, size_t before = std::string_view::npos);
+
+// Without control characters and half-width blanks at both ends.  A trail byte is never below
+// 0x40, so the bytes are cut as they are.
+std::string_view TrimBlanks(std::string_view s);
 
 // Case of the single-byte letters only: mode 1 lower-cases, mode 2 upper-cases the half-width
 // ASCII letters; double-byte characters (their trail bytes too) and half-width katakana are kept.

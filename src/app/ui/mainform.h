@@ -82,6 +82,10 @@ class TSDIAppForm : public QMainWindow {
   void FileMenuClick();
   void EditMenuClick();
   void TextPopupMenuPopup();
+  // The five field captions as UTF-8 (FieldCaptions holds CP932).
+  std::vector<std::string> FieldCaptionsUtf8() const;
+  // Shows the message of a failed status; true when it succeeded.
+  bool Report(const Status& st);
   QAction* Action(std::string_view name) const;  // any menu item by name, nullptr if none
   QToolButton* ToolButton(std::string_view name) const;
   QMenu* Menu(std::string_view name) const;  // a submenu or popup menu by name

@@ -48,12 +48,6 @@ const std::unordered_map<std::string, Handler>& Handlers() {
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 QString U(const std::string& utf8) { return QString::fromStdString(utf8); }
 
-std::vector<std::string> Utf8Captions(const std::vector<std::string>& cp932_captions) {
-  std::vector<std::string> out;
-  for (const std::string& c : cp932_captions) out.push_back(cp932::ToUtf8(c));
-  return out;
-}
-
 }  // namespace
 
 void TSDIAppForm::RunHandler(const std::string& handler) {
@@ -170,6 +164,17 @@ void TSDIAppForm::BuildToolbar() {
   SpeedPanel->addWidget(RecNoLabel);
 }
 
+std::vector<std::string> TSDIAppForm::FieldCaptionsUtf8() const {
+  std::vector<std::string> out;
+  for (const std::string& c : FieldCaptions) out.push_back(cp932::ToUtf8(c));
+  return out;
+}
+
+bool TSDIAppForm::Report(const Status& st) {
+  if (!st.ok()) Message(QString::fromStdString(st.message()));
+  return st.ok();
+}
+
 QAction* TSDIAppForm::Action(std::string_view name) const {
   auto it = actions_.find(name);
   return it == actions_.end() ? nullptr : it->second;
@@ -240,8 +245,7 @@ void TSDIAppForm::SetCaption() {
 }
 
 void TSDIAppForm::SetCaptionIzonKomoku() {
-  ApplyCaptionChanges(
-      FieldDependentCaptions(Utf8Captions(FieldCaptions), Labels[4]->text().toStdString()));
+  ApplyCaptionChanges(FieldDependentCaptions(FieldCaptionsUtf8(), Labels[4]->text().toStdString()));
 }
 
 void TSDIAppForm::FileMenuClick() {
@@ -282,7 +286,7 @@ void TSDIAppForm::EditMenuClick() {
 
 void TSDIAppForm::TextPopupMenuPopup() {
   bool selection = TextMemo->SelLength() > 0;
-  ApplyCaptionChanges(TextPopupCaptions(Utf8Captions(FieldCaptions), selection));
+  ApplyCaptionChanges(TextPopupCaptions(FieldCaptionsUtf8(), selection));
   for (const char* n : {"CopyPopUpItem", "CutPopUpItem", "PopUpDeleteItem", "PopUpPasteToTitleItem",
                         "PopUpPasteToSubtitleItem"})
     Action(n)->setEnabled(selection);

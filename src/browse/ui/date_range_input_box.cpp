@@ -38,14 +38,7 @@ QString Caption(const std::vector<std::string>& captions, size_t i) {
 QString Q(std::string_view cp932) { return cp932::Decode(cp932); }
 std::string B(const QString& text) { return cp932::EncodeReplacing(text); }
 
-// Removes control characters and half-width blanks at both ends.  A trail byte is never below
-// 0x40, so the bytes can be cut as they are.
-std::string Trim(std::string_view s) {
-  size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-  return std::string(s.substr(b, e - b));
-}
+std::string Trim(std::string_view s) { return std::string(sjis::TrimBlanks(s)); }
 
 std::vector<std::string> ReadHistory(settings::SettingsStore& store, std::string_view name) {
   std::vector<std::string> h = store.ReadStringList(name);

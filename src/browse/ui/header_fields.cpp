@@ -37,13 +37,6 @@ const std::vector<std::string>& DefaultCategories() {
   return list;
 }
 
-std::string TrimBlanks(std::string_view s) {
-  size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-  return std::string(s.substr(b, e - b));
-}
-
 // Focus and key events of the header controls.
 class FieldEvents : public QObject {
  public:
@@ -144,11 +137,11 @@ void Navigator::SetBunrui(bool existing) {
       std::unordered_set<std::string> known(category_list_.begin(), category_list_.end());
       st = t.ForEachRecord([&](std::string_view rec) {
         if (rec.size() < size_t(1 + fd.offset + fd.width)) return;
-        std::string b = TrimBlanks(rec.substr(size_t(1 + fd.offset), size_t(fd.width)));
+        std::string b(sjis::TrimBlanks(rec.substr(size_t(1 + fd.offset), size_t(fd.width))));
         if (!b.empty() && known.insert(b).second) category_list_.push_back(b);
       });
     }
-    if (!st.ok()) f_.Message(QString::fromStdString(st.message()));
+    f_.Report(st);
     if (st.ok()) st = t.First();
     if (linked) SetLink();
   } else {
@@ -188,7 +181,7 @@ void Navigator::DateTimePickerCloseUp(const store::Date& date) {
   picker_date_ = date;
   Status st = t.Edit();
   if (st.ok()) st = t.SetFieldDate("DATE", date);
-  if (!st.ok()) f_.Message(QString::fromStdString(st.message()));
+  f_.Report(st);
   shown_date_ = date;  // the record holds it now
   f_.DateEdit->setText(FormatDate(date));
   SetDateCaption();
@@ -199,7 +192,7 @@ void Navigator::DateTimePickerCloseUp(const store::Date& date) {
 void Navigator::SetViewConditionBeforeOpen() {
   Status st = f_.MainTable.SetIndexName("");
   if (st.ok()) st = f_.MainTable.First();
-  if (!st.ok()) f_.Message(QString::fromStdString(st.message()));
+  f_.Report(st);
   f_.Selector->SetOrderMenu(-1);
   f_.FieldsLinked = true;
   AfterMove(true, true);
@@ -219,7 +212,7 @@ void Navigator::StartNewFile() {
   AfterMove(true, true);
   QDate today = QDate::currentDate();
   DateTimePickerCloseUp(store::Date{today.year(), today.month(), today.day()});
-  if (!st.ok()) f_.Message(QString::fromStdString(st.message()));
+  f_.Report(st);
   f_.RecNoLabel->setText(QStringLiteral("1 "));
 }
 

@@ -131,7 +131,7 @@ void Navigator::BeforeMove() {
     } else if (st.ok()) {
       st = t.GotoBookmark(store::Table::Bookmark(n));
     }
-    if (!st.ok()) f_.Message(QString::fromStdString(st.message()));
+    f_.Report(st);
   }
   if (linked) SetLink();
   SetBookmarkList();
@@ -160,7 +160,7 @@ void Navigator::AfterMove(bool focus, bool reset_undo) {
   if (!t.is_open()) return;
   if (t.IsEmpty()) {
     Status st = t.Append();
-    if (!st.ok()) f_.Message(QString::fromStdString(st.message()));
+    f_.Report(st);
   }
   int recno = t.RecNo();
   f_.RecNoLabel->setText(recno < 0 ? QStringLiteral("(追加)") : QString::number(recno) + ' ');
@@ -190,10 +190,7 @@ bool Navigator::GotoRecNo(int n) {
     int m = t.RecNo();
     if (st.ok() && filtered) st = t.SetFiltered(true);
     if (st.ok()) st = t.SetIndexName(tag);
-    if (!st.ok()) {
-      f_.Message(QString::fromStdString(st.message()));
-      return false;
-    }
+    if (!f_.Report(st)) return false;
     GotoRecNo(m);
     return true;
   }

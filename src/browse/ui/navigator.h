@@ -119,6 +119,7 @@ class Navigator {
   void ShowHeaderFields();
   void PutSelImageNo();
   void UpdateHistoryButtons();
+  void EnableHistoryButtons(bool back, bool forward);
   bool AfterCommandMove(int before);  // AfterMove unless the same page stays on show
   bool LeaveForHistory();
   void ShowAfterHistoryStep(bool stepped);

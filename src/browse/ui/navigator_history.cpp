@@ -11,13 +11,15 @@
 
 namespace sk::browse {
 
-void Navigator::UpdateHistoryButtons() {
-  bool back = history_.CanBack(), forward = history_.CanForward();
-  for (const char* n : {"PageRirekiBackItem"})
-    if (QAction* a = f_.Action(n)) a->setEnabled(back);
+void Navigator::EnableHistoryButtons(bool back, bool forward) {
+  if (QAction* a = f_.Action("PageRirekiBackItem")) a->setEnabled(back);
   if (QToolButton* b = f_.ToolButton("ModoruButton")) b->setEnabled(back);
   if (QAction* a = f_.Action("PageRirekiForwardItem")) a->setEnabled(forward);
   if (QToolButton* b = f_.ToolButton("SusumuButton")) b->setEnabled(forward);
+}
+
+void Navigator::UpdateHistoryButtons() {
+  EnableHistoryButtons(history_.CanBack(), history_.CanForward());
 }
 
 void Navigator::ResetBookmarkList() {
@@ -27,11 +29,7 @@ void Navigator::ResetBookmarkList() {
 
 void Navigator::SetBookmarkList() {
   history_.Record(f_.MainTable.RecNo(), history_navigating_);
-  bool back = history_.pos() >= 0;
-  if (QAction* a = f_.Action("PageRirekiBackItem")) a->setEnabled(back);
-  if (QToolButton* b = f_.ToolButton("ModoruButton")) b->setEnabled(back);
-  if (QAction* a = f_.Action("PageRirekiForwardItem")) a->setEnabled(false);
-  if (QToolButton* b = f_.ToolButton("SusumuButton")) b->setEnabled(false);
+  EnableHistoryButtons(history_.pos() >= 0, false);
 }
 
 void Navigator::ResetRecNoList() { positions_.Reset(); }
@@ -81,11 +79,11 @@ void Navigator::DateFindStart(const store::Date& target) {
   std::string order = t.IndexName();
   Status st = t.SetIndexName("D");
   if (st.ok()) st = search::MoveToDate(t, target);
-  if (!st.ok()) f_.Message(QString::fromStdString(st.message()));
+  f_.Report(st);
   if (n < 0 || t.RecNo() != n || AlternateShown()) AfterMove(true, true);
   SetLink();
   st = t.SetIndexName(order);
-  if (!st.ok()) f_.Message(QString::fromStdString(st.message()));
+  f_.Report(st);
 }
 
 }  // namespace sk::browse

@@ -337,7 +337,7 @@ TEST_F(NavigatorTest, PageListJumpsOrReturns) {
       d.show();
       QTest::keyClick(list.DBGrid, Qt::Key_Down);
       QTest::keyClick(list.DBGrid, Qt::Key_Down);
-      d.hide();
+      d.done(ok ? QDialog::Accepted : QDialog::Rejected);
       return ok;
     });
     Trigger("PageListItem");
@@ -358,7 +358,7 @@ TEST_F(NavigatorTest, EveryCommandOnAnEmptyFile) {
     prompter_.inputs.push_back("1");
     prompter_.dialogs.push_back([](QDialog& d) {
       d.show();
-      d.hide();
+      d.accept();
       return true;
     });
     Trigger(item);

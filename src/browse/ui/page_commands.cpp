@@ -12,25 +12,13 @@
 
 namespace sk::browse {
 
-using app::B;
-
-namespace {
-
-std::vector<std::string> Utf8Captions(const std::vector<std::string>& cp932) {
-  std::vector<std::string> out;
-  for (const std::string& c : cp932) out.push_back(app::Q(c).toStdString());
-  return out;
-}
-
-}  // namespace
-
 void Navigator::RecordAppendItemClick() {
   store::Table& t = f_.MainTable;
   if (!t.is_open()) return;
   if (!add_page_form_) add_page_form_ = std::make_unique<TAddPageForm>(&f_);
   std::string key = t.IsEmpty() ? std::string() : t.FieldString("KEY");
   bool own_view_mode = !key.empty() && (static_cast<unsigned char>(key[0]) & 1);
-  add_page_form_->FormActivate(f_.Conf.AddPageMode, Utf8Captions(f_.FieldCaptions), own_view_mode);
+  add_page_form_->FormActivate(f_.Conf.AddPageMode, f_.FieldCaptionsUtf8(), own_view_mode);
   if (!f_.prompter().RunDialog(*add_page_form_)) return;
   f_.Conf.AddPageMode = add_page_form_->result();
   AddPageChoice c = ParseAddPageMode(f_.Conf.AddPageMode);
@@ -55,10 +43,7 @@ void Navigator::RecordAppendItemClick() {
   if (st.ok()) st = t.SetFieldString("SUBTITLE", chosha);
   if (st.ok()) st = t.SetFieldString("TEXT", text);
   if (st.ok()) st = t.SetFieldString("KEY", new_key);
-  if (!st.ok()) {
-    f_.Message(QString::fromStdString(st.message()));
-    return;
-  }
+  if (!f_.Report(st)) return;
   AfterMove(true, true);
   GotoRecNo(-1);
   AfterMove(true, true);
@@ -74,7 +59,7 @@ void Navigator::RecordDeleteItemClick() {
   UpdateHistoryButtons();
   // Edits not yet written go with the page.
   Status st = t.Delete();
-  if (!st.ok()) f_.Message(QString::fromStdString(st.message()));
+  f_.Report(st);
   AfterMove(true, true);
 }
 
@@ -86,9 +71,9 @@ void Navigator::PageListItemClick() {
   BeforeMove();
   ResetLink();
   int remembered = t.RecNo();
-  page_list_form_->FormActivate(t, Utf8Captions(f_.FieldCaptions));
+  page_list_form_->FormActivate(t, f_.FieldCaptionsUtf8());
+  // Closing the window, whichever way, stores its size and unbinds the grid.
   bool ok = f_.prompter().RunDialog(*page_list_form_);
-  page_list_form_->FormClose();
   int target = ok ? t.RecNo() : remembered;
   if (!GotoRecNo(target) && t.IsEmpty()) t.First();
   SetLink();

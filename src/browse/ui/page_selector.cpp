@@ -43,7 +43,7 @@ void PageSelector::AlertPageDisappear() {
 
 void PageSelector::DisappearPrior() {
   Status st = f_.MainTable.Prior();
-  if (!st.ok()) f_.Message(QString::fromStdString(st.message()));
+  f_.Report(st);
 }
 
 void PageSelector::InstallFilter() {
@@ -53,7 +53,7 @@ void PageSelector::InstallFilter() {
 void PageSelector::SelectionOff() {
   if (!f_.MainTable.is_open()) return;
   Status st = f_.MainTable.SetFiltered(false);
-  if (!st.ok()) f_.Message(QString::fromStdString(st.message()));
+  f_.Report(st);
 }
 
 void PageSelector::SelectRecordItemClick() {
@@ -63,9 +63,7 @@ void PageSelector::SelectRecordItemClick() {
   f_.Nav->BeforeMove();
   TDateRangeInputBox& d = dialog();
   d.Prepare(f_.Nav->CategoryList(), sel_);
-  std::vector<std::string> captions;
-  for (const std::string& c : f_.FieldCaptions) captions.push_back(app::Q(c).toStdString());
-  d.FormActivate(captions, sel_, t.Filtered());
+  d.FormActivate(f_.FieldCaptionsUtf8(), sel_, t.Filtered());
   PageSelection work = sel_;
   d.BindSelection(&work);
   bool ok = f_.prompter().RunDialog(d);
@@ -99,7 +97,7 @@ void PageSelector::ApplySelection(const PageSelection& selection) {
   } else if (st.ok()) {
     f_.Nav->GotoRecNo(n);
   }
-  if (!st.ok()) f_.Message(QString::fromStdString(st.message()));
+  f_.Report(st);
   if (n < 0 || t.RecNo() != n || f_.Nav->AlternateShown()) f_.Nav->AfterMove(true, true);
   f_.Nav->SetLink();
   // The bookmarks' "updated" marks are cleared here once bookmarks exist.
@@ -111,7 +109,7 @@ void PageSelector::SetOrderMenu(int code) {
     if (QAction* a = f_.Action(p.item)) a->setChecked(p.code == o.code);
   if (!f_.MainTable.is_open()) return;
   Status st = f_.MainTable.SetIndexName(std::string(o.tag));
-  if (!st.ok()) f_.Message(QString::fromStdString(st.message()));
+  f_.Report(st);
 }
 
 int PageSelector::OrderCode() const { return OrderOfTag(f_.MainTable.IndexName()).code; }
