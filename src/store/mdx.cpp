@@ -211,6 +211,7 @@ Status MdxFile::Open(const std::string& path, bool read_only, const std::vector<
     return Status::Error(BaseName(path) + ": 索引ファイルのページ数 " + std::to_string(pages_) +
                          " がファイルの大きさと合いません");
   }
+  table_name_.assign(reinterpret_cast<const char*>(p + 4), strnlen(reinterpret_cast<const char*>(p + 4), 16));
   has_marker_ = memcmp(p + kMarker, "SKIX", 4) == 0;
   dirty_ = has_marker_ && p[kMarker + 4] != 0;
   synced_count_ = has_marker_ ? Get32(p + kMarker + 8) : 0;
