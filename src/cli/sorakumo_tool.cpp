@@ -42,7 +42,9 @@ const std::vector<CommandInfo>& Commands() {
       {"info", {}, "info FILE.dbf"},
       {"check", {}, "check FILE.dbf"},
       {"reindex", {}, "reindex FILE.dbf   (builds the index again from the records)"},
-      {"generate", {"pages", "seed"}, "generate FILE.dbf --pages N [--seed S]   (realistic test pages)"},
+      {"generate",
+       {"pages", "seed"},
+       "generate FILE.dbf --pages N [--seed S]   (realistic test pages)"},
   };
   return kCommands;
 }
@@ -273,7 +275,8 @@ int CmdInfo(const std::string& path) {
   if (t.dbt().is_open())
     std::cout << "memo block size: " << t.dbt().block_size() << ", next free block: " << t.dbt().next_free() << "\n";
   if (!t.Tags().empty()) {
-    std::cout << "tags: " << t.Tags().size() << (t.OrderInMemory() ? " (ordered in memory)" : "") << "\n";
+    std::cout << "tags: " << t.Tags().size() << (t.OrderInMemory() ? " (ordered in memory)" : "")
+              << "\n";
     for (const auto& tag : t.Tags())
       std::cout << "  " << tag.name << "\t" << tag.type << tag.key_len << "\t" << tag.expr << "\n";
   }

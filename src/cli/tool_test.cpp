@@ -91,9 +91,12 @@ TEST_F(Tool, ReadCommandsNeverWrite) {
     const char* name;
     std::function<void(const std::string& dbf, const std::string& mdx)> spoil;
   } cases[] = {
-      {"no index", [](const std::string&, const std::string& mdx) { std::filesystem::remove(mdx); }},
+      {"no index",
+       [](const std::string&, const std::string& mdx) { std::filesystem::remove(mdx); }},
       {"stale index",
-       [](const std::string&, const std::string& mdx) { test::Patch(mdx, 56, std::string("\x02\0\0\0", 4)); }},
+       [](const std::string&, const std::string& mdx) {
+         test::Patch(mdx, 56, std::string("\x02\0\0\0", 4));
+       }},
       {"damaged index",
        [](const std::string&, const std::string& mdx) {
          // The root of tag T claims more keys than a block holds.
@@ -102,7 +105,8 @@ TEST_F(Tool, ReadCommandsNeverWrite) {
       {"another table's index",
        [](const std::string& dbf, const std::string& mdx) {
          std::string other = GetDir(dbf) + "/Other.dbf";
-         test::MakePageFile(other, std::vector<test::Page>(30, test::Page{"o", "other", "", "", "", "", ""}));
+         test::MakePageFile(
+             other, std::vector<test::Page>(30, test::Page{"o", "other", "", "", "", "", ""}));
          test::WriteBytes(mdx, test::ReadBytes(SiblingPath(other, "mdx")));
        }},
   };
@@ -114,9 +118,10 @@ TEST_F(Tool, ReadCommandsNeverWrite) {
     std::vector<int> want = Make(dbf, "t");
     c.spoil(dbf, SiblingPath(dbf, "mdx"));
     const auto before = Folder();
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"info", "Sample.dbf"}, {"dump", "Sample.dbf"},
-          {"dump", "Sample.dbf", "--order", "T"}, {"check", "Sample.dbf"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"info", "Sample.dbf"},
+                                                 {"dump", "Sample.dbf"},
+                                                 {"dump", "Sample.dbf", "--order", "T"},
+                                                 {"check", "Sample.dbf"}}) {
       SCOPED_TRACE(args[0] + (args.size() > 2 ? " --order T" : ""));
       Outcome r = Cli(args);
       EXPECT_EQ(Folder(), before) << "a read command changed the files";

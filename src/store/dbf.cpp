@@ -70,11 +70,11 @@ Status DbfFile::Open(const std::string& path, bool read_only) {
   Close();
   read_only_ = read_only;
   struct stat st;
-  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-  {
+  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
     std::string name = path;
     while (name.size() > 1 && name.back() == '/') name.pop_back();
-    return Status::Error(BaseName(name) + ": フォルダーです。ページファイル (.dbf) を指定してください");
+    return Status::Error(BaseName(name) +
+                         ": フォルダーです。ページファイル (.dbf) を指定してください");
   }
   if (!file_.Open(path, read_only ? 'r' : 'w'))
     return Status::Error(BaseName(path) + ": ファイルを開けません (" + strerror(errno) + ")");

@@ -107,7 +107,8 @@ TEST_F(IndexRepair, DamageMetWhileSteppingIsRepairedOnce) {
   for (bool read_only : {false, true}) {
     for (const auto& d : kDamage) {
       SCOPED_TRACE(std::string(d.name) + (read_only ? ", read-only" : ", writable"));
-      std::string path = Path(std::string(read_only ? "r" : "w") + std::to_string(&d - kDamage) + ".dbf");
+      std::string path =
+          Path(std::string(read_only ? "r" : "w") + std::to_string(&d - kDamage) + ".dbf");
       std::vector<int> want = Make(path, 300, "title");
       std::string mdx = SiblingPath(path, "mdx");
       uint32_t root = RootOfT(mdx);
@@ -128,15 +129,18 @@ TEST_F(IndexRepair, DamageMetWhileSteppingIsRepairedOnce) {
       EXPECT_EQ(t.RecNo(), want[100]);
       ASSERT_EQ(notices.size(), 1u) << testing::PrintToString(notices);
       EXPECT_NE(notices[0].find(BaseName(mdx)), std::string::npos) << notices[0];
-      EXPECT_NE(notices[0].find(read_only ? "並べた順序" : "作り直しました"), std::string::npos) << notices[0];
+      EXPECT_NE(notices[0].find(read_only ? "並べた順序" : "作り直しました"), std::string::npos)
+          << notices[0];
       ExpectOrder(t, want);
       ASSERT_TRUE(t.FindNearest("TITLE", "title150").ok());
       EXPECT_EQ(t.RecNo(), want[150]);
       EXPECT_EQ(notices.size(), 1u) << "repaired once";
       EXPECT_TRUE(t.TakeNotices().empty()) << "the sink had them";
       ASSERT_TRUE(t.Close().ok());
-      if (read_only) EXPECT_EQ(Files(path), before) << "a reader wrote";
-      else EXPECT_EQ(CheckTableFiles(path), std::vector<std::string>{});
+      if (read_only)
+        EXPECT_EQ(Files(path), before) << "a reader wrote";
+      else
+        EXPECT_EQ(CheckTableFiles(path), std::vector<std::string>{});
     }
   }
 }
@@ -167,10 +171,36 @@ TEST_F(IndexRepair, IndexOfAnotherTableIsNoticedAtOpen) {
       ASSERT_TRUE(t.SetIndexName("T").ok());
       ExpectOrder(t, want);
       ASSERT_TRUE(t.Close().ok());
-      if (read_only) EXPECT_EQ(Files(sample), before);
-      else EXPECT_EQ(CheckTableFiles(sample), std::vector<std::string>{});
+      if (read_only)
+        EXPECT_EQ(Files(sample), before);
+      else
+        EXPECT_EQ(CheckTableFiles(sample), std::vector<std::string>{});
     }
   }
+}
+
+// A page file copied under another name keeps the old name inside its index; the keys are its
+// own, so the index is used as it is (a writable open puts the new name in).
+TEST_F(IndexRepair, CopyUnderAnotherNameKeepsItsIndex) {
+  std::string sample = Path("Sample.dbf"), copy = Path("Copy.dbf");
+  std::vector<int> want = Make(sample, 30, "s");
+  for (const char* ext : {"dbf", "dbt", "mdx"})
+    std::filesystem::copy_file(SiblingPath(sample, ext), SiblingPath(copy, ext));
+  for (bool read_only : {true, false}) {
+    SCOPED_TRACE(read_only ? "read-only" : "writable");
+    const std::string before = Files(copy);
+    Table t;
+    ASSERT_TRUE(t.Open(copy, PageFileOptions(read_only)).ok());
+    EXPECT_EQ(t.TakeNotices(), std::vector<std::string>{});
+    EXPECT_FALSE(t.OrderInMemory());
+    ASSERT_TRUE(t.SetIndexName("T").ok());
+    EXPECT_EQ(test::WalkRecNos(t), want);
+    ASSERT_TRUE(t.Close().ok());
+    if (read_only) {
+      EXPECT_EQ(Files(copy), before);
+    }
+  }
+  EXPECT_EQ(test::ReadBytes(SiblingPath(copy, "mdx")).substr(4, 5), std::string("Copy\0", 5));
 }
 
 // A read-only open of a file whose index cannot be used orders in memory like the index:
@@ -178,7 +208,7 @@ TEST_F(IndexRepair, IndexOfAnotherTableIsNoticedAtOpen) {
 TEST_F(IndexRepair, ReadOnlyOrdersInMemoryAsTheIndexWould) {
   std::string path = Path("m.dbf");
   std::vector<test::Page> pages = {
-      {"memo", "Beta", "x", "20240131", "", "", ""},  {"memo", "alpha", "y", "", "", "", ""},
+      {"memo", "Beta", "x", "20240131", "", "", ""},   {"memo", "alpha", "y", "", "", "", ""},
       {"diary", "ALPHA", "x", "20230101", "", "", ""}, {"", "alpha", "z", "20230101", "", "", ""},
       {"memo", "gamma", "x", "20221231", "", "", ""},
   };

@@ -64,6 +64,7 @@ class MdxFile {
 
   // The table base name the index was written for (bytes 4-19).
   const std::string& table_name() const { return table_name_; }
+  Status SetTableName(const std::string& name);
   bool has_marker() const { return has_marker_; }
   bool dirty() const { return dirty_; }
   uint32_t synced_count() const { return synced_count_; }

@@ -48,7 +48,9 @@ class MemOrder::Cursor : public OrderCursor {
   size_t pos_ = 0;  // count_ past the end, kBefore before the start
 };
 
-uint32_t MemOrder::recno(size_t i) const { return Get32(entries_.data() + i * stride_ + size_t(tag_.key_len)); }
+uint32_t MemOrder::recno(size_t i) const {
+  return Get32(entries_.data() + i * stride_ + size_t(tag_.key_len));
+}
 
 std::unique_ptr<OrderCursor> MemOrder::NewCursor() const { return std::make_unique<Cursor>(this); }
 
@@ -57,8 +59,10 @@ size_t MemOrder::LowerBound(const unsigned char* k, uint32_t r) const {
   while (lo < hi) {
     size_t mid = lo + (hi - lo) / 2;
     int c = CompareKeys(tag_, key(mid), k);
-    if (c < 0 || (c == 0 && recno(mid) < r)) lo = mid + 1;
-    else hi = mid;
+    if (c < 0 || (c == 0 && recno(mid) < r))
+      lo = mid + 1;
+    else
+      hi = mid;
   }
   return lo;
 }

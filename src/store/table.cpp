@@ -218,8 +218,7 @@ Status Table::Open(const std::string& path, const OpenOptions& options) {
       return st;
     }
     if (replayed)
-      AddNotice(BaseName(path) +
-                         ": 途中で止まったレコードの書き込みを、控えから書き終えました");
+      AddNotice(BaseName(path) + ": 途中で止まったレコードの書き込みを、控えから書き終えました");
   }
   has_memo_ = false;
   for (const auto& f : dbf_.fields()) has_memo_ |= f.type == 'M';

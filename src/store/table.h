@@ -162,9 +162,9 @@ class Table {
   Status LoadCurrent() const;
   Status ReadMemoAt(int field, std::string* out) const;
   Status PrepareIndex(const OpenOptions& options);
-  // Looks up a few records' keys in every tag: an index of another table, or a damaged tree on
-  // the way to them, gives an error.
-  Status SpotCheckIndex() const;
+  // Looks up the keys of `samples` records spread over the table (at least 2) in every tag: an
+  // index of another table, or a damaged tree on the way to them, gives an error.
+  Status SpotCheckIndex(uint32_t samples) const;
   void AddNotice(const std::string& notice);
   // The cursor over the current tag (the index's, or the order in memory, built here).
   Status MakeCursor();
@@ -198,9 +198,9 @@ class Table {
   bool index_usable_ = false;
   std::vector<std::string> notices_;
   NoticeSink sink_;
-  bool mem_order_ = false;          // orders built in memory instead of the index
-  std::vector<TagDef> mem_tags_;    // their tags
-  std::unique_ptr<MemOrder> mem_;   // the order of the current tag
+  bool mem_order_ = false;         // orders built in memory instead of the index
+  std::vector<TagDef> mem_tags_;   // their tags
+  std::unique_ptr<MemOrder> mem_;  // the order of the current tag
 
   State state_ = State::kInactive;
   uint32_t cur_ = 0;  // current record, 0 for none

@@ -40,13 +40,16 @@ Status CollectEntries(const DbfFile& dbf, const TagDef& tag, std::vector<IndexEn
 }
 
 const char kRebuilt[] = "。レコードから索引を作り直しました。";
-const char kInMemory[] = "。索引は使わず、レコードから並べた順序で読みます (ファイルは変更しません)。";
+const char kInMemory[] =
+    "。索引は使わず、レコードから並べた順序で読みます (ファイルは変更しません)。";
 
 }  // namespace
 
 void Table::AddNotice(const std::string& notice) {
-  if (sink_) sink_(notice);
-  else notices_.push_back(notice);
+  if (sink_)
+    sink_(notice);
+  else
+    notices_.push_back(notice);
 }
 
 void Table::SetNoticeSink(NoticeSink sink) {
@@ -76,18 +79,21 @@ Status Table::PrepareIndex(const OpenOptions& options) {
       // Age: the index is written after the table by every change, so it is never older.
       int64_t age = mdx_.MTimeNs() - dbf_.file().MTimeNs();
       std::string stem = StemOf(path_).substr(0, 16);
+      // A copy of a page file under another name keeps the old name in its index: another
+      // name calls for a closer look at the keys, not for a rebuild.
+      bool other_name = strcasecmp(mdx_.table_name().c_str(), stem.c_str()) != 0;
       if (!mdx_.has_marker())
         why = BaseName(mdx_path) + ": ほかのプログラムが書いた索引です";
       else if (mdx_.dirty())
         why = BaseName(mdx_path) + ": 索引の書き込みが途中で終わっています";
-      else if (strcasecmp(mdx_.table_name().c_str(), stem.c_str()) != 0)
-        why = BaseName(mdx_path) + ": 別のテーブルの索引です";
       else if (mdx_.synced_count() != dbf_.record_count())
         why = BaseName(mdx_path) + ": 索引のレコード数がテーブルと合いません";
       else if (age < 0)
         why = BaseName(mdx_path) + ": 索引がテーブルより古くなっています";
-      else if (Status sc = SpotCheckIndex(); !sc.ok())
-        why = sc.message();
+      else if (Status sc = SpotCheckIndex(other_name ? 64 : 8); !sc.ok())
+        why = other_name ? BaseName(mdx_path) + ": 別のテーブルの索引です" : sc.message();
+      else if (other_name && !read_only_ && !(st = mdx_.SetTableName(stem)).ok())
+        why = st.message();
     }
   } else {
     why = BaseName(mdx_path) + ": 索引ファイルがありません";
@@ -115,7 +121,7 @@ Status Table::PrepareIndex(const OpenOptions& options) {
   return Status::Ok();
 }
 
-Status Table::SpotCheckIndex() const {
+Status Table::SpotCheckIndex(uint32_t samples) const {
   const uint32_t n = dbf_.record_count();
   const auto& tags = mdx_.tags();
   const std::string where = BaseName(mdx_.path()) + ": ";
@@ -125,17 +131,17 @@ Status Table::SpotCheckIndex() const {
       bool found = false;
       Status st = c.First(&found);
       if (!st.ok()) return st;
-      if (found) return Status::Error(where + "タグ " + tags[t].name + " に空のテーブルのキーがあります");
+      if (found)
+        return Status::Error(where + "タグ " + tags[t].name + " に空のテーブルのキーがあります");
     }
     return Status::Ok();
   }
   // Records spread over the table: an index of another table, or one out of step, misses their
   // keys; a damaged tree on the way to them fails.
-  constexpr uint32_t kSamples = 8;
   std::string rec;
   uint32_t last = 0;
-  for (uint32_t i = 0; i < kSamples; ++i) {
-    uint32_t r = 1 + uint32_t(uint64_t(n - 1) * i / (kSamples - 1));
+  for (uint32_t i = 0; i < samples; ++i) {
+    uint32_t r = 1 + uint32_t(uint64_t(n - 1) * i / (samples - 1));
     if (r == last) continue;
     last = r;
     if (!dbf_.ReadRecord(r, &rec).ok() || rec[0] == '*') continue;
