@@ -72,7 +72,8 @@ Status MemOrder::Build(const DbfFile& dbf, const TagDef& tag, std::unique_ptr<Me
   m->tag_ = tag;
   const size_t kl = size_t(tag.key_len);
   m->stride_ = kl + 4;
-  // The keys in record order.
+  // The keys in record order, in one allocation (deleted records leave a little room unused).
+  m->entries_.reserve(size_t(dbf.record_count()) * m->stride_);
   std::string rec, spill;
   for (uint32_t r = 1; r <= dbf.record_count(); ++r) {
     std::string_view view;
@@ -87,7 +88,6 @@ Status MemOrder::Build(const DbfFile& dbf, const TagDef& tag, std::unique_ptr<Me
     memcpy(m->entries_.data() + at, key.data(), kl);
     Put32(m->entries_.data() + at + kl, r);
   }
-  m->entries_.shrink_to_fit();
   const size_t n = m->entries_.size() / m->stride_;
   m->count_ = n;
   // Sort a permutation (entries are in record order, so ties fall to the earlier one), then put
