@@ -316,7 +316,8 @@ TEST(SampleFile, MentionsOnlyKeysAndMenusTheProgramHas) {
     ++keys;
     auto item = by_key.find(m.captured(1));
     ASSERT_NE(item, by_key.end()) << "no command has this key";
-    EXPECT_EQ(m.captured(3), Quoted(item->second->caption)) << "the key's command is called so";
+    EXPECT_EQ(m.captured(3).toStdString(), Quoted(item->second->caption).toStdString())
+        << "the key's command is called so";
     EXPECT_TRUE(TSDIAppForm::CommandBuilt(item->second->handler)) << item->second->name;
   }
   EXPECT_GE(keys, 8);
