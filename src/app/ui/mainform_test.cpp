@@ -56,7 +56,9 @@ TEST_F(MainFormTest, FirstStartWithAnEmptyStore) {
   EXPECT_EQ(f.size(), QSize(want.width, want.height));
   QList<int> widths = f.Panel1->sizes();
   ASSERT_EQ(widths.size(), 5);
-  EXPECT_EQ(widths.mid(0, 4), (QList<int>{83, 146, 146, 119}));
+  EXPECT_EQ(widths.mid(0, 3), (QList<int>{83, 146, 146}));
+  // The date field is never narrower than the widest date in its font.
+  EXPECT_EQ(widths[3], std::max(119, f.DatePanel->minimumSizeHint().width()));
   EXPECT_TRUE(f.StatusBar->isVisible());
   EXPECT_EQ(f.StatusPanels[1]->text(), "挿入");
   EXPECT_TRUE(f.Panel3->isHidden());
@@ -197,7 +199,7 @@ TEST_F(MainFormTest, ArgumentOpensWithoutADialogAndShowsTheFirstPage) {
   EXPECT_EQ(prompter_.file_dialogs, 0);
   ASSERT_TRUE(f.FileIsOpen());
   EXPECT_EQ(f.windowTitle(), QString::fromStdString(WindowCaption("SoraKumo", path.toStdString())));
-  EXPECT_TRUE(f.windowTitle().endsWith("/DIARY.DBF）"));
+  EXPECT_TRUE(f.windowTitle().endsWith("/Diary.dbf）"));
   EXPECT_EQ(f.RecNoLabel->text(), "1 ");
   store::Table t;
   ASSERT_FALSE(t.Open(path.toStdString()).ok());  // held exclusively while open
@@ -256,20 +258,28 @@ TEST_F(MainFormTest, OpenFailuresKeepTheOpenFile) {
   char c;
   ASSERT_EQ(read(ready[0], &c, 1), 1);
 
+  QDir().mkdir(Path("a.dbf"));
+  {
+    QFile text(Path("notes.dbf"));  // a text file that only looks like a page file by its name
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("買い物: 牛乳, 卵, 食パン, コーヒー豆\n");
+  }
+  const QString cannot =
+      " を開くことができません。\n\nすでに開かれているか，または存在しないものと思われます。\n\n";
+  const QString held = "このプログラムまたは他のプログラムがすでに開いています。";
   struct Case {
     QString path;
     QString message;
   } cases[] = {
       {Path("notes.txt"), "お知らせ|拡張子が \"dbf\" でないので，オープンできません。"},
       {Path("missing.dbf"),
-       "お知らせ|" + Path("missing.dbf") +
-           " を開くことができません。\n\nすでに開かれているか，または存在しないものと思われます。"},
-      {Path("Other.dbf"),
-       "お知らせ|" + Path("Other.dbf") +
-           " を開くことができません。\n\nすでに開かれているか，または存在しないものと思われます。"},
-      {good,  // this very file, already open here
-       "お知らせ|" + good +
-           " を開くことができません。\n\nすでに開かれているか，または存在しないものと思われます。"},
+       "お知らせ|" + Path("missing.dbf") + cannot + "そのファイルは存在しません。"},
+      {Path("a.dbf"),
+       "お知らせ|" + Path("a.dbf") + cannot + "それはフォルダで，ページファイルではありません。"},
+      {Path("notes.dbf"), "お知らせ|" + Path("notes.dbf") + cannot +
+                              "dBASE のファイル（ページファイル）ではありません。"},
+      {Path("Other.dbf"), "お知らせ|" + Path("Other.dbf") + cannot + held},
+      {good, "お知らせ|" + good + cannot + held},  // this very file, already open here
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path.toStdString());
@@ -346,7 +356,7 @@ TEST_F(MainFormTest, EditsSurviveCloseSaveAndShutdown) {
   EXPECT_EQ(f.PageFilePath, path);
   EXPECT_EQ(TextOf(), text);
   EXPECT_EQ(f.TitleEdit->text(), "新しい題");
-  EXPECT_TRUE(f.windowTitle().endsWith("/EDIT.DBF）"));
+  EXPECT_TRUE(f.windowTitle().endsWith("/Edit.dbf）"));
 
   // Close clears the window and disables the file commands.
   Trigger("SaveCloseItem");
