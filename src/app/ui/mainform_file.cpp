@@ -90,7 +90,10 @@ bool TSDIAppForm::CheckSaveFileName(const QString& path, const QString& ext, boo
 }
 
 void TSDIAppForm::ReportNotices() {
-  for (const std::string& n : MainTable.TakeNotices()) Message(QString::fromStdString(n));
+  std::vector<std::string> notices;
+  notices.swap(PendingNotices);
+  for (std::string& n : MainTable.TakeNotices()) notices.push_back(std::move(n));
+  for (const std::string& n : notices) Message(QString::fromStdString(n));
 }
 
 // Binds MainTable to the page file and opens it exclusively; tells the user when it cannot.
