@@ -354,6 +354,7 @@ Status Table::Close() {
   bof_ = eof_ = true;
   tag_ = -1;
   filtered_ = false;
+  DropMarks();
   return result;
 }
 
@@ -419,6 +420,10 @@ Status Table::Accept(uint32_t recno, bool* ok) {
   memos_.clear();
   *ok = true;
   if (tag_ >= 0 && !filtered_) return Status::Ok();
+  if (UseMarks()) {
+    *ok = Marked(recno);
+    return Status::Ok();
+  }
   std::string_view rec;
   Status st = dbf_.ViewRecord(recno, &rec, &spill_);
   if (!st.ok()) return st;
@@ -441,6 +446,15 @@ Status Table::PhysicalScan(uint32_t from, bool forward, bool* found) {
   // The records are looked at where they lie in the table's read cache, a chunk at a time, never
   // copied: a scan over a large file tests every record and keeps few.
   *found = false;
+  if (UseMarks()) {
+    uint32_t r = NextMarked(from, forward);
+    if (r == 0) return Status::Ok();
+    cur_ = r;
+    loaded_ = false;
+    memos_.clear();
+    *found = true;
+    return Status::Ok();
+  }
   const uint32_t n = dbf_.record_count();
   const int64_t step = forward ? 1 : -1;
   const ptrdiff_t stride = forward ? dbf_.record_length() : -dbf_.record_length();
@@ -492,7 +506,9 @@ Status Table::FromEdge(bool last) {
   if (!st.ok()) return st;
   uint32_t saved = cur_;
   bool found = false;
-  if (tag_ < 0) {
+  if (NoneMarked()) {
+    cursor_valid_ = false;  // nothing to walk
+  } else if (tag_ < 0) {
     st = PhysicalScan(last ? dbf_.record_count() : 1, !last, &found);
   } else {
     if (!cursor_) cursor_ = std::make_unique<MdxFile::Cursor>(&mdx_, tag_);
@@ -533,7 +549,7 @@ Status Table::Last() {
 
 Status Table::Step(bool forward, bool* moved) {
   *moved = false;
-  if (cur_ == 0) return Status::Ok();
+  if (cur_ == 0 || NoneMarked()) return Status::Ok();
   uint32_t saved = cur_;
   bool found = false;
   Status st;
@@ -730,6 +746,133 @@ Status Table::MoveToNeighbour() {
   return Status::Ok();
 }
 
+// ---- filter marks ----
+
+Status Table::MarkFiltered(const Progress& progress, bool* cancelled) {
+  if (cancelled) *cancelled = false;
+  Status st = CheckActive();
+  if (!st.ok()) return st;
+  st = Settle();
+  if (!st.ok()) return st;
+  if (!filter_) {
+    DropMarks();
+    return Status::Ok();
+  }
+  // The records are tested where they lie in the read cache, as PhysicalScan does; the hook
+  // sees each one as the current record.
+  constexpr uint32_t kProgressStep = 8192;
+  const uint32_t n = dbf_.record_count();
+  const ptrdiff_t len = dbf_.record_length();
+  std::vector<uint64_t> marks(size_t(n) / 64 + 1, 0);
+  uint32_t count = 0;
+  const uint32_t saved = cur_;
+  const bool was_filtered = filtered_;
+  filtered_ = true;  // AcceptBytes asks the hook only while the filter is on
+  bool stopped = false;
+  for (uint32_t r = 1; r <= n && st.ok();) {
+    if (progress && (r - 1) % kProgressStep == 0 && !progress(r - 1, n)) {
+      stopped = true;
+      break;
+    }
+    const char* rec = nullptr;
+    uint32_t run = 0;
+    st = dbf_.ViewRun(r, true, &rec, &run);
+    if (!st.ok()) break;
+    if (run == 0) {  // a record across two chunks
+      std::string_view v;
+      st = dbf_.ViewRecord(r, &v, &spill_);
+      if (!st.ok()) break;
+      rec = v.data();
+      run = 1;
+    }
+    run = std::min(run, kProgressStep - (r - 1) % kProgressStep);
+    for (uint32_t i = 0; i < run; ++i, ++r, rec += len) {
+      cur_ = r;
+      loaded_ = false;
+      if (AcceptBytes(rec)) {
+        marks[r >> 6] |= uint64_t(1) << (r & 63);
+        ++count;
+      }
+    }
+  }
+  filtered_ = was_filtered;
+  cur_ = saved;
+  loaded_ = false;
+  memos_.clear();
+  if (!st.ok()) return st;
+  if (stopped) {
+    if (cancelled) *cancelled = true;
+    return Status::Ok();
+  }
+  if (progress) progress(n, n);
+  marks_ = std::move(marks);
+  marked_ = count;
+  marks_valid_ = true;
+  return Status::Ok();
+}
+
+bool Table::UseMarks() const {
+  // A record added past the marks (by no path of this class) falls back to asking the filter.
+  return filtered_ && marks_valid_ && size_t(dbf_.record_count()) < marks_.size() * 64;
+}
+
+void Table::SetMark(uint32_t recno, bool on) {
+  if (size_t(recno) >= marks_.size() * 64) marks_.resize(size_t(recno) / 64 + 1, 0);
+  uint64_t& word = marks_[recno >> 6];
+  const uint64_t bit = uint64_t(1) << (recno & 63);
+  if (bool(word & bit) == on) return;
+  word ^= bit;
+  if (on)
+    ++marked_;
+  else
+    --marked_;
+}
+
+void Table::RemarkCurrent() {
+  if (!marks_valid_ || cur_ == 0) return;
+  // buf_ holds the record as written: the hook reads it as the current record.
+  in_filter_ = true;
+  filter_view_ = buf_;
+  bool ok = buf_[0] != '*' && filter_(*this);
+  in_filter_ = false;
+  filter_view_ = {};
+  SetMark(cur_, ok);
+}
+
+void Table::DropMarks() {
+  marks_.clear();
+  marks_.shrink_to_fit();
+  marks_valid_ = false;
+  marked_ = 0;
+}
+
+uint32_t Table::NextMarked(uint32_t from, bool forward) const {
+  const uint32_t n = dbf_.record_count();
+  if (from < 1 || from > n || marked_ == 0) return 0;
+  if (forward) {
+    size_t w = from >> 6;
+    uint64_t word = marks_[w] & (~uint64_t(0) << (from & 63));
+    while (true) {
+      if (word) {
+        uint32_t r = uint32_t(w * 64 + size_t(__builtin_ctzll(word)));
+        return r <= n ? r : 0;
+      }
+      if (++w >= marks_.size()) return 0;
+      word = marks_[w];
+    }
+  }
+  size_t w = from >> 6;
+  uint64_t word = marks_[w] & (~uint64_t(0) >> (63 - (from & 63)));
+  while (true) {
+    if (word) {
+      uint32_t r = uint32_t(w * 64 + size_t(63 - __builtin_clzll(word)));
+      return r >= 1 ? r : 0;
+    }
+    if (w == 0) return 0;
+    word = marks_[--w];
+  }
+}
+
 // ---- editing ----
 
 Status Table::Edit() {
@@ -853,6 +996,7 @@ Status Table::Post() {
   memos_.clear();
   loaded_ = true;
   bof_ = eof_ = false;
+  RemarkCurrent();
   if (use_index) {
     if (!index_status.ok()) {
       std::vector<TagDef> keep = tags;
@@ -894,6 +1038,7 @@ Status Table::Delete() {
     if (use_index) mdx_.AbandonWrite();
     return st;
   }
+  if (marks_valid_) SetMark(cur_, false);
   Status index_status;
   if (use_index) {
     const auto& tags = mdx_.tags();

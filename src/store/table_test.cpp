@@ -125,27 +125,136 @@ TEST_F(TableCursor, OrdersFiltersAndGaps) {
       {"empty table", 0, "", {}, nullptr, {}},
       {"empty table in tag order", 0, "D", {}, nullptr, {}},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::string path = Path(std::string(c.name) + ".dbf");
-    auto pages = SixPages();
-    pages.resize(size_t(c.records));
-    test::MakePageFile(path, pages);
-    Table t;
-    OpenOk(t, path);
-    for (int r : c.deleted) {
-      ASSERT_TRUE(t.GotoBookmark(Table::Bookmark(r)).ok());
-      ASSERT_TRUE(t.Delete().ok());
+  // The filter asked as the cursor goes, and its answers marked beforehand in one pass.
+  for (bool marked : {false, true}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (marked ? " (marked)" : ""));
+      std::string path = Path(std::string(c.name) + ".dbf");
+      auto pages = SixPages();
+      pages.resize(size_t(c.records));
+      test::MakePageFile(path, pages);
+      Table t;
+      OpenOk(t, path);
+      for (int r : c.deleted) {
+        ASSERT_TRUE(t.GotoBookmark(Table::Bookmark(r)).ok());
+        ASSERT_TRUE(t.Delete().ok());
+      }
+      ASSERT_TRUE(t.SetIndexName(c.order).ok());
+      if (c.filter) {
+        t.SetFilter(c.filter);
+        if (marked) {
+          ASSERT_TRUE(t.MarkFiltered().ok());
+        }
+        ASSERT_TRUE(t.SetFiltered(true).ok());
+      }
+      ExpectCursor(t, c.want);
+      ASSERT_TRUE(t.Close().ok());
+      EXPECT_EQ(CheckTableFiles(path), std::vector<std::string>{});
     }
-    ASSERT_TRUE(t.SetIndexName(c.order).ok());
-    if (c.filter) {
-      t.SetFilter(c.filter);
-      ASSERT_TRUE(t.SetFiltered(true).ok());
-    }
-    ExpectCursor(t, c.want);
-    ASSERT_TRUE(t.Close().ok());
-    EXPECT_EQ(CheckTableFiles(path), std::vector<std::string>{});
   }
+}
+
+// With marks the cursor never asks the filter; a record written, added or deleted (with the
+// filter on or off) gets its mark again; a cancelled pass changes nothing.
+TEST_F(TableCursor, FilterMarksFollowWrites) {
+  std::vector<Page> pages;
+  for (int i = 0; i < 600; ++i)  // 150-byte records: several cross a 32 KB chunk
+    pages.push_back({"c" + std::to_string(i % 7), "t" + std::to_string(1000 - i), "", "", "",
+                     "", ""});
+  std::string path = Path("marks.dbf");
+  test::MakePageFile(path, pages);
+  Table t;
+  OpenOk(t, path);
+  int calls = 0;
+  t.SetFilter([&](const Table& x) {
+    ++calls;
+    return x.FieldString("BUNRUI") == "c0";
+  });
+  std::vector<int> want;
+  for (int r = 1; r <= 600; ++r)
+    if ((r - 1) % 7 == 0) want.push_back(r);
+  auto title_order = [&](std::vector<int> v) {  // titles fall as record numbers rise
+    std::sort(v.begin(), v.end(), [](int a, int b) {
+      return std::to_string(1001 - a) < std::to_string(1001 - b);
+    });
+    return v;
+  };
+
+  // A cancelled pass: no marks, the filter off, the cursor where it was.
+  ASSERT_TRUE(t.GotoBookmark(5).ok());
+  int reports = 0;
+  bool cancelled = false;
+  ASSERT_TRUE(t.MarkFiltered([&](uint32_t, uint32_t) { return ++reports > 1; }, &cancelled).ok());
+  EXPECT_TRUE(cancelled);
+  EXPECT_FALSE(t.HasMarks());
+  EXPECT_FALSE(t.Filtered());
+  EXPECT_EQ(t.RecNo(), 5);
+
+  uint32_t last_done = 0, total = 0;
+  ASSERT_TRUE(t.MarkFiltered([&](uint32_t done, uint32_t all) {
+                 EXPECT_GE(done, last_done);
+                 last_done = done, total = all;
+                 return true;
+               },
+                             &cancelled)
+                  .ok());
+  EXPECT_FALSE(cancelled);
+  EXPECT_EQ(last_done, 600u);
+  EXPECT_EQ(total, 600u);
+  EXPECT_EQ(t.MarkedCount(), want.size());
+  EXPECT_EQ(t.RecNo(), 5);
+  ASSERT_TRUE(t.SetFiltered(true).ok());
+  calls = 0;
+  EXPECT_EQ(test::WalkRecNos(t), want);
+  ASSERT_TRUE(t.SetIndexName("T").ok());
+  EXPECT_EQ(test::WalkRecNos(t), title_order(want));
+  EXPECT_EQ(calls, 0) << "the cursor asked the filter";
+
+  auto rewrite = [&](int r, const char* bunrui) {
+    ASSERT_TRUE(t.GotoBookmark(Table::Bookmark(r)).ok());
+    ASSERT_TRUE(t.Edit().ok());
+    ASSERT_TRUE(t.SetFieldString("BUNRUI", bunrui).ok());
+    ASSERT_TRUE(t.Post().ok());
+  };
+  rewrite(8, "x");  // out
+  rewrite(9, "c0");  // in
+  ASSERT_TRUE(t.SetFiltered(false).ok());
+  rewrite(10, "c0");  // in, while the filter is off
+  ASSERT_TRUE(t.Append().ok());
+  ASSERT_TRUE(t.SetFieldString("BUNRUI", "c0").ok());
+  ASSERT_TRUE(t.SetFieldString("TITLE", "t400").ok());
+  ASSERT_TRUE(t.Post().ok());  // record 601, in
+  ASSERT_TRUE(t.SetFiltered(true).ok());
+  ASSERT_TRUE(t.GotoBookmark(15).ok());
+  ASSERT_TRUE(t.Delete().ok());  // out
+  std::erase(want, 8);
+  std::erase(want, 15);
+  want.insert(want.begin() + 1, {9, 10});
+  want.push_back(601);
+  EXPECT_EQ(t.MarkedCount(), want.size());
+  calls = 0;
+  ASSERT_TRUE(t.SetIndexName("").ok());
+  EXPECT_EQ(test::WalkRecNos(t), want);
+  ASSERT_TRUE(t.SetIndexName("T").ok());
+  EXPECT_EQ(test::WalkRecNos(t), title_order(want));
+  EXPECT_EQ(calls, 0);
+
+  // Nothing marked: the ends are known without walking, and a new filter drops the marks.
+  t.SetFilter([&](const Table&) { return ++calls < 0; });
+  EXPECT_FALSE(t.HasMarks());
+  ASSERT_TRUE(t.MarkFiltered().ok());
+  EXPECT_EQ(t.MarkedCount(), 0u);
+  calls = 0;
+  for (const char* order : {"", "T"}) {
+    ASSERT_TRUE(t.SetIndexName(order).ok());
+    ASSERT_TRUE(t.Last().ok());
+    EXPECT_TRUE(t.IsEmpty());
+    ASSERT_TRUE(t.First().ok());
+    EXPECT_TRUE(t.Bof() && t.Eof());
+  }
+  EXPECT_EQ(calls, 0);
+  ASSERT_TRUE(t.Close().ok());
+  EXPECT_EQ(CheckTableFiles(path), std::vector<std::string>{});
 }
 
 // A filter hook sees each record's bytes as in the file, whether or not it lies in one read
