@@ -37,6 +37,10 @@ class PageSelector {
   void DisappearPrior();
   // Installs the filter hook for the current conditions.
   void InstallFilter();
+  // Installs the filter and switches it on, marking the selected pages in one pass over the file
+  // (busy cursor, and progress with a cancel button when it takes a while).  *on tells whether
+  // the filter is on; a cancelled pass leaves it off and the page where it was.
+  Status SwitchFilterOn(bool* on);
   // Switches the filter off (no page is left in the selection).
   void SelectionOff();
 
@@ -48,6 +52,8 @@ class PageSelector {
   // The display order: the check mark and the table's tag for a code (-1 page-number order).
   void ReOrder(int code);
   void SetOrderMenu(int code);
+  // The check mark on the order item of the table's tag (compared in upper case).
+  void CheckOrderItem();
   int OrderCode() const;
 
   TDateRangeInputBox& dialog();
