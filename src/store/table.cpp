@@ -508,6 +508,8 @@ Status Table::FromEdge(bool last) {
   bool found = false;
   if (NoneMarked()) {
     cursor_valid_ = false;  // nothing to walk
+  } else if (tag_ >= 0 && SparseReady()) {
+    SparseEdge(last, &found);
   } else if (tag_ < 0) {
     st = PhysicalScan(last ? dbf_.record_count() : 1, !last, &found);
   } else {
@@ -550,6 +552,7 @@ Status Table::Last() {
 Status Table::Step(bool forward, bool* moved) {
   *moved = false;
   if (cur_ == 0 || NoneMarked()) return Status::Ok();
+  if (tag_ >= 0 && SparseReady()) return SparseStep(forward, moved);
   uint32_t saved = cur_;
   bool found = false;
   Status st;
@@ -822,6 +825,7 @@ void Table::SetMark(uint32_t recno, bool on) {
   const uint64_t bit = uint64_t(1) << (recno & 63);
   if (bool(word & bit) == on) return;
   word ^= bit;
+  sparse_tag_ = -1;
   if (on)
     ++marked_;
   else
@@ -830,6 +834,7 @@ void Table::SetMark(uint32_t recno, bool on) {
 
 void Table::RemarkCurrent() {
   if (!marks_valid_ || cur_ == 0) return;
+  sparse_tag_ = -1;  // its key may have changed
   // buf_ holds the record as written: the hook reads it as the current record.
   in_filter_ = true;
   filter_view_ = buf_;
@@ -844,6 +849,8 @@ void Table::DropMarks() {
   marks_.shrink_to_fit();
   marks_valid_ = false;
   marked_ = 0;
+  sparse_.clear();
+  sparse_tag_ = -1;
 }
 
 uint32_t Table::NextMarked(uint32_t from, bool forward) const {
@@ -871,6 +878,71 @@ uint32_t Table::NextMarked(uint32_t from, bool forward) const {
     if (w == 0) return 0;
     word = marks_[--w];
   }
+}
+
+bool Table::SparseReady() {
+  // Worth it while the marked records are few: reading them costs less than walking the tag.
+  constexpr uint32_t kMaxSparse = 100000;
+  if (!UseMarks() || !index_usable_ || marked_ > kMaxSparse ||
+      uint64_t(marked_) * 8 > dbf_.record_count())
+    return false;
+  if (sparse_tag_ == tag_) return true;
+  const TagDef& tag = mdx_.tags()[size_t(tag_)];
+  std::vector<std::pair<std::string, uint32_t>> v;
+  v.reserve(marked_);
+  std::string spill, rec;
+  for (uint32_t r = NextMarked(1, true); r != 0; r = NextMarked(r + 1, true)) {
+    std::string_view view;
+    if (!dbf_.ViewRecord(r, &view, &spill).ok()) return false;  // the tag walk reports it
+    rec.assign(view);
+    v.emplace_back(MakeKey(tag, dbf_.fields(), rec), r);
+  }
+  std::sort(v.begin(), v.end(), [&](const auto& a, const auto& b) {
+    int c = CompareKeys(tag, reinterpret_cast<const unsigned char*>(a.first.data()),
+                        reinterpret_cast<const unsigned char*>(b.first.data()));
+    return c < 0 || (c == 0 && a.second < b.second);
+  });
+  sparse_ = std::move(v);
+  sparse_tag_ = tag_;
+  return true;
+}
+
+Status Table::SparseStep(bool forward, bool* moved) {
+  *moved = false;
+  Status st = LoadCurrent();
+  if (!st.ok()) return st;
+  // The current record need not be marked (it may have left the selection or been deleted):
+  // its place is found by its key as the file holds it.
+  const TagDef& tag = mdx_.tags()[size_t(tag_)];
+  const std::string key = MakeKey(tag, dbf_.fields(), orig_);
+  const auto k = reinterpret_cast<const unsigned char*>(key.data());
+  auto before = [&](const std::pair<std::string, uint32_t>& e) {  // e sorts before the current
+    int c = CompareKeys(tag, reinterpret_cast<const unsigned char*>(e.first.data()), k);
+    return c < 0 || (c == 0 && e.second < cur_);
+  };
+  auto it = std::partition_point(sparse_.begin(), sparse_.end(), before);
+  if (forward) {
+    if (it != sparse_.end() && it->second == cur_) ++it;
+    if (it == sparse_.end()) return Status::Ok();
+  } else {
+    if (it == sparse_.begin()) return Status::Ok();
+    --it;
+  }
+  cur_ = it->second;
+  loaded_ = false;
+  memos_.clear();
+  cursor_valid_ = false;  // the tag's cursor is placed again when it is needed
+  *moved = true;
+  return Status::Ok();
+}
+
+void Table::SparseEdge(bool last, bool* found) {
+  *found = !sparse_.empty();
+  cursor_valid_ = false;
+  if (!*found) return;
+  cur_ = last ? sparse_.back().second : sparse_.front().second;
+  loaded_ = false;
+  memos_.clear();
 }
 
 // ---- editing ----

@@ -182,6 +182,11 @@ class Table {
   void DropMarks();
   // The marked record nearest to `from` in the direction, from included; 0 for none.
   uint32_t NextMarked(uint32_t from, bool forward) const;
+  // A few marked records in a tag's order: their keys sorted once, so that a step or an edge
+  // finds its record without walking the tag past every unmarked entry.
+  bool SparseReady();
+  Status SparseStep(bool forward, bool* moved);
+  void SparseEdge(bool last, bool* found);
   // After the current record was deleted or filtered out: the next record in the order, else the
   // one before, else none.
   Status MoveToNeighbour();
@@ -220,6 +225,8 @@ class Table {
   std::vector<uint64_t> marks_;
   bool marks_valid_ = false;
   uint32_t marked_ = 0;
+  std::vector<std::pair<std::string, uint32_t>> sparse_;  // (key, record) in the tag's order
+  int sparse_tag_ = -1;                                   // -1: not built
 };
 
 // The folder part of a path without a trailing separator, and the file name with its extension.
