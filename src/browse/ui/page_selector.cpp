@@ -56,16 +56,32 @@ Status PageSelector::SwitchFilterOn(bool* on) {
   *on = false;
   if (!t.is_open()) return Status::Ok();
   InstallFilter();
-  bool cancelled = false;
-  Status st;
-  {
-    BusyProgress busy(&f_, QStringLiteral("ページを選択しています…"));
-    st = t.MarkFiltered(busy.Callback(), &cancelled);
+  if (!t.IndexName().empty()) {
+    // Marked before the filter goes on: even the first step looks only at the marks.
+    bool cancelled = false;
+    Status st = MarkPages(&cancelled);
+    if (!st.ok() || cancelled) return st;
   }
-  if (!st.ok() || cancelled) return st;
-  st = t.SetFiltered(true);
+  Status st = t.SetFiltered(true);
   *on = st.ok();
   return st;
+}
+
+Status PageSelector::MarkSelection(bool* kept) {
+  store::Table& t = f_.MainTable;
+  *kept = t.is_open() && t.Filtered();
+  if (!*kept || t.HasMarks() || t.IndexName().empty()) return Status::Ok();
+  bool cancelled = false;
+  Status st = MarkPages(&cancelled);
+  if (st.ok() && !cancelled) return st;
+  *kept = false;
+  Status off = t.SetFiltered(false);
+  return st.ok() ? off : st;
+}
+
+Status PageSelector::MarkPages(bool* cancelled) {
+  BusyProgress busy(&f_, QStringLiteral("ページを選択しています…"));
+  return f_.MainTable.MarkFiltered(busy.Callback(), cancelled);
 }
 
 void PageSelector::SelectionOff() {
@@ -149,7 +165,9 @@ void PageSelector::ReOrder(int code) {
   bool dropped = !CheckPageSelectedBeforePost();
   f_.Nav->ResetLink();
   SetOrderMenu(code);
-  if (dropped) t.First();
+  bool kept = true;
+  f_.Report(MarkSelection(&kept));
+  if (dropped && kept) t.First();
   if (n < 0 || t.RecNo() != n || f_.Nav->AlternateShown()) f_.Nav->AfterMove(true, true);
   f_.Nav->SetLink();
 }

@@ -95,6 +95,7 @@ TEST_F(ViewStateWindowTest, PageOrderSelectionAndTextSelectionComeBack) {
   EXPECT_EQ(g.MainTable.IndexName(), "T");
   EXPECT_EQ(CheckedOrder(), "TOrderItem ");
   EXPECT_TRUE(g.MainTable.Filtered());
+  EXPECT_TRUE(g.MainTable.HasMarks()) << "steps in title order would read records to test them";
   EXPECT_EQ(g.Selector->selection().SelBunruiList, std::vector<std::string>{"A"});
   EXPECT_EQ(g.Selector->selection().SelBunruiNumList, std::vector<std::string>{"0"});
   EXPECT_EQ(g.TextMemo->SelStart(), 5);
