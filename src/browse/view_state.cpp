@@ -46,8 +46,7 @@ void WriteViewCondition(settings::SettingsStore& reg, std::string_view key,
   reg.CloseKey();
 }
 
-std::optional<ViewCondition> ReadViewCondition(settings::SettingsStore& reg,
-                                               std::string_view key) {
+std::optional<ViewCondition> ReadViewCondition(settings::SettingsStore& reg, std::string_view key) {
   if (!reg.OpenKey(key, false)) return std::nullopt;
   ViewCondition v;
   PageSelection& s = v.selection;

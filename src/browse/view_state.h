@@ -15,8 +15,8 @@ namespace sk::browse {
 struct ViewCondition {
   int SelStart = 0;  // the text selection, in bytes
   int SelLength = 0;
-  int ImageNum = 0;     // the picture shown first
-  int ImageAction = 1;  // the picture display mode
+  int ImageNum = 0;       // the picture shown first
+  int ImageAction = 1;    // the picture display mode
   std::string IndexName;  // the display order's tag, "" for page-number order
   // The condition flags, the category lists and the substrings; the dates follow the two texts.
   PageSelection selection;
@@ -26,8 +26,7 @@ struct ViewCondition {
 };
 
 // Writes every value into the subkey `key` (created when missing).
-void WriteViewCondition(settings::SettingsStore& reg, std::string_view key,
-                        const ViewCondition& v);
+void WriteViewCondition(settings::SettingsStore& reg, std::string_view key, const ViewCondition& v);
 // Reads them back, each missing value taking its default; nullopt when the subkey does not exist.
 std::optional<ViewCondition> ReadViewCondition(settings::SettingsStore& reg, std::string_view key);
 

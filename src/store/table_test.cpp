@@ -162,8 +162,8 @@ TEST_F(TableCursor, FilterMarksFollowWrites) {
     SCOPED_TRACE("one record in " + std::to_string(spread));
     std::vector<Page> pages;
     for (int i = 0; i < 600; ++i)  // 150-byte records: several cross a 32 KB chunk
-      pages.push_back({"c" + std::to_string(i % spread), "t" + std::to_string(1000 - i), "", "",
-                       "", "", ""});
+      pages.push_back(
+          {"c" + std::to_string(i % spread), "t" + std::to_string(1000 - i), "", "", "", "", ""});
     std::string path = Path("marks" + std::to_string(spread) + ".dbf");
     test::MakePageFile(path, pages);
     Table t;
@@ -177,9 +177,8 @@ TEST_F(TableCursor, FilterMarksFollowWrites) {
     for (int r = 1; r <= 600; ++r)
       if ((r - 1) % spread == 0) want.push_back(r);
     auto title_order = [&](std::vector<int> v) {  // titles fall as record numbers rise
-      std::sort(v.begin(), v.end(), [](int a, int b) {
-        return std::to_string(1001 - a) < std::to_string(1001 - b);
-      });
+      std::sort(v.begin(), v.end(),
+                [](int a, int b) { return std::to_string(1001 - a) < std::to_string(1001 - b); });
       return v;
     };
     auto walk_both_ways = [&] {
@@ -204,12 +203,13 @@ TEST_F(TableCursor, FilterMarksFollowWrites) {
     EXPECT_EQ(t.RecNo(), 5);
 
     uint32_t last_done = 0, total = 0;
-    ASSERT_TRUE(t.MarkFiltered([&](uint32_t done, uint32_t all) {
-                   EXPECT_GE(done, last_done);
-                   last_done = done, total = all;
-                   return true;
-                 },
-                               &cancelled)
+    ASSERT_TRUE(t.MarkFiltered(
+                     [&](uint32_t done, uint32_t all) {
+                       EXPECT_GE(done, last_done);
+                       last_done = done, total = all;
+                       return true;
+                     },
+                     &cancelled)
                     .ok());
     EXPECT_FALSE(cancelled);
     EXPECT_EQ(last_done, 600u);
