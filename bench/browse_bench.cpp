@@ -14,6 +14,17 @@
 //                      (the pages both files share); OrderSwitch is title order and back to
 //                      page-number order on page 1.
 //
+//   SelectAndStep/<match>/<order>/N
+//                      a title selection applied in the window (from page 1, the selection off)
+//                      and NextItem through every selected page, in title order ("title") or
+//                      page-number order ("number"); the title matches no page ("none") or about
+//                      0.1 % of them ("tenth", "記録 12").  The counter "pages" is the number of
+//                      pages visited.
+//
+//   TableSelectAndStep/<match>/<order>/N
+//                      the same at table level: the filter installed (and marked in title order),
+//                      the order set, First and Next through the selected pages, no window.
+//
 //   browse_bench --write-titles pN.dbf OUT   writes every title (CP932, one a line) to OUT and
 //                                            the selection's title needle to OUT.needle
 #include <benchmark/benchmark.h>
@@ -267,6 +278,84 @@ void WindowApplySelection(benchmark::State& state, std::string path) {
   if (Stamp(path) != before) state.SkipWithError("the page file was changed");
 }
 
+// A title selection applied in the window from page 1 in the given order (-1 page-number order,
+// 1 title order), then NextItem until the last selected page.  Each measure starts with the
+// selection off and page 1 on show; the window is left that way, in page-number order.
+void WindowSelectAndStep(benchmark::State& state, std::string path, std::string needle_utf8,
+                         int order) {
+  const std::string before = Stamp(path);
+  sk::browse::PageSelection sel;
+  sel.TitleSelectMode = true;
+  sk::cp932::FromUtf8ToCp932(needle_utf8, &sel.SelTitle);
+  int64_t pages = 0;
+  {
+    Window w(path);
+    if (!w.ok()) {
+      state.SkipWithError("the window did not open the page file");
+      return;
+    }
+    auto reset = [&] {
+      w.form().Selector->ApplySelection(sk::browse::PageSelection{});
+      w.form().Selector->ReOrder(order);
+      w.form().Nav->GotoRecNo(1);
+      w.form().Nav->AfterMove(true, true);
+      QApplication::processEvents();
+    };
+    for (auto _ : state) {
+      state.PauseTiming();
+      reset();
+      state.ResumeTiming();
+      w.form().Selector->ApplySelection(sel);
+      QApplication::processEvents();
+      pages = 0;
+      if (!w.form().MainTable.Filtered()) continue;  // nothing selected: the selection is off
+      for (pages = 1;; ++pages) {
+        int from = w.RecNo();
+        if (!w.Trigger("NextItem")) {
+          state.SkipWithError("no action NextItem");
+          return;
+        }
+        if (w.RecNo() == from) break;
+      }
+    }
+    w.form().Selector->ApplySelection(sk::browse::PageSelection{});
+    w.form().Selector->ReOrder(-1);
+  }
+  state.counters["pages"] = double(pages);
+  if (Stamp(path) != before) state.SkipWithError("the page file was changed");
+}
+
+void TableSelectAndStep(benchmark::State& state, std::string path, std::string needle_utf8,
+                        const char* tag) {
+  const std::string before = Stamp(path);
+  sk::browse::PageSelection sel;
+  sel.TitleSelectMode = true;
+  sk::cp932::FromUtf8ToCp932(needle_utf8, &sel.SelTitle);
+  Table t;
+  if (!Check(state, t.Open(path, sk::store::PageFileOptions()))) return;
+  int64_t pages = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    if (!Check(state, t.SetFiltered(false)) || !Check(state, t.SetIndexName("")) ||
+        !Check(state, t.First()))
+      return;
+    state.ResumeTiming();
+    // As the window does: marks in a tag's order, the filter asked as the cursor goes in
+    // page-number order.
+    t.SetFilter(sk::browse::MakeSelectionFilter(sel, t));
+    if (*tag && !Check(state, t.MarkFiltered())) return;
+    if (!Check(state, t.SetIndexName(tag)) || !Check(state, t.SetFiltered(true))) return;
+    pages = 0;
+    for (Status st = t.First(); !t.Eof(); st = t.Next()) {
+      if (!Check(state, st)) return;
+      ++pages;
+    }
+  }
+  if (!Check(state, t.Close())) return;
+  state.counters["pages"] = double(pages);
+  if (Stamp(path) != before) state.SkipWithError("the page file was changed");
+}
+
 // Opening the page file in the window (and closing it): the open reads every page's category
 // for the category list.
 void WindowOpen(benchmark::State& state, std::string path) {
@@ -325,6 +414,28 @@ int main(int argc, char** argv) {
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(("WindowOpen/" + s).c_str(), WindowOpen, p)
         ->Unit(benchmark::kMillisecond);
+    // Title order and page-number order side by side, each several times: the medians compare.
+    const std::pair<const char*, const char*> matches[] = {{"none", "該当しない題"},
+                                                           {"tenth", "記録 12"}};
+    for (const auto& [match, needle] : matches)
+      for (int order : {-1, 1})
+        benchmark::RegisterBenchmark(("SelectAndStep/" + std::string(match) + "/" +
+                                      (order < 0 ? "number" : "title") + "/" + s)
+                                         .c_str(),
+                                     WindowSelectAndStep, p, std::string(needle), order)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1)
+            ->Repetitions(5)
+            ->ReportAggregatesOnly(true);
+    for (const auto& [match, needle] : matches)
+      for (const char* tag : {"", "T"})
+        benchmark::RegisterBenchmark(("TableSelectAndStep/" + std::string(match) + "/" +
+                                      (*tag ? "title" : "number") + "/" + s)
+                                         .c_str(),
+                                     TableSelectAndStep, p, std::string(needle), tag)
+            ->Unit(benchmark::kMillisecond)
+            ->Repetitions(5)
+            ->ReportAggregatesOnly(true);
     const std::pair<const char*, Nav> navs[] = {{"WindowFirst", Nav::kFirst},
                                                 {"WindowLast", Nav::kLast},
                                                 {"WindowNext", Nav::kNext},

@@ -4,12 +4,14 @@
 # BUILD_DIR (default build-bench) is configured (gcc, RelWithDebInfo, -DSORAKUMO_BENCH=ON) when
 # missing.  The page files p10000 and p1000000 in SORAKUMO_BENCH_DIR (default
 # /tmp/sorakumo_bench) are reused, or generated as run_store_bench.sh does.  GREP_RUNS (default
-# 10) is how often grep runs for its best time.
+# 10) is how often grep runs for its best time; BENCH_FILTER (a regular expression, default all)
+# picks the benchmarks, and the summary shows the rows whose benchmarks ran.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-bench}
 scratch=${SORAKUMO_BENCH_DIR:-/tmp/sorakumo_bench}
 grep_runs=${GREP_RUNS:-10}
+filter=${BENCH_FILTER:-.}
 py=/usr/bin/python3
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
@@ -63,8 +65,10 @@ with open(out + "/grep.txt", "w") as res:
 PYEOF
 
 echo "browse_bench..."
+# Repetitions of different benchmarks take turns, so that the load of the machine falls on all.
 SORAKUMO_BENCH_DIR=$scratch "$bench" --benchmark_out="$out/browse_bench.json" \
-  --benchmark_out_format=json
+  --benchmark_out_format=json --benchmark_filter="$filter" \
+  --benchmark_enable_random_interleaving=true
 
 $py - "$out" <<'PYEOF'
 import json, sys
@@ -82,8 +86,26 @@ def sec(name, kind="cpu_time"):
 rows = []
 def row(what, value, target, ok):
     rows.append((what, value, target, "" if ok is None else ("PASS" if ok else "FAIL")))
-# Ratios use CPU time of the process doing the work; wall-time ratios are shown beside.
-for n, target in (("1000000", 3), ("10000", None)):
+# Ratios use CPU time of the process doing the work; wall-time ratios are shown beside.  A row
+# whose benchmarks did not run (BENCH_FILTER) is left out.
+def each(items, fn):
+    for item in items:
+        try:
+            fn(*item)
+        except KeyError:
+            pass
+def select_and_step(kind, match, n):
+    suffix = "/iterations:1/repeats:5_median" if kind == "" else "/repeats:5_median"
+    t, p = ("%sSelectAndStep/%s/%s/%s%s" % (kind, match, o, n, suffix)
+            for o in ("title", "number"))
+    a, b = sec(t), sec(p)
+    at, bt = sec(t, "real_time"), sec(p, "real_time")
+    row("%sselection (%s) and Next through it, %s pages: title vs page-number order" % (
+        "table: " if kind else "window: ", match, n),
+        "%.0f ms / %.0f ms = %.2fx (wall %.0f / %.0f ms = %.2fx); %d pages" % (
+            a * 1e3, b * 1e3, a / b, at * 1e3, bt * 1e3, at / bt, bench[t]["pages"]),
+        "" if kind else "<= 2x", None if kind else a / b <= 2)
+def apply(n, target):
     name = "WindowApplySelection/" + n
     a, g = sec(name), grep[n][1]
     aw, gw = sec(name, "real_time"), grep[n][2]
@@ -91,7 +113,7 @@ for n, target in (("1000000", 3), ("10000", None)):
         "%.2f ms / %.1f ms = %.2fx (wall %.2fx); lands on page %d" % (
             a * 1e3, g * 1e3, a / g, aw / gw, bench[name]["landed"]),
         "<= %dx" % target if target else "", (a / g <= target) if target else None)
-for n in ("1000000", "10000"):
+def full_pass(n):
     name = "SelectionFullPass/" + n
     a, g = sec(name), grep[n][1]
     aw, gw = sec(name, "real_time"), grep[n][2]
@@ -99,7 +121,7 @@ for n in ("1000000", "10000"):
         "%.1f ms / %.1f ms = %.2fx (wall %.2fx); %d vs %d pages" % (
             a * 1e3, g * 1e3, a / g, aw / gw, bench[name]["pages"], grep[n][0]),
         "", None)
-for act in ("First", "Last", "Next", "Prior", "OrderSwitch"):
+def window(act):
     big, small = "Window%s/1000000" % act, "Window%s/10000" % act
     a, b = sec(big), sec(small)
     moved = min(bench[big]["moved"], bench[small]["moved"])
@@ -108,6 +130,13 @@ for act in ("First", "Last", "Next", "Prior", "OrderSwitch"):
             a * 1e6, b * 1e6, a / b, sec(big, "real_time") / sec(small, "real_time"),
             "" if moved else "; the command did nothing"),
         "<= 2x", a / b <= 2 and moved > 0)
+each([(k, m, n) for k in ("", "Table") for m in ("none", "tenth") for n in ("1000000", "10000")],
+     select_and_step)
+each([("1000000", 3), ("10000", None)], apply)
+each([("1000000",), ("10000",)], full_pass)
+each([(a,) for a in ("First", "Last", "Next", "Prior", "OrderSwitch")], window)
+if not rows:
+    sys.exit("no figures")
 w = max(len(r[0]) for r in rows)
 v = max(len(r[1]) for r in rows)
 print()

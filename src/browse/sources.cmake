@@ -3,11 +3,14 @@
 set(BROWSE_CORE_SOURCES
   src/browse/page_selection.cpp
   src/browse/page_history.cpp
+  src/browse/view_state.cpp
   src/search/date_find.cpp
 )
 set(BROWSE_UI_SOURCES
   src/browse/ui/navigator.cpp
   src/browse/ui/navigator_history.cpp
+  src/browse/ui/navigator_view_state.cpp
+  src/browse/ui/busy_progress.cpp
   src/browse/ui/page_selector.cpp
   src/browse/ui/header_fields.cpp
   src/browse/ui/page_commands.cpp
@@ -18,6 +21,7 @@ set(BROWSE_UI_SOURCES
 set(BROWSE_CORE_TESTS
   src/browse/page_selection_test.cpp
   src/browse/page_history_test.cpp
+  src/browse/view_state_test.cpp
   src/search/date_find_test.cpp
 )
 set(BROWSE_UI_TESTS
@@ -25,4 +29,5 @@ set(BROWSE_UI_TESTS
   src/browse/ui/date_range_input_box_test.cpp
   src/browse/ui/page_list_form_test.cpp
   src/browse/ui/navigator_test.cpp
+  src/browse/ui/view_state_test.cpp
 )

@@ -263,6 +263,7 @@ Status Table::Close() {
   bof_ = eof_ = true;
   tag_ = -1;
   filtered_ = false;
+  DropMarks();
   return result;
 }
 
@@ -327,6 +328,10 @@ Status Table::Accept(uint32_t recno, bool* ok) {
   memos_.clear();
   *ok = true;
   if (tag_ >= 0 && !filtered_) return Status::Ok();
+  if (UseMarks()) {
+    *ok = Marked(recno);
+    return Status::Ok();
+  }
   std::string_view rec;
   Status st = dbf_.ViewRecord(recno, &rec, &spill_);
   if (!st.ok()) return st;
@@ -349,6 +354,15 @@ Status Table::PhysicalScan(uint32_t from, bool forward, bool* found) {
   // The records are looked at where they lie in the table's read cache, a chunk at a time, never
   // copied: a scan over a large file tests every record and keeps few.
   *found = false;
+  if (UseMarks()) {
+    uint32_t r = NextMarked(from, forward);
+    if (r == 0) return Status::Ok();
+    cur_ = r;
+    loaded_ = false;
+    memos_.clear();
+    *found = true;
+    return Status::Ok();
+  }
   const uint32_t n = dbf_.record_count();
   const int64_t step = forward ? 1 : -1;
   const ptrdiff_t stride = forward ? dbf_.record_length() : -dbf_.record_length();
@@ -400,7 +414,11 @@ Status Table::FromEdge(bool last) {
   if (!st.ok()) return st;
   uint32_t saved = cur_;
   bool found = false;
-  if (tag_ < 0) {
+  if (NoneMarked()) {
+    cursor_valid_ = false;  // nothing to walk
+  } else if (tag_ >= 0 && SparseReady()) {
+    SparseEdge(last, &found);
+  } else if (tag_ < 0) {
     st = PhysicalScan(last ? dbf_.record_count() : 1, !last, &found);
   } else {
     if (!cursor_) st = MakeCursor();
@@ -441,7 +459,8 @@ Status Table::Last() {
 
 Status Table::Step(bool forward, bool* moved) {
   *moved = false;
-  if (cur_ == 0) return Status::Ok();
+  if (cur_ == 0 || NoneMarked()) return Status::Ok();
+  if (tag_ >= 0 && SparseReady()) return SparseStep(forward, moved);
   uint32_t saved = cur_;
   bool found = false;
   Status st;
@@ -766,6 +785,7 @@ Status Table::Post() {
   memos_.clear();
   loaded_ = true;
   bof_ = eof_ = false;
+  RemarkCurrent();
   if (use_index) {
     if (!index_status.ok()) {
       std::vector<TagDef> keep = tags;
@@ -807,6 +827,7 @@ Status Table::Delete() {
     if (use_index) mdx_.AbandonWrite();
     return st;
   }
+  if (marks_valid_) SetMark(cur_, false);
   Status index_status;
   if (use_index) {
     const auto& tags = mdx_.tags();

@@ -43,6 +43,8 @@ class Table {
   enum class State { kInactive, kBrowse, kEdit, kInsert };
   using Filter = std::function<bool(const Table&)>;
   using Bookmark = uint32_t;
+  // Told how many records of how many a long pass has done; false cancels the pass.
+  using Progress = std::function<bool(uint32_t done, uint32_t total)>;
 
   struct OpenOptions {
     // Shared lock, never writes a byte: an index that is missing, stale, foreign or damaged is
@@ -110,10 +112,23 @@ class Table {
   // True when the orders are built in memory because the index cannot be used.
   bool OrderInMemory() const { return mem_order_; }
 
-  // Filter.
-  void SetFilter(Filter f) { filter_ = std::move(f); }
+  // Filter.  Without marks the filter is asked about each record the cursor reaches.
+  void SetFilter(Filter f) {
+    filter_ = std::move(f);
+    DropMarks();
+  }
   bool Filtered() const { return filtered_; }
   Status SetFiltered(bool on);
+  // Asks the filter about every live record in one pass over the table and keeps the answers as
+  // one bit per record: while the filter is on, moving in any order then reads no record to test
+  // it, and an empty selection is known at once.  A record written, added or deleted gets its bit
+  // again from the same filter.  The marks last until the filter is replaced or the table closes.
+  // `progress` is called every few thousand records; when it returns false the pass stops,
+  // *cancelled is set and nothing changes.  The cursor stays where it was.
+  Status MarkFiltered(const Progress& progress = {}, bool* cancelled = nullptr);
+  bool HasMarks() const { return marks_valid_; }
+  // The number of marked records (meaningful with marks).
+  uint32_t MarkedCount() const { return marked_; }
 
   // Editing.
   State state() const { return state_; }
@@ -183,6 +198,21 @@ class Table {
   // The live-and-filter test on the bytes of the current record as in the file.
   bool AcceptBytes(const char* rec);
   Status PhysicalScan(uint32_t from, bool forward, bool* found);
+  // The marks in use for the filter; a record's bit.
+  bool UseMarks() const;
+  bool NoneMarked() const { return UseMarks() && marked_ == 0; }
+  bool Marked(uint32_t recno) const { return (marks_[recno >> 6] >> (recno & 63)) & 1; }
+  void SetMark(uint32_t recno, bool on);
+  // After a write of the current record: its bit from the filter.
+  void RemarkCurrent();
+  void DropMarks();
+  // The marked record nearest to `from` in the direction, from included; 0 for none.
+  uint32_t NextMarked(uint32_t from, bool forward) const;
+  // A few marked records in a tag's order: their keys sorted once, so that a step or an edge
+  // finds its record without walking the tag past every unmarked entry.
+  bool SparseReady();
+  Status SparseStep(bool forward, bool* moved);
+  void SparseEdge(bool last, bool* found);
   // After the current record was deleted or filtered out: the next record in the order, else the
   // one before, else none.
   Status MoveToNeighbour();
@@ -221,6 +251,12 @@ class Table {
   bool cursor_valid_ = false;
   Filter filter_;
   bool filtered_ = false;
+  // The filter's answer for every record (bit r for record r) and how many are set.
+  std::vector<uint64_t> marks_;
+  bool marks_valid_ = false;
+  uint32_t marked_ = 0;
+  std::vector<std::pair<std::string, uint32_t>> sparse_;  // (key, record) in the tag's order
+  int sparse_tag_ = -1;                                   // -1: not built
 };
 
 // Resolves tag specifications against a table's fields.

@@ -125,75 +125,159 @@ TEST_F(TableCursor, OrdersFiltersAndGaps) {
       {"empty table", 0, "", {}, nullptr, {}},
       {"empty table in tag order", 0, "D", {}, nullptr, {}},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::string path = Path(std::string(c.name) + ".dbf");
-    auto pages = SixPages();
-    pages.resize(size_t(c.records));
-    test::MakePageFile(path, pages);
-    Table t;
-    OpenOk(t, path);
-    for (int r : c.deleted) {
-      ASSERT_TRUE(t.GotoBookmark(Table::Bookmark(r)).ok());
-      ASSERT_TRUE(t.Delete().ok());
+  // The filter asked as the cursor goes, and its answers marked beforehand in one pass.
+  for (bool marked : {false, true}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (marked ? " (marked)" : ""));
+      std::string path = Path(std::string(c.name) + ".dbf");
+      auto pages = SixPages();
+      pages.resize(size_t(c.records));
+      test::MakePageFile(path, pages);
+      Table t;
+      OpenOk(t, path);
+      for (int r : c.deleted) {
+        ASSERT_TRUE(t.GotoBookmark(Table::Bookmark(r)).ok());
+        ASSERT_TRUE(t.Delete().ok());
+      }
+      ASSERT_TRUE(t.SetIndexName(c.order).ok());
+      if (c.filter) {
+        t.SetFilter(c.filter);
+        if (marked) {
+          ASSERT_TRUE(t.MarkFiltered().ok());
+        }
+        ASSERT_TRUE(t.SetFiltered(true).ok());
+      }
+      ExpectCursor(t, c.want);
+      ASSERT_TRUE(t.Close().ok());
+      EXPECT_EQ(CheckTableFiles(path), std::vector<std::string>{});
     }
-    ASSERT_TRUE(t.SetIndexName(c.order).ok());
-    if (c.filter) {
-      t.SetFilter(c.filter);
-      ASSERT_TRUE(t.SetFiltered(true).ok());
-    }
-    ExpectCursor(t, c.want);
-    ASSERT_TRUE(t.Close().ok());
-    EXPECT_EQ(CheckTableFiles(path), std::vector<std::string>{});
   }
 }
 
-// A filter hook sees each record's bytes as in the file, whether or not it lies in one read
-// chunk, and reading a field inside the hook changes nothing.  Outside a hook the bytes are the
-// record as edited.
-TEST_F(TableCursor, CurrentRecordBytesInAndOutOfFilterHooks) {
-  std::vector<Page> pages;
-  for (int i = 0; i < 600; ++i)  // 150-byte records: several cross a 32 KB chunk
-    pages.push_back(
-        {"c" + std::to_string(i % 7), "title " + std::to_string(i), "", "", "", "", ""});
-  std::string path = Path("raw.dbf");
-  test::MakePageFile(path, pages);
-  Table t;
-  OpenOk(t, path);
-  ASSERT_TRUE(t.GotoBookmark(300).ok());
-  ASSERT_TRUE(t.Delete().ok());
-  int calls = 0, mismatches = 0;
-  t.SetFilter([&](const Table& x) {
-    ++calls;
-    std::string file;
-    EXPECT_TRUE(x.dbf().ReadRecord(uint32_t(x.RecNo()), &file).ok());
-    if (x.RecNo() % 3 == 0) x.FieldString("TITLE");  // loads the record inside the hook
-    mismatches += x.CurrentRecordBytes() != file;
-    return x.FieldString("BUNRUI") == "c0";
-  });
-  ASSERT_TRUE(t.SetFiltered(true).ok());
-  std::vector<int> got = test::WalkRecNos(t);
-  ASSERT_TRUE(t.Last().ok());
-  while (!t.Bof()) ASSERT_TRUE(t.Prior().ok());
-  EXPECT_GE(calls, 1198);
-  EXPECT_EQ(mismatches, 0);
-  std::vector<int> want;
-  for (int r = 1; r <= 600; ++r)
-    if ((r - 1) % 7 == 0) want.push_back(r);
-  EXPECT_EQ(got, want);
+// With marks the cursor never asks the filter; a record written, added or deleted (with the
+// filter on or off) gets its mark again; a cancelled pass changes nothing.  Many marked records
+// are walked in the tag, few through their sorted keys.
+TEST_F(TableCursor, FilterMarksFollowWrites) {
+  for (int spread : {7, 50}) {
+    SCOPED_TRACE("one record in " + std::to_string(spread));
+    std::vector<Page> pages;
+    for (int i = 0; i < 600; ++i)  // 150-byte records: several cross a 32 KB chunk
+      pages.push_back(
+          {"c" + std::to_string(i % spread), "t" + std::to_string(1000 - i), "", "", "", "", ""});
+    std::string path = Path("marks" + std::to_string(spread) + ".dbf");
+    test::MakePageFile(path, pages);
+    Table t;
+    OpenOk(t, path);
+    int calls = 0;
+    t.SetFilter([&](const Table& x) {
+      ++calls;
+      return x.FieldString("BUNRUI") == "c0";
+    });
+    std::vector<int> want;
+    for (int r = 1; r <= 600; ++r)
+      if ((r - 1) % spread == 0) want.push_back(r);
+    auto title_order = [&](std::vector<int> v) {  // titles fall as record numbers rise
+      std::sort(v.begin(), v.end(),
+                [](int a, int b) { return std::to_string(1001 - a) < std::to_string(1001 - b); });
+      return v;
+    };
+    auto walk_both_ways = [&] {
+      std::vector<int> v = test::WalkRecNos(t);
+      std::vector<int> back;
+      EXPECT_TRUE(t.Last().ok());
+      while (!t.Bof() && back.size() < 1000) {
+        back.insert(back.begin(), t.RecNo());
+        EXPECT_TRUE(t.Prior().ok());
+      }
+      EXPECT_EQ(back, v);
+      return v;
+    };
 
-  ASSERT_TRUE(t.SetFiltered(false).ok());
-  ASSERT_TRUE(t.GotoBookmark(2).ok());
-  ASSERT_TRUE(t.Edit().ok());
-  ASSERT_TRUE(t.SetFieldString("TITLE", "edited").ok());
-  std::string_view rec = t.CurrentRecordBytes();
-  ASSERT_EQ(rec.size(), size_t(t.dbf().record_length()));
-  const FieldDef& title = t.fields()[size_t(t.dbf().FieldIndex("TITLE"))];
-  EXPECT_EQ(rec.substr(size_t(1 + title.offset), 7), "edited ");
-  t.Cancel();
-  t.SetFilter([](const Table&) { return false; });
-  ASSERT_TRUE(t.SetFiltered(true).ok());
-  EXPECT_EQ(t.CurrentRecordBytes(), "");
+    // A cancelled pass: no marks, the filter off, the cursor where it was.
+    ASSERT_TRUE(t.GotoBookmark(5).ok());
+    bool cancelled = false;
+    ASSERT_TRUE(t.MarkFiltered([](uint32_t, uint32_t) { return false; }, &cancelled).ok());
+    EXPECT_TRUE(cancelled);
+    EXPECT_FALSE(t.HasMarks());
+    EXPECT_FALSE(t.Filtered());
+    EXPECT_EQ(t.RecNo(), 5);
+
+    uint32_t last_done = 0, total = 0;
+    ASSERT_TRUE(t.MarkFiltered(
+                     [&](uint32_t done, uint32_t all) {
+                       EXPECT_GE(done, last_done);
+                       last_done = done, total = all;
+                       return true;
+                     },
+                     &cancelled)
+                    .ok());
+    EXPECT_FALSE(cancelled);
+    EXPECT_EQ(last_done, 600u);
+    EXPECT_EQ(total, 600u);
+    EXPECT_EQ(t.MarkedCount(), want.size());
+    EXPECT_EQ(t.RecNo(), 5);
+    ASSERT_TRUE(t.SetFiltered(true).ok());
+    calls = 0;
+    EXPECT_EQ(walk_both_ways(), want);
+    ASSERT_TRUE(t.SetIndexName("T").ok());
+    EXPECT_EQ(walk_both_ways(), title_order(want));
+    EXPECT_EQ(calls, 0) << "the cursor asked the filter";
+
+    auto rewrite = [&](int r, const char* bunrui) {
+      ASSERT_TRUE(t.GotoBookmark(Table::Bookmark(r)).ok());
+      ASSERT_TRUE(t.Edit().ok());
+      ASSERT_TRUE(t.SetFieldString("BUNRUI", bunrui).ok());
+      ASSERT_TRUE(t.Post().ok());
+    };
+    const std::vector<int> ordered = title_order(want);
+    const size_t mid = ordered.size() / 2;
+    const int out = ordered[mid], gone = ordered[mid + 2];
+    rewrite(out, "x");
+    // Steps from a record that has just left the selection land on its neighbours.
+    ASSERT_TRUE(t.Next().ok());
+    EXPECT_EQ(t.RecNo(), ordered[mid + 1]);
+    ASSERT_TRUE(t.GotoBookmark(Table::Bookmark(out)).ok());
+    ASSERT_TRUE(t.Prior().ok());
+    EXPECT_EQ(t.RecNo(), ordered[mid - 1]);
+    rewrite(2, "c0");  // in
+    ASSERT_TRUE(t.SetFiltered(false).ok());
+    rewrite(3, "c0");  // in, while the filter is off
+    ASSERT_TRUE(t.Append().ok());
+    ASSERT_TRUE(t.SetFieldString("BUNRUI", "c0").ok());
+    ASSERT_TRUE(t.SetFieldString("TITLE", "t400").ok());
+    ASSERT_TRUE(t.Post().ok());  // record 601, in
+    ASSERT_TRUE(t.SetFiltered(true).ok());
+    ASSERT_TRUE(t.GotoBookmark(Table::Bookmark(gone)).ok());
+    ASSERT_TRUE(t.Delete().ok());
+    std::erase(want, out);
+    std::erase(want, gone);
+    want.insert(want.begin() + 1, {2, 3});
+    want.push_back(601);
+    EXPECT_EQ(t.MarkedCount(), want.size());
+    calls = 0;
+    ASSERT_TRUE(t.SetIndexName("").ok());
+    EXPECT_EQ(walk_both_ways(), want);
+    ASSERT_TRUE(t.SetIndexName("T").ok());
+    EXPECT_EQ(walk_both_ways(), title_order(want));
+    EXPECT_EQ(calls, 0);
+
+    // Nothing marked: the ends are known without walking, and a new filter drops the marks.
+    t.SetFilter([&](const Table&) { return ++calls < 0; });
+    EXPECT_FALSE(t.HasMarks());
+    ASSERT_TRUE(t.MarkFiltered().ok());
+    EXPECT_EQ(t.MarkedCount(), 0u);
+    calls = 0;
+    for (const char* order : {"", "T"}) {
+      ASSERT_TRUE(t.SetIndexName(order).ok());
+      ASSERT_TRUE(t.Last().ok());
+      EXPECT_TRUE(t.IsEmpty());
+      ASSERT_TRUE(t.First().ok());
+      EXPECT_TRUE(t.Bof() && t.Eof());
+    }
+    EXPECT_EQ(calls, 0);
+    ASSERT_TRUE(t.Close().ok());
+    EXPECT_EQ(CheckTableFiles(path), std::vector<std::string>{});
+  }
 }
 
 TEST_F(TableCursor, DeleteMovesToNextElsePrevious) {

@@ -190,17 +190,6 @@ void Navigator::DateTimePickerCloseUp(const store::Date& date) {
 
 // ---- files ----
 
-void Navigator::SetViewConditionBeforeOpen() {
-  Status st = f_.MainTable.SetIndexName("");
-  if (st.ok()) st = f_.MainTable.First();
-  f_.Report(st);
-  f_.Selector->SetOrderMenu(-1);
-  f_.FieldsLinked = true;
-  AfterMove(true, true);
-}
-
-void Navigator::SaveViewConditionBeforeClose() { MainTablePost(); }
-
 void Navigator::GetShiori() {}
 void Navigator::SaveShiori() {}
 

@@ -86,9 +86,12 @@ class Navigator {
   void SetDateCaption();
 
   // ---- Opening and closing files ----
-  // Order, selection and page of a file just opened.
+  // Gives a file just opened the view it had when it was last closed (page, text selection,
+  // pictures, order, selection) and shows its page; a file without one starts in page-number
+  // order without a selection, on its first page.
   void SetViewConditionBeforeOpen();
-  // Keeps the view state of the file being closed; writes the current page first.
+  // Keeps the view of the file about to be closed in its subkey, writes the page on show, then
+  // switches the selection off and clears the selection dialog.
   void SaveViewConditionBeforeClose();
   // The file's bookmarks.
   void GetShiori();
@@ -106,9 +109,12 @@ class Navigator {
   // "2004/2/29(日)"
   static QString FormatDate(const store::Date& d);
 
-  // Which picture is shown first on the page (the image side keeps it).
+  // The image side's values, kept here as plain values until the image side takes them over:
+  // the picture shown first on the page, the one to show when the page is next drawn, and the
+  // display mode (0 fit to the area, 1 normal size, 2 shrink large pictures only).
   int ImageNum = 0;
   int RestoreImageNum = 0;
+  int ImageAction = 1;
   // An alternate file shown in place of the text (none yet).
   bool AlternateShown() const { return false; }
   // A replace with confirmation is running: the remembered positions are not restored.

@@ -78,6 +78,8 @@ void Navigator::DateFindStart(const store::Date& target) {
   ResetLink();
   std::string order = t.IndexName();
   Status st = t.SetIndexName("D");
+  bool kept = true;
+  if (st.ok()) st = f_.Selector->MarkSelection(&kept);
   if (st.ok()) st = search::MoveToDate(t, target);
   f_.Report(st);
   if (n < 0 || t.RecNo() != n || AlternateShown()) AfterMove(true, true);

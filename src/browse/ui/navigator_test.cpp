@@ -493,6 +493,14 @@ TEST_F(NavigatorTest, OrderSwitchesKeepThePage) {
   f.TitleEdit->setText("x");
   Trigger("DOrderItem");
   EXPECT_EQ(Rec(), 1);
+  // Page-number order tests the pages as it reaches them, in file order; a tag's order marks the
+  // selected pages first, so that its steps read no record to test it.
+  Trigger("PageOrderItem");
+  Select([](PageSelection& s) { s.TitleSelectMode = true, s.SelTitle = "t"; });
+  EXPECT_FALSE(f.MainTable.HasMarks());
+  Trigger("TOrderItem");
+  EXPECT_TRUE(f.MainTable.HasMarks());
+  EXPECT_EQ(VisitAll(), (std::vector<int>{1, 2, 4, 5}));
 }
 
 TEST_F(NavigatorTest, TheWindowVisitsPagesInTheOrderOfEveryTag) {

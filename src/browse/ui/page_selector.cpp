@@ -4,6 +4,7 @@
 
 #include "app/ui/mainform.h"
 #include "app/ui/prompter.h"
+#include "browse/ui/busy_progress.h"
 #include "browse/ui/date_range_input_box.h"
 #include "browse/ui/navigator.h"
 
@@ -50,6 +51,39 @@ void PageSelector::InstallFilter() {
   if (f_.MainTable.is_open()) f_.MainTable.SetFilter(MakeSelectionFilter(sel_, f_.MainTable));
 }
 
+Status PageSelector::SwitchFilterOn(bool* on) {
+  store::Table& t = f_.MainTable;
+  *on = false;
+  if (!t.is_open()) return Status::Ok();
+  InstallFilter();
+  if (!t.IndexName().empty()) {
+    // Marked before the filter goes on: even the first step looks only at the marks.
+    bool cancelled = false;
+    Status st = MarkPages(&cancelled);
+    if (!st.ok() || cancelled) return st;
+  }
+  Status st = t.SetFiltered(true);
+  *on = st.ok();
+  return st;
+}
+
+Status PageSelector::MarkSelection(bool* kept) {
+  store::Table& t = f_.MainTable;
+  *kept = t.is_open() && t.Filtered();
+  if (!*kept || t.HasMarks() || t.IndexName().empty()) return Status::Ok();
+  bool cancelled = false;
+  Status st = MarkPages(&cancelled);
+  if (st.ok() && !cancelled) return st;
+  *kept = false;
+  Status off = t.SetFiltered(false);
+  return st.ok() ? off : st;
+}
+
+Status PageSelector::MarkPages(bool* cancelled) {
+  BusyProgress busy(&f_, QStringLiteral("ページを選択しています…"));
+  return f_.MainTable.MarkFiltered(busy.Callback(), cancelled);
+}
+
 void PageSelector::SelectionOff() {
   if (!f_.MainTable.is_open()) return;
   Status st = f_.MainTable.SetFiltered(false);
@@ -83,10 +117,10 @@ void PageSelector::ApplySelection(const PageSelection& selection) {
   sel_ = selection;
   Status st = t.SetFiltered(false);
   f_.Nav->ResetLink();
-  if (st.ok() && sel_.AnyActive()) {
-    InstallFilter();
-    st = t.SetFiltered(true);
-    if (st.ok()) st = t.Last();
+  bool on = false;
+  if (st.ok() && sel_.AnyActive()) st = SwitchFilterOn(&on);
+  if (st.ok() && on) {
+    st = t.Last();
     if (st.ok() && t.IsEmpty()) {
       f_.Message(QStringLiteral("選択されているページがありません。\n\nページ選択を解除します。"));
       st = t.SetFiltered(false);
@@ -95,6 +129,7 @@ void PageSelector::ApplySelection(const PageSelection& selection) {
       st = t.First();
     }
   } else if (st.ok()) {
+    // No condition, or the marking was cancelled: the selection stays off.
     f_.Nav->GotoRecNo(n);
   }
   f_.Report(st);
@@ -112,6 +147,14 @@ void PageSelector::SetOrderMenu(int code) {
   f_.Report(st);
 }
 
+void PageSelector::CheckOrderItem() {
+  std::string tag = f_.MainTable.IndexName();
+  for (char& c : tag) c = char(toupper(static_cast<unsigned char>(c)));
+  const PageOrder& o = OrderOfTag(tag);
+  for (const PageOrder& p : kPageOrders)
+    if (QAction* a = f_.Action(p.item)) a->setChecked(p.code == o.code);
+}
+
 int PageSelector::OrderCode() const { return OrderOfTag(f_.MainTable.IndexName()).code; }
 
 void PageSelector::ReOrder(int code) {
@@ -122,7 +165,9 @@ void PageSelector::ReOrder(int code) {
   bool dropped = !CheckPageSelectedBeforePost();
   f_.Nav->ResetLink();
   SetOrderMenu(code);
-  if (dropped) t.First();
+  bool kept = true;
+  f_.Report(MarkSelection(&kept));
+  if (dropped && kept) t.First();
   if (n < 0 || t.RecNo() != n || f_.Nav->AlternateShown()) f_.Nav->AfterMove(true, true);
   f_.Nav->SetLink();
 }

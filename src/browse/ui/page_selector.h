@@ -37,6 +37,15 @@ class PageSelector {
   void DisappearPrior();
   // Installs the filter hook for the current conditions.
   void InstallFilter();
+  // Installs the filter and switches it on; in a tag's order the selected pages are marked first
+  // (MarkSelection).  *on tells whether the filter is on; a cancelled marking leaves it off and
+  // the page where it was.
+  Status SwitchFilterOn(bool* on);
+  // With the filter on in a tag's order: marks the selected pages in one pass over the file (busy
+  // cursor, and progress with a cancel button when it takes a while), so that no step reads
+  // records in the tag's order to test them.  Page-number order needs no marks: its steps test
+  // the records in file order.  When the user cancels, the selection goes off (*kept false).
+  Status MarkSelection(bool* kept);
   // Switches the filter off (no page is left in the selection).
   void SelectionOff();
 
@@ -48,11 +57,16 @@ class PageSelector {
   // The display order: the check mark and the table's tag for a code (-1 page-number order).
   void ReOrder(int code);
   void SetOrderMenu(int code);
+  // The check mark on the order item of the table's tag (compared in upper case).
+  void CheckOrderItem();
   int OrderCode() const;
 
   TDateRangeInputBox& dialog();
 
  private:
+  // One marking pass with the busy cursor and progress.
+  Status MarkPages(bool* cancelled);
+
   app::TSDIAppForm& f_;
   PageSelection sel_;
   std::unique_ptr<TDateRangeInputBox> dialog_;

@@ -1,0 +1,41 @@
+#include "browse/ui/busy_progress.h"
+
+#include <QApplication>
+#include <QProgressDialog>
+
+namespace sk::browse {
+
+namespace {
+constexpr int kShowAfterMs = 500;
+constexpr int kSteps = 1000;  // the bar counts in thousandths of the pass
+}  // namespace
+
+BusyProgress::BusyProgress(QWidget* parent, const QString& label) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  dialog_ = std::make_unique<QProgressDialog>(label, QStringLiteral("ｷｬﾝｾﾙ"), 0, kSteps, parent);
+  dialog_->setWindowTitle(QStringLiteral("お待ちください"));
+  dialog_->setWindowModality(Qt::WindowModal);  // setValue lets the cancel button be pressed
+  dialog_->setMinimumDuration(kShowAfterMs);
+  dialog_->setAutoClose(false);
+  dialog_->setAutoReset(false);
+  dialog_->setValue(0);
+}
+
+BusyProgress::~BusyProgress() {
+  dialog_.reset();
+  QApplication::restoreOverrideCursor();
+}
+
+store::Table::Progress BusyProgress::Callback() {
+  return [this](uint32_t done, uint32_t total) { return Report(done, total); };
+}
+
+bool BusyProgress::Report(uint32_t done, uint32_t total) {
+  if (dialog_->wasCanceled()) return false;
+  int value = total == 0 ? kSteps : int(uint64_t(done) * kSteps / total);
+  dialog_->setValue(value);
+  return !dialog_->wasCanceled();
+}
+
+}  // namespace sk::browse

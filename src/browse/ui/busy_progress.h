@@ -1,0 +1,32 @@
+// A long pass over a page file in the window: the busy cursor from the start, and a progress
+// dialog with a cancel button once the pass looks like taking more than half a second.
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "store/table.h"
+
+class QProgressDialog;
+class QWidget;
+
+namespace sk::browse {
+
+class BusyProgress {
+ public:
+  // Shows the busy cursor and lets the window repaint (a dialog just closed leaves no trace).
+  BusyProgress(QWidget* parent, const QString& label);
+  ~BusyProgress();
+  BusyProgress(const BusyProgress&) = delete;
+  BusyProgress& operator=(const BusyProgress&) = delete;
+
+  // The table's progress callback: false once the user has cancelled.
+  store::Table::Progress Callback();
+
+ private:
+  bool Report(uint32_t done, uint32_t total);
+
+  std::unique_ptr<QProgressDialog> dialog_;
+};
+
+}  // namespace sk::browse
