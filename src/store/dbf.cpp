@@ -246,6 +246,7 @@ const DbfFile::Slot* DbfFile::ChunkAt(uint64_t pos) const {
 
 bool DbfFile::ThroughCache(uint64_t off) const {
   const uint64_t index = off / kChunk, last = last_chunk_;
+  if (uint64_t(hdrlen_) + uint64_t(count_) * uint64_t(reclen_) <= kSlots * kChunk) return true;
   return cache_[index % kSlots].index == index || index == last || index + 1 == last ||
          index == last + 1;
 }

@@ -98,7 +98,7 @@ class DbfFile {
 
   // Read cache: a few aligned chunks of the record area (records are small and read in runs).
   static constexpr size_t kChunk = 32768;
-  static constexpr size_t kSlots = 64;
+  static constexpr size_t kSlots = 512;  // up to 16 MB: the records of about 100,000 pages
   struct Slot {
     uint64_t index = UINT64_MAX;
     std::string data;
@@ -106,9 +106,9 @@ class DbfFile {
   mutable std::vector<Slot> cache_;
   mutable uint64_t last_chunk_ = UINT64_MAX;  // the chunk of the last read
   void InvalidateCache() const;
-  // True when the record at off is best read through the cache: its chunk is there, or lies
-  // next to the last one read.  A record far from the last one (a tag's order, a jump) is read
-  // alone, not with the 32 KB around it.
+  // True when the record at off is best read through the cache: the file fits the cache, or
+  // the record's chunk is there or lies next to the last one read.  Otherwise a record far from
+  // the last one (a tag's order, a jump) is read alone, not with the 32 KB around it.
   bool ThroughCache(uint64_t off) const;
   // The cached chunk holding byte `pos` of the file, read when missing; nullptr on a read error.
   const Slot* ChunkAt(uint64_t pos) const;

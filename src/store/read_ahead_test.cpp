@@ -95,8 +95,8 @@ TEST_F(ReadAheadTest, MemoAfterAWriteAndPastTheEnd) {
 }
 
 TEST_F(ReadAheadTest, RecordsFarApartAreReadAlone) {
-  // 3,000 records of 1,001 bytes: more 32 KB chunks than the read cache holds.
-  constexpr uint32_t kRecords = 3000;
+  // 17,000 records of 1,001 bytes: more than the read cache holds (16 MB).
+  constexpr uint32_t kRecords = 17000;
   constexpr size_t kLen = 1001;
   DbfFile dbf;
   ASSERT_TRUE(dbf.Create(Path("t.dbf"),
@@ -116,7 +116,7 @@ TEST_F(ReadAheadTest, RecordsFarApartAreReadAlone) {
   std::string rec;
   std::string_view view;
   for (uint32_t i = 0; i < kRecords; ++i) {
-    const uint32_t r = 1 + i * 1777 % kRecords;  // scattered over the file
+    const uint32_t r = 1 + i * 7777 % kRecords;  // scattered over the file
     if (i % 2 == 0) {
       ASSERT_TRUE(dbf.ReadRecord(r, &rec).ok());
       view = rec;
