@@ -313,24 +313,28 @@ char* DecodeUtf8Impl(std::string_view bytes, char* o, const AsciiEscapes* escape
       } while (++p < end && (b = *p) < 0x80);
       continue;
     }
-    // A table entry is non-zero only for a lead byte, a trail byte and a defined character.
-    if (end - p >= 2) {
+    // A run of double-byte characters.  A table entry is non-zero only for a lead byte, a trail
+    // byte and a defined character.
+    do {
+      if (end - p < 2) {
+        o = Put(o, u.single[b]);
+        ++p;
+        break;
+      }
       uint16_t two;
       memcpy(&two, p, 2);  // lead in the low byte
       if (uint32_t packed = u.pair[two]) {
         o = Put(o, packed);
         p += 2;
-        continue;
-      }
-      if (sjis::IsLeadByte(b) && sjis::IsTrailByte(p[1])) {  // an undefined code: two stand-ins
+      } else if (sjis::IsLeadByte(b) && sjis::IsTrailByte(p[1])) {  // undefined: two stand-ins
         o = Put(o, u.stand_in[b]);
         o = Put(o, u.stand_in[p[1]]);
         p += 2;
-        continue;
+      } else {
+        o = Put(o, u.single[b]);
+        ++p;
       }
-    }
-    o = Put(o, u.single[b]);
-    ++p;
+    } while (p < end && (b = *p) >= 0x80);
   }
   return o;
 }
