@@ -270,18 +270,19 @@ inline char* Put(char* o, uint32_t packed) {
 constexpr uint64_t kOnes = 0x0101010101010101ull;
 constexpr uint64_t kHighs = 0x8080808080808080ull;
 
-// True when the eight bytes in x are ASCII that is copied as it is: with escapes, none is a
-// control or one of the escaped printable characters.
+// The bytes of x that need more than a copy, each marked by its top bit: non-ASCII bytes and,
+// with escapes, controls and the escaped printable characters.  The lowest marked byte is exact
+// (the marks above it may not be).
 template <bool kEscape>
-inline bool PlainAscii8(uint64_t x, const AsciiEscapes* escapes) {
-  if (x & kHighs) return false;
+inline uint64_t SpecialBytes(uint64_t x, const AsciiEscapes* escapes) {
+  uint64_t m = x & kHighs;
   if constexpr (kEscape) {
-    auto has_zero = [](uint64_t v) { return (v - kOnes) & ~v & kHighs; };
-    if ((x - 0x20 * kOnes) & ~x & kHighs) return false;  // a byte below 0x20
-    for (uint8_t c : escapes->printable)
-      if (has_zero(x ^ (c * kOnes))) return false;
+    auto zero_bytes = [](uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+    m |= (x - 0x20 * kOnes) & ~x & kHighs;  // bytes below 0x20
+    for (size_t i = 0; i < escapes->printable_count; ++i)
+      m |= zero_bytes(x ^ (escapes->printable[i] * kOnes));
   }
-  return true;
+  return m;
 }
 
 template <bool kEscape>
@@ -293,24 +294,39 @@ char* DecodeUtf8Impl(std::string_view bytes, char* o, const AsciiEscapes* escape
   while (p < end) {
     unsigned b = *p;
     if (b < 0x80) {
-      // An ASCII run: eight bytes at a time while they need nothing, else byte by byte.
-      do {
-        if (wide_steps) {
+      // ASCII: eight bytes copied at a time, up to the first byte that needs more; an escape
+      // on the way is written and the copying goes on.
+      if (wide_steps) {
+        while (end - p >= 8) {
           uint64_t x;
-          while (end - p >= 8 && (memcpy(&x, p, 8), PlainAscii8<kEscape>(x, escapes))) {
-            memcpy(o, &x, 8);
-            p += 8;
-            o += 8;
+          memcpy(&x, p, 8);
+          memcpy(o, &x, 8);
+          const uint64_t special = SpecialBytes<kEscape>(x, escapes);
+          const size_t plain = special ? size_t(std::countr_zero(special) >> 3) : 8;
+          p += plain;
+          o += plain;
+          if (plain == 8) continue;
+          b = *p;
+          if (b >= 0x80) break;
+          if (kEscape && escapes->len[b] != 0) {
+            memcpy(o, escapes->text[b].data(), 8);
+            o += escapes->len[b];
+          } else {
+            *o++ = char(b);
           }
-          if (p == end || (b = *p) >= 0x80) break;
+          ++p;
         }
-        if (kEscape && escapes->len[b] != 0) {
-          memcpy(o, escapes->text[b].data(), 8);
-          o += escapes->len[b];
-        } else {
-          *o++ = char(b);
-        }
-      } while (++p < end && (b = *p) < 0x80);
+        if (p == end) break;
+        b = *p;
+        if (b >= 0x80) continue;
+      }
+      if (kEscape && escapes->len[b] != 0) {
+        memcpy(o, escapes->text[b].data(), 8);
+        o += escapes->len[b];
+      } else {
+        *o++ = char(b);
+      }
+      ++p;
       continue;
     }
     // A run of double-byte characters.  A table entry is non-zero only for a lead byte, a trail
@@ -348,14 +364,12 @@ void AsciiEscapes::Set(char c, std::string_view t) {
   std::copy(t.begin(), t.end(), text[i].begin());
   len[i] = uint8_t(t.size());
   if (i < 0x20) return;
-  for (uint8_t& slot : printable) {
-    if (slot == i) return;
-    if (slot == 0) {
-      slot = uint8_t(i);
-      return;
-    }
-  }
-  few_printable = false;
+  for (size_t k = 0; k < printable_count; ++k)
+    if (printable[k] == i) return;
+  if (printable_count < printable.size())
+    printable[printable_count++] = uint8_t(i);
+  else
+    few_printable = false;
 }
 
 size_t Utf8BytesPerByte(const AsciiEscapes* escapes) {

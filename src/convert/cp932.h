@@ -46,9 +46,10 @@ std::string ToUtf8(std::string_view cp932_bytes);
 struct AsciiEscapes {
   std::array<std::array<char, 8>, 128> text{};
   std::array<uint8_t, 128> len{};  // 0: the character itself
-  // The escaped characters from 0x20 up (0 where unused) when there are at most four: eight
-  // bytes free of them, of controls and of non-ASCII bytes are copied in one step.
+  // The escaped characters from 0x20 up when there are at most four: eight bytes free of them,
+  // of controls and of non-ASCII bytes are copied in one step.
   std::array<uint8_t, 4> printable{};
+  uint8_t printable_count = 0;
   bool few_printable = true;
   void Set(char c, std::string_view t);
 };
