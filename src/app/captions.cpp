@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <utility>
 
+#include "app/menu_table.h"
+
 namespace sk::app {
 namespace {
 
@@ -155,8 +157,8 @@ std::vector<CaptionChange> TextPopupCaptions(const std::vector<std::string>& c_i
 
 std::vector<CaptionChange> MiddleSkipCaptions(int count) {
   const std::string n = std::to_string(count);
-  const std::string back = n + "ページ戻る (F9)";
-  const std::string forward = n + "ページ進む (F12)";
+  const std::string back = KeyHint(n + "ページ戻る", "TenPriorItem");
+  const std::string forward = KeyHint(n + "ページ進む", "TenNextItem");
   return {
       Caption("TenPriorItem", back),
       Caption("TenNextItem", forward),

@@ -392,29 +392,29 @@ const std::vector<MenuItemDef>& ImageBPopupItems() {
 
 const std::vector<ToolButtonDef>& ToolbarButtonRows() {
   static const std::vector<ToolButtonDef> buttons = {
-      {"OpenBtn", "ファイルを開く (Ctrl+O)", "OpenBtnClick"},
-      {"AddSpeedButton", "ページ追加 (Ctrl+Z)", "RecordAppendItemClick"},
-      {"PriorFindSpeedButton", "続いて前のページを検索 (Ctrl+P)", "PriorFindItemClick"},
-      {"NextFindSpeedButton", "続いて後のページを検索 (Ctrl+N)", "NextFindItemClick"},
-      {"UpFindSpeedButton", "続いてページ内を上に検索 (Ctrl+U)", "UpFindItemClick"},
-      {"DownFindSpeedButton", "続いてページ内を下に検索 (Ctrl+D)", "DownFindItemClick"},
-      {"ToFisrtBtn", "最初のページへ (Ctrl+F9)", "FirstItemClick"},
-      {"TenPriorSpeedButton", "10ページ戻る (F9)", "TenPriorItemClick"},
-      {"PriorBtn", "手前のページへ (F10)", "PriorItemClick"},
-      {"NextBtn", "次のページへ (F11)", "NextItemClick"},
-      {"TenNextSpeedButton", "10ページ進む (F12)", "TenNextItemClick"},
-      {"ToLastBtn", "最後のページへ (Ctrl+F12)", "LastItemClick"},
-      {"LastYearSpeedButton", "１年前のページへ", "ToLastYearItemClick"},
-      {"NextYearSpeedButton", "１年後のページへ", "ToNextYearItemClick"},
+      {"OpenBtn", "ファイルを開く", "OpenBtnClick", "OpenItem"},
+      {"AddSpeedButton", "ページ追加", "RecordAppendItemClick", "RecordAppendItem"},
+      {"PriorFindSpeedButton", "続いて前のページを検索", "PriorFindItemClick", "PriorFindItem"},
+      {"NextFindSpeedButton", "続いて後のページを検索", "NextFindItemClick", "NextFindItem"},
+      {"UpFindSpeedButton", "続いてページ内を上に検索", "UpFindItemClick", "UpFindItem"},
+      {"DownFindSpeedButton", "続いてページ内を下に検索", "DownFindItemClick", "DownFindItem"},
+      {"ToFisrtBtn", "最初のページへ", "FirstItemClick", "FirstItem"},
+      {"TenPriorSpeedButton", "10ページ戻る", "TenPriorItemClick", "TenPriorItem"},
+      {"PriorBtn", "手前のページへ", "PriorItemClick", "PriorItem"},
+      {"NextBtn", "次のページへ", "NextItemClick", "NextItem"},
+      {"TenNextSpeedButton", "10ページ進む", "TenNextItemClick", "TenNextItem"},
+      {"ToLastBtn", "最後のページへ", "LastItemClick", "LastItem"},
+      {"LastYearSpeedButton", "１年前のページへ", "ToLastYearItemClick", "ToLastYearItem"},
+      {"NextYearSpeedButton", "１年後のページへ", "ToNextYearItemClick", "ToNextYearItem"},
       {"ChangeImageViewModeSpeedButton", "画像表示モード切替",
-       "ChangeImageViewModeSpeedButtonClick"},
-      {"SpeedButton1", "ページに画像を追加 (Ctrl+Alt+A)", "AddImageFileItemClick"},
-      {"SpeedButton3", "手前の画像へ (Ctrl+Alt+P)", "ToPriorImageItemClick"},
-      {"SpeedButton2", "次の画像へ (Ctrl+Alt+N)", "ToNextImageItemClick"},
-      {"ModoruButton", "ページ移動歴を戻る(F8)", "ModoruButtonClick"},
-      {"SusumuButton", "ページ移動歴を進む(F9)", "SusumuButtonClick"},
-      {"ShioriListSpeedButton", "しおり一覧 (F3)", "ShioriListSpeedButtonClick"},
-      {"PageListSpeedButton", "ページ一覧表示 (F2)", "PageListSpeedButtonClick"},
+       "ChangeImageViewModeSpeedButtonClick", ""},
+      {"SpeedButton1", "ページに画像を追加", "AddImageFileItemClick", "AddImageFileItem"},
+      {"SpeedButton3", "手前の画像へ", "ToPriorImageItemClick", "ToPriorImageItem"},
+      {"SpeedButton2", "次の画像へ", "ToNextImageItemClick", "ToNextImageItem"},
+      {"ModoruButton", "ページ移動歴を戻る", "ModoruButtonClick", "PageRirekiBackItem"},
+      {"SusumuButton", "ページ移動歴を進む", "SusumuButtonClick", "PageRirekiForwardItem"},
+      {"ShioriListSpeedButton", "しおり一覧", "ShioriListSpeedButtonClick", "ShioriListItem"},
+      {"PageListSpeedButton", "ページ一覧表示", "PageListSpeedButtonClick", "PageListItem"},
   };
   return buttons;
 }
@@ -436,6 +436,17 @@ const std::vector<MenuItemDef>& MenuItems(MenuRoot root) {
 }
 
 const std::vector<ToolButtonDef>& ToolbarButtons() { return ToolbarButtonRows(); }
+
+std::string KeyHint(std::string_view words, std::string_view item) {
+  std::string out(words);
+  const MenuItemDef* d = FindMenuItem(item);
+  if (d && d->shortcut[0]) out += std::string(" (") + d->shortcut + ")";
+  return out;
+}
+
+std::string ToolButtonHint(const ToolButtonDef& button) {
+  return KeyHint(button.words, button.command);
+}
 
 const MenuItemDef* FindMenuItem(std::string_view name) {
   for (MenuRoot root :

@@ -5,6 +5,7 @@
 // are UTF-8 as the window shows them before any run-time change (see captions.h for the changes).
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -31,8 +32,9 @@ const std::vector<MenuItemDef>& MenuItems(MenuRoot root);
 
 struct ToolButtonDef {
   const char* name;
-  const char* hint;
-  const char* handler;
+  const char* words;    // the hint without its key
+  const char* handler;  // the main window slot that runs the command
+  const char* command;  // the menu item of the same command, whose shortcut the hint names; ""
 };
 
 // The toolbar buttons, left to right.
@@ -40,5 +42,11 @@ const std::vector<ToolButtonDef>& ToolbarButtons();
 
 // The item of that name in any root, or nullptr.
 const MenuItemDef* FindMenuItem(std::string_view name);
+
+// A hint that names a key: the words followed by " (" + the item's shortcut + ")", or the words
+// alone when the item has no shortcut.  The key always comes from the command table.
+std::string KeyHint(std::string_view words, std::string_view item);
+// The hint of a toolbar button: its words and the shortcut of its command.
+std::string ToolButtonHint(const ToolButtonDef& button);
 
 }  // namespace sk::app

@@ -275,11 +275,45 @@ TEST(MenuTable, ToolbarRunsItsCommandsLeftToRight) {
   std::map<std::string, const ToolButtonDef*> by_name;
   for (const ToolButtonDef& b : buttons) by_name[b.name] = &b;
   EXPECT_STREQ(by_name["AddSpeedButton"]->handler, "RecordAppendItemClick");
-  EXPECT_STREQ(by_name["AddSpeedButton"]->hint, "ページ追加 (Ctrl+Z)");
-  EXPECT_STREQ(by_name["SusumuButton"]->hint, "ページ移動歴を進む(F9)");
+  EXPECT_EQ(ToolButtonHint(*by_name["AddSpeedButton"]), "ページ追加 (Ctrl+Z)");
   // Until the settings rename them, the skip buttons read as the ten-page default.
-  EXPECT_STREQ(by_name["TenPriorSpeedButton"]->hint, "10ページ戻る (F9)");
-  EXPECT_STREQ(by_name["TenNextSpeedButton"]->hint, "10ページ進む (F12)");
+  EXPECT_EQ(ToolButtonHint(*by_name["TenPriorSpeedButton"]), "10ページ戻る (F9)");
+  EXPECT_EQ(ToolButtonHint(*by_name["TenNextSpeedButton"]), "10ページ進む (F12)");
+  EXPECT_EQ(ToolButtonHint(*by_name["ChangeImageViewModeSpeedButton"]), "画像表示モード切替");
+}
+
+// A hint that names a key names the key that runs the same command: the shortcut of the menu item
+// whose command the button runs.
+TEST(MenuTable, ToolbarHintsNameTheKeysOfTheirCommands) {
+  // Buttons whose slot differs from their menu item's, running the same command.
+  const std::map<std::string, std::string> same_command = {
+      {"OpenBtnClick", "OpenItemClick"},
+      {"ModoruButtonClick", "PageRirekiBackItemClick"},
+      {"SusumuButtonClick", "PageRirekiForwardItemClick"},
+      {"ShioriListSpeedButtonClick", "ShioriListItemClick"},
+      {"PageListSpeedButtonClick", "PageListItemClick"}};
+  for (const ToolButtonDef& b : ToolbarButtons()) {
+    SCOPED_TRACE(b.name);
+    const std::string hint = ToolButtonHint(b);
+    if (!b.command[0]) {
+      EXPECT_EQ(hint.find('('), std::string::npos);
+      continue;
+    }
+    const MenuItemDef* item = FindMenuItem(b.command);
+    ASSERT_NE(item, nullptr);
+    auto alias = same_command.find(b.handler);
+    EXPECT_EQ(item->handler, alias == same_command.end() ? b.handler : alias->second);
+    if (item->shortcut[0])
+      EXPECT_EQ(hint, std::string(b.words) + " (" + item->shortcut + ")");
+    else
+      EXPECT_EQ(hint, b.words);
+  }
+  std::map<std::string, std::string> hints;
+  for (const ToolButtonDef& b : ToolbarButtons()) hints[b.name] = ToolButtonHint(b);
+  EXPECT_EQ(hints["ModoruButton"], "ページ移動歴を戻る (F7)");
+  EXPECT_EQ(hints["SusumuButton"], "ページ移動歴を進む (F8)");
+  EXPECT_EQ(hints["ToFisrtBtn"], "最初のページへ (Ctrl+F9)");
+  EXPECT_EQ(hints["LastYearSpeedButton"], "１年前のページへ");
 }
 
 // ---------------------------------------------------------------------------------------------

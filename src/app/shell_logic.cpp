@@ -1,7 +1,14 @@
 #include "app/shell_logic.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 namespace sk::app {
 
@@ -55,7 +62,7 @@ std::string UpperHankakuLetters(std::string_view s) {
 }
 
 std::string WindowCaption(std::string_view base, std::string_view path) {
-  return std::string(base) + "（" + UpperHankakuLetters(path) + "）";
+  return std::string(base) + "（" + std::string(path) + "）";
 }
 
 bool HasExtension(std::string_view path, std::string_view ext) {
@@ -66,6 +73,39 @@ bool HasExtension(std::string_view path, std::string_view ext) {
   std::string tail = "." + LowerHankakuLetters(ext);
   return name.size() >= tail.size() &&
          name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::string WhyNotOpenable(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return "そのファイルは存在しません。";
+    if (errno == EACCES) return "そのファイルのあるフォルダに入る権限がありません。";
+    return "ファイルの情報を読めません（" + std::string(strerror(errno)) + "）。";
+  }
+  if (S_ISDIR(st.st_mode)) return "それはフォルダで，ページファイルではありません。";
+  if (!S_ISREG(st.st_mode)) return "それは通常のファイルではありません。";
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == EACCES || errno == EPERM) return "そのファイルを読む権限がありません。";
+    return "ファイルを開けません（" + std::string(strerror(errno)) + "）。";
+  }
+  std::string reason;
+  if (flock(fd, LOCK_SH | LOCK_NB) != 0) {
+    reason = errno == EWOULDBLOCK
+                 ? "このプログラムまたは他のプログラムがすでに開いています。"
+                 : "ファイルをロックできません（" + std::string(strerror(errno)) + "）。";
+  } else {
+    // The first byte of a dBASE table names its version; anything else is some other file.
+    unsigned char head[32];
+    ssize_t n = ::pread(fd, head, sizeof head, 0);
+    if (n < 0)
+      reason = "ファイルを読めません（" + std::string(strerror(errno)) + "）。";
+    else if (n < ssize_t(sizeof head) ||
+             (head[0] != 0x03 && head[0] != 0x04 && head[0] != 0x83 && head[0] != 0x8B))
+      reason = "dBASE のファイル（ページファイル）ではありません。";
+  }
+  ::close(fd);
+  return reason;
 }
 
 std::string WelcomeText() {

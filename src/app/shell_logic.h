@@ -30,7 +30,8 @@ int HeaderControlHeight(int font_height);
 // The widest wrap in pixels for a width in centimetres.
 int MaxWrapPixels(double cm, int pixels_per_inch);
 
-// "BaseCaption（PATH）" with the half-width letters of the path upper-cased.
+// "BaseCaption（PATH）", the path as it is: file names are case-sensitive here, so an upper-cased
+// path would name a file that does not exist.
 std::string WindowCaption(std::string_view base, std::string_view path);
 // Half-width letters of a UTF-8 string to lower or upper case; everything else unchanged.
 std::string LowerHankakuLetters(std::string_view s);
@@ -39,6 +40,11 @@ std::string UpperHankakuLetters(std::string_view s);
 // True when the file name part of path (after the last "/", "\" or ":") ends in "." + ext,
 // compared without regard to the case of half-width letters.  An empty ext always matches.
 bool HasExtension(std::string_view path, std::string_view ext);
+
+// Why the page file at path cannot be opened, in Japanese for the user: missing, a folder, not
+// readable, held by a program (a shared lock cannot be had) or not a dBASE table.  Empty when it
+// can be opened.
+std::string WhyNotOpenable(const std::string& path);
 
 // The text shown in the text area at the very first start.
 std::string WelcomeText();

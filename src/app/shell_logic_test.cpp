@@ -1,6 +1,15 @@
 #include "app/shell_logic.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 namespace sk::app {
 namespace {
@@ -55,9 +64,67 @@ TEST(ShellLogic, ExtensionLooksAtTheFileNameOnly) {
   for (const Case& c : cases) EXPECT_EQ(HasExtension(c.path, c.ext), c.ok) << c.path;
 }
 
-TEST(ShellLogic, CaptionUpperCasesOnlyHalfWidthLetters) {
-  EXPECT_EQ(WindowCaption("SoraKumo", "/home/taro/日記/diary.dbf"),
-            "SoraKumo（/HOME/TARO/日記/DIARY.DBF）");
+// Why a chosen page file cannot be opened, one cause each.
+TEST(ShellLogic, OpenProblemsNameTheirCause) {
+  char tmpl[] = "/tmp/sk-open-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const std::string dir = tmpl;
+  chmod(dir.c_str(), 0755);
+  auto put = [&](const std::string& name, const std::string& bytes) {
+    std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
+    return dir + "/" + name;
+  };
+  const std::string table = put("diary.dbf", std::string("\x03") + std::string(40, '\0'));
+  std::filesystem::create_directory(dir + "/a.dbf");
+  struct Case {
+    std::string path;
+    std::string reason;
+  } cases[] = {
+      {table, ""},
+      {dir + "/missing.dbf", "そのファイルは存在しません。"},
+      {dir + "/a.dbf", "それはフォルダで，ページファイルではありません。"},
+      {put("notes.dbf", "just some text, longer than a dBASE header would be\n"),
+       "dBASE のファイル（ページファイル）ではありません。"},
+      {put("short.dbf", "\x03"), "dBASE のファイル（ページファイル）ではありません。"},
+      {"/dev/null", "それは通常のファイルではありません。"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(WhyNotOpenable(c.path), c.reason) << c.path;
+
+  // Held by a program: a lock on another open of the same file.
+  int held = ::open(table.c_str(), O_RDWR);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
+  EXPECT_EQ(WhyNotOpenable(table), "このプログラムまたは他のプログラムがすでに開いています。");
+  ::close(held);
+
+  // Not readable.  Root reads any file whatever its mode, so the check runs in a child that has
+  // given up root for an ordinary user.
+  chmod(table.c_str(), 0200);
+  int pipe_fd[2];
+  ASSERT_EQ(pipe(pipe_fd), 0);
+  pid_t child = fork();
+  if (child == 0) {
+    if (geteuid() == 0 && setuid(65534) != 0) _exit(2);
+    std::string why = WhyNotOpenable(table);
+    (void)!::write(pipe_fd[1], why.data(), why.size());
+    _exit(0);
+  }
+  ::close(pipe_fd[1]);
+  std::string got;
+  char buf[256];
+  for (ssize_t n; (n = read(pipe_fd[0], buf, sizeof buf)) > 0;) got.append(buf, size_t(n));
+  ::close(pipe_fd[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(got, "そのファイルを読む権限がありません。");
+  std::filesystem::remove_all(dir);
+}
+
+TEST(ShellLogic, CaptionShowsThePathAsItIs) {
+  // Names are case-sensitive here: the caption names the very file that is open.
+  EXPECT_EQ(WindowCaption("SoraKumo", "/home/taro/日記/Diary.dbf"),
+            "SoraKumo（/home/taro/日記/Diary.dbf）");
   EXPECT_EQ(LowerHankakuLetters("ABCｱＡ"), "abcｱＡ");
 }
 

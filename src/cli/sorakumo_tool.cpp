@@ -28,19 +28,42 @@ namespace {
 using sk::Status;
 using sk::store::Table;
 
-const char* kUsage =
-    "使い方: sorakumo-tool COMMAND FILE.dbf [options]\n"
-    "  new FILE.dbf\n"
-    "  append FILE.dbf [--category C] [--title T] [--subtitle S] [--date YYYY-MM-DD]\n"
-    "                  [--text-file F] [--images \"a;b\"] [--key N]\n"
-    "  dump FILE.dbf [--order TAG] [--format tsv|json]\n"
-    "  info FILE.dbf\n"
-    "  check FILE.dbf\n"
-    "  generate FILE.dbf --pages N [--seed S]   (realistic test pages)\n";
+// Each command with its options and its usage line.
+struct CommandInfo {
+  const char* name;
+  std::vector<std::string> options;  // "--name value"
+  const char* usage;
+};
 
-int Usage(const std::string& why = "") {
+const std::vector<CommandInfo>& Commands() {
+  static const std::vector<CommandInfo> kCommands = {
+      {"new", {}, "new FILE.dbf"},
+      {"append",
+       {"category", "title", "subtitle", "date", "text-file", "images", "key"},
+       "append FILE.dbf [--category C] [--title T] [--subtitle S] [--date YYYY-MM-DD]\n"
+       "                  [--text-file F] [--images \"a;b\"] [--key N]"},
+      {"dump", {"order", "format"}, "dump FILE.dbf [--order TAG] [--format tsv|json]"},
+      {"info", {}, "info FILE.dbf"},
+      {"check", {}, "check FILE.dbf"},
+      {"reindex", {}, "reindex FILE.dbf   (builds the index again from the records)"},
+      {"generate",
+       {"pages", "seed"},
+       "generate FILE.dbf --pages N [--seed S]   (realistic test pages)"},
+  };
+  return kCommands;
+}
+
+std::string UsageText(const CommandInfo* only = nullptr) {
+  std::string u = "使い方: sorakumo-tool COMMAND [options] [--] FILE.dbf\n";
+  for (const auto& c : Commands())
+    if (!only || only == &c) u += std::string("  ") + c.usage + "\n";
+  u += "  (a file name beginning with \"-\" comes after \"--\"; -h, --help: this help)\n";
+  return u;
+}
+
+int Usage(const std::string& why = "", const CommandInfo* only = nullptr) {
   if (!why.empty()) std::cerr << "sorakumo-tool: " << why << "\n";
-  std::cerr << kUsage;
+  std::cerr << UsageText(only);
   return 2;
 }
 
@@ -49,21 +72,38 @@ int Fail(const Status& st) {
   return 1;
 }
 
-void PrintNotices(Table& t) {
-  for (const auto& n : t.TakeNotices()) std::cerr << "お知らせ: " << n << "\n";
-}
+// Every notice the engine records reaches the user, as it arises.
+void PrintNotice(const std::string& n) { std::cerr << "お知らせ: " << n << "\n"; }
 
-// Parses "--name value" pairs after the file argument.
-bool ParseOptions(int argc, char** argv, int from, std::map<std::string, std::string>* opts,
-                  const std::vector<std::string>& allowed) {
-  for (int i = from; i < argc; ++i) {
+// Parses the arguments after the command: "--name value" options, -h/--help, and one file name,
+// which may begin with "-" only after "--".  Returns -1 to go on, else the exit status.
+int ParseArguments(int argc, char** argv, const CommandInfo& cmd, std::string* file,
+                   std::map<std::string, std::string>* opts) {
+  bool have_file = false, options_end = false;
+  for (int i = 2; i < argc; ++i) {
     std::string a = argv[i];
-    bool ok = false;
-    for (const auto& n : allowed) ok |= a == "--" + n;
-    if (!ok || i + 1 >= argc) return false;
-    (*opts)[a.substr(2)] = argv[++i];
+    if (!options_end && a == "--") {
+      options_end = true;
+      continue;
+    }
+    if (!options_end && (a == "-h" || a == "--help")) {
+      std::cout << UsageText(&cmd);
+      return 0;
+    }
+    if (!options_end && !a.empty() && a[0] == '-') {
+      bool known = false;
+      for (const auto& n : cmd.options) known |= a == "--" + n;
+      if (!known) return Usage("不明なオプション " + a, &cmd);
+      if (i + 1 >= argc) return Usage(a + " に値がありません", &cmd);
+      (*opts)[a.substr(2)] = argv[++i];
+      continue;
+    }
+    if (have_file) return Usage("ファイルは一つだけ指定してください (" + a + ")", &cmd);
+    *file = a;
+    have_file = true;
   }
-  return true;
+  if (!have_file) return Usage("ファイルを指定してください", &cmd);
+  return -1;
 }
 
 // Converts UTF-8 text to CP932, refusing what CP932 cannot hold.
@@ -127,9 +167,9 @@ int CmdAppend(const std::string& path, const std::map<std::string, std::string>&
     fields["KEY"] = k == 0 ? std::string() : std::string(1, char(k));
   }
   Table t;
+  t.SetNoticeSink(PrintNotice);
   Status st = t.Open(path, sk::store::PageFileOptions());
   if (!st.ok()) return Fail(st);
-  PrintNotices(t);
   st = t.Append();
   for (auto it = fields.begin(); st.ok() && it != fields.end(); ++it) st = t.SetFieldString(it->first, it->second);
   if (st.ok()) st = t.Post();
@@ -204,9 +244,9 @@ int CmdDump(const std::string& path, const std::map<std::string, std::string>& o
   if (format != "tsv" && format != "json") return Usage("--format は tsv か json です");
   bool json = format == "json";
   Table t;
-  Status st = t.Open(path, sk::store::PageFileOptions());
+  t.SetNoticeSink(PrintNotice);
+  Status st = t.Open(path, sk::store::PageFileOptions(true));
   if (!st.ok()) return Fail(st);
-  PrintNotices(t);
   st = t.SetIndexName(order);
   if (st.ok()) st = t.First();
   static const char* kNames[] = {"BUNRUI", "TITLE", "SUBTITLE", "DATE", "TEXT", "IMAGEFILE", "KEY"};
@@ -259,9 +299,9 @@ int CmdDump(const std::string& path, const std::map<std::string, std::string>& o
 
 int CmdInfo(const std::string& path) {
   Table t;
-  Status st = t.Open(path, sk::store::PageFileOptions());
+  t.SetNoticeSink(PrintNotice);
+  Status st = t.Open(path, sk::store::PageFileOptions(true));
   if (!st.ok()) return Fail(st);
-  PrintNotices(t);
   const auto& d = t.dbf();
   uint32_t deleted = 0;
   std::string rec;
@@ -284,11 +324,25 @@ int CmdInfo(const std::string& path) {
   std::cout << "\n";
   if (t.dbt().is_open())
     std::cout << "memo block size: " << t.dbt().block_size() << ", next free block: " << t.dbt().next_free() << "\n";
-  if (t.mdx().is_open()) {
-    std::cout << "tags: " << t.mdx().tags().size() << "\n";
-    for (const auto& tag : t.mdx().tags())
+  if (!t.Tags().empty()) {
+    std::cout << "tags: " << t.Tags().size() << (t.OrderInMemory() ? " (ordered in memory)" : "")
+              << "\n";
+    for (const auto& tag : t.Tags())
       std::cout << "  " << tag.name << "\t" << tag.type << tag.key_len << "\t" << tag.expr << "\n";
   }
+  return 0;
+}
+
+int CmdReindex(const std::string& path) {
+  Table t;
+  t.SetNoticeSink(PrintNotice);
+  Status st = t.Open(path, sk::store::PageFileOptions());
+  if (!st.ok()) return Fail(st);
+  std::vector<sk::store::TagDef> tags = t.Tags();
+  if (tags.empty()) st = sk::store::ResolveTags(sk::store::PageFileTags(), t.fields(), &tags);
+  if (st.ok()) st = t.RebuildIndex(tags);
+  if (st.ok()) st = t.Close();
+  if (!st.ok()) return Fail(st);
   return 0;
 }
 
@@ -359,24 +413,24 @@ int CmdGenerate(const std::string& path, const std::map<std::string, std::string
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) return Usage();
-  std::string cmd = argv[1], path = argv[2];
+  if (argc < 2) return Usage();
+  std::string name = argv[1];
+  if (name == "-h" || name == "--help") {
+    std::cout << UsageText();
+    return 0;
+  }
+  const CommandInfo* cmd = nullptr;
+  for (const auto& c : Commands())
+    if (name == c.name) cmd = &c;
+  if (!cmd) return Usage("不明なコマンド " + name);
+  std::string path;
   std::map<std::string, std::string> o;
-  if (cmd == "new") return argc == 3 ? CmdNew(path) : Usage();
-  if (cmd == "append") {
-    if (!ParseOptions(argc, argv, 3, &o, {"category", "title", "subtitle", "date", "text-file", "images", "key"}))
-      return Usage();
-    return CmdAppend(path, o);
-  }
-  if (cmd == "dump") {
-    if (!ParseOptions(argc, argv, 3, &o, {"order", "format"})) return Usage();
-    return CmdDump(path, o);
-  }
-  if (cmd == "info") return argc == 3 ? CmdInfo(path) : Usage();
-  if (cmd == "check") return argc == 3 ? CmdCheck(path) : Usage();
-  if (cmd == "generate") {
-    if (!ParseOptions(argc, argv, 3, &o, {"pages", "seed"})) return Usage();
-    return CmdGenerate(path, o);
-  }
-  return Usage("不明なコマンド " + cmd);
+  if (int done = ParseArguments(argc, argv, *cmd, &path, &o); done >= 0) return done;
+  if (name == "new") return CmdNew(path);
+  if (name == "append") return CmdAppend(path, o);
+  if (name == "dump") return CmdDump(path, o);
+  if (name == "info") return CmdInfo(path);
+  if (name == "check") return CmdCheck(path);
+  if (name == "reindex") return CmdReindex(path);
+  return CmdGenerate(path, o);
 }

@@ -32,6 +32,10 @@ std::vector<std::string> CheckTableFiles(const std::string& path) {
       faults.push_back(BaseName(path) + ": レコード " + std::to_string(r) + " の削除フラグが不正です");
     live[r] = rec[0] != '*';
   }
+  if (t.dbt().is_open() && t.dbt().header_next_free() > t.dbt().blocks_in_file())
+    faults.push_back(BaseName(t.dbt().path()) + ": ヘッダーの次の空きブロック " +
+                     std::to_string(t.dbt().header_next_free()) + " がファイルの末尾 (" +
+                     std::to_string(t.dbt().blocks_in_file()) + " ブロック) を越えています");
   if (t.dbt().is_open()) {
     // Every memo a live record points at must be readable.
     Status s = t.First();

@@ -1,6 +1,7 @@
 #include "store/dbf.h"
 
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -68,6 +69,13 @@ Status DbfFile::Create(const std::string& path, const std::vector<FieldDef>& fie
 Status DbfFile::Open(const std::string& path, bool read_only) {
   Close();
   read_only_ = read_only;
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    std::string name = path;
+    while (name.size() > 1 && name.back() == '/') name.pop_back();
+    return Status::Error(BaseName(name) +
+                         ": フォルダーです。ページファイル (.dbf) を指定してください");
+  }
   if (!file_.Open(path, read_only ? 'r' : 'w'))
     return Status::Error(BaseName(path) + ": ファイルを開けません (" + strerror(errno) + ")");
   unsigned char h[32];
@@ -392,6 +400,16 @@ Status DbfFile::SetMdxFlag(bool on) {
   if (!file_.WriteAt(28, &b, 1)) return Fail("ヘッダーの書き込みに失敗しました");
   mdx_flag_ = on;
   cache_[0].index = UINT64_MAX;
+  return Status::Ok();
+}
+
+Status DbfFile::SetFieldMdxFlag(int field) {
+  if (read_only_) return Fail("読み取り専用で開かれています");
+  unsigned char one = 1;
+  if (!file_.WriteAt(32 + 32 * uint64_t(field) + 31, &one, 1))
+    return Fail("ヘッダーの書き込みに失敗しました");
+  fields_[size_t(field)].mdx_flag = true;
+  InvalidateCache();
   return Status::Ok();
 }
 

@@ -78,6 +78,8 @@ class DbfFile {
   Status AppendRecord(const std::string& rec, uint32_t* recno);
   // Sets/clears the production-index flag in the header.
   Status SetMdxFlag(bool on);
+  // Sets the index flag (byte 31) in the descriptor of a field that a tag is keyed on.
+  Status SetFieldMdxFlag(int field);
 
  private:
   Status WriteHeaderCount();

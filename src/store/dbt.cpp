@@ -60,12 +60,14 @@ Status DbtFile::Open(const std::string& path, bool read_only, bool dbase3) {
     }
   }
   // Never hand out a block that lies inside the file: a damaged header must not make new memos
-  // overwrite old ones.
+  // overwrite old ones.  New memos start at the end of the file.
   ra_.clear();
   ra_off_ = 0;
   size_ = uint64_t(std::max<int64_t>(file_.Size(), 0));
+  // Nor one far past its end: a damaged header must not make the next memo a huge sparse file.
+  header_next_free_ = next_free_;
   uint64_t in_file = blocks_in_file();
-  if (next_free_ < in_file) next_free_ = uint32_t(in_file);
+  next_free_ = uint32_t(std::min<uint64_t>(in_file, 0xFFFFFFFFull));
   if (next_free_ == 0) next_free_ = 1;
   return Status::Ok();
 }

@@ -28,6 +28,9 @@ class DbtFile {
   const std::string& path() const { return file_.path(); }
   uint32_t block_size() const { return block_size_; }
   uint32_t next_free() const { return next_free_; }
+  // The next free block as the header gives it (next_free() is where new memos really go: the
+  // end of the file).
+  uint32_t header_next_free() const { return header_next_free_; }
   uint64_t blocks_in_file() const;
 
   // Reads the memo that starts at block.  recno and field name the record for a message.
@@ -71,6 +74,7 @@ class DbtFile {
   bool dbase3_ = false;
   uint32_t block_size_ = 512;
   uint32_t next_free_ = 1;
+  uint32_t header_next_free_ = 1;
 };
 
 }  // namespace sk::store

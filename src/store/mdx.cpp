@@ -211,6 +211,8 @@ Status MdxFile::Open(const std::string& path, bool read_only, const std::vector<
     return Status::Error(BaseName(path) + ": 索引ファイルのページ数 " + std::to_string(pages_) +
                          " がファイルの大きさと合いません");
   }
+  table_name_.assign(reinterpret_cast<const char*>(p + 4),
+                     strnlen(reinterpret_cast<const char*>(p + 4), 16));
   has_marker_ = memcmp(p + kMarker, "SKIX", 4) == 0;
   dirty_ = has_marker_ && p[kMarker + 4] != 0;
   synced_count_ = has_marker_ ? Get32(p + kMarker + 8) : 0;
@@ -320,6 +322,15 @@ Status MdxFile::WriteTagRoot(int tag, uint32_t root) {
   Put32(b, root);
   if (!file_.WriteAt(uint64_t(tag_pages_[size_t(tag)]) * 512, b, 4)) return Fail("索引の書き込みに失敗しました");
   roots_[size_t(tag)] = root;
+  return Status::Ok();
+}
+
+Status MdxFile::SetTableName(const std::string& name) {
+  if (read_only_) return Fail("読み取り専用で開かれています");
+  char b[16] = {};
+  memcpy(b, name.data(), std::min<size_t>(name.size(), 16));
+  if (!file_.WriteAt(4, b, 16)) return Fail("索引の書き込みに失敗しました");
+  table_name_.assign(b, strnlen(b, 16));
   return Status::Ok();
 }
 

@@ -33,6 +33,7 @@
 #include "convert/status.h"
 #include "store/file_io.h"
 #include "store/keys.h"
+#include "store/order_cursor.h"
 
 namespace sk::store {
 
@@ -61,6 +62,9 @@ class MdxFile {
   int TagIndex(const std::string& name) const;  // -1 when missing (case-insensitive)
   uint32_t root(int tag) const { return roots_[size_t(tag)]; }
 
+  // The table base name the index was written for (bytes 4-19).
+  const std::string& table_name() const { return table_name_; }
+  Status SetTableName(const std::string& name);
   bool has_marker() const { return has_marker_; }
   bool dirty() const { return dirty_; }
   uint32_t synced_count() const { return synced_count_; }
@@ -97,16 +101,16 @@ class MdxFile {
   };
 
   // A position in a tag: the path from the root to a leaf entry.
-  class Cursor {
+  class Cursor : public OrderCursor {
    public:
     Cursor(const MdxFile* mdx, int tag) : mdx_(mdx), tag_(tag) {}
-    Status First(bool* found);
-    Status Last(bool* found);
+    Status First(bool* found) override;
+    Status Last(bool* found) override;
     // Positions on the first entry >= (key, recno).
-    Status Seek(const std::string& key, uint32_t recno, bool* found);
-    Status Next(bool* found);
-    Status Prior(bool* found);
-    uint32_t recno() const;
+    Status Seek(const std::string& key, uint32_t recno, bool* found) override;
+    Status Next(bool* found) override;
+    Status Prior(bool* found) override;
+    uint32_t recno() const override;
     std::string key() const;
 
    private:
@@ -145,6 +149,7 @@ class MdxFile {
   std::vector<uint32_t> roots_;
   std::vector<uint32_t> tag_pages_;
   uint32_t pages_ = 0;
+  std::string table_name_;
   bool has_marker_ = false;
   bool dirty_ = false;
   uint32_t synced_count_ = 0;

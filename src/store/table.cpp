@@ -52,6 +52,8 @@ bool ParseMemoPointer(const char* p, int width, uint32_t* block) {
   return true;
 }
 
+}  // namespace
+
 Status ResolveTags(const std::vector<TagSpec>& specs, const std::vector<FieldDef>& fields,
                    std::vector<TagDef>* out) {
   out->clear();
@@ -63,25 +65,6 @@ Status ResolveTags(const std::vector<TagSpec>& specs, const std::vector<FieldDef
   }
   return Status::Ok();
 }
-
-// The sorted entries of one tag, from the records of an open table file.
-Status CollectEntries(const DbfFile& dbf, const TagDef& tag, std::vector<IndexEntry>* out) {
-  out->clear();
-  std::string rec;
-  for (uint32_t r = 1; r <= dbf.record_count(); ++r) {
-    Status st = dbf.ReadRecord(r, &rec);
-    if (!st.ok()) return st;
-    if (rec[0] == '*') continue;
-    out->push_back({MakeKey(tag, dbf.fields(), rec), r});
-  }
-  std::stable_sort(out->begin(), out->end(), [&](const IndexEntry& a, const IndexEntry& b) {
-    return CompareKeys(tag, reinterpret_cast<const unsigned char*>(a.key.data()),
-                       reinterpret_cast<const unsigned char*>(b.key.data())) < 0;
-  });
-  return Status::Ok();
-}
-
-}  // namespace
 
 std::string GetDir(const std::string& path) {
   size_t p = path.find_last_of("/\\");
@@ -235,8 +218,7 @@ Status Table::Open(const std::string& path, const OpenOptions& options) {
       return st;
     }
     if (replayed)
-      notices_.push_back(BaseName(path) +
-                         ": 途中で止まったレコードの書き込みを、控えから書き終えました");
+      AddNotice(BaseName(path) + ": 途中で止まったレコードの書き込みを、控えから書き終えました");
   }
   has_memo_ = false;
   for (const auto& f : dbf_.fields()) has_memo_ |= f.type == 'M';
@@ -260,82 +242,6 @@ Status Table::Open(const std::string& path, const OpenOptions& options) {
   return First();
 }
 
-Status Table::PrepareIndex(const OpenOptions& options) {
-  index_usable_ = false;
-  std::string mdx_path = SiblingPath(path_, "mdx");
-  bool exists = FileExists(mdx_path);
-  if (!exists && !dbf_.has_mdx_flag() && options.default_tags.empty()) return Status::Ok();
-  std::vector<TagDef> tags;
-  std::string why;
-  if (exists) {
-    Status st = mdx_.Open(mdx_path, read_only_, dbf_.fields());
-    if (!st.ok()) {
-      why = st.message();
-    } else {
-      tags = mdx_.tags();
-      // Age: the index is written after the table by every change, so it is never older.
-      int64_t age = mdx_.MTimeNs() - dbf_.file().MTimeNs();
-      if (!mdx_.has_marker())
-        why = BaseName(mdx_path) + ": ほかのプログラムが書いた索引です";
-      else if (mdx_.dirty())
-        why = BaseName(mdx_path) + ": 索引の書き込みが途中で終わっています";
-      else if (mdx_.synced_count() != dbf_.record_count())
-        why = BaseName(mdx_path) + ": 索引のレコード数がテーブルと合いません";
-      else if (age < 0)
-        why = BaseName(mdx_path) + ": 索引がテーブルより古くなっています";
-    }
-  } else {
-    why = BaseName(mdx_path) + ": 索引ファイルがありません";
-  }
-  if (why.empty()) {
-    index_usable_ = true;
-    return Status::Ok();
-  }
-  if (tags.empty()) {
-    Status st = ResolveTags(options.default_tags, dbf_.fields(), &tags);
-    if (!st.ok()) return st;
-  }
-  if (tags.empty()) return Status::Error(why);
-  if (read_only_) {
-    // A reader never writes: it reports the index and goes on in physical order.
-    notices_.push_back(why + " (索引は使えません)");
-    mdx_.Close();
-    return Status::Ok();
-  }
-  mdx_.Close();
-  Status st = RebuildIndex(tags);
-  if (!st.ok()) return st;
-  notices_.push_back(why + "。レコードから索引を作り直しました。");
-  return Status::Ok();
-}
-
-Status Table::RebuildIndex(const std::vector<TagDef>& tags) {
-  if (read_only_) return Status::Error(BaseName(path_) + ": 読み取り専用で開かれています");
-  std::string mdx_path = SiblingPath(path_, "mdx");
-  std::string order = IndexName();
-  mdx_.Close();
-  index_usable_ = false;
-  cursor_.reset();
-  cursor_valid_ = false;
-  // The table's header first, so that the new index is not older than the table.
-  if (!dbf_.has_mdx_flag()) {
-    Status st = dbf_.SetMdxFlag(true);
-    if (!st.ok()) return st;
-  }
-  auto entries_for = [&](size_t t, std::vector<IndexEntry>* out) {
-    return CollectEntries(dbf_, tags[t], out);
-  };
-  Status st = MdxFile::Build(mdx_path, StemOf(path_), dbf_.language(), tags, entries_for,
-                             dbf_.record_count());
-  if (!st.ok()) return st;
-  st = mdx_.Open(mdx_path, false, dbf_.fields());
-  if (!st.ok()) return st;
-  index_usable_ = true;
-  tag_ = order.empty() ? -1 : mdx_.TagIndex(order);
-  if (tag_ >= 0) cursor_ = std::make_unique<MdxFile::Cursor>(&mdx_, tag_);
-  return Status::Ok();
-}
-
 Status Table::Close() {
   Status result;
   if (dbf_.is_open()) {
@@ -344,6 +250,9 @@ Status Table::Close() {
   }
   cursor_.reset();
   cursor_valid_ = false;
+  mem_order_ = false;
+  mem_.reset();
+  mem_tags_.clear();
   mdx_.Close();
   dbt_.Close();
   dbf_.Close();
@@ -374,17 +283,16 @@ int Table::RecNo() const {
 }
 
 std::string Table::IndexName() const {
-  return tag_ >= 0 ? mdx_.tags()[size_t(tag_)].name : std::string();
+  return tag_ >= 0 ? Tags()[size_t(tag_)].name : std::string();
 }
 
 std::string Table::FirstTagExpression() const {
-  return mdx_.is_open() && !mdx_.tags().empty() ? mdx_.tags()[0].expr : std::string();
+  return !Tags().empty() ? Tags()[0].expr : std::string();
 }
 
 std::vector<std::string> Table::TagNames() const {
   std::vector<std::string> v;
-  if (mdx_.is_open())
-    for (const auto& t : mdx_.tags()) v.push_back(t.name);
+  for (const auto& t : Tags()) v.push_back(t.name);
   return v;
 }
 
@@ -476,12 +384,12 @@ Status Table::PhysicalScan(uint32_t from, bool forward, bool* found) {
 
 Status Table::SeekCursorToCurrent() {
   if (tag_ < 0 || cur_ == 0) return Status::Ok();
-  if (!cursor_) cursor_ = std::make_unique<MdxFile::Cursor>(&mdx_, tag_);
-  Status st = LoadCurrent();
+  Status st = cursor_ ? Status::Ok() : MakeCursor();
+  if (st.ok()) st = LoadCurrent();
   if (!st.ok()) return st;
   bool found = false;
-  std::string key = MakeKey(mdx_.tags()[size_t(tag_)], dbf_.fields(), orig_);
-  st = cursor_->Seek(key, cur_, &found);
+  std::string key = MakeKey(Tags()[size_t(tag_)], dbf_.fields(), orig_);
+  st = CursorSeek(key, cur_, &found);
   if (!st.ok()) return st;
   cursor_valid_ = found && cursor_->recno() == cur_;
   return Status::Ok();
@@ -495,13 +403,13 @@ Status Table::FromEdge(bool last) {
   if (tag_ < 0) {
     st = PhysicalScan(last ? dbf_.record_count() : 1, !last, &found);
   } else {
-    if (!cursor_) cursor_ = std::make_unique<MdxFile::Cursor>(&mdx_, tag_);
-    st = last ? cursor_->Last(&found) : cursor_->First(&found);
+    if (!cursor_) st = MakeCursor();
+    if (st.ok()) st = CursorEdge(last, &found);
     while (st.ok() && found) {
       bool ok = false;
       st = Accept(cursor_->recno(), &ok);
       if (!st.ok() || ok) break;
-      st = last ? cursor_->Prior(&found) : cursor_->Next(&found);
+      st = CursorStep(!last, &found);
     }
     cursor_valid_ = st.ok() && found;
   }
@@ -542,19 +450,19 @@ Status Table::Step(bool forward, bool* moved) {
   } else {
     if (!cursor_valid_) st = SeekCursorToCurrent();
     if (st.ok() && cursor_valid_) {
-      st = forward ? cursor_->Next(&found) : cursor_->Prior(&found);
+      st = CursorStep(forward, &found);
     } else if (st.ok()) {
       // The current record is no longer in the tag (it was deleted): the seek has left the
       // cursor on the entry after where it stood.
-      std::string key = MakeKey(mdx_.tags()[size_t(tag_)], dbf_.fields(), orig_);
-      st = cursor_->Seek(key, cur_, &found);
-      if (st.ok() && !forward) st = found ? cursor_->Prior(&found) : cursor_->Last(&found);
+      std::string key = MakeKey(Tags()[size_t(tag_)], dbf_.fields(), orig_);
+      st = CursorSeek(key, cur_, &found);
+      if (st.ok() && !forward) st = found ? CursorStep(false, &found) : CursorEdge(true, &found);
     }
     while (st.ok() && found) {
       bool ok = false;
       st = Accept(cursor_->recno(), &ok);
       if (!st.ok() || ok) break;
-      st = forward ? cursor_->Next(&found) : cursor_->Prior(&found);
+      st = CursorStep(forward, &found);
     }
   }
   if (!st.ok() || !found) {
@@ -651,16 +559,16 @@ Status Table::FindNearest(const std::string& name, const std::string& value) {
   std::string rec = BlankRecord();
   std::string v = value.substr(0, size_t(fd.width));
   memcpy(rec.data() + 1 + fd.offset, v.data(), v.size());
-  std::string key = MakeKey(mdx_.tags()[size_t(tag_)], dbf_.fields(), rec);
-  if (!cursor_) cursor_ = std::make_unique<MdxFile::Cursor>(&mdx_, tag_);
+  std::string key = MakeKey(Tags()[size_t(tag_)], dbf_.fields(), rec);
+  if (!cursor_) st = MakeCursor();
   uint32_t saved = cur_;
   bool found = false;
-  st = cursor_->Seek(key, 0, &found);
+  if (st.ok()) st = CursorSeek(key, 0, &found);
   while (st.ok() && found) {
     bool ok = false;
     st = Accept(cursor_->recno(), &ok);
     if (!st.ok() || ok) break;
-    st = cursor_->Next(&found);
+    st = CursorStep(true, &found);
   }
   if (!st.ok()) {
     cur_ = saved;
@@ -685,15 +593,20 @@ Status Table::SetIndexName(const std::string& name) {
   if (!st.ok()) return st;
   int t = -1;
   if (!name.empty()) {
-    if (!index_usable_) return Status::Error(BaseName(path_) + ": 索引が使えません");
-    t = mdx_.TagIndex(name);
+    if (!index_usable_ && !mem_order_) return Status::Error(BaseName(path_) + ": 索引が使えません");
+    for (size_t i = 0; i < Tags().size() && t < 0; ++i)
+      if (strcasecmp(Tags()[i].name.c_str(), name.c_str()) == 0) t = int(i);
     if (t < 0) return Status::Error(BaseName(path_) + ": 索引タグ " + name + " がありません");
   }
   tag_ = t;
   cursor_.reset();
   cursor_valid_ = false;
   if (tag_ >= 0) {
-    cursor_ = std::make_unique<MdxFile::Cursor>(&mdx_, tag_);
+    st = MakeCursor();
+    if (!st.ok()) {
+      tag_ = -1;
+      return st;
+    }
     if (cur_ != 0) return SeekCursorToCurrent();
   }
   return Status::Ok();
@@ -858,7 +771,7 @@ Status Table::Post() {
       std::vector<TagDef> keep = tags;
       Status rb = RebuildIndex(keep);
       if (!rb.ok()) return rb;
-      notices_.push_back(index_status.message() + "。レコードから索引を作り直しました。");
+      AddNotice(index_status.message() + "。レコードから索引を作り直しました。");
     } else {
       st = mdx_.EndWrite(dbf_.record_count());
       if (!st.ok()) return st;
@@ -903,7 +816,7 @@ Status Table::Delete() {
       std::vector<TagDef> keep = tags;
       st = RebuildIndex(keep);
       if (!st.ok()) return st;
-      notices_.push_back(index_status.message() + "。レコードから索引を作り直しました。");
+      AddNotice(index_status.message() + "。レコードから索引を作り直しました。");
     } else {
       st = mdx_.EndWrite(dbf_.record_count());
       if (!st.ok()) return st;

@@ -22,6 +22,8 @@
 #include "store/dbt.h"
 #include "store/keys.h"
 #include "store/mdx.h"
+#include "store/mem_order.h"
+#include "store/order_cursor.h"
 
 namespace sk::store {
 
@@ -43,7 +45,9 @@ class Table {
   using Bookmark = uint32_t;
 
   struct OpenOptions {
-    bool read_only = false;  // shared lock, never writes (a stale index is reported, not rebuilt)
+    // Shared lock, never writes a byte: an index that is missing, stale, foreign or damaged is
+    // reported and replaced by an order built in memory (for the tag asked for).
+    bool read_only = false;
     // Tags to build when the table's index is missing or unreadable (empty: a table without one).
     std::vector<TagSpec> default_tags;
   };
@@ -66,8 +70,13 @@ class Table {
   Status Close();  // writes a pending edit first
   bool is_open() const { return dbf_.is_open(); }
   const std::string& path() const { return path_; }
-  // Notices of repairs made at open (an index rebuilt); each given once.
+  // Notices of repairs (an index rebuilt, or replaced by an order in memory; a record write
+  // finished from the journal), at open or on the way; each given once.
   std::vector<std::string> TakeNotices();
+  // With a sink, each notice goes to it as it arises instead (and those waiting, at once).  It is
+  // called in the middle of an operation: it must not use the table.
+  using NoticeSink = std::function<void(const std::string&)>;
+  void SetNoticeSink(NoticeSink sink);
 
   // Cursor.
   Status First();
@@ -96,6 +105,10 @@ class Table {
   Status SetIndexName(const std::string& name);
   std::string FirstTagExpression() const;
   std::vector<std::string> TagNames() const;
+  // The tags the orders come from: the index's, or those ordered in memory.
+  const std::vector<TagDef>& Tags() const;
+  // True when the orders are built in memory because the index cannot be used.
+  bool OrderInMemory() const { return mem_order_; }
 
   // Filter.
   void SetFilter(Filter f) { filter_ = std::move(f); }
@@ -134,7 +147,8 @@ class Table {
   const MdxFile& mdx() const { return mdx_; }
   const std::vector<FieldDef>& fields() const { return dbf_.fields(); }
 
-  // Builds the index again from the records (the only full scan).
+  // Builds the index again from the records (the only full scan).  The fields a tag is keyed on
+  // get their index flag.
   Status RebuildIndex(const std::vector<TagDef>& tags);
 
  private:
@@ -148,6 +162,18 @@ class Table {
   Status LoadCurrent() const;
   Status ReadMemoAt(int field, std::string* out) const;
   Status PrepareIndex(const OpenOptions& options);
+  // Looks up the keys of `samples` records spread over the table (at least 2) in every tag: an
+  // index of another table, or a damaged tree on the way to them, gives an error.
+  Status SpotCheckIndex(uint32_t samples) const;
+  void AddNotice(const std::string& notice);
+  // The cursor over the current tag (the index's, or the order in memory, built here).
+  Status MakeCursor();
+  // After the index failed (message why): rebuilds it, or in a read-only table orders in memory.
+  Status RecoverIndex(const std::string& why);
+  // The cursor moves; a fault of the index is repaired once and the move made again.
+  Status CursorEdge(bool last, bool* found);
+  Status CursorSeek(const std::string& key, uint32_t recno, bool* found);
+  Status CursorStep(bool forward, bool* found);
   Status SeekCursorToCurrent();
   Status Move(bool forward);
   // Steps from the current position; sets *moved when an accepted record was reached.
@@ -171,6 +197,10 @@ class Table {
   bool read_only_ = false;
   bool index_usable_ = false;
   std::vector<std::string> notices_;
+  NoticeSink sink_;
+  bool mem_order_ = false;         // orders built in memory instead of the index
+  std::vector<TagDef> mem_tags_;   // their tags
+  std::unique_ptr<MemOrder> mem_;  // the order of the current tag
 
   State state_ = State::kInactive;
   uint32_t cur_ = 0;  // current record, 0 for none
@@ -187,11 +217,15 @@ class Table {
   std::string spill_;  // a record across two cache chunks, for filter_view_
 
   int tag_ = -1;
-  std::unique_ptr<MdxFile::Cursor> cursor_;
+  std::unique_ptr<OrderCursor> cursor_;
   bool cursor_valid_ = false;
   Filter filter_;
   bool filtered_ = false;
 };
+
+// Resolves tag specifications against a table's fields.
+Status ResolveTags(const std::vector<TagSpec>& specs, const std::vector<FieldDef>& fields,
+                   std::vector<TagDef>* out);
 
 // The folder part of a path without a trailing separator, and the file name with its extension.
 std::string GetDir(const std::string& path);

@@ -1,5 +1,10 @@
-// The program icon and the glyphs of the toolbar buttons, drawn in code so that the program needs
-// no image files at run time.  data/icons/sorakumo.svg is the same icon for the desktop.
+// The program icon and the icons of the toolbar buttons.
+//
+// A toolbar button shows the desktop's icon theme by its freedesktop name (document-open, go-next,
+// edit-find, ...); a name the theme lacks, or every name on a machine without a theme, is drawn
+// here in code, so the program needs no image files at run time.  Buttons that share a name (the
+// four find buttons, the year and image steps, the history) carry a small arrow drawn over the
+// icon. data/icons/sorakumo.svg is the program icon for the desktop.
 #pragma once
 
 #include <QIcon>
@@ -8,8 +13,12 @@
 namespace sk::app {
 
 QIcon ProgramIcon();
-// The short text a toolbar button shows; empty when it shows a standard icon instead.
-QString ToolbarGlyph(const QString& button_name);
+
+// The icon of a toolbar button by the button's object name; a null icon for an unknown name.
 QIcon ToolbarIcon(const QString& button_name);
+// The freedesktop icon name a toolbar button asks the theme for; empty for an unknown name.
+QString ToolbarIconName(const QString& button_name);
+// The drawn stand-in for a freedesktop icon name (a null icon for a name not drawn here).
+QIcon FallbackIcon(const QString& icon_name);
 
 }  // namespace sk::app

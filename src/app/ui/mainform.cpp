@@ -8,13 +8,16 @@
 #include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
+#include <QLocale>
 #include <QScreen>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
+#include <QTranslator>
 
 #include "app/shell_logic.h"
 #include "app/ui/about_box.h"
@@ -22,6 +25,7 @@
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
 #include "convert/cp932.h"
+#include "editor/ui/field_edit.h"
 #include "editor/ui/text_area.h"
 
 namespace sk::app {
@@ -40,15 +44,37 @@ void InstallFontSubstitutions() {
   QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
 }
 
+void InstallJapaneseTranslations() {
+  static bool done = false;
+  if (done || !QCoreApplication::instance()) return;
+  done = true;
+  // Qt's own texts (message box buttons, the file dialog, the calendar) in Japanese.
+  auto* qt = new QTranslator(QCoreApplication::instance());
+  if (qt->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+               QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(qt);
+  else
+    delete qt;
+}
+
 TSDIAppForm::TSDIAppForm(Prompter& prompter, QStringList args, QWidget* parent)
     : QMainWindow(parent), prompter_(prompter) {
   Args = std::move(args);
+  // Dates, day names and the calendar of every widget made from here on are Japanese.
+  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+  InstallJapaneseTranslations();
   InstallFontSubstitutions();
   setObjectName(QStringLiteral("SDIAppForm"));
   BuildRegions();
   BuildMenus();
   Selector = std::make_unique<browse::PageSelector>(*this);
   Nav = std::make_unique<browse::Navigator>(*this);
+  // A repair the engine makes on the way (an index rebuilt while stepping) is told once the
+  // command that met it has finished, never from inside the table's own work.
+  MainTable.SetNoticeSink([this](const std::string& notice) {
+    PendingNotices.push_back(notice);
+    if (PendingNotices.size() == 1) QTimer::singleShot(0, this, &TSDIAppForm::ReportNotices);
+  });
   FormCreate();
   ConstructRest();
   AboutBox = new TAboutBox(this);
@@ -94,7 +120,6 @@ void TSDIAppForm::FormCreate() {
 }
 
 void TSDIAppForm::ConstructRest() {
-  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
   FieldCaptions = {"\x95\xaa\x97\xde", "\x83\x5e\x83\x43\x83\x67\x83\x8b",
                    "\x83\x54\x83\x75\x83\x5e\x83\x43\x83\x67\x83\x8b", "\x93\xfa\x95\x74",
                    "\x89\xe6\x91\x9c\x83\x74\x83\x40\x83\x43\x83\x8b"};
@@ -115,17 +140,25 @@ void TSDIAppForm::ConstructRest() {
   BaseCaption = QStringLiteral("SoraKumo");
   setWindowTitle(BaseCaption);
 
-  // Characters the page file cannot hold: refused when typed, replaced when pasted.
-  connect(TextMemo, &editor::TextArea::CharRefused, this, [this](const QString& ch) {
+  // Characters the page file cannot hold: refused when typed, replaced when pasted, in the text
+  // area and in the title and subtitle fields alike.
+  auto refused = [this](const QString& ch) {
     ShowHint(QStringLiteral("「%1」(U+%2) はページに保存できない文字なので入力できません。")
                  .arg(ch, QString::number(ch.toUcs4().value(0), 16)
                               .toUpper()
                               .rightJustified(4, QLatin1Char('0'))));
-  });
-  connect(TextMemo, &editor::TextArea::CharsReplaced, this, [this](int count) {
+  };
+  auto replaced = [this](int count) {
     Message(QStringLiteral("ページに保存できない文字 %1 個を「〓」に置き換えて貼りつけました。")
                 .arg(count));
-  });
+  };
+  connect(TextMemo, &editor::TextArea::CharRefused, this, refused);
+  connect(TextMemo, &editor::TextArea::CharsReplaced, this, replaced);
+  for (QLineEdit* e : {TitleEdit, ChoshaEdit}) {
+    auto* field = static_cast<editor::FieldEdit*>(e);
+    connect(field, &editor::FieldEdit::CharRefused, this, refused);
+    connect(field, &editor::FieldEdit::CharsReplaced, this, replaced);
+  }
 
   Timer1->setSingleShot(true);
   connect(Timer1, &QTimer::timeout, this, [this] {

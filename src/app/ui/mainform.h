@@ -89,6 +89,8 @@ class TSDIAppForm : public QMainWindow {
   QAction* Action(std::string_view name) const;  // any menu item by name, nullptr if none
   QToolButton* ToolButton(std::string_view name) const;
   QMenu* Menu(std::string_view name) const;  // a submenu or popup menu by name
+  // True when the command of that handler ("NextItemClick") does something in this build.
+  static bool CommandBuilt(const std::string& handler);
 
   // File commands and checks.
   void OpenItemClick();
@@ -194,10 +196,12 @@ class TSDIAppForm : public QMainWindow {
   void BuildToolbar();
   void ApplySettings();
   void LayoutHeaderControls();
+  void FitHeaderWidths();
   void ApplyMiddleSkipCaptions();
   void ApplyCaptionChanges(const std::vector<CaptionChange>& changes);
   void RunHandler(const std::string& handler);
   bool RunBrowseHandler(const std::string& handler);  // mainform_browse.cpp
+  static bool BrowseCommandBuilt(const std::string& handler);
   QMenu* MakePopup(const char* name, int root);
   bool OpenMainTable();
   void SetPageFilePath(const QString& path);
@@ -211,10 +215,13 @@ class TSDIAppForm : public QMainWindow {
   std::map<std::string, QMenu*, std::less<>> menus_;
   std::map<std::string, QToolButton*, std::less<>> tool_buttons_;
   bool closed_ = false;
+  std::vector<std::string> PendingNotices;  // the engine's notices not yet shown
 };
 
 // Maps the stored Japanese font names to the Japanese fonts installed here.
 void InstallFontSubstitutions();
+// Loads Qt's Japanese translations into the application (once).
+void InstallJapaneseTranslations();
 
 // CP932 <-> QString for window texts and paths kept in the settings.
 QString Q(std::string_view cp932);

@@ -9,8 +9,11 @@
 
 namespace sk::app {
 
-bool TSDIAppForm::RunBrowseHandler(const std::string& handler) {
-  using Run = std::function<void(TSDIAppForm&)>;
+namespace {
+
+using Run = std::function<void(TSDIAppForm&)>;
+
+const std::unordered_map<std::string, Run>& BrowseHandlers() {
   static const std::unordered_map<std::string, Run> map = {
       {"FirstItemClick", [](TSDIAppForm& f) { f.Nav->FirstItemClick(); }},
       {"PriorItemClick", [](TSDIAppForm& f) { f.Nav->PriorItemClick(); }},
@@ -42,10 +45,20 @@ bool TSDIAppForm::RunBrowseHandler(const std::string& handler) {
       {"TDOrderItemClick", [](TSDIAppForm& f) { f.Selector->ReOrder(8); }},
       {"SDOrderItemClick", [](TSDIAppForm& f) { f.Selector->ReOrder(9); }},
   };
-  auto it = map.find(handler);
-  if (it == map.end()) return false;
+  return map;
+}
+
+}  // namespace
+
+bool TSDIAppForm::RunBrowseHandler(const std::string& handler) {
+  auto it = BrowseHandlers().find(handler);
+  if (it == BrowseHandlers().end()) return false;
   it->second(*this);
   return true;
+}
+
+bool TSDIAppForm::BrowseCommandBuilt(const std::string& handler) {
+  return BrowseHandlers().count(handler) > 0;
 }
 
 }  // namespace sk::app

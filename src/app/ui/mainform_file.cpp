@@ -55,17 +55,14 @@ bool TSDIAppForm::CheckOpenFileName(const QString& path, const QString& ext) {
     Message(QStringLiteral("拡張子が \"%1\" でないので，オープンできません。").arg(ext.toLower()));
     return false;
   }
-  // Readable, a regular file, and not held by another program (an open page file keeps a lock).
-  bool ok = false;
-  int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-  if (fd >= 0) {
-    struct stat st {};
-    ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_SH | LOCK_NB) == 0;
-    ::close(fd);
-  }
-  if (!ok) {
-    Message(path + QStringLiteral(" を開くことができません。\n\nすでに開かれているか，または存在し"
-                                  "ないものと思われます。"));
+  // Readable, a regular dBASE file, and not held by another program (an open page file keeps a
+  // lock); the message names the real cause after the usual words.
+  std::string why = WhyNotOpenable(QFile::encodeName(path).toStdString());
+  if (!why.empty()) {
+    Message(path +
+            QStringLiteral(" を開くことができません。\n\nすでに開かれているか，または存在し"
+                           "ないものと思われます。") +
+            QStringLiteral("\n\n") + QString::fromStdString(why));
     return false;
   }
   return true;
@@ -93,7 +90,10 @@ bool TSDIAppForm::CheckSaveFileName(const QString& path, const QString& ext, boo
 }
 
 void TSDIAppForm::ReportNotices() {
-  for (const std::string& n : MainTable.TakeNotices()) Message(QString::fromStdString(n));
+  std::vector<std::string> notices;
+  notices.swap(PendingNotices);
+  for (std::string& n : MainTable.TakeNotices()) notices.push_back(std::move(n));
+  for (const std::string& n : notices) Message(QString::fromStdString(n));
 }
 
 // Binds MainTable to the page file and opens it exclusively; tells the user when it cannot.

@@ -9,12 +9,15 @@
 #include <QScrollArea>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
 #include "app/shell_logic.h"
 #include "app/ui/mainform.h"
+#include "editor/ui/field_edit.h"
 #include "editor/ui/text_area.h"
 
 namespace sk::app {
@@ -67,12 +70,24 @@ void TSDIAppForm::BuildRegions() {
   SpeedPanel->setFixedHeight(25);
   SpeedPanel->setIconSize(QSize(16, 16));
   SpeedPanel->setContextMenuPolicy(Qt::PreventContextMenu);
-  addToolBar(Qt::TopToolBarArea, SpeedPanel);
 
   auto* central = new QWidget(this);
   auto* vbox = new QVBoxLayout(central);
   vbox->setContentsMargins(0, 0, 0, 0);
   vbox->setSpacing(0);
+
+  // Toolbar row: the buttons, and the page number at the right end outside the toolbar, so that
+  // buttons that do not fit go to the toolbar's overflow menu while the page number stays in view.
+  auto* toolbar_row = new QHBoxLayout;
+  toolbar_row->setContentsMargins(0, 0, 4, 0);
+  toolbar_row->setSpacing(2);
+  toolbar_row->addWidget(SpeedPanel, 1);
+  RecNoLabel = new QLabel(QStringLiteral("0 "));
+  RecNoLabel->setObjectName(QStringLiteral("RecNoLabel"));
+  RecNoLabel->setStatusTip(QStringLiteral("ページ番号"));
+  RecNoLabel->setToolTip(QStringLiteral("ページ番号"));
+  toolbar_row->addWidget(RecNoLabel, 0);
+  vbox->addLayout(toolbar_row, 0);
 
   // Header row.
   Panel1 = new QSplitter(Qt::Horizontal);
@@ -83,9 +98,9 @@ void TSDIAppForm::BuildRegions() {
   BunruiComboBox = new QComboBox;
   BunruiComboBox->setObjectName(QStringLiteral("BunruiComboBox"));
   BunruiComboBox->setEditable(false);
-  TitleEdit = new QLineEdit;
+  TitleEdit = new editor::FieldEdit;
   TitleEdit->setObjectName(QStringLiteral("TitleEdit"));
-  ChoshaEdit = new QLineEdit;
+  ChoshaEdit = new editor::FieldEdit;
   ChoshaEdit->setObjectName(QStringLiteral("ChoshaEdit"));
   Panel9 = new QWidget;
   auto* dbox = new QHBoxLayout(Panel9);
@@ -107,10 +122,17 @@ void TSDIAppForm::BuildRegions() {
   ChoshaPanel = FieldPanel("ChoshaPanel", &Labels[2], ChoshaEdit);
   DatePanel = FieldPanel("DatePanel", &Labels[3], Panel9);
   ImagePanel = FieldPanel("ImagePanel", &Labels[4], ImageFileNameEdit);
-  for (int i = 0; i < 5; ++i)
+  for (int i = 0; i < 5; ++i) {
     Labels[size_t(i)]->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+    // A caption longer than its field is cut rather than widening the field.
+    Labels[size_t(i)]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  }
   for (QWidget* w : {BunruiPanel, TitlePanel, ChoshaPanel, DatePanel, ImagePanel})
     Panel1->addWidget(w);
+  for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+    connect(BunruiComboBox->model(), signal, this, [this] { FitHeaderWidths(); });
+  connect(BunruiComboBox->model(), &QAbstractItemModel::modelReset, this,
+          [this] { FitHeaderWidths(); });
   for (int i = 0; i < 4; ++i) Panel1->setStretchFactor(i, 0);
   Panel1->setStretchFactor(4, 1);
   connect(Panel1, &QSplitter::splitterMoved, this, [this] { Panel1->refresh(); });
@@ -241,6 +263,27 @@ void TSDIAppForm::SetSmallWindowFont() {
     p.setColor(QPalette::ButtonText, FromBgr(Conf.SmallWindowFontColor));
     w->setPalette(p);
   }
+  FitHeaderWidths();
+}
+
+// The category box is at least as wide as its widest category and the date box as the widest
+// date, in the font they show; the stored widths apply above that.
+void TSDIAppForm::FitHeaderWidths() {
+  QFontMetrics fm(DateEdit->font());
+  // A line edit's own size hint is 17 "x" and its frame and margins: the text takes the x's place.
+  int chrome = DateEdit->sizeHint().width() - 17 * fm.horizontalAdvance(QLatin1Char('x'));
+  DateEdit->setMinimumWidth(fm.horizontalAdvance(QStringLiteral("0000/00/00(水)")) + chrome + 2);
+
+  QFontMetrics cfm(BunruiComboBox->font());
+  int widest = 0;
+  for (int i = 0; i < BunruiComboBox->count(); ++i)
+    widest = std::max(widest, cfm.horizontalAdvance(BunruiComboBox->itemText(i)));
+  QStyleOptionComboBox opt;
+  opt.initFrom(BunruiComboBox);
+  opt.editable = false;
+  QSize need = BunruiComboBox->style()->sizeFromContents(
+      QStyle::CT_ComboBox, &opt, QSize(widest + 2, cfm.height()), BunruiComboBox);
+  BunruiComboBox->setMinimumWidth(need.width());
 }
 
 void TSDIAppForm::SetSmallCaptionPanel() {

@@ -50,6 +50,10 @@ QString U(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 }  // namespace
 
+bool TSDIAppForm::CommandBuilt(const std::string& handler) {
+  return Handlers().count(handler) > 0 || BrowseCommandBuilt(handler);
+}
+
 void TSDIAppForm::RunHandler(const std::string& handler) {
   auto it = Handlers().find(handler);
   if (it != Handlers().end()) {
@@ -127,19 +131,11 @@ void TSDIAppForm::BuildToolbar() {
     auto* b = new QToolButton(SpeedPanel);
     b->setObjectName(QString::fromLatin1(d.name));
     b->setAutoRaise(true);
-    b->setToolTip(U(d.hint));
-    b->setStatusTip(U(d.hint));
-    QIcon icon = ToolbarIcon(QString::fromLatin1(d.name));
-    if (!icon.isNull())
-      b->setIcon(icon);
-    else
-      b->setText(ToolbarGlyph(QString::fromLatin1(d.name)));
+    b->setToolTip(U(ToolButtonHint(d)));
+    b->setStatusTip(U(ToolButtonHint(d)));
+    b->setIcon(ToolbarIcon(QString::fromLatin1(d.name)));
+    b->setToolButtonStyle(Qt::ToolButtonIconOnly);
     b->setFixedSize(24, 22);
-    if (b->text().size() > 1) {
-      QFont small = b->font();
-      small.setPixelSize(9);
-      b->setFont(small);
-    }
     std::string handler = d.handler;
     connect(b, &QToolButton::clicked, this, [this, handler] { RunHandler(handler); });
     SpeedPanel->addWidget(b);
@@ -154,14 +150,6 @@ void TSDIAppForm::BuildToolbar() {
     ReplaceButtons[i]->hide();
   }
   SpeedPanel->addWidget(replace_holder);
-  auto* spacer = new QWidget;
-  spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-  SpeedPanel->addWidget(spacer);
-  RecNoLabel = new QLabel(QStringLiteral("0 "));
-  RecNoLabel->setObjectName(QStringLiteral("RecNoLabel"));
-  RecNoLabel->setStatusTip(QStringLiteral("ページ番号"));
-  RecNoLabel->setToolTip(QStringLiteral("ページ番号"));
-  SpeedPanel->addWidget(RecNoLabel);
 }
 
 std::vector<std::string> TSDIAppForm::FieldCaptionsUtf8() const {
@@ -226,6 +214,11 @@ void TSDIAppForm::SetMenuEnabled(bool enabled) {
       if (d.file_dependent)
         if (QAction* a = Action(d.name)) a->setEnabled(enabled);
   DateTimePicker->setEnabled(enabled);
+  // Without a page file there is nowhere to keep what would be typed.
+  TextMemo->setReadOnly(!enabled);
+  TitleEdit->setReadOnly(!enabled);
+  ChoshaEdit->setReadOnly(!enabled);
+  BunruiComboBox->setEnabled(enabled);
 }
 
 void TSDIAppForm::SetCaption() {

@@ -38,7 +38,10 @@
 #include "convert/cp932.h"
 #include "editor/ui/text_area.h"
 #include "settings/settings_store.h"
+#include "store/check.h"
+#include "store/file_io.h"
 #include "store/page_file.h"
+#include "store/test_util.h"
 
 namespace sk::app {
 namespace {
@@ -56,7 +59,9 @@ TEST_F(MainFormTest, FirstStartWithAnEmptyStore) {
   EXPECT_EQ(f.size(), QSize(want.width, want.height));
   QList<int> widths = f.Panel1->sizes();
   ASSERT_EQ(widths.size(), 5);
-  EXPECT_EQ(widths.mid(0, 4), (QList<int>{83, 146, 146, 119}));
+  EXPECT_EQ(widths.mid(0, 3), (QList<int>{83, 146, 146}));
+  // The date field is never narrower than the widest date in its font.
+  EXPECT_EQ(widths[3], std::max(119, f.DatePanel->minimumSizeHint().width()));
   EXPECT_TRUE(f.StatusBar->isVisible());
   EXPECT_EQ(f.StatusPanels[1]->text(), "挿入");
   EXPECT_TRUE(f.Panel3->isHidden());
@@ -197,7 +202,7 @@ TEST_F(MainFormTest, ArgumentOpensWithoutADialogAndShowsTheFirstPage) {
   EXPECT_EQ(prompter_.file_dialogs, 0);
   ASSERT_TRUE(f.FileIsOpen());
   EXPECT_EQ(f.windowTitle(), QString::fromStdString(WindowCaption("SoraKumo", path.toStdString())));
-  EXPECT_TRUE(f.windowTitle().endsWith("/DIARY.DBF）"));
+  EXPECT_TRUE(f.windowTitle().endsWith("/Diary.dbf）"));
   EXPECT_EQ(f.RecNoLabel->text(), "1 ");
   store::Table t;
   ASSERT_FALSE(t.Open(path.toStdString()).ok());  // held exclusively while open
@@ -256,20 +261,28 @@ TEST_F(MainFormTest, OpenFailuresKeepTheOpenFile) {
   char c;
   ASSERT_EQ(read(ready[0], &c, 1), 1);
 
+  QDir().mkdir(Path("a.dbf"));
+  {
+    QFile text(Path("notes.dbf"));  // a text file that only looks like a page file by its name
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("買い物: 牛乳, 卵, 食パン, コーヒー豆\n");
+  }
+  const QString cannot =
+      " を開くことができません。\n\nすでに開かれているか，または存在しないものと思われます。\n\n";
+  const QString held = "このプログラムまたは他のプログラムがすでに開いています。";
   struct Case {
     QString path;
     QString message;
   } cases[] = {
       {Path("notes.txt"), "お知らせ|拡張子が \"dbf\" でないので，オープンできません。"},
       {Path("missing.dbf"),
-       "お知らせ|" + Path("missing.dbf") +
-           " を開くことができません。\n\nすでに開かれているか，または存在しないものと思われます。"},
-      {Path("Other.dbf"),
-       "お知らせ|" + Path("Other.dbf") +
-           " を開くことができません。\n\nすでに開かれているか，または存在しないものと思われます。"},
-      {good,  // this very file, already open here
-       "お知らせ|" + good +
-           " を開くことができません。\n\nすでに開かれているか，または存在しないものと思われます。"},
+       "お知らせ|" + Path("missing.dbf") + cannot + "そのファイルは存在しません。"},
+      {Path("a.dbf"),
+       "お知らせ|" + Path("a.dbf") + cannot + "それはフォルダで，ページファイルではありません。"},
+      {Path("notes.dbf"), "お知らせ|" + Path("notes.dbf") + cannot +
+                              "dBASE のファイル（ページファイル）ではありません。"},
+      {Path("Other.dbf"), "お知らせ|" + Path("Other.dbf") + cannot + held},
+      {good, "お知らせ|" + good + cannot + held},  // this very file, already open here
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path.toStdString());
@@ -346,7 +359,7 @@ TEST_F(MainFormTest, EditsSurviveCloseSaveAndShutdown) {
   EXPECT_EQ(f.PageFilePath, path);
   EXPECT_EQ(TextOf(), text);
   EXPECT_EQ(f.TitleEdit->text(), "新しい題");
-  EXPECT_TRUE(f.windowTitle().endsWith("/EDIT.DBF）"));
+  EXPECT_TRUE(f.windowTitle().endsWith("/Edit.dbf）"));
 
   // Close clears the window and disables the file commands.
   Trigger("SaveCloseItem");
@@ -611,4 +624,55 @@ TEST_F(MainFormTest, ShortcutsReachTheirCommandsFromTheTextArea) {
 }
 
 }  // namespace
+// Damage in the title tag that the open does not meet: the step that meets it rebuilds the index
+// once, the window tells the user after the command, and the move lands where it should.
+TEST_F(MainFormTest, DamagedIndexMetWhileSteppingIsRebuiltAndTold) {
+  const std::string path = Path("Damaged.dbf").toStdString();
+  std::vector<store::test::Page> pages;
+  std::vector<std::pair<std::string, int>> by_title;
+  for (int i = 0; i < 300; ++i) {
+    char title[32];
+    snprintf(title, sizeof title, "title%03d", (i * 7) % 300);
+    pages.push_back({"b", title, "s", "20240101", "text " + std::to_string(i), "", ""});
+    by_title.push_back({title, i + 1});
+  }
+  store::test::MakePageFile(path, pages);
+  std::sort(by_title.begin(), by_title.end());
+  const std::string mdx = store::SiblingPath(path, "mdx");
+  fs::remove(mdx);
+  {
+    store::Table t;  // the index as a rebuild writes it: full leaves under one root
+    ASSERT_TRUE(t.Open(path, store::PageFileOptions()).ok());
+    ASSERT_TRUE(t.Close().ok());
+  }
+  // Tag T's root, and a leaf far from the keys an open looks up: overwrite its key count.
+  std::string m = store::test::ReadBytes(mdx);
+  auto* p = reinterpret_cast<const unsigned char*>(m.data());
+  uint32_t root = 0;
+  for (int i = 0; i < 48 && root == 0; ++i) {
+    const unsigned char* slot = p + 544 + 32 * i;
+    if (std::string(reinterpret_cast<const char*>(slot + 4)) == "T")
+      root = store::Get32(p + size_t(store::Get32(slot)) * 512);
+  }
+  ASSERT_NE(root, 0u);
+  const uint32_t leaf = store::Get32(p + size_t(root) * 512 + 8 + 5 * 56);
+  store::test::Patch(mdx, size_t(leaf) * 512, std::string("\xE8\x03\0\0", 4));
+
+  TSDIAppForm& f = Start({QString::fromStdString(path)});
+  ASSERT_TRUE(f.FileIsOpen());
+  EXPECT_TRUE(prompter_.shown.empty()) << prompter_.shown.front().toStdString();
+  Trigger("TOrderItem");
+  Trigger("FirstItem");
+  for (int i = 0; i < 12; ++i) Trigger("TenNextItem");  // across the damaged leaf
+  EXPECT_EQ(f.RecNoLabel->text(), QString::number(by_title[120].second) + " ");
+  Trigger("LastItem");
+  for (int i = 0; i < 5; ++i) Trigger("PriorItem");
+  EXPECT_EQ(f.RecNoLabel->text(), QString::number(by_title[by_title.size() - 6].second) + " ");
+  int told = 0;
+  for (const QString& s : prompter_.shown) told += s.contains("作り直しました") ? 1 : 0;
+  EXPECT_EQ(told, 1) << "the rebuild is told once";
+  Stop();
+  EXPECT_EQ(store::CheckTableFiles(path), std::vector<std::string>{});
+}
+
 }  // namespace sk::app

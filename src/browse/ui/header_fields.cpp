@@ -83,8 +83,9 @@ void Navigator::InstallFieldHandlers() {
   f_.ChoshaEdit->setMaxLength(50);
   // Lengths are bytes in the page: a double-byte character counts twice.
   for (QLineEdit* e : {f_.TitleEdit, f_.ChoshaEdit}) {
-    QObject::connect(e, &QLineEdit::textEdited, &f_, [e](const QString& text) {
-      std::string bytes = B(text);
+    QObject::connect(e, &QLineEdit::textEdited, &f_, [e] {
+      // The field's text, not the signal's: characters the page cannot hold were replaced already.
+      std::string bytes = B(e->text());
       if (bytes.size() <= 50) return;
       int pos = e->cursorPosition();
       e->setText(Q(bytes.substr(0, sjis::CutLength(bytes, 50))));

@@ -8,14 +8,18 @@
 #include "browse/ui/page_list_form.h"
 
 #include <QApplication>
+#include <QFontInfo>
+#include <QGlyphRun>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QRawFont>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStandardItemModel>
+#include <QTextLayout>
 #include <QWheelEvent>
 #include <algorithm>
 #include <functional>
@@ -48,11 +52,30 @@ constexpr WindowValue kWindowValues[6] = {{"PageListW", 548},         {"PageList
                                           {"PageListBunruiW", 83},    {"PageListTitleW", 176},
                                           {"PageListSubTitleW", 176}, {"PageListDateW", 84}};
 
+// The font of the grid: the given one when it holds Japanese, otherwise the font the system draws
+// Japanese with, in the same size and style.  So every character of every row comes from one font:
+// a font without Japanese would draw the digits and Latin letters of a row itself and its kanji
+// from a fallback, and a digit next to a kanji would change face from cell to cell.
+QFont OneFontForJapanese(const QFont& base) {
+  QTextLayout layout(QStringLiteral("日本語の頁"), base);
+  layout.beginLayout();
+  layout.createLine();
+  layout.endLayout();
+  const QList<QGlyphRun> runs = layout.glyphRuns();
+  if (runs.isEmpty()) return base;
+  const QString family = runs.front().rawFont().familyName();
+  if (family.isEmpty() || family == QFontInfo(base).family()) return base;
+  QFont f = base;
+  f.setFamilies({family});
+  return f;
+}
+
 }  // namespace
 
 // ---- the grid ----
 
 PageGrid::PageGrid(QWidget* parent) : QAbstractScrollArea(parent) {
+  setFont(OneFontForJapanese(font()));
   setFocusPolicy(Qt::StrongFocus);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -4,13 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QGlyphRun>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QRawFont>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextLayout>
 #include <algorithm>
 #include <memory>
+#include <set>
 
 #include "settings/settings_store.h"
 #include "store/test_util.h"
@@ -58,9 +63,14 @@ class PageListFormTest : public ::testing::Test {
   std::unique_ptr<TPageListForm> Open() {
     auto form = std::make_unique<TPageListForm>(*store_);
     form->resize(548, 300);
-    form->FormActivate(table_, {"分類X", "タイトルX", "サブX", "日付X"});
     form->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    // Nine rows whatever the font's height.
+    while (form->DBGrid->VisibleRows() > 9 && form->height() > TPageListForm::kMinHeight) {
+      form->resize(form->width(), form->height() - 4);
+      QApplication::processEvents();
+    }
+    form->FormActivate(table_, {"分類X", "タイトルX", "サブX", "日付X"});
     return form;
   }
 
@@ -222,6 +232,26 @@ TEST_F(PageListFormTest, ShowsTheFieldsAndCaptions) {
   EXPECT_EQ(grid.CellText(0, 2), QString("sub10"));
   EXPECT_EQ(grid.CellText(0, 3), QString());
   EXPECT_EQ(grid.CellText(1, 3), QString("2024/12/15"));  // page 11
+}
+
+// Every character of every cell is drawn from one font: a digit after a kanji ("分類2") looks like
+// the digits of a date.
+TEST_F(PageListFormTest, OneFontForEveryCell) {
+  auto form = Open();
+  PageGrid& grid = *form->DBGrid;
+  ASSERT_GT(grid.RowCount(), 1);
+  std::set<QString> families;
+  for (int r = 0; r < grid.RowCount(); ++r) {
+    for (int c = 0; c < PageGrid::kColumns; ++c) {
+      QTextLayout layout(grid.CellText(r, c), grid.font());
+      layout.beginLayout();
+      layout.createLine();
+      layout.endLayout();
+      for (const QGlyphRun& run : layout.glyphRuns()) families.insert(run.rawFont().familyName());
+    }
+  }
+  EXPECT_EQ(families.size(), 1u)
+      << QStringList(families.begin(), families.end()).join(", ").toStdString();
 }
 
 TEST_F(PageListFormTest, DeepDragInPageNumberOrderLandsNearThatPage) {

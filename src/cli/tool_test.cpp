@@ -1,0 +1,210 @@
+// sorakumo-tool as a user runs it: commands that only read never change a byte, whatever state
+// the index is in; every notice reaches stderr; the command line takes help and odd file names.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+
+#include "store/check.h"
+#include "store/file_io.h"
+#include "store/test_util.h"
+
+namespace sk::store {
+namespace {
+
+struct Outcome {
+  int code = -1;
+  std::string out, err;
+};
+
+class Tool : public test::TempDirTest {
+ protected:
+  // Runs the tool in the test's folder with the arguments (shell-quoted here).
+  Outcome Cli(const std::vector<std::string>& args) {
+    std::string cmd = "cd '" + dir_ + "' && '" SORAKUMO_TOOL "'";
+    for (const auto& a : args) cmd += " '" + a + "'";
+    cmd += " >'" + dir_ + "/.out' 2>'" + dir_ + "/.err'";
+    int status = std::system(cmd.c_str());
+    Outcome r;
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = test::ReadBytes(dir_ + "/.out");
+    r.err = test::ReadBytes(dir_ + "/.err");
+    std::filesystem::remove(dir_ + "/.out");
+    std::filesystem::remove(dir_ + "/.err");
+    return r;
+  }
+  // n pages titled "<prefix>NNN" (100 and up), scrambled; the record numbers in title order.
+  std::vector<int> Make(const std::string& path, const std::string& prefix, int n = 30) {
+    std::vector<test::Page> pages;
+    std::vector<std::pair<std::string, int>> by_title;
+    for (int i = 0; i < n; ++i) {
+      std::string title = prefix + std::to_string(100 + (i * 7) % n);
+      pages.push_back({"b", title, "s", "20240101", "text", "", ""});
+      by_title.push_back({title, i + 1});
+    }
+    test::MakePageFile(path, pages);
+    // The index as a rebuild writes it: full leaves under one root.
+    std::filesystem::remove(SiblingPath(path, "mdx"));
+    Table t;
+    EXPECT_TRUE(t.Open(path, PageFileOptions()).ok());
+    EXPECT_TRUE(t.Close().ok());
+    std::sort(by_title.begin(), by_title.end());
+    std::vector<int> order;
+    for (const auto& p : by_title) order.push_back(p.second);
+    return order;
+  }
+  // Every file in the folder with its bytes.
+  std::map<std::string, std::string> Folder() {
+    std::map<std::string, std::string> m;
+    for (const auto& e : std::filesystem::directory_iterator(dir_))
+      m[e.path().filename().string()] = test::ReadBytes(e.path().string());
+    return m;
+  }
+  // The page of tag T's root.
+  static uint32_t RootOfT(const std::string& mdx) {
+    std::string m = test::ReadBytes(mdx);
+    for (size_t page = 4; page + 2 <= m.size() / 512; page += 2)
+      if (m.compare(page * 512 + 24, 12, "UPPER(TITLE)") == 0 && m[page * 512 + 36] == '\0')
+        return Get32(reinterpret_cast<const unsigned char*>(m.data()) + page * 512);
+    ADD_FAILURE() << "no tag T";
+    return 0;
+  }
+  static std::vector<int> FirstColumn(const std::string& tsv) {
+    std::vector<int> v;
+    size_t p = 0;
+    while (p < tsv.size()) {
+      v.push_back(std::atoi(tsv.c_str() + p));
+      p = tsv.find('\n', p);
+      if (p == std::string::npos) break;
+      ++p;
+    }
+    return v;
+  }
+};
+
+TEST_F(Tool, ReadCommandsNeverWrite) {
+  struct Case {
+    const char* name;
+    std::function<void(const std::string& dbf, const std::string& mdx)> spoil;
+  } cases[] = {
+      {"no index",
+       [](const std::string&, const std::string& mdx) { std::filesystem::remove(mdx); }},
+      {"stale index",
+       [](const std::string&, const std::string& mdx) {
+         test::Patch(mdx, 56, std::string("\x02\0\0\0", 4));
+       }},
+      {"damaged index",
+       [](const std::string&, const std::string& mdx) {
+         // The root of tag T claims more keys than a block holds.
+         test::Patch(mdx, size_t(RootOfT(mdx)) * 512, std::string("\xE8\x03\0\0", 4));
+       }},
+      {"another table's index",
+       [](const std::string& dbf, const std::string& mdx) {
+         std::string other = GetDir(dbf) + "/Other.dbf";
+         test::MakePageFile(
+             other, std::vector<test::Page>(30, test::Page{"o", "other", "", "", "", "", ""}));
+         test::WriteBytes(mdx, test::ReadBytes(SiblingPath(other, "mdx")));
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directory(dir_);
+    std::string dbf = Path("Sample.dbf");
+    std::vector<int> want = Make(dbf, "t");
+    c.spoil(dbf, SiblingPath(dbf, "mdx"));
+    const auto before = Folder();
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"info", "Sample.dbf"},
+                                                 {"dump", "Sample.dbf"},
+                                                 {"dump", "Sample.dbf", "--order", "T"},
+                                                 {"check", "Sample.dbf"}}) {
+      SCOPED_TRACE(args[0] + (args.size() > 2 ? " --order T" : ""));
+      Outcome r = Cli(args);
+      EXPECT_EQ(Folder(), before) << "a read command changed the files";
+      if (args[0] == "check") {
+        EXPECT_EQ(r.code, 1);
+        EXPECT_NE(r.out.find("Sample.mdx"), std::string::npos) << r.out;
+        continue;
+      }
+      EXPECT_EQ(r.code, 0) << r.err;
+      EXPECT_NE(r.err.find("お知らせ: Sample.mdx"), std::string::npos) << r.err;
+      if (args.size() > 2) {
+        EXPECT_EQ(FirstColumn(r.out), want);
+      }
+    }
+    // On purpose, the index is rebuilt.
+    Outcome r = Cli({"reindex", "Sample.dbf"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(CheckTableFiles(dbf), std::vector<std::string>{});
+    r = Cli({"dump", "Sample.dbf", "--order", "T"});
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(FirstColumn(r.out), want);
+  }
+}
+
+TEST_F(Tool, AppendReportsTheIndexItRebuilt) {
+  std::string dbf = Path("a.dbf"), mdx = Path("a.mdx");
+  Make(dbf, "t", 300);
+  // The sixth of 17 leaves of tag T (titles t190 to t207) claims more keys than a block holds;
+  // the open looks up keys elsewhere, the new page's key goes there.
+  uint32_t root = RootOfT(mdx);
+  uint32_t leaf = Get32(reinterpret_cast<const unsigned char*>(test::ReadBytes(mdx).data()) +
+                        size_t(root) * 512 + 8 + 5 * 56);
+  test::Patch(mdx, size_t(leaf) * 512, std::string("\xE8\x03\0\0", 4));
+  Outcome r = Cli({"append", "a.dbf", "--title", "t195x"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "301\n");
+  EXPECT_NE(r.err.find("お知らせ: a.mdx"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("作り直しました"), std::string::npos) << r.err;
+  EXPECT_EQ(CheckTableFiles(dbf), std::vector<std::string>{});
+}
+
+TEST_F(Tool, HugeNextFreeMemoBlockIsNotTrusted) {
+  std::string dbf = Path("m.dbf"), dbt = Path("m.dbt");
+  Make(dbf, "t");
+  test::Patch(dbt, 0, std::string("\x40\x42\x0F\0", 4));  // 1,000,000
+  Outcome r = Cli({"check", "m.dbf"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("m.dbt"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("1000000"), std::string::npos) << r.out;
+  const auto size = std::filesystem::file_size(dbt);
+  test::WriteBytes(Path("t.txt"), "a new page\n");
+  ASSERT_EQ(Cli({"append", "m.dbf", "--title", "x", "--text-file", "t.txt"}).code, 0);
+  EXPECT_LT(std::filesystem::file_size(dbt), size + 64 * 1024);
+  EXPECT_EQ(CheckTableFiles(dbf), std::vector<std::string>{});
+}
+
+TEST_F(Tool, CommandLine) {
+  for (const char* cmd : {"new", "append", "dump", "info", "check", "reindex", "generate"}) {
+    for (const char* help : {"-h", "--help"}) {
+      SCOPED_TRACE(std::string(cmd) + " " + help);
+      Outcome r = Cli({cmd, help});
+      EXPECT_EQ(r.code, 0);
+      EXPECT_NE(r.out.find(std::string(cmd) + " FILE.dbf"), std::string::npos) << r.out;
+      EXPECT_TRUE(Folder().empty()) << "help created a file";
+    }
+  }
+  EXPECT_EQ(Cli({"--help"}).code, 0);
+  // A name beginning with "-" is an option unless it comes after "--".
+  Outcome r = Cli({"new", "-x.dbf"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_TRUE(Folder().empty());
+  r = Cli({"new", "--", "-x.dbf"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(Path("-x.dbf")));
+  EXPECT_EQ(Cli({"info", "--", "-x.dbf"}).code, 0);
+  EXPECT_EQ(Cli({"new", "a.dbf", "b.dbf"}).code, 2);
+  EXPECT_EQ(Cli({"dump", "-x.dbf", "--order"}).code, 2);
+  // A folder is named as one.
+  std::filesystem::create_directory(Path("pages"));
+  r = Cli({"check", "pages"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("pages: フォルダーです"), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace sk::store
