@@ -4,6 +4,10 @@
 // failure of the file, 2 on bad arguments or text that CP932 cannot hold.
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -70,8 +74,6 @@ int Fail(const Status& st) {
 
 // Every notice the engine records reaches the user, as it arises.
 void PrintNotice(const std::string& n) { std::cerr << "お知らせ: " << n << "\n"; }
-
-std::string ToUtf8(const std::string& cp932) { return sk::cp932::ToUtf8(cp932); }
 
 // Parses the arguments after the command: "--name value" options, -h/--help, and one file name,
 // which may begin with "-" only after "--".  Returns -1 to go on, else the exit status.
@@ -178,29 +180,63 @@ int CmdAppend(const std::string& path, const std::map<std::string, std::string>&
   return 0;
 }
 
-std::string Escape(const std::string& s, bool json) {
-  std::string o;
-  for (char c : s) {
-    switch (c) {
-      case '\\': o += "\\\\"; break;
-      case '\r': o += "\\r"; break;
-      case '\n': o += "\\n"; break;
-      case '\t': o += "\\t"; break;
-      case '"':
-        o += json ? "\\\"" : "\"";
-        break;
-      default:
-        if (json && static_cast<unsigned char>(c) < 0x20) {
-          char b[8];
-          snprintf(b, sizeof b, "\\u%04x", c);
-          o += b;
-        } else {
-          o += c;
-        }
+// What dump writes in place of ASCII characters: TSV keeps a page on one line and its fields
+// apart; JSON writes a string.
+const sk::cp932::AsciiEscapes& DumpEscapes(bool json) {
+  static const std::array<sk::cp932::AsciiEscapes, 2> kEscapes = [] {
+    std::array<sk::cp932::AsciiEscapes, 2> e{};
+    for (char c = 0; c < 0x20; ++c) {
+      char u[8];
+      snprintf(u, sizeof u, "\\u%04x", unsigned(c));
+      e[1].Set(c, u);
     }
-  }
-  return o;
+    for (auto& t : e) {
+      t.Set('\\', "\\\\");
+      t.Set('\r', "\\r");
+      t.Set('\n', "\\n");
+      t.Set('\t', "\\t");
+    }
+    e[1].Set('"', "\\\"");
+    return e;
+  }();
+  return kEscapes[json ? 1 : 0];
 }
+
+// Output through one large buffer, written out between pages once it holds kFlushAt bytes.
+class Output {
+ public:
+  explicit Output(FILE* f) : f_(f), buf_(2 * kFlushAt) {}
+  // Room for n more bytes; Commit(end) after writing them.
+  char* Room(size_t n) {
+    if (len_ + n > buf_.size()) buf_.resize(std::max(len_ + n, 2 * buf_.size()));
+    return buf_.data() + len_;
+  }
+  void Commit(char* end) { len_ = size_t(end - buf_.data()); }
+  void Append(std::string_view s) {
+    char* p = Room(s.size());
+    memcpy(p, s.data(), s.size());
+    Commit(p + s.size());
+  }
+  size_t size() const { return len_; }
+  void Truncate(size_t n) { len_ = n; }
+  void FlushIfFull() {
+    if (len_ >= kFlushAt) Flush();
+  }
+  // False when the output could not be written.
+  bool Flush() {
+    if (len_ > 0 && fwrite(buf_.data(), 1, len_, f_) != len_) ok_ = false;
+    len_ = 0;
+    return ok_;
+  }
+  bool Finish() { return Flush() && fflush(f_) == 0 && ok_; }
+
+ private:
+  static constexpr size_t kFlushAt = 1 << 20;
+  FILE* f_;
+  std::vector<char> buf_;
+  size_t len_ = 0;
+  bool ok_ = true;
+};
 
 int CmdDump(const std::string& path, const std::map<std::string, std::string>& o) {
   std::string order = o.count("order") ? o.at("order") : "";
@@ -214,36 +250,50 @@ int CmdDump(const std::string& path, const std::map<std::string, std::string>& o
   st = t.SetIndexName(order);
   if (st.ok()) st = t.First();
   static const char* kNames[] = {"BUNRUI", "TITLE", "SUBTITLE", "DATE", "TEXT", "IMAGEFILE", "KEY"};
-  std::string out;
+  constexpr size_t kDate = 3, kKey = 6;
+  const sk::cp932::AsciiEscapes& escapes = DumpEscapes(json);
+  const size_t per_byte = sk::cp932::Utf8BytesPerByte(&escapes);
+  // What goes before and after each field's value.
+  std::vector<std::string> before, after;
+  for (const char* n : kNames) {
+    before.push_back(json ? std::string(",\"") + n + "\":\"" : "\t");
+    after.push_back(json ? "\"" : "");
+  }
+  Output out(stdout);
+  std::string s;
+  char num[24];
   while (st.ok() && !t.Eof()) {
-    std::vector<std::string> v;
-    for (const char* n : kNames) {
-      std::string s;
-      st = t.ReadField(n, &s);
+    const size_t page_start = out.size();
+    if (json) out.Append("{\"page\":");
+    out.Append(
+        std::string_view(num, size_t(std::to_chars(num, num + sizeof num, t.RecNo()).ptr - num)));
+    for (size_t i = 0; i < std::size(kNames) && st.ok(); ++i) {
+      st = t.ReadField(kNames[i], &s);
       if (!st.ok()) break;
-      if (std::string(n) == "DATE" && s.size() == 8) s = s.substr(0, 4) + "-" + s.substr(4, 2) + "-" + s.substr(6, 2);
-      if (std::string(n) == "KEY") s = s.empty() ? "" : std::to_string(static_cast<unsigned char>(s[0]));
-      else s = ToUtf8(s);
-      v.push_back(Escape(s, json));
+      if (i == kDate && s.size() == 8)
+        s = s.substr(0, 4) + "-" + s.substr(4, 2) + "-" + s.substr(6, 2);
+      if (i == kKey) s = s.empty() ? "" : std::to_string(static_cast<unsigned char>(s[0]));
+      char* p = out.Room(before[i].size() + s.size() * per_byte + sk::cp932::kUtf8Slack +
+                         after[i].size());
+      p = std::copy(before[i].begin(), before[i].end(), p);
+      p = sk::cp932::DecodeUtf8To(s, p, &escapes);
+      p = std::copy(after[i].begin(), after[i].end(), p);
+      out.Commit(p);
     }
-    if (!st.ok()) break;
-    if (json) {
-      out += "{\"page\":" + std::to_string(t.RecNo());
-      for (size_t i = 0; i < v.size(); ++i) out += std::string(",\"") + kNames[i] + "\":\"" + v[i] + "\"";
-      out += "}\n";
-    } else {
-      out += std::to_string(t.RecNo());
-      for (const auto& s : v) out += "\t" + s;
-      out += "\n";
+    if (!st.ok()) {
+      out.Truncate(page_start);  // no half page
+      break;
     }
-    if (out.size() > (1 << 16)) {
-      fwrite(out.data(), 1, out.size(), stdout);
-      out.clear();
-    }
+    out.Append(json ? "}\n" : "\n");
+    out.FlushIfFull();
     st = t.Next();
   }
-  fwrite(out.data(), 1, out.size(), stdout);
+  const bool written = out.Finish();
   if (!st.ok()) return Fail(st);
+  if (!written) {
+    std::cerr << "sorakumo-tool: 標準出力に書き込めません (" << strerror(errno) << ")\n";
+    return 1;
+  }
   return 0;
 }
 

@@ -2,9 +2,12 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 #include "convert/sjis.h"
@@ -198,6 +201,192 @@ QString Decode(std::string_view bytes) {
     }
     i += len;
   }
+  return out;
+}
+
+namespace {
+
+static_assert(std::endian::native == std::endian::little, "packed UTF-8 is stored little-endian");
+
+// UTF-8 of each decoding, packed for one 4-byte store: the bytes in memory order in the low three
+// bytes, the count in the top byte (0: no character).
+struct Utf8Tables {
+  std::array<uint32_t, 256> single;      // byte -> its character or its stand-in
+  std::array<uint32_t, 256> stand_in;    // byte -> its stand-in
+  std::array<uint32_t, 256 * 256> pair;  // (trail << 8 | lead) -> character, or 0
+};
+
+uint32_t PackUtf8(char16_t ch) {
+  unsigned char b[3];
+  unsigned n;
+  if (ch < 0x80) {
+    b[0] = uint8_t(ch);
+    n = 1;
+  } else if (ch < 0x800) {
+    b[0] = uint8_t(0xC0 | (ch >> 6));
+    b[1] = uint8_t(0x80 | (ch & 0x3F));
+    n = 2;
+  } else {
+    b[0] = uint8_t(0xE0 | (ch >> 12));
+    b[1] = uint8_t(0x80 | ((ch >> 6) & 0x3F));
+    b[2] = uint8_t(0x80 | (ch & 0x3F));
+    n = 3;
+  }
+  uint32_t v = n << 24;
+  for (unsigned i = 0; i < n; ++i) v |= uint32_t(b[i]) << (8 * i);
+  return v;
+}
+
+std::unique_ptr<Utf8Tables> BuildUtf8Tables() {
+  const Tables& t = GetTables();
+  auto u = std::make_unique<Utf8Tables>();
+  for (unsigned b = 0; b < 256; ++b) {
+    char16_t ch = t.single[b];
+    u->single[b] = PackUtf8(ch != kNoChar ? ch : char16_t(kStandInBase + b));
+    u->stand_in[b] = PackUtf8(char16_t(kStandInBase + b));
+  }
+  u->pair.fill(0);
+  for (unsigned lead = 0x80; lead < 0x100; ++lead) {
+    for (unsigned trail = 0; trail < 0x100; ++trail) {
+      char16_t ch = t.Pair(lead, trail);
+      if (ch != kNoChar) u->pair[(trail << 8) | lead] = PackUtf8(ch);
+    }
+  }
+  return u;
+}
+
+const Utf8Tables& GetUtf8Tables() {
+  static const std::unique_ptr<Utf8Tables> tables = BuildUtf8Tables();
+  return *tables;
+}
+
+// Stores the packed character at o (4 bytes: the slack allows the one past it) and returns the
+// end of its bytes.
+inline char* Put(char* o, uint32_t packed) {
+  memcpy(o, &packed, 4);
+  return o + (packed >> 24);
+}
+
+constexpr uint64_t kOnes = 0x0101010101010101ull;
+constexpr uint64_t kHighs = 0x8080808080808080ull;
+
+// The bytes of x that need more than a copy, each marked by its top bit: non-ASCII bytes and,
+// with escapes, controls and the escaped printable characters.  The lowest marked byte is exact
+// (the marks above it may not be).
+template <bool kEscape>
+inline uint64_t SpecialBytes(uint64_t x, const AsciiEscapes* escapes) {
+  uint64_t m = x & kHighs;
+  if constexpr (kEscape) {
+    auto zero_bytes = [](uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+    m |= (x - 0x20 * kOnes) & ~x & kHighs;  // bytes below 0x20
+    for (size_t i = 0; i < escapes->printable_count; ++i)
+      m |= zero_bytes(x ^ (escapes->printable[i] * kOnes));
+  }
+  return m;
+}
+
+template <bool kEscape>
+char* DecodeUtf8Impl(std::string_view bytes, char* o, const AsciiEscapes* escapes) {
+  const Utf8Tables& u = GetUtf8Tables();
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const auto* end = p + bytes.size();
+  const bool wide_steps = !kEscape || escapes->few_printable;
+  while (p < end) {
+    unsigned b = *p;
+    if (b < 0x80) {
+      // ASCII: eight bytes copied at a time, up to the first byte that needs more; an escape
+      // on the way is written and the copying goes on.
+      if (wide_steps) {
+        while (end - p >= 8) {
+          uint64_t x;
+          memcpy(&x, p, 8);
+          memcpy(o, &x, 8);
+          const uint64_t special = SpecialBytes<kEscape>(x, escapes);
+          const size_t plain = special ? size_t(std::countr_zero(special) >> 3) : 8;
+          p += plain;
+          o += plain;
+          if (plain == 8) continue;
+          b = *p;
+          if (b >= 0x80) break;
+          if (kEscape && escapes->len[b] != 0) {
+            memcpy(o, escapes->text[b].data(), 8);
+            o += escapes->len[b];
+          } else {
+            *o++ = char(b);
+          }
+          ++p;
+        }
+        if (p == end) break;
+        b = *p;
+        if (b >= 0x80) continue;
+      }
+      if (kEscape && escapes->len[b] != 0) {
+        memcpy(o, escapes->text[b].data(), 8);
+        o += escapes->len[b];
+      } else {
+        *o++ = char(b);
+      }
+      ++p;
+      continue;
+    }
+    // A run of double-byte characters.  A table entry is non-zero only for a lead byte, a trail
+    // byte and a defined character.
+    do {
+      if (end - p < 2) {
+        o = Put(o, u.single[b]);
+        ++p;
+        break;
+      }
+      uint16_t two;
+      memcpy(&two, p, 2);  // lead in the low byte
+      if (uint32_t packed = u.pair[two]) {
+        o = Put(o, packed);
+        p += 2;
+      } else if (sjis::IsLeadByte(b) && sjis::IsTrailByte(p[1])) {  // undefined: two stand-ins
+        o = Put(o, u.stand_in[b]);
+        o = Put(o, u.stand_in[p[1]]);
+        p += 2;
+      } else {
+        o = Put(o, u.single[b]);
+        ++p;
+      }
+    } while (p < end && (b = *p) >= 0x80);
+  }
+  return o;
+}
+
+}  // namespace
+
+void AsciiEscapes::Set(char c, std::string_view t) {
+  const auto i = static_cast<unsigned char>(c);
+  if (i >= 0x80 || t.size() > 8) return;
+  text[i] = {};
+  std::copy(t.begin(), t.end(), text[i].begin());
+  len[i] = uint8_t(t.size());
+  if (i < 0x20) return;
+  for (size_t k = 0; k < printable_count; ++k)
+    if (printable[k] == i) return;
+  if (printable_count < printable.size())
+    printable[printable_count++] = uint8_t(i);
+  else
+    few_printable = false;
+}
+
+size_t Utf8BytesPerByte(const AsciiEscapes* escapes) {
+  size_t per_byte = 3;
+  if (escapes)
+    for (uint8_t n : escapes->len) per_byte = std::max<size_t>(per_byte, n);
+  return per_byte;
+}
+
+char* DecodeUtf8To(std::string_view bytes, char* dst, const AsciiEscapes* escapes) {
+  return escapes ? DecodeUtf8Impl<true>(bytes, dst, escapes)
+                 : DecodeUtf8Impl<false>(bytes, dst, nullptr);
+}
+
+std::string ToUtf8(std::string_view cp932_bytes) {
+  std::string out(cp932_bytes.size() * 3 + kUtf8Slack, '\0');
+  out.resize(size_t(DecodeUtf8To(cp932_bytes, out.data()) - out.data()));
   return out;
 }
 

@@ -9,6 +9,8 @@
 #pragma once
 
 #include <QString>
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -33,9 +35,32 @@ bool CanEncode(char32_t ch);
 inline QString FromUtf8(std::string_view s) {
   return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
-inline std::string ToUtf8(std::string_view cp932_bytes) {
-  return Decode(cp932_bytes).toStdString();
-}
+// The UTF-8 form of Decode(cp932_bytes), byte for byte, without a QString on the way.
+std::string ToUtf8(std::string_view cp932_bytes);
+
+// Decoding straight to UTF-8 for bulk output (the command line): ASCII runs are copied eight bytes
+// at a time and each double-byte character costs one table lookup.
+//
+// Escapes: texts of at most 8 bytes written in place of ASCII characters.  A double-byte character
+// whose second byte has an ASCII code is never escaped.
+struct AsciiEscapes {
+  std::array<std::array<char, 8>, 128> text{};
+  std::array<uint8_t, 128> len{};  // 0: the character itself
+  // The escaped characters from 0x20 up when there are at most four: eight bytes free of them,
+  // of controls and of non-ASCII bytes are copied in one step.
+  std::array<uint8_t, 4> printable{};
+  uint8_t printable_count = 0;
+  bool few_printable = true;
+  void Set(char c, std::string_view t);
+};
+// The most bytes DecodeUtf8To writes for one byte of input: 3, or the longest escape.
+size_t Utf8BytesPerByte(const AsciiEscapes* escapes = nullptr);
+constexpr size_t kUtf8Slack = 8;
+// Writes the UTF-8 form of bytes at dst, which has room for
+// bytes.size() * Utf8BytesPerByte(escapes) + kUtf8Slack bytes, and returns the end of what it
+// wrote.
+char* DecodeUtf8To(std::string_view bytes, char* dst, const AsciiEscapes* escapes = nullptr);
+
 bool FromUtf8ToCp932(std::string_view utf8, std::string* out, char32_t* bad = nullptr);
 
 }  // namespace sk::cp932

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <random>
 #include <string>
 
 namespace sk::cp932 {
@@ -156,6 +157,98 @@ TEST(Cp932EncodeTest, RefusesCharactersCp932CannotHold) {
   EXPECT_EQ(count, 0);
   EXPECT_TRUE(FromUtf8ToCp932("〓ｱ", &out));
   EXPECT_EQ(out, "\x81\xAC\xB1");
+}
+
+// The reference: decoding to a QString, then its UTF-8, then the escapes applied character by
+// character (only ASCII characters of the decoded text are escaped).
+std::string SlowUtf8(const std::string& bytes, const AsciiEscapes* escapes) {
+  std::string utf8 = Decode(bytes).toStdString();
+  if (!escapes) return utf8;
+  std::string out;
+  for (char c : utf8) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x80 && escapes->len[b] != 0)
+      out.append(escapes->text[b].data(), escapes->len[b]);
+    else
+      out += c;
+  }
+  return out;
+}
+
+std::string FastUtf8(const std::string& bytes, const AsciiEscapes* escapes) {
+  const size_t room = bytes.size() * Utf8BytesPerByte(escapes) + kUtf8Slack;
+  std::string out(room, '\x55');
+  out.resize(size_t(DecodeUtf8To(bytes, out.data(), escapes) - out.data()));
+  return out;
+}
+
+// Text like the pages hold: ASCII runs, double-byte characters (defined or not), half-width
+// katakana, controls, stray bytes, and a lead byte at the end.
+std::string RandomBytes(std::mt19937& rng) {
+  std::string s;
+  const int parts = int(rng() % 12);
+  for (int i = 0; i < parts; ++i) {
+    switch (rng() % 6) {
+      case 0:  // an ASCII run, long enough for the eight-byte steps
+        for (int n = int(rng() % 24); n > 0; --n) s += char(0x20 + rng() % 0x5F);
+        break;
+      case 1:  // a double-byte character, any lead and trail
+        s += char(0x81 + rng() % 0x7C);
+        s += char(0x40 + rng() % 0xBD);
+        break;
+      case 2:  // a common kanji or kana with an ASCII-coded trail byte
+        s += "\x95\x5C\x83\x5C\x82\xA0";
+        break;
+      case 3:  // controls, quote, backslash, CR LF
+        s += "\r\n\t\"\\";
+        s += char(rng() % 0x20);
+        break;
+      default:  // any byte at all
+        s += char(rng() % 256);
+    }
+  }
+  if (rng() % 4 == 0) s += char(0x81 + rng() % 0x1F);  // a lead byte at the end
+  return s;
+}
+
+TEST(Cp932Utf8Test, FastPathEqualsDecodeOnRandomBytes) {
+  AsciiEscapes json;
+  for (char c = 0; c < 0x20; ++c)
+    json.Set(c, "\\u00" + std::string(1, "0123456789abcdef"[c >> 4]) + "0123456789abcdef"[c & 15]);
+  json.Set('\\', "\\\\");
+  json.Set('"', "\\\"");
+  AsciiEscapes many;  // more than four printable escapes: no eight-byte steps
+  for (char c : std::string("abcdeXYZ~")) many.Set(c, "<" + std::string(1, c) + ">");
+  EXPECT_FALSE(many.few_printable);
+  const AsciiEscapes* escapes[] = {nullptr, &json, &many};
+
+  const std::string fixed[] = {"",
+                               "a",
+                               "\x82",
+                               "abc\x82",
+                               "\x82\xA0",
+                               "\x85\x40",
+                               "\xFF\x80\xA0",
+                               "0123456789abcdef\x95\x5C",
+                               std::string(1, '\0')};
+  for (const auto& bytes : fixed)
+    for (const AsciiEscapes* e : escapes)
+      EXPECT_EQ(FastUtf8(bytes, e), SlowUtf8(bytes, e)) << testing::PrintToString(bytes);
+  // Every double-byte code once.
+  std::string all;
+  for (unsigned code = 0x8100; code < 0x10000; ++code) {
+    all += char(code >> 8);
+    all += char(code & 0xFF);
+  }
+  EXPECT_TRUE(FastUtf8(all, nullptr) == SlowUtf8(all, nullptr));
+  EXPECT_TRUE(ToUtf8(all) == SlowUtf8(all, nullptr));
+
+  std::mt19937 rng(7);
+  for (int i = 0; i < 20000; ++i) {
+    const std::string bytes = RandomBytes(rng);
+    const AsciiEscapes* e = escapes[i % 3];
+    ASSERT_EQ(FastUtf8(bytes, e), SlowUtf8(bytes, e)) << testing::PrintToString(bytes);
+  }
 }
 
 }  // namespace

@@ -237,6 +237,7 @@ void DbfFile::InvalidateCache() const { cache_.assign(kSlots, Slot{}); }
 
 const DbfFile::Slot* DbfFile::ChunkAt(uint64_t pos) const {
   uint64_t index = pos / kChunk;
+  last_chunk_ = index;
   Slot& s = cache_[index % kSlots];
   if (s.index != index) {
     s.data.resize(kChunk);
@@ -251,11 +252,26 @@ const DbfFile::Slot* DbfFile::ChunkAt(uint64_t pos) const {
   return &s;
 }
 
+bool DbfFile::ThroughCache(uint64_t off) const {
+  const uint64_t index = off / kChunk, last = last_chunk_;
+  if (uint64_t(hdrlen_) + uint64_t(count_) * uint64_t(reclen_) <= kSlots * kChunk) return true;
+  return cache_[index % kSlots].index == index || index == last || index + 1 == last ||
+         index == last + 1;
+}
+
 Status DbfFile::ReadRecord(uint32_t recno, std::string* out) const {
   if (recno < 1 || recno > count_)
     return Fail("レコード " + std::to_string(recno) + " は存在しません");
   uint64_t off = uint64_t(hdrlen_) + uint64_t(recno - 1) * uint64_t(reclen_);
   out->resize(size_t(reclen_));
+  if (!ThroughCache(off)) {
+    last_chunk_ = off / kChunk;
+    int64_t got = file_.ReadAt(off, out->data(), out->size());
+    if (got < 0) return Fail("レコード " + std::to_string(recno) + " を読めません");
+    if (got != int64_t(out->size()))
+      return Fail("レコード " + std::to_string(recno) + " がファイルの末尾を越えています");
+    return Status::Ok();
+  }
   size_t done = 0;
   while (done < size_t(reclen_)) {
     uint64_t pos = off + done;
@@ -274,7 +290,7 @@ Status DbfFile::ReadRecord(uint32_t recno, std::string* out) const {
 Status DbfFile::ViewRecord(uint32_t recno, std::string_view* out, std::string* spill) const {
   if (recno >= 1 && recno <= count_) {
     uint64_t off = uint64_t(hdrlen_) + uint64_t(recno - 1) * uint64_t(reclen_);
-    if (off / kChunk == (off + uint64_t(reclen_) - 1) / kChunk) {
+    if (off / kChunk == (off + uint64_t(reclen_) - 1) / kChunk && ThroughCache(off)) {
       const Slot* s = ChunkAt(off);
       if (s) {
         size_t in = size_t(off - s->index * kChunk);

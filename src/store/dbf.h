@@ -64,6 +64,8 @@ class DbfFile {
   // or back from it: *first points at record recno, *count tells how many there are (0 when
   // recno itself crosses two chunks).  Valid until the next read or write of this file.
   Status ViewRun(uint32_t recno, bool forward, const char** first, uint32_t* count) const;
+  // Bytes delivered by reads of the file since Open (tests and benchmarks).
+  uint64_t bytes_read() const { return file_.bytes_read(); }
   // Overwrites record recno (1..count).  A record that crosses a 4 KB page of the file goes
   // through the journal (below), so that a process killed during the write leaves either the old
   // or the new record: the kernel copies a write page by page and may stop between pages.
@@ -98,13 +100,18 @@ class DbfFile {
 
   // Read cache: a few aligned chunks of the record area (records are small and read in runs).
   static constexpr size_t kChunk = 32768;
-  static constexpr size_t kSlots = 64;
+  static constexpr size_t kSlots = 512;  // up to 16 MB: the records of about 100,000 pages
   struct Slot {
     uint64_t index = UINT64_MAX;
     std::string data;
   };
   mutable std::vector<Slot> cache_;
+  mutable uint64_t last_chunk_ = UINT64_MAX;  // the chunk of the last read
   void InvalidateCache() const;
+  // True when the record at off is best read through the cache: the file fits the cache, or
+  // the record's chunk is there or lies next to the last one read.  Otherwise a record far from
+  // the last one (a tag's order, a jump) is read alone, not with the 32 KB around it.
+  bool ThroughCache(uint64_t off) const;
   // The cached chunk holding byte `pos` of the file, read when missing; nullptr on a read error.
   const Slot* ChunkAt(uint64_t pos) const;
 };

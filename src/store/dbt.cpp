@@ -35,6 +35,10 @@ Status DbtFile::Open(const std::string& path, bool read_only, bool dbase3) {
   Close();
   read_only_ = read_only;
   dbase3_ = dbase3;
+  ra_span_ = 0;
+  run_ = 0;
+  last_end_ = 0;
+  mean_len_ = 0;
   if (!file_.Open(path, read_only ? 'r' : 'w'))
     return Status::Error(BaseName(path) + ": メモファイルを開けません (" + strerror(errno) + ")");
   unsigned char h[24];
@@ -74,19 +78,31 @@ uint64_t DbtFile::blocks_in_file() const {
   return (uint64_t(size) + block_size_ - 1) / block_size_;
 }
 
-const unsigned char* DbtFile::Window(uint64_t off, size_t n) const {
+const unsigned char* DbtFile::Cached(uint64_t off, size_t n) const {
   if (off >= ra_off_ && off + n <= ra_off_ + ra_.size())
     return reinterpret_cast<const unsigned char*>(ra_.data()) + (off - ra_off_);
-  if (n > kReadAhead) return nullptr;
-  uint64_t start = off / block_size_ * block_size_;
-  ra_.resize(kReadAhead);
-  int64_t got = file_.ReadAt(start, ra_.data(), kReadAhead);
+  return nullptr;
+}
+
+const unsigned char* DbtFile::Header(uint64_t off) const {
+  if (const unsigned char* h = Cached(off, 8)) return h;
+  run_ = off >= last_end_ && off - last_end_ <= kRunGap ? run_ + 1 : 0;
+  size_t span;
+  if (run_ >= 2) {
+    ra_span_ = ra_span_ == 0 ? kMinReadAhead : std::min(ra_span_ * 2, kReadAhead);
+    span = ra_span_;
+  } else {
+    ra_span_ = 0;
+    uint64_t want = std::min<uint64_t>(2 * uint64_t(mean_len_), kMaxProbe);
+    span = size_t(std::max<uint64_t>((want + block_size_ - 1) / block_size_, 1) * block_size_);
+  }
+  ra_.resize(span);
+  int64_t got = file_.ReadAt(off, ra_.data(), span);
   if (got < 0) got = 0;
   ra_.resize(size_t(got));
-  ra_off_ = start;
-  if (start + uint64_t(got) > size_) size_ = start + uint64_t(got);
-  if (off + n > ra_off_ + ra_.size()) return nullptr;
-  return reinterpret_cast<const unsigned char*>(ra_.data()) + (off - ra_off_);
+  ra_off_ = off;
+  if (off + uint64_t(got) > size_) size_ = off + uint64_t(got);
+  return Cached(off, 8);
 }
 
 Status DbtFile::Read(uint32_t block, std::string* out, uint32_t recno,
@@ -102,8 +118,8 @@ Status DbtFile::Read(uint32_t block, std::string* out, uint32_t recno,
   }
   if (block == 0 || off >= size_)
     return Fail(context() + "のメモブロック " + std::to_string(block) + " がファイルの末尾を越えています");
-  const unsigned char* h = Window(off, 8);
   if (!dbase3_) {
+    const unsigned char* h = Header(off);
     if (!h || h[0] != 0xFF || h[1] != 0xFF || h[2] != 0x08 || h[3] != 0x00)
       return Fail(context() + "のメモ (ブロック " + std::to_string(block) + ") に見出しがありません");
     uint32_t len = Get32(h + 4);
@@ -115,12 +131,19 @@ Status DbtFile::Read(uint32_t block, std::string* out, uint32_t recno,
     if (off + len > size_)
       return Fail(context() + "のメモ (ブロック " + std::to_string(block) + ") の長さ " +
                   std::to_string(len) + " がファイルの末尾を越えています");
-    if (const unsigned char* p = Window(off, len)) {
+    last_end_ = (off + len + block_size_ - 1) / block_size_ * block_size_;
+    mean_len_ =
+        mean_len_ == 0 ? len : uint32_t(mean_len_ + (int64_t(len) - int64_t(mean_len_)) / 8);
+    if (const unsigned char* p = Cached(off, len)) {
       out->assign(reinterpret_cast<const char*>(p) + 8, len - 8);
       return Status::Ok();
     }
+    // The memo runs past the buffer: what the buffer holds, and one read for the rest.
+    const size_t have = size_t(std::min<uint64_t>(ra_off_ + ra_.size() - (off + 8), len - 8));
     out->resize(len - 8);
-    if (!file_.ReadExact(off + 8, out->data(), out->size())) {
+    memcpy(out->data(), h + 8, have);
+    const size_t rest = out->size() - have;
+    if (file_.ReadAt(off + 8 + have, out->data() + have, rest) != int64_t(rest)) {
       out->clear();
       return Fail(context() + "のメモを読めません");
     }

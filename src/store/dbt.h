@@ -39,17 +39,36 @@ class DbtFile {
   // Writes data as a new memo and returns its first block.
   Status Write(const std::string& data, uint32_t* block);
 
+  // Bytes delivered and read calls made by the memo file since Open (tests and benchmarks).
+  uint64_t bytes_read() const { return file_.bytes_read(); }
+  uint64_t read_calls() const { return file_.read_calls(); }
+
  private:
   Status Fail(const std::string& what) const;
-  // Makes [off, off + n) available in the read-ahead buffer when it fits; returns a pointer into
-  // it, or nullptr when those bytes are not all in the file.
-  const unsigned char* Window(uint64_t off, size_t n) const;
+  // A pointer to [off, off + n) when the read-ahead buffer holds it, else nullptr.
+  const unsigned char* Cached(uint64_t off, size_t n) const;
+  // Makes the buffer hold the memo header at off and what follows it; nullptr when those 8
+  // bytes are not all in the file.
+  const unsigned char* Header(uint64_t off) const;
 
-  // Memos are mostly read in the order they were written: one large read serves many of them.
+  // Memos read in the order they lie in the file (page order) come from read-ahead spans that
+  // double from kMinReadAhead to kReadAhead, from the second memo of a run on.  Any other read
+  // (a tag's order, a jump) fetches about the memo itself: whole blocks covering twice the mean
+  // length of the memos read so far (at most kMaxProbe), and the rest of a longer memo in a
+  // second read.
+  static constexpr size_t kMinReadAhead = 16 * 1024;
   static constexpr size_t kReadAhead = 256 * 1024;
+  static constexpr size_t kMaxProbe = 16 * 1024;
+  // A memo that starts this close past the end of the last one read continues a run (memos that
+  // were rewritten elsewhere leave small gaps).
+  static constexpr uint64_t kRunGap = 8 * 1024;
   mutable std::string ra_;
   mutable uint64_t ra_off_ = 0;
-  mutable uint64_t size_ = 0;  // the file's size as last seen
+  mutable size_t ra_span_ = 0;     // the last read-ahead span; 0 when not reading ahead
+  mutable int run_ = 0;            // memos read one after the other in file order
+  mutable uint64_t last_end_ = 0;  // the block boundary after the last memo read
+  mutable uint32_t mean_len_ = 0;  // running mean of the memo lengths read
+  mutable uint64_t size_ = 0;      // the file's size as last seen
   File file_;
   bool read_only_ = false;
   bool dbase3_ = false;

@@ -22,6 +22,7 @@ File& File::operator=(File&& o) noexcept {
 
 bool File::Open(const std::string& path, char mode) {
   Close();
+  bytes_read_ = read_calls_ = 0;
   int flags = O_CLOEXEC;
   if (mode == 'r') flags |= O_RDONLY;
   else if (mode == 'w') flags |= O_RDWR;
@@ -37,6 +38,7 @@ void File::Close() {
 }
 
 int64_t File::ReadAt(uint64_t off, void* buf, size_t n) const {
+  ++read_calls_;
   size_t done = 0;
   auto* p = static_cast<char*>(buf);
   while (done < n) {
@@ -48,6 +50,7 @@ int64_t File::ReadAt(uint64_t off, void* buf, size_t n) const {
     if (r == 0) break;
     done += size_t(r);
   }
+  bytes_read_ += done;
   return int64_t(done);
 }
 

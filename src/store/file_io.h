@@ -34,10 +34,15 @@ class File {
   bool Sync();
   // Modification time in nanoseconds since the epoch; -1 on error.
   int64_t MTimeNs() const;
+  // Bytes delivered and calls made by ReadAt since Open (what tests and benchmarks look at).
+  uint64_t bytes_read() const { return bytes_read_; }
+  uint64_t read_calls() const { return read_calls_; }
 
  private:
   int fd_ = -1;
   std::string path_;
+  mutable uint64_t bytes_read_ = 0;
+  mutable uint64_t read_calls_ = 0;
 };
 
 // Little-endian helpers.
