@@ -27,9 +27,6 @@ for n in 10000 100000 1000000; do
   if [ ! -f "$f" ] || [ ! -f "$scratch/p$n.dbt" ] || [ ! -f "$scratch/p$n.mdx" ]; then
     echo "generating $n pages..."
     /usr/bin/time -f "%e %M" -o "$out/generate_$n.txt" "$tool" generate "$f" --pages $n --seed 1
-    # A writable open settles the index (a fresh file has its index rebuilt once, see
-    # docs/performance.md), so that no benchmark pays for it.
-    /usr/bin/time -f "%e %M" -o "$out/settle_$n.txt" "$tool" info "$f" > /dev/null 2>&1
   fi
 done
 
