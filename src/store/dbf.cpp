@@ -218,8 +218,11 @@ Status DbfFile::ReplayJournal(bool* replayed) {
 }
 
 int FindField(const std::vector<FieldDef>& fields, const std::string& name) {
+  // Called for every field read: names of another length are passed over without a compare.
   for (size_t i = 0; i < fields.size(); ++i)
-    if (strcasecmp(fields[i].name.c_str(), name.c_str()) == 0) return int(i);
+    if (fields[i].name.size() == name.size() &&
+        strcasecmp(fields[i].name.c_str(), name.c_str()) == 0)
+      return int(i);
   return -1;
 }
 
