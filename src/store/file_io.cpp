@@ -24,9 +24,12 @@ bool File::Open(const std::string& path, char mode) {
   Close();
   bytes_read_ = read_calls_ = 0;
   int flags = O_CLOEXEC;
-  if (mode == 'r') flags |= O_RDONLY;
-  else if (mode == 'w') flags |= O_RDWR;
-  else flags |= O_RDWR | O_CREAT | O_TRUNC;
+  if (mode == 'r')
+    flags |= O_RDONLY;
+  else if (mode == 'w')
+    flags |= O_RDWR;
+  else
+    flags |= O_RDWR | O_CREAT | O_TRUNC;
   fd_ = ::open(path.c_str(), flags, 0644);
   path_ = path;
   return fd_ >= 0;
@@ -89,6 +92,17 @@ std::string BaseName(const std::string& path) {
   return p == std::string::npos ? path : path.substr(p + 1);
 }
 
+std::string StemOf(const std::string& path) {
+  std::string n = BaseName(path);
+  size_t dot = n.find_last_of('.');
+  return dot == std::string::npos ? n : n.substr(0, dot);
+}
+
+bool FileExists(const std::string& p) {
+  struct stat st;
+  return ::stat(p.c_str(), &st) == 0;
+}
+
 std::string SiblingPath(const std::string& dbf_path, const std::string& ext) {
   size_t slash = dbf_path.find_last_of('/');
   std::string dir = slash == std::string::npos ? std::string(".") : dbf_path.substr(0, slash);
@@ -96,8 +110,8 @@ std::string SiblingPath(const std::string& dbf_path, const std::string& ext) {
   size_t dot = name.find_last_of('.');
   std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
   // Keep the case style of the table's own extension for a new file.
-  bool upper = dot != std::string::npos && dot + 1 < name.size() &&
-               name[dot + 1] >= 'A' && name[dot + 1] <= 'Z';
+  bool upper = dot != std::string::npos && dot + 1 < name.size() && name[dot + 1] >= 'A' &&
+               name[dot + 1] <= 'Z';
   std::string want = stem + "." + ext;
   if (upper)
     for (size_t i = stem.size() + 1; i < want.size(); ++i)

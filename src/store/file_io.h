@@ -66,5 +66,9 @@ std::string BaseName(const std::string& path);
 // File name of path with its extension replaced (ext given without the dot).  The case of the
 // existing sibling file is found when one exists in any case ("A.DBT" for "a.dbf").
 std::string SiblingPath(const std::string& dbf_path, const std::string& ext);
+// The file name without its folder and its extension ("diary" for "/a/diary.dbf").
+std::string StemOf(const std::string& path);
+// True when a file or folder of that name exists.
+bool FileExists(const std::string& path);
 
 }  // namespace sk::store

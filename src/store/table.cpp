@@ -16,17 +16,6 @@ namespace sk::store {
 
 namespace {
 
-std::string StemOf(const std::string& path) {
-  std::string n = BaseName(path);
-  size_t dot = n.find_last_of('.');
-  return dot == std::string::npos ? n : n.substr(0, dot);
-}
-
-bool FileExists(const std::string& p) {
-  struct stat st;
-  return ::stat(p.c_str(), &st) == 0;
-}
-
 std::string FormatMemoPointer(uint32_t block) {
   char b[16];
   snprintf(b, sizeof b, "%10u", block);

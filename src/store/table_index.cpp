@@ -11,17 +11,6 @@ namespace sk::store {
 
 namespace {
 
-std::string StemOf(const std::string& path) {
-  std::string n = BaseName(path);
-  size_t dot = n.find_last_of('.');
-  return dot == std::string::npos ? n : n.substr(0, dot);
-}
-
-bool FileExists(const std::string& p) {
-  struct stat st;
-  return ::stat(p.c_str(), &st) == 0;
-}
-
 // The sorted entries of one tag, from the records of an open table file.
 Status CollectEntries(const DbfFile& dbf, const TagDef& tag, std::vector<IndexEntry>* out) {
   out->clear();

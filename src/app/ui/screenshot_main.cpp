@@ -1,7 +1,7 @@
 // Opens a page file in the main window on the display given (Xvfb in the tests), saves a picture
-// of the window (on a page with the widest date) and of the page list, the selection and the add-page dialogs, and checks that the
-// Japanese texts on show are drawn with a font that holds every character, so that no replacement
-// boxes appear.
+// of the window (on a page with the widest date) and of the page list, the selection and the
+// add-page dialogs, and checks that the Japanese texts on show are drawn with a font that holds
+// every character, so that no replacement boxes appear.
 //
 //   sorakumo_screenshot PAGEFILE OUT.png
 #include <QApplication>
@@ -94,7 +94,8 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     int cut = 0;
     for (QLineEdit* e : {form.DateEdit, form.TitleEdit}) {
-      const int room = e->contentsRect().width() - 2 * e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, e);
+      const int room = e->contentsRect().width() -
+                       2 * e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, e);
       const int need = QFontMetrics(e->font()).horizontalAdvance(e->text());
       std::printf("%s: %d px of text in %d px\n", e->text().toUtf8().constData(), need, room);
       if (need > room) ++cut;

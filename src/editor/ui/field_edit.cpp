@@ -6,6 +6,7 @@
 
 #include "convert/cp932.h"
 #include "editor/text_positions.h"
+#include "editor/ui/unencodable_input.h"
 
 namespace sk::editor {
 
@@ -20,36 +21,21 @@ void FieldEdit::Refuse(const QStringList& refused) {
 }
 
 void FieldEdit::keyPressEvent(QKeyEvent* e) {
-  if (!isReadOnly() && !e->text().isEmpty()) {
-    QStringList refused;
-    const QString accepted = RemoveUnencodable(e->text(), &refused);
-    if (!refused.isEmpty()) {
-      if (!accepted.isEmpty()) {
-        QKeyEvent rest(e->type(), e->key(), e->modifiers(), accepted, e->isAutoRepeat(),
-                       ushort(e->count()));
-        QLineEdit::keyPressEvent(&rest);
-      }
-      Refuse(refused);
-      e->accept();
-      return;
-    }
-  }
+  if (!isReadOnly() && FilterUnencodableKey(
+                           e, [this](QKeyEvent* k) { QLineEdit::keyPressEvent(k); },
+                           [this](const QStringList& r) { Refuse(r); }))
+    return;
   QLineEdit::keyPressEvent(e);
 }
 
 void FieldEdit::inputMethodEvent(QInputMethodEvent* e) {
-  const QString commit = e->commitString();
-  QStringList refused;
-  const QString accepted = isReadOnly() ? commit : RemoveUnencodable(commit, &refused);
-  if (refused.isEmpty()) {
+  if (isReadOnly()) {
     QLineEdit::inputMethodEvent(e);
     return;
   }
-  QInputMethodEvent filtered(e->preeditString(), e->attributes());
-  filtered.setCommitString(accepted, e->replacementStart(), e->replacementLength());
-  QLineEdit::inputMethodEvent(&filtered);
-  e->setAccepted(filtered.isAccepted());
-  Refuse(refused);
+  FilterUnencodableCommit(
+      e, [this](QInputMethodEvent* m) { QLineEdit::inputMethodEvent(m); },
+      [this](const QStringList& r) { Refuse(r); });
 }
 
 void FieldEdit::ReplaceUnheld() {

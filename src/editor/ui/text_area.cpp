@@ -20,6 +20,7 @@
 #include <algorithm>
 
 #include "convert/cp932.h"
+#include "editor/ui/unencodable_input.h"
 
 namespace sk::editor {
 
@@ -340,20 +341,10 @@ void TextArea::keyPressEvent(QKeyEvent* e) {
     e->setAccepted(plain.isAccepted());
     return;
   }
-  if (!isReadOnly() && !e->text().isEmpty()) {
-    QStringList refused;
-    const QString accepted = RemoveUnencodable(e->text(), &refused);
-    if (!refused.isEmpty()) {
-      if (!accepted.isEmpty()) {
-        QKeyEvent rest(e->type(), e->key(), e->modifiers(), accepted, e->isAutoRepeat(),
-                       ushort(e->count()));
-        QTextEdit::keyPressEvent(&rest);
-      }
-      Refuse(refused);
-      e->accept();
-      return;
-    }
-  }
+  if (!isReadOnly() && FilterUnencodableKey(
+                           e, [this](QKeyEvent* k) { QTextEdit::keyPressEvent(k); },
+                           [this](const QStringList& r) { Refuse(r); }))
+    return;
   QTextEdit::keyPressEvent(e);
 }
 
@@ -364,17 +355,9 @@ void TextArea::inputMethodEvent(QInputMethodEvent* e) {
     QTextEdit::inputMethodEvent(e);
     return;
   }
-  QStringList refused;
-  const QString accepted = RemoveUnencodable(commit, &refused);
-  if (refused.isEmpty()) {
-    QTextEdit::inputMethodEvent(e);
-  } else {
-    QInputMethodEvent filtered(e->preeditString(), e->attributes());
-    filtered.setCommitString(accepted, e->replacementStart(), e->replacementLength());
-    QTextEdit::inputMethodEvent(&filtered);
-    e->setAccepted(filtered.isAccepted());
-    Refuse(refused);
-  }
+  const QString accepted = FilterUnencodableCommit(
+      e, [this](QInputMethodEvent* m) { QTextEdit::inputMethodEvent(m); },
+      [this](const QStringList& r) { Refuse(r); });
   if (!accepted.isEmpty()) emit ResultString(cp932::EncodeReplacing(accepted));
 }
 
