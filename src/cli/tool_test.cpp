@@ -38,24 +38,8 @@ class Tool : public test::TempDirTest {
     return r;
   }
   // n pages titled "<prefix>NNN" (100 and up), scrambled; the record numbers in title order.
-  std::vector<int> Make(const std::string& path, const std::string& prefix, int n = 30) {
-    std::vector<test::Page> pages;
-    std::vector<std::pair<std::string, int>> by_title;
-    for (int i = 0; i < n; ++i) {
-      std::string title = prefix + std::to_string(100 + (i * 7) % n);
-      pages.push_back({"b", title, "s", "20240101", "text", "", ""});
-      by_title.push_back({title, i + 1});
-    }
-    test::MakePageFile(path, pages);
-    // The index as a rebuild writes it: full leaves under one root.
-    std::filesystem::remove(SiblingPath(path, "mdx"));
-    Table t;
-    EXPECT_TRUE(t.Open(path, PageFileOptions()).ok());
-    EXPECT_TRUE(t.Close().ok());
-    std::sort(by_title.begin(), by_title.end());
-    std::vector<int> order;
-    for (const auto& p : by_title) order.push_back(p.second);
-    return order;
+  static std::vector<int> Make(const std::string& path, const std::string& prefix, int n = 30) {
+    return test::MakeTitledPages(path, n, prefix, 100);
   }
   // Every file in the folder with its bytes.
   std::map<std::string, std::string> Folder() {
@@ -64,15 +48,7 @@ class Tool : public test::TempDirTest {
       m[e.path().filename().string()] = test::ReadBytes(e.path().string());
     return m;
   }
-  // The page of tag T's root.
-  static uint32_t RootOfT(const std::string& mdx) {
-    std::string m = test::ReadBytes(mdx);
-    for (size_t page = 4; page + 2 <= m.size() / 512; page += 2)
-      if (m.compare(page * 512 + 24, 12, "UPPER(TITLE)") == 0 && m[page * 512 + 36] == '\0')
-        return Get32(reinterpret_cast<const unsigned char*>(m.data()) + page * 512);
-    ADD_FAILURE() << "no tag T";
-    return 0;
-  }
+  static uint32_t RootOfT(const std::string& mdx) { return test::TagRoot(mdx, "T"); }
   static std::vector<int> FirstColumn(const std::string& tsv) {
     std::vector<int> v;
     size_t p = 0;

@@ -35,25 +35,14 @@ class Damage : public test::TempDirTest {
   }
   // Page of the root of tag T and its entry count.
   uint32_t TitleRoot(uint32_t* n) {
+    const uint32_t root = test::TagRoot(mdx_, "T");
     std::string m = test::ReadBytes(mdx_);
     auto* p = reinterpret_cast<const unsigned char*>(m.data());
-    for (int i = 0; i < 48; ++i) {
-      const unsigned char* slot = p + 544 + 32 * i;
-      if (std::string(reinterpret_cast<const char*>(slot + 4)) == "T") {
-        uint32_t root = Get32(p + size_t(Get32(slot)) * 512);
-        *n = Get32(p + size_t(root) * 512);
-        EXPECT_NE(Get32(p + size_t(root) * 512 + 8 + *n * 56), 0u) << "the root should be interior";
-        return root;
-      }
-    }
-    ADD_FAILURE() << "no tag T";
-    return 0;
+    *n = Get32(p + size_t(root) * 512);
+    EXPECT_NE(Get32(p + size_t(root) * 512 + 8 + *n * 56), 0u) << "the root should be interior";
+    return root;
   }
-  static std::string U32(uint32_t v) {
-    std::string s(4, '\0');
-    Put32(reinterpret_cast<unsigned char*>(s.data()), v);
-    return s;
-  }
+  static std::string U32(uint32_t v) { return test::U32(v); }
 
   void SetUp() override {
     TempDirTest::SetUp();

@@ -21,44 +21,11 @@ constexpr int kItemT = 56;  // item length of tag T (key of 50 bytes)
 
 class IndexRepair : public test::TempDirTest {
  protected:
-  // n pages titled "<prefix>NNN" in a scrambled order; returns the record numbers in title order.
-  std::vector<int> Make(const std::string& path, int n, const std::string& prefix) {
-    std::vector<test::Page> pages;
-    std::vector<std::pair<std::string, int>> by_title;
-    for (int i = 0; i < n; ++i) {
-      char title[32];
-      snprintf(title, sizeof title, "%s%03d", prefix.c_str(), (i * 7) % n);
-      pages.push_back({"b", title, "s", "20240101", "text " + std::to_string(i), "", ""});
-      by_title.push_back({title, i + 1});
-    }
-    test::MakePageFile(path, pages);
-    // The index as a rebuild writes it: full leaves under one root.
-    std::filesystem::remove(SiblingPath(path, "mdx"));
-    Table t;
-    EXPECT_TRUE(t.Open(path, PageFileOptions()).ok());
-    EXPECT_TRUE(t.Close().ok());
-    std::sort(by_title.begin(), by_title.end());
-    std::vector<int> order;
-    for (const auto& p : by_title) order.push_back(p.second);
-    return order;
+  static std::vector<int> Make(const std::string& path, int n, const std::string& prefix) {
+    return test::MakeTitledPages(path, n, prefix);
   }
-  // The page of tag T's root in an index file.
-  static uint32_t RootOfT(const std::string& mdx) {
-    std::string m = test::ReadBytes(mdx);
-    auto* p = reinterpret_cast<const unsigned char*>(m.data());
-    for (int i = 0; i < 48; ++i) {
-      const unsigned char* slot = p + 544 + 32 * i;
-      if (std::string(reinterpret_cast<const char*>(slot + 4)) == "T")
-        return Get32(p + size_t(Get32(slot)) * 512);
-    }
-    ADD_FAILURE() << "no tag T";
-    return 0;
-  }
-  static std::string U32(uint32_t v) {
-    std::string s(4, '\0');
-    Put32(reinterpret_cast<unsigned char*>(s.data()), v);
-    return s;
-  }
+  static uint32_t RootOfT(const std::string& mdx) { return test::TagRoot(mdx, "T"); }
+  static std::string U32(uint32_t v) { return test::U32(v); }
   // Walks the whole order forward and back; both must give `want`.
   static void ExpectOrder(Table& t, const std::vector<int>& want) {
     EXPECT_EQ(test::WalkRecNos(t), want);

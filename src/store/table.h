@@ -259,7 +259,7 @@ class Table {
   int sparse_tag_ = -1;                                   // -1: not built
 };
 
-// Resolves tag specifications against a table's fields.
+// Resolves the tags asked for (field names or key expressions) against a table's fields.
 Status ResolveTags(const std::vector<TagSpec>& specs, const std::vector<FieldDef>& fields,
                    std::vector<TagDef>* out);
 

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "convert/cp932.h"
+#include "store/file_io.h"
 #include "store/page_file.h"
 #include "store/table.h"
 
@@ -125,6 +128,50 @@ inline void MakePageFile(const std::string& path, const std::vector<Page>& pages
     ASSERT_TRUE(st.ok()) << st.message();
   }
   ASSERT_TRUE(t.Close().ok());
+}
+
+// n pages titled prefix + a three-digit number (first, first + 1, ...) in a scrambled order, with
+// the index as a rebuild writes it (full leaves under one root); returns the record numbers in
+// title order.
+inline std::vector<int> MakeTitledPages(const std::string& path, int n, const std::string& prefix,
+                                        int first = 0) {
+  std::vector<Page> pages;
+  std::vector<std::pair<std::string, int>> by_title;
+  for (int i = 0; i < n; ++i) {
+    char title[32];
+    snprintf(title, sizeof title, "%s%03d", prefix.c_str(), first + (i * 7) % n);
+    pages.push_back({"b", title, "s", "20240101", "text " + std::to_string(i), "", ""});
+    by_title.push_back({title, i + 1});
+  }
+  MakePageFile(path, pages);
+  std::filesystem::remove(SiblingPath(path, "mdx"));
+  Table t;
+  EXPECT_TRUE(t.Open(path, PageFileOptions()).ok());
+  EXPECT_TRUE(t.Close().ok());
+  std::sort(by_title.begin(), by_title.end());
+  std::vector<int> order;
+  for (const auto& p : by_title) order.push_back(p.second);
+  return order;
+}
+
+// The page of a tag's root in an index file.
+inline uint32_t TagRoot(const std::string& mdx, const std::string& tag) {
+  std::string m = ReadBytes(mdx);
+  auto* p = reinterpret_cast<const unsigned char*>(m.data());
+  for (size_t i = 0; i < 48 && 544 + 32 * (i + 1) <= m.size(); ++i) {
+    const unsigned char* slot = p + 544 + 32 * i;
+    if (std::string(reinterpret_cast<const char*>(slot + 4)) == tag)
+      return Get32(p + size_t(Get32(slot)) * 512);
+  }
+  ADD_FAILURE() << "no tag " << tag;
+  return 0;
+}
+
+// A little-endian 32-bit number as it stands in the files.
+inline std::string U32(uint32_t v) {
+  std::string s(4, '\0');
+  Put32(reinterpret_cast<unsigned char*>(s.data()), v);
+  return s;
 }
 
 }  // namespace sk::store::test

@@ -69,11 +69,10 @@ TSDIAppForm::TSDIAppForm(Prompter& prompter, QStringList args, QWidget* parent)
   BuildMenus();
   Selector = std::make_unique<browse::PageSelector>(*this);
   Nav = std::make_unique<browse::Navigator>(*this);
-  // A repair the engine makes on the way (an index rebuilt while stepping) is told once the
+  // A repair the engine makes (an index rebuilt at open or while stepping) is told once the
   // command that met it has finished, never from inside the table's own work.
   MainTable.SetNoticeSink([this](const std::string& notice) {
-    PendingNotices.push_back(notice);
-    if (PendingNotices.size() == 1) QTimer::singleShot(0, this, &TSDIAppForm::ReportNotices);
+    QTimer::singleShot(0, this, [this, text = QString::fromStdString(notice)] { Message(text); });
   });
   FormCreate();
   ConstructRest();

@@ -208,14 +208,12 @@ class TSDIAppForm : public QMainWindow {
   void ShowOpenedFile();
   void AfterFileShown();
   void WriteSettings();
-  void ReportNotices();
 
   Prompter& prompter_;
   std::map<std::string, QAction*, std::less<>> actions_;
   std::map<std::string, QMenu*, std::less<>> menus_;
   std::map<std::string, QToolButton*, std::less<>> tool_buttons_;
   bool closed_ = false;
-  std::vector<std::string> PendingNotices;  // the engine's notices not yet shown
 };
 
 // Maps the stored Japanese font names to the Japanese fonts installed here.

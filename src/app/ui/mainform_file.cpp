@@ -89,13 +89,6 @@ bool TSDIAppForm::CheckSaveFileName(const QString& path, const QString& ext, boo
   return true;
 }
 
-void TSDIAppForm::ReportNotices() {
-  std::vector<std::string> notices;
-  notices.swap(PendingNotices);
-  for (std::string& n : MainTable.TakeNotices()) notices.push_back(std::move(n));
-  for (const std::string& n : notices) Message(QString::fromStdString(n));
-}
-
 // Binds MainTable to the page file and opens it exclusively; tells the user when it cannot.
 bool TSDIAppForm::OpenMainTable() {
   Status st = MainTable.Open(Utf8(PageFilePath), store::PageFileOptions());
@@ -106,7 +99,6 @@ bool TSDIAppForm::OpenMainTable() {
             QStringLiteral("\n\n") + QString::fromStdString(st.message()));
     return false;
   }
-  ReportNotices();
   return true;
 }
 

@@ -628,35 +628,15 @@ TEST_F(MainFormTest, ShortcutsReachTheirCommandsFromTheTextArea) {
 // once, the window tells the user after the command, and the move lands where it should.
 TEST_F(MainFormTest, DamagedIndexMetWhileSteppingIsRebuiltAndTold) {
   const std::string path = Path("Damaged.dbf").toStdString();
-  std::vector<store::test::Page> pages;
-  std::vector<std::pair<std::string, int>> by_title;
-  for (int i = 0; i < 300; ++i) {
-    char title[32];
-    snprintf(title, sizeof title, "title%03d", (i * 7) % 300);
-    pages.push_back({"b", title, "s", "20240101", "text " + std::to_string(i), "", ""});
-    by_title.push_back({title, i + 1});
-  }
-  store::test::MakePageFile(path, pages);
-  std::sort(by_title.begin(), by_title.end());
+  const std::vector<int> by_title = store::test::MakeTitledPages(path, 300, "title");
+  // A leaf of tag T far from the keys an open looks up: its key count made impossible.
   const std::string mdx = store::SiblingPath(path, "mdx");
-  fs::remove(mdx);
-  {
-    store::Table t;  // the index as a rebuild writes it: full leaves under one root
-    ASSERT_TRUE(t.Open(path, store::PageFileOptions()).ok());
-    ASSERT_TRUE(t.Close().ok());
-  }
-  // Tag T's root, and a leaf far from the keys an open looks up: overwrite its key count.
-  std::string m = store::test::ReadBytes(mdx);
-  auto* p = reinterpret_cast<const unsigned char*>(m.data());
-  uint32_t root = 0;
-  for (int i = 0; i < 48 && root == 0; ++i) {
-    const unsigned char* slot = p + 544 + 32 * i;
-    if (std::string(reinterpret_cast<const char*>(slot + 4)) == "T")
-      root = store::Get32(p + size_t(store::Get32(slot)) * 512);
-  }
+  const uint32_t root = store::test::TagRoot(mdx, "T");
   ASSERT_NE(root, 0u);
-  const uint32_t leaf = store::Get32(p + size_t(root) * 512 + 8 + 5 * 56);
-  store::test::Patch(mdx, size_t(leaf) * 512, std::string("\xE8\x03\0\0", 4));
+  const std::string m = store::test::ReadBytes(mdx);
+  const uint32_t leaf = store::Get32(reinterpret_cast<const unsigned char*>(m.data()) +
+                                     size_t(root) * 512 + 8 + 5 * 56);
+  store::test::Patch(mdx, size_t(leaf) * 512, store::test::U32(1000));
 
   TSDIAppForm& f = Start({QString::fromStdString(path)});
   ASSERT_TRUE(f.FileIsOpen());
@@ -664,10 +644,10 @@ TEST_F(MainFormTest, DamagedIndexMetWhileSteppingIsRebuiltAndTold) {
   Trigger("TOrderItem");
   Trigger("FirstItem");
   for (int i = 0; i < 12; ++i) Trigger("TenNextItem");  // across the damaged leaf
-  EXPECT_EQ(f.RecNoLabel->text(), QString::number(by_title[120].second) + " ");
+  EXPECT_EQ(f.RecNoLabel->text(), QString::number(by_title[120]) + " ");
   Trigger("LastItem");
   for (int i = 0; i < 5; ++i) Trigger("PriorItem");
-  EXPECT_EQ(f.RecNoLabel->text(), QString::number(by_title[by_title.size() - 6].second) + " ");
+  EXPECT_EQ(f.RecNoLabel->text(), QString::number(by_title[by_title.size() - 6]) + " ");
   int told = 0;
   for (const QString& s : prompter_.shown) told += s.contains("作り直しました") ? 1 : 0;
   EXPECT_EQ(told, 1) << "the rebuild is told once";
