@@ -291,6 +291,14 @@ char* DecodeUtf8Impl(std::string_view bytes, char* o, const AsciiEscapes* escape
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const auto* end = p + bytes.size();
   const bool wide_steps = !kEscape || escapes->few_printable;
+  auto put_ascii = [&](unsigned c) {  // one ASCII byte, or its escape
+    if (kEscape && escapes->len[c] != 0) {
+      memcpy(o, escapes->text[c].data(), 8);
+      o += escapes->len[c];
+    } else {
+      *o++ = char(c);
+    }
+  };
   while (p < end) {
     unsigned b = *p;
     if (b < 0x80) {
@@ -308,24 +316,14 @@ char* DecodeUtf8Impl(std::string_view bytes, char* o, const AsciiEscapes* escape
           if (plain == 8) continue;
           b = *p;
           if (b >= 0x80) break;
-          if (kEscape && escapes->len[b] != 0) {
-            memcpy(o, escapes->text[b].data(), 8);
-            o += escapes->len[b];
-          } else {
-            *o++ = char(b);
-          }
+          put_ascii(b);
           ++p;
         }
         if (p == end) break;
         b = *p;
         if (b >= 0x80) continue;
       }
-      if (kEscape && escapes->len[b] != 0) {
-        memcpy(o, escapes->text[b].data(), 8);
-        o += escapes->len[b];
-      } else {
-        *o++ = char(b);
-      }
+      put_ascii(b);
       ++p;
       continue;
     }

@@ -22,20 +22,27 @@ const QColor kPaper(0xfc, 0xfc, 0xfa);
 
 using Drawing = std::function<void(QPainter&)>;
 
-// An icon drawn on a 16 x 16 grid, made at every size of kSizes.
-QIcon Drawn(const Drawing& draw) {
+// An icon made at every size of kSizes, each pixmap painted by paint(painter, size).
+QIcon AtEverySize(const std::function<void(QPainter&, int)>& paint) {
   QIcon icon;
   for (int size : kSizes) {
     QPixmap pm(size, size);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 16.0, size / 16.0);
-    draw(p);
+    paint(p, size);
     p.end();
     icon.addPixmap(pm);
   }
   return icon;
+}
+
+// An icon drawn on a 16 x 16 grid.
+QIcon Drawn(const Drawing& draw) {
+  return AtEverySize([&](QPainter& p, int size) {
+    p.scale(size / 16.0, size / 16.0);
+    draw(p);
+  });
 }
 
 void Fill(QPainter& p, const QPolygonF& shape, const QColor& color) {
@@ -230,20 +237,12 @@ void DrawBadge(QPainter& p, Badge badge) {
 
 QIcon WithBadge(const QIcon& base, Badge badge) {
   if (badge == Badge::None) return base;
-  QIcon icon;
-  for (int size : kSizes) {
-    QPixmap pm(size, size);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
+  return AtEverySize([&](QPainter& p, int size) {
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawPixmap(QRect(0, 0, size, size), base.pixmap(QSize(size, size)));
     p.scale(size / 16.0, size / 16.0);
     DrawBadge(p, badge);
-    p.end();
-    icon.addPixmap(pm);
-  }
-  return icon;
+  });
 }
 
 struct ButtonIcon {
