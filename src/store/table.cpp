@@ -816,7 +816,7 @@ Status Table::Delete() {
     if (use_index) mdx_.AbandonWrite();
     return st;
   }
-  if (marks_valid_) SetMark(cur_, false);
+  if (marks_valid_) MarkWritten(cur_, false, rec);
   Status index_status;
   if (use_index) {
     const auto& tags = mdx_.tags();

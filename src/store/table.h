@@ -203,6 +203,9 @@ class Table {
   bool NoneMarked() const { return UseMarks() && marked_ == 0; }
   bool Marked(uint32_t recno) const { return (marks_[recno >> 6] >> (recno & 63)) & 1; }
   void SetMark(uint32_t recno, bool on);
+  // A written record's bit, with the sorted list of a sparse selection kept in step (its entry
+  // taken out, and put back at its key's place when marked) rather than read again.
+  void MarkWritten(uint32_t recno, bool on, const std::string& rec);
   // After a write of the current record: its bit from the filter.
   void RemarkCurrent();
   void DropMarks();

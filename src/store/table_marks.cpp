@@ -87,16 +87,35 @@ void Table::SetMark(uint32_t recno, bool on) {
     --marked_;
 }
 
+void Table::MarkWritten(uint32_t recno, bool on, const std::string& rec) {
+  const int sparse = sparse_tag_;
+  SetMark(recno, on);
+  if (sparse < 0) return;
+  auto it = std::find_if(sparse_.begin(), sparse_.end(),
+                         [&](const auto& e) { return e.second == recno; });
+  if (it != sparse_.end()) sparse_.erase(it);
+  if (on) {
+    const TagDef& tag = Tags()[size_t(sparse)];
+    std::string key = MakeKey(tag, dbf_.fields(), rec);
+    const auto k = reinterpret_cast<const unsigned char*>(key.data());
+    auto pos = std::partition_point(sparse_.begin(), sparse_.end(), [&](const auto& e) {
+      int c = CompareKeys(tag, reinterpret_cast<const unsigned char*>(e.first.data()), k);
+      return c < 0 || (c == 0 && e.second < recno);
+    });
+    sparse_.insert(pos, {std::move(key), recno});
+  }
+  sparse_tag_ = sparse;
+}
+
 void Table::RemarkCurrent() {
   if (!marks_valid_ || cur_ == 0) return;
-  sparse_tag_ = -1;  // its key may have changed
   // buf_ holds the record as written: the hook reads it as the current record.
   in_filter_ = true;
   filter_view_ = buf_;
   bool ok = buf_[0] != '*' && filter_(*this);
   in_filter_ = false;
   filter_view_ = {};
-  SetMark(cur_, ok);
+  MarkWritten(cur_, ok, buf_);
 }
 
 void Table::DropMarks() {

@@ -261,6 +261,18 @@ TEST_F(TableCursor, FilterMarksFollowWrites) {
     EXPECT_EQ(walk_both_ways(), title_order(want));
     EXPECT_EQ(calls, 0);
 
+    // A selected page given another title takes its new place in the order at once.
+    ASSERT_TRUE(t.GotoBookmark(Table::Bookmark(601)).ok());
+    ASSERT_TRUE(t.Edit().ok());
+    ASSERT_TRUE(t.SetFieldString("TITLE", "t0").ok());  // from t400 to the very front
+    ASSERT_TRUE(t.Post().ok());
+    std::vector<int> retitled = title_order(want);
+    std::erase(retitled, 601);
+    retitled.insert(retitled.begin(), 601);
+    calls = 0;
+    EXPECT_EQ(walk_both_ways(), retitled);
+    EXPECT_EQ(calls, 0);
+
     // Nothing marked: the ends are known without walking, and a new filter drops the marks.
     t.SetFilter([&](const Table&) { return ++calls < 0; });
     EXPECT_FALSE(t.HasMarks());
