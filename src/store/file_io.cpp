@@ -10,6 +10,48 @@
 
 namespace sk::store {
 
+namespace {
+
+class SystemLayer final : public FileLayer {
+ public:
+  int Open(const char* path, int flags, mode_t mode) override { return ::open(path, flags, mode); }
+  ssize_t Pwrite(int fd, const void* buf, size_t n, off_t off) override {
+    return ::pwrite(fd, buf, n, off);
+  }
+  int Ftruncate(int fd, off_t size) override { return ::ftruncate(fd, size); }
+  int Fdatasync(int fd) override { return ::fdatasync(fd); }
+  int Close(int fd) override { return ::close(fd); }
+  int Rename(const char* from, const char* to) override { return ::rename(from, to); }
+  int Unlink(const char* path) override { return ::unlink(path); }
+  int SyncDir(const char* dir) override {
+    int fd = ::open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    int r = ::fsync(fd);
+    ::close(fd);
+    return r;
+  }
+};
+
+SystemLayer g_system;
+FileLayer* g_layer = &g_system;
+
+}  // namespace
+
+FileLayer& Layer() { return *g_layer; }
+void SetFileLayer(FileLayer* layer) { g_layer = layer ? layer : &g_system; }
+
+bool RenameFile(const std::string& from, const std::string& to) {
+  return g_layer->Rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool RemoveFile(const std::string& path) { return g_layer->Unlink(path.c_str()) == 0; }
+
+bool SyncFolderOf(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  return g_layer->SyncDir(dir.c_str()) == 0;
+}
+
 File& File::operator=(File&& o) noexcept {
   if (this != &o) {
     Close();
@@ -30,13 +72,13 @@ bool File::Open(const std::string& path, char mode) {
     flags |= O_RDWR;
   else
     flags |= O_RDWR | O_CREAT | O_TRUNC;
-  fd_ = ::open(path.c_str(), flags, 0644);
+  fd_ = g_layer->Open(path.c_str(), flags, 0644);
   path_ = path;
   return fd_ >= 0;
 }
 
 void File::Close() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) g_layer->Close(fd_);
   fd_ = -1;
 }
 
@@ -61,7 +103,7 @@ bool File::WriteAt(uint64_t off, const void* buf, size_t n) {
   size_t done = 0;
   auto* p = static_cast<const char*>(buf);
   while (done < n) {
-    ssize_t r = ::pwrite(fd_, p + done, n - done, off_t(off + done));
+    ssize_t r = g_layer->Pwrite(fd_, p + done, n - done, off_t(off + done));
     if (r < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -71,7 +113,7 @@ bool File::WriteAt(uint64_t off, const void* buf, size_t n) {
   return true;
 }
 
-bool File::Truncate(uint64_t size) { return ::ftruncate(fd_, off_t(size)) == 0; }
+bool File::Truncate(uint64_t size) { return g_layer->Ftruncate(fd_, off_t(size)) == 0; }
 
 int64_t File::Size() const {
   struct stat st;
@@ -79,7 +121,7 @@ int64_t File::Size() const {
   return int64_t(st.st_size);
 }
 
-bool File::Sync() { return ::fdatasync(fd_) == 0; }
+bool File::Sync() { return g_layer->Fdatasync(fd_) == 0; }
 
 int64_t File::MTimeNs() const {
   struct stat st;

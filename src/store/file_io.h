@@ -1,10 +1,39 @@
 // A file descriptor with whole-buffer positional reads and writes.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 
 namespace sk::store {
+
+// Every change the engine makes to files (opening, writing, truncating, syncing, closing,
+// renaming, removing, syncing a folder) goes through the file layer; reads go to the descriptor
+// directly.  The system's calls are the default; a test puts its own layer in between to keep
+// track of what would survive a power cut.  Each call answers as the system call does (-1 and
+// errno on failure).
+class FileLayer {
+ public:
+  virtual ~FileLayer() = default;
+  virtual int Open(const char* path, int flags, mode_t mode) = 0;
+  virtual ssize_t Pwrite(int fd, const void* buf, size_t n, off_t off) = 0;
+  virtual int Ftruncate(int fd, off_t size) = 0;
+  virtual int Fdatasync(int fd) = 0;
+  virtual int Close(int fd) = 0;
+  virtual int Rename(const char* from, const char* to) = 0;
+  virtual int Unlink(const char* path) = 0;
+  // Makes the folder's entries (files created, renamed or removed in it) durable.
+  virtual int SyncDir(const char* dir) = 0;
+};
+// The layer in use; SetFileLayer(nullptr) goes back to the system's calls.
+FileLayer& Layer();
+void SetFileLayer(FileLayer* layer);
+
+// Through the layer: rename (replacing `to`), remove, and sync the folder that holds `path`.
+bool RenameFile(const std::string& from, const std::string& to);
+bool RemoveFile(const std::string& path);
+bool SyncFolderOf(const std::string& path);
 
 class File {
  public:
@@ -31,6 +60,7 @@ class File {
   bool WriteAt(uint64_t off, const void* buf, size_t n);
   bool Truncate(uint64_t size);
   int64_t Size() const;
+  // fdatasync: what was written reaches the disk before this returns.
   bool Sync();
   // Modification time in nanoseconds since the epoch; -1 on error.
   int64_t MTimeNs() const;
