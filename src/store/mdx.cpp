@@ -76,6 +76,21 @@ Status MdxFile::Build(const std::string& path, const std::string& table_name, ui
   };
   uint32_t next_page = kHeaderPages;
   std::vector<uint32_t> tag_pages, roots;
+  // Nodes go out in large writes: those of a tag lie one after the other.
+  std::string nodes;
+  uint64_t nodes_at = 0;
+  auto flush_nodes = [&] {
+    bool ok = nodes.empty() || f.WriteAt(nodes_at, nodes.data(), nodes.size());
+    nodes.clear();
+    return ok;
+  };
+  auto put_node = [&](uint32_t page, const std::vector<unsigned char>& node) {
+    uint64_t at = uint64_t(page) * 512;
+    if (!nodes.empty() && at != nodes_at + nodes.size() && !flush_nodes()) return false;
+    if (nodes.empty()) nodes_at = at;
+    nodes.append(reinterpret_cast<const char*>(node.data()), node.size());
+    return nodes.size() < (4u << 20) || flush_nodes();
+  };
   for (size_t t = 0; t < tags.size(); ++t) {
     const TagDef& tag = tags[t];
     const int item = tag.item_len();
@@ -105,7 +120,7 @@ Status MdxFile::Build(const std::string& path, const std::string& table_name, ui
       auto node = MakeNode(item, tag.key_len, e, 0);
       uint32_t page = next_page;
       next_page += 2;
-      if (!f.WriteAt(uint64_t(page) * 512, node.data(), node.size())) return fail("索引の書き込みに失敗しました");
+      if (!put_node(page, node)) return fail("索引の書き込みに失敗しました");
       level.push_back({page, e.empty() ? nullptr : e.back().second});
     } while (i < es.size());
     while (level.size() > 1) {
@@ -119,7 +134,7 @@ Status MdxFile::Build(const std::string& path, const std::string& table_name, ui
         auto node = MakeNode(item, tag.key_len, e, level[s + cnt - 1].page);
         uint32_t page = next_page;
         next_page += 2;
-        if (!f.WriteAt(uint64_t(page) * 512, node.data(), node.size())) return fail("索引の書き込みに失敗しました");
+        if (!put_node(page, node)) return fail("索引の書き込みに失敗しました");
         up.push_back({page, level[s + cnt - 1].max});
         s += cnt;
       }
@@ -131,6 +146,7 @@ Status MdxFile::Build(const std::string& path, const std::string& table_name, ui
     tag_pages.push_back(header_page);
     roots.push_back(root);
   }
+  if (!flush_nodes()) return fail("索引の書き込みに失敗しました");
   // File header and tag table.
   std::string h(kHeaderPages * 512, '\0');
   auto* p = reinterpret_cast<unsigned char*>(h.data());
