@@ -34,6 +34,7 @@
 #include "store/dbf.h"
 #include "store/dbt.h"
 #include "store/file_io.h"
+#include "store/index_keys.h"
 #include "store/maintenance.h"
 #include "store/mdx.h"
 #include "store/page_file.h"
@@ -315,47 +316,6 @@ void PutPointer(char* field, int width, uint32_t block) {
   memcpy(field, s.data(), size_t(width));
 }
 
-// Sorts one tag's keys (key_len bytes each, in record order) into index entries.  Equal keys
-// keep record order.
-void SortEntries(const TagDef& tag, const std::string& keys, uint32_t n,
-                 std::vector<IndexEntry>* out) {
-  const size_t kl = size_t(tag.key_len);
-  struct Item {
-    uint64_t prefix;  // the key's first 8 bytes, compared as one number
-    uint32_t i;
-  };
-  std::vector<Item> items(n);
-  const auto* k = reinterpret_cast<const unsigned char*>(keys.data());
-  for (uint32_t i = 0; i < n; ++i) {
-    const unsigned char* p = k + size_t(i) * kl;
-    uint64_t v = 0;
-    if (tag.type == 'D') {
-      // A Julian day is never negative: its bits order as the numbers do.
-      double d;
-      memcpy(&d, p, 8);
-      if (!(d > 0)) d = 0;
-      memcpy(&v, &d, 8);
-    } else {
-      for (size_t b = 0; b < 8; ++b) v = (v << 8) | (b < kl ? p[b] : 0);
-    }
-    items[i] = {v, i};
-  }
-  const bool whole = tag.type == 'D' || kl <= 8;
-  std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
-    if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    if (!whole) {
-      int c = memcmp(k + size_t(a.i) * kl + 8, k + size_t(b.i) * kl + 8, kl - 8);
-      if (c != 0) return c < 0;
-    }
-    return a.i < b.i;
-  });
-  out->resize(n);
-  for (uint32_t j = 0; j < n; ++j) {
-    (*out)[j].key.assign(keys.data() + size_t(items[j].i) * kl, kl);
-    (*out)[j].recno = items[j].i + 1;
-  }
-}
-
 // The new index, built from the old table's records in a thread of its own.
 struct IndexJob {
   std::string dbf_path, mdx_path, stem;
@@ -365,7 +325,7 @@ struct IndexJob {
   uint32_t live = 0;   // of them live (set before the job starts)
   int hdrlen = 0, reclen = 0;
   std::atomic<bool>* cancel = nullptr;
-  std::atomic<uint64_t> done{0};  // records looked at, over all tags
+  std::atomic<uint64_t> done{0};  // records gathered, then records sorted and written per tag
   std::atomic<bool> finished{false};
   Status result;
 
@@ -376,36 +336,45 @@ struct IndexJob {
       finished = true;
       return;
     }
-    std::string chunk, rec, keys;
-    auto entries = [&](size_t t, std::vector<IndexEntry>* out) -> Status {
-      const TagDef& tag = tags[t];
-      const size_t kl = size_t(tag.key_len);
-      keys.resize(size_t(live) * kl);
-      uint32_t n = 0;
-      const uint32_t per = uint32_t(std::max<size_t>(1, kRecordChunk / size_t(reclen)));
-      for (uint32_t r = 1; r <= count; r += per) {
-        if (cancel->load()) return Status::Error("cancelled");
-        uint32_t m = std::min(per, count - r + 1);
-        chunk.resize(size_t(m) * size_t(reclen));
-        if (!f.ReadExact(uint64_t(hdrlen) + uint64_t(r - 1) * uint64_t(reclen), chunk.data(),
-                         chunk.size()))
-          return Status::Error(BaseName(dbf_path) + ": レコードを読めません");
-        for (uint32_t i = 0; i < m; ++i) {
-          const char* p = chunk.data() + size_t(i) * size_t(reclen);
-          if (p[0] == '*') continue;
-          if (n >= live) return Status::Error(BaseName(dbf_path) + ": レコードが読んでいる間に変わりました");
-          rec.assign(p, size_t(reclen));
-          std::string key = MakeKey(tag, fields, rec);
-          memcpy(keys.data() + size_t(n) * kl, key.data(), kl);
-          ++n;
-        }
-        done.fetch_add(m);
+    // One pass gathers the keys of every tag; each tag is then sorted and written in turn.
+    TagKeySorter keys(tags, fields);
+    keys.Reserve(live);
+    std::string chunk;
+    const uint32_t per = uint32_t(std::max<size_t>(1, kRecordChunk / size_t(reclen)));
+    uint32_t n = 0;
+    for (uint32_t r = 1; r <= count; r += per) {
+      if (cancel->load()) {
+        result = Status::Error("cancelled");
+        finished = true;
+        return;
       }
-      if (n != live) return Status::Error(BaseName(dbf_path) + ": レコードが読んでいる間に変わりました");
-      SortEntries(tag, keys, n, out);
+      uint32_t m = std::min(per, count - r + 1);
+      chunk.resize(size_t(m) * size_t(reclen));
+      if (!f.ReadExact(uint64_t(hdrlen) + uint64_t(r - 1) * uint64_t(reclen), chunk.data(),
+                       chunk.size())) {
+        result = Status::Error(BaseName(dbf_path) + ": レコードを読めません" + Why(errno));
+        finished = true;
+        return;
+      }
+      for (uint32_t i = 0; i < m; ++i) {
+        const char* p = chunk.data() + size_t(i) * size_t(reclen);
+        if (p[0] != '*') keys.Add(++n, p);
+      }
+      done.fetch_add(m);
+    }
+    chunk = {};
+    if (n != live) {
+      result = Status::Error(BaseName(dbf_path) + ": レコードが読んでいる間に変わりました");
+      finished = true;
+      return;
+    }
+    auto entries = [&](size_t t, std::string* flat, std::vector<uint32_t>* recnos) -> Status {
+      if (cancel->load()) return Status::Error("cancelled");
+      keys.Entries(t, flat, recnos);
+      done.fetch_add(count / std::max<size_t>(tags.size(), 1));
       return Status::Ok();
     };
-    result = MdxFile::Build(mdx_path, stem, 0x13, tags, entries, live);
+    result = MdxFile::BuildFlat(mdx_path, stem, 0x13, tags, entries, live);
     finished = true;
   }
 };
@@ -517,7 +486,7 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
   const uint64_t total = 2 * uint64_t(std::max<uint32_t>(count, 1));
   auto told = [&](uint64_t copied) {
     if (!progress) return true;
-    uint64_t done = copied + job.done.load() / std::max<size_t>(tags.size(), 1);
+    uint64_t done = copied + job.done.load() / 2;
     return progress(uint32_t(std::min(done, total)), uint32_t(total));
   };
 
