@@ -58,6 +58,13 @@ void TagKeySorter::Value(const Term& term, const char* rec, char* out) const {
     else
       memset(out, ' ', 8);
   } else if (term.kind == KeyTerm::kUpper) {
+    // Only a field with a lower-case letter outside double-byte characters changes.
+    bool lower = false;
+    for (size_t i = 0; i < term.width && !lower; ++i) lower = p[i] >= 'a' && p[i] <= 'z';
+    if (!lower) {
+      memcpy(out, p, term.width);
+      return;
+    }
     std::string up = sjis::HankakuToUpperLowerCase(std::string_view(p, size_t(f.width)), 2);
     up.resize(term.width, ' ');
     memcpy(out, up.data(), term.width);
@@ -131,7 +138,15 @@ void TagKeySorter::Rank(Term& term) {
 
 void TagKeySorter::Reserve(size_t n) {
   recnos_.reserve(n);
-  for (auto& t : terms_) t.id.reserve(n);
+  for (auto& t : terms_) {
+    t.id.reserve(n);
+    // Room for a value per record in the hash table of a wide term (a title is seldom repeated).
+    if (t.table.empty() && t.width > 8) {
+      size_t cap = 64;
+      while (cap < 2 * n + 2) cap *= 2;
+      t.table.assign(cap, {0, 0});
+    }
+  }
 }
 
 void TagKeySorter::Entries(size_t t, std::string* keys, std::vector<uint32_t>* recnos) {
@@ -152,6 +167,7 @@ void TagKeySorter::Entries(size_t t, std::string* keys, std::vector<uint32_t>* r
     order_.swap(next_);
   }
   const size_t len = size_t(tags_[t].key_len);
+  keys->clear();  // no copy of the last tag's keys when the buffer grows
   keys->resize(n * len);
   recnos->resize(n);
   char* out = keys->data();

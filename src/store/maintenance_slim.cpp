@@ -228,15 +228,19 @@ class Writer {
  public:
   Writer(File* f, uint64_t start) : f_(f), off_(start) { buf_.reserve(kFlushAt + (1 << 16)); }
   std::string& buf() { return buf_; }
+  // The buffer, to append bytes to.
+  std::string* Bytes() { return &buf_; }
   bool MaybeFlush() { return buf_.size() < kFlushAt || Flush(); }
-  uint64_t end() const { return off_ + buf_.size(); }
   bool Flush() {
     if (buf_.empty()) return true;
     if (!f_->WriteAt(off_, buf_.data(), buf_.size())) return false;
+    // The disk may start on it now (the sync at the end then has less to wait for).
+    ::sync_file_range(f_->fd(), off_t(off_), off_t(buf_.size()), SYNC_FILE_RANGE_WRITE);
     off_ += buf_.size();
     buf_.clear();
     return true;
   }
+  uint64_t end() const { return off_ + buf_.size(); }
 
  private:
   File* f_;
@@ -519,8 +523,11 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
   auto copy_memo = [&](uint32_t r, const FieldDef& f, uint32_t* block) -> Status {
     auto context = [&] { return name + ": レコード " + std::to_string(r) + " の " + f.name + " "; };
     const uint64_t off = uint64_t(*block) * bs;
-    std::string& o = memos.buf();
     const uint64_t at = memos.end();
+    if (at / 512 > 0xFFFFFFF0u) return Status::Error(BaseName(tdbt) + ": メモファイルが大きすぎます");
+    const auto write_failed = [&] {
+      return Status::Error(BaseName(tdbt) + ": 書き込みに失敗しました" + Why(errno));
+    };
     if (fast) {
       const char* h = memo_src.Get(off, 8);
       if (!h)
@@ -536,11 +543,14 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
         *block = 0;
         return Status::Ok();
       }
+      memo_src.Consumed(off + len);
       const char* p = memo_src.FromOne(off, len);
       if (!p) p = memo_src.Get(off, len);
       if (!p) return Status::Error(context() + "のメモを読めません");
-      memo_src.Consumed(off + len);
-      o.append(p, len);
+      std::string* o = memos.Bytes();
+      if (!o) return write_failed();
+      o->append(p, len);
+      o->resize((o->size() + 511) / 512 * 512, '\0');
     } else {
       Status rs = src_dbt.Read(*block, &value, r, f.name);
       if (!rs.ok()) return rs;
@@ -550,11 +560,12 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
       }
       unsigned char h[8] = {0xFF, 0xFF, 0x08, 0x00};
       Put32(h + 4, uint32_t(value.size() + 8));
-      o.append(reinterpret_cast<const char*>(h), 8);
-      o.append(value);
+      std::string* o = memos.Bytes();
+      if (!o) return write_failed();
+      o->append(reinterpret_cast<const char*>(h), 8);
+      o->append(value);
+      o->resize((o->size() + 511) / 512 * 512, '\0');
     }
-    o.resize((o.size() + 511) / 512 * 512, '\0');
-    if (at / 512 > 0xFFFFFFF0u) return Status::Error(BaseName(tdbt) + ": メモファイルが大きすぎます");
     *block = uint32_t(at / 512);
     return Status::Ok();
   };
