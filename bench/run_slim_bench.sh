@@ -2,7 +2,8 @@
 # Slimming a page file against copying its three files, side by side in each round:
 #   cp        the three files copied with cp (no sync), N_CP times in a row
 #   cp+sync   the same, then the copies synced to disk (`sync FILE...`)
-#   slim      `sorakumo-tool slim` (which syncs its new files), on N_SLIM fresh copies in a row
+#   slim      `sorakumo-tool slim` (which syncs its new files), on N_SLIM fresh copies, each
+#             timed alone
 # on pPAGES.dbf with every tenth page deleted (index rebuilt after the deletion).
 #
 #   bench/run_slim_bench.sh [BUILD_DIR]
@@ -60,18 +61,27 @@ for round in $(seq "$rounds"); do
   for i in $(seq "$n_slim"); do
     for e in dbf dbt mdx; do cp "$work/src/s.$e" "$work/out/w$i.$e"; done
   done
+  # Each phase starts with nothing left to write back from the one before.
+  sync
   cat "$work/src"/s.* "$work/out"/* > /dev/null
   /usr/bin/time -f "cp %e %U %S" -a -o "$times" sh -c "
     for i in \$(seq $n_cp); do
       for e in dbf dbt mdx; do cp '$work/src/s.'\$e '$work/out/c.'\$e; done
     done"
+  sync
   /usr/bin/time -f "cpsync %e %U %S" -a -o "$times" sh -c "
     for i in \$(seq $n_slim); do
       for e in dbf dbt mdx; do cp '$work/src/s.'\$e '$work/out/y.'\$e; done
       sync '$work/out/y.dbf' '$work/out/y.dbt' '$work/out/y.mdx'
     done"
-  /usr/bin/time -f "slim %e %U %S" -a -o "$times" sh -c "
-    for i in \$(seq $n_slim); do '$tool' slim '$work/out/w'\$i.dbf > /dev/null; done"
+  # One slimming per timing (each over half a second), each after a sync; the round's figure is
+  # their sum.
+  : > "$times.one"
+  for i in $(seq "$n_slim"); do
+    sync
+    /usr/bin/time -f "%e %U %S" -a -o "$times.one" "$tool" slim "$work/out/w$i.dbf" > /dev/null
+  done
+  awk '{w += $1; u += $2; s += $3} END {printf "slim %.2f %.2f %.2f\n", w, u, s}' "$times.one" >> "$times"
 done
 for e in dbf dbt mdx; do cp "$work/src/s.$e" "$work/out/m.$e"; done
 /usr/bin/time -v "$tool" slim "$work/out/m.dbf" > /dev/null 2> "$scratch/results/slim_mem.txt"

@@ -234,8 +234,6 @@ class Writer {
   bool Flush() {
     if (buf_.empty()) return true;
     if (!f_->WriteAt(off_, buf_.data(), buf_.size())) return false;
-    // The disk may start on it now (the sync at the end then has less to wait for).
-    ::sync_file_range(f_->fd(), off_t(off_), off_t(buf_.size()), SYNC_FILE_RANGE_WRITE);
     off_ += buf_.size();
     buf_.clear();
     return true;
