@@ -32,7 +32,8 @@ constexpr std::array<const char*, 7> kFields = {"BUNRUI", "TITLE",     "SUBTITLE
 using Page = std::array<std::string, 7>;
 
 // The live pages in page-number order, with their numbers.
-Status ReadPages(const std::string& path, std::vector<uint32_t>* numbers, std::vector<Page>* pages) {
+Status ReadPages(const std::string& path, std::vector<uint32_t>* numbers,
+                 std::vector<Page>* pages) {
   Table t;
   Status st = t.Open(path, sk::store::PageFileOptions(true));
   if (!st.ok()) return st;
@@ -112,9 +113,9 @@ TEST_F(SlimCrash, KilledSlimmingLeavesTheOldOrTheNewFile) {
   Restore();
   auto t0 = std::chrono::steady_clock::now();
   ASSERT_FALSE(Run({"slim", work}, -1));
-  long span = long(std::chrono::duration_cast<std::chrono::microseconds>(
-                       std::chrono::steady_clock::now() - t0)
-                       .count());
+  long span = long(
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0)
+          .count());
   const char* env = getenv("SK_CRASH_SEED");
   std::mt19937 rng(env ? unsigned(strtoul(env, nullptr, 10)) : 20240131u);
   int killed = 0, old_kept = 0, renumbered = 0, finished_at_open = 0, cleared_at_open = 0;

@@ -128,9 +128,8 @@ void TagKeySorter::Rank(Term& term) {
       return x < y;
     });
   } else {
-    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-      return memcmp(v + a * w, v + b * w, w) < 0;
-    });
+    std::sort(order.begin(), order.end(),
+              [&](uint32_t a, uint32_t b) { return memcmp(v + a * w, v + b * w, w) < 0; });
   }
   term.rank.assign(n, 0);
   for (size_t i = 0; i < n; ++i) term.rank[order[i]] = uint32_t(i);

@@ -4,9 +4,9 @@
 // A key is the concatenation of fixed-width terms (a field's bytes, UPPER() of them, DTOS() of a
 // date) or one date, so comparing two keys is comparing their terms one by one.  Each distinct
 // term (say UPPER(TITLE)) is worked out once per record, its distinct values are sorted once and
-// numbered, and a tag's order comes from counting sorts on those numbers (the last term first), with
-// no comparison of whole keys.  Equal keys keep
-// record-number order, as everywhere in the index.
+// numbered, and a tag's order comes from counting sorts on those numbers (the last term first),
+// with no comparison of whole keys.  Equal keys keep record-number order, as everywhere in the
+// index.
 #pragma once
 
 #include <cstdint>
@@ -36,9 +36,9 @@ class TagKeySorter {
     int field;
     bool julian;  // the date as a Julian day (a date tag's key), not as text
     size_t width;
-    std::vector<uint32_t> id;     // per record: the number of its value, in adding order
-    std::string values;           // the distinct values, width bytes each, by that number
-    std::vector<uint32_t> rank;   // by that number: its place among the sorted values
+    std::vector<uint32_t> id;    // per record: the number of its value, in adding order
+    std::string values;          // the distinct values, width bytes each, by that number
+    std::vector<uint32_t> rank;  // by that number: its place among the sorted values
     std::vector<std::pair<uint64_t, uint32_t>> table;  // open hashing: (hash, number + 1)
     bool ranked = false;
   };

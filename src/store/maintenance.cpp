@@ -89,7 +89,8 @@ bool LockFree(const std::string& path, Fd* held) {
 // Copies a file for a move across file systems: the copy is made durable, the source stays.
 Status CopyDurably(const std::string& from, const std::string& to) {
   File in;
-  if (!in.Open(from, 'r')) return Status::Error(BaseName(from) + ": ファイルを開けません" + Why(errno));
+  if (!in.Open(from, 'r'))
+    return Status::Error(BaseName(from) + ": ファイルを開けません" + Why(errno));
   File out;
   if (!out.Open(to, 'c')) return Status::Error(to + ": ファイルを作成できません" + Why(errno));
   std::string buf(4 << 20, '\0');
@@ -132,7 +133,8 @@ Status DoBackUp(const std::string& dbf_path, int depth, int* slot) {
   // "diary." for diary.dbf: the backups are diary.DBF1, diary.DBT1, diary.MDX1, ...
   std::string name = BaseName(dbf_path);
   size_t dot = name.find_last_of('.');
-  const std::string base = folder + "/" + (dot == std::string::npos ? name + "." : name.substr(0, dot + 1));
+  const std::string base =
+      folder + "/" + (dot == std::string::npos ? name + "." : name.substr(0, dot + 1));
   int chosen = 0;
   int64_t oldest = 0;
   for (int k = 1; k <= depth; ++k) {
@@ -147,8 +149,9 @@ Status DoBackUp(const std::string& dbf_path, int depth, int* slot) {
     }
   }
   const std::string n = std::to_string(chosen);
-  const std::pair<std::string, const char*> files[] = {
-      {dbf_path, "DBF"}, {SiblingPath(dbf_path, "dbt"), "DBT"}, {SiblingPath(dbf_path, "mdx"), "MDX"}};
+  const std::pair<std::string, const char*> files[] = {{dbf_path, "DBF"},
+                                                       {SiblingPath(dbf_path, "dbt"), "DBT"},
+                                                       {SiblingPath(dbf_path, "mdx"), "MDX"}};
   for (const auto& [from, ext] : files) {
     const std::string to = base + ext + n;
     if (!FileExists(from)) {

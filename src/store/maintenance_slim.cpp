@@ -46,7 +46,7 @@ namespace {
 std::string Why(int err) { return std::string(" (") + strerror(err) + ")"; }
 
 struct Journal {
-  std::string state;  // "building" or "switching"
+  std::string state;                                       // "building" or "switching"
   std::vector<std::pair<std::string, std::string>> moves;  // file names without folder
 };
 
@@ -150,7 +150,8 @@ Status Switch(const std::string& dbf_path, const std::string& journal, const Jou
   // finished it before copying).
   if (FileExists(JournalPath(dbf_path))) RemoveFile(JournalPath(dbf_path));
   if (!SyncFolderOf(dbf_path))
-    return Status::Error(BaseName(dbf_path) + ": フォルダーをディスクに書き込めません" + Why(errno));
+    return Status::Error(BaseName(dbf_path) + ": フォルダーをディスクに書き込めません" +
+                         Why(errno));
   if (!RemoveFile(journal))
     return Status::Error(BaseName(journal) + ": スリム化の控えを削除できません" + Why(errno));
   SyncFolderOf(journal);
@@ -175,8 +176,8 @@ Status FinishInterruptedSlim(const std::string& dbf_path, std::string* notice) {
   if (!FileExists(journal)) return Status::Ok();
   Journal j;
   if (!ReadJournal(journal, &j))
-    return Status::Error(BaseName(journal) + ": スリム化の控えが壊れています。" + BaseName(dbf_path) +
-                         " を確かめてから、この控えを削除してください");
+    return Status::Error(BaseName(journal) + ": スリム化の控えが壊れています。" +
+                         BaseName(dbf_path) + " を確かめてから、この控えを削除してください");
   // The slimming may still be running in another program: it holds the table's lock (the old
   // table's, then the new one's).
   Lock lock;
@@ -209,19 +210,20 @@ Status SettleInterruptedSlim(const std::string& dbf_path, bool read_only, std::s
   if (!read_only) return FinishInterruptedSlim(dbf_path, notice);
   Journal j;
   if (ReadJournal(journal, &j) && j.state == "building") return Status::Ok();
-  return Status::Error(BaseName(dbf_path) +
-                       ": スリム化が途中で止まっています。書き込みできるように開くと (ウィンドウで開く、"
-                       "または sorakumo-tool reindex か slim)、スリム化を最後まで済ませます");
+  return Status::Error(
+      BaseName(dbf_path) +
+      ": スリム化が途中で止まっています。書き込みできるように開くと (ウィンドウで開く、"
+      "または sorakumo-tool reindex か slim)、スリム化を最後まで済ませます");
 }
 
 // ---- the copy ----
 
 namespace {
 
-constexpr size_t kFlushAt = 8 << 20;       // output buffers are written out at this size
-constexpr size_t kRecordChunk = 1 << 20;   // records are read in pieces of about this size
-constexpr size_t kMemoWindow = 4 << 20;    // memos are read through a window of this size
-constexpr uint64_t kRunGap = 64 * 1024;    // a memo this close past the last one continues a run
+constexpr size_t kFlushAt = 8 << 20;      // output buffers are written out at this size
+constexpr size_t kRecordChunk = 1 << 20;  // records are read in pieces of about this size
+constexpr size_t kMemoWindow = 4 << 20;   // memos are read through a window of this size
+constexpr uint64_t kRunGap = 64 * 1024;   // a memo this close past the last one continues a run
 
 // Appends to a file through one large buffer.
 class Writer {
@@ -383,7 +385,8 @@ struct IndexJob {
 
 }  // namespace
 
-Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress, SlimOutcome* out) {
+Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress,
+                    SlimOutcome* out) {
   *out = SlimOutcome{};
   Status st = FinishInterruptedSlim(dbf_path, &out->notice);
   if (!st.ok()) return st;
@@ -423,8 +426,8 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
   std::string temp;
   for (int n = 0;; ++n) {
     std::string t = folder + "/temp" + std::to_string(n) + ".dbf";
-    if (!FileExists(t) && !FileExists(SiblingPath(t, "dbt")) && !FileExists(SiblingPath(t, "mdx")) &&
-        !FileExists(SiblingPath(t, "mdx") + ".tmp")) {
+    if (!FileExists(t) && !FileExists(SiblingPath(t, "dbt")) &&
+        !FileExists(SiblingPath(t, "mdx")) && !FileExists(SiblingPath(t, "mdx") + ".tmp")) {
       temp = t;
       break;
     }
@@ -464,7 +467,8 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
   for (uint32_t r = 1; r <= count; r += per) {
     uint32_t m = std::min(per, count - r + 1);
     chunk.resize(size_t(m) * size_t(reclen));
-    if (!in.ReadExact(uint64_t(hdrlen) + uint64_t(r - 1) * uint64_t(reclen), chunk.data(), chunk.size()))
+    if (!in.ReadExact(uint64_t(hdrlen) + uint64_t(r - 1) * uint64_t(reclen), chunk.data(),
+                      chunk.size()))
       return abandon(Status::Error(name + ": レコードを読めません" + Why(errno)));
     for (uint32_t i = 0; i < m; ++i)
       if (chunk[size_t(i) * size_t(reclen)] != '*') out->new_number[r + i] = ++live;
@@ -522,7 +526,8 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
     auto context = [&] { return name + ": レコード " + std::to_string(r) + " の " + f.name + " "; };
     const uint64_t off = uint64_t(*block) * bs;
     const uint64_t at = memos.end();
-    if (at / 512 > 0xFFFFFFF0u) return Status::Error(BaseName(tdbt) + ": メモファイルが大きすぎます");
+    if (at / 512 > 0xFFFFFFF0u)
+      return Status::Error(BaseName(tdbt) + ": メモファイルが大きすぎます");
     const auto write_failed = [&] {
       return Status::Error(BaseName(tdbt) + ": 書き込みに失敗しました" + Why(errno));
     };
@@ -532,11 +537,12 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
         return Status::Error(context() + "のメモブロック " + std::to_string(*block) +
                              " がファイルの末尾を越えています");
       if (memcmp(h, "\xFF\xFF\x08\x00", 4) != 0)
-        return Status::Error(context() + "のメモ (ブロック " + std::to_string(*block) + ") に見出しがありません");
+        return Status::Error(context() + "のメモ (ブロック " + std::to_string(*block) +
+                             ") に見出しがありません");
       const uint32_t len = Get32(reinterpret_cast<const unsigned char*>(h) + 4);
       if (len < 8 || off + len > dbt_size)
-        return Status::Error(context() + "のメモ (ブロック " + std::to_string(*block) + ") の長さ " +
-                             std::to_string(len) + " がファイルの末尾を越えています");
+        return Status::Error(context() + "のメモ (ブロック " + std::to_string(*block) +
+                             ") の長さ " + std::to_string(len) + " がファイルの末尾を越えています");
       if (len == 8) {
         *block = 0;
         return Status::Ok();
@@ -574,7 +580,8 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
   for (uint32_t r = 1; r <= count && !cancelled; r += per) {
     uint32_t m = std::min(per, count - r + 1);
     chunk.resize(size_t(m) * size_t(reclen));
-    if (!in.ReadExact(uint64_t(hdrlen) + uint64_t(r - 1) * uint64_t(reclen), chunk.data(), chunk.size()))
+    if (!in.ReadExact(uint64_t(hdrlen) + uint64_t(r - 1) * uint64_t(reclen), chunk.data(),
+                      chunk.size()))
       return abandon(Status::Error(name + ": レコードを読めません" + Why(errno)));
     for (uint32_t i = 0; i < m; ++i) {
       const char* p = chunk.data() + size_t(i) * size_t(reclen);
@@ -588,8 +595,8 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
         char* field = rb.data() + at + 1 + f.offset;
         uint32_t block = 0;
         if (!ParsePointer(field, f.width, &block))
-          return abandon(Status::Error(name + ": レコード " + std::to_string(r + i) + " の " + f.name +
-                                       " のメモ番号が壊れています"));
+          return abandon(Status::Error(name + ": レコード " + std::to_string(r + i) + " の " +
+                                       f.name + " のメモ番号が壊れています"));
         if (block != 0) {
           Status ms = copy_memo(r + i, f, &block);
           if (!ms.ok()) return abandon(ms);
@@ -644,7 +651,8 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
   // The commit point: from here on the new page file replaces the old one, now or at the next
   // open.  The new table is locked before it takes the old one's name.
   Lock new_lock;
-  if (!new_lock.Take(temp)) return abandon(Status::Error(BaseName(temp) + ": ほかのプログラムが開いています"));
+  if (!new_lock.Take(temp))
+    return abandon(Status::Error(BaseName(temp) + ": ほかのプログラムが開いています"));
   j.state = "switching";
   st = WriteJournal(journal, j);
   if (!st.ok()) return abandon(st);

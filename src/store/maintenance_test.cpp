@@ -28,7 +28,8 @@ class Maintenance : public test::TempDirTest {
   std::vector<Page> SixPages() {
     std::vector<Page> v;
     for (int i = 1; i <= 6; ++i) {
-      std::string text = i == 3 ? std::string(5 << 20, 'x') + "end" : "page " + std::to_string(i) + "\r\n";
+      std::string text =
+          i == 3 ? std::string(5 << 20, 'x') + "end" : "page " + std::to_string(i) + "\r\n";
       v.push_back({"b" + std::to_string(7 - i), "title" + std::to_string(i), i % 2 ? "s" : "",
                    i == 4 ? "" : "2024010" + std::to_string(i), i == 5 ? "" : text,
                    i == 2 ? "pic.jpg" : "", i == 6 ? "\x21" : ""});
@@ -50,7 +51,8 @@ class Maintenance : public test::TempDirTest {
     Table t;
     Status st = t.Open(path, PageFileOptions(true));
     EXPECT_TRUE(st.ok()) << st.message();
-    for (st = t.First(); st.ok() && !t.Eof(); st = t.Next()) v.push_back({t.RecNo(), test::ReadPage(t)});
+    for (st = t.First(); st.ok() && !t.Eof(); st = t.Next())
+      v.push_back({t.RecNo(), test::ReadPage(t)});
     EXPECT_TRUE(st.ok()) << st.message();
     return v;
   }
@@ -75,9 +77,15 @@ TEST_F(Maintenance, BackupsFillTheSlotsThenReplaceTheOldest) {
   struct Step {
     int depth;
     int slot;
-  } steps[] = {{3, 1}, {3, 2}, {3, 3}, {3, 1}, {3, 2},
+  } steps[] = {{3, 1},
+               {3, 2},
+               {3, 3},
+               {3, 1},
+               {3, 2},
                // Raised to 5: the empty slots come first, then the oldest (slot 3).
-               {5, 4}, {5, 5}, {5, 3}};
+               {5, 4},
+               {5, 5},
+               {5, 3}};
   time_t when = 1700000000;
   for (const auto& s : steps) {
     SCOPED_TRACE("backup at " + std::to_string(when));
@@ -137,11 +145,14 @@ TEST_F(Maintenance, SlimmingRenumbersTheLivePagesAndRebuildsTheTags) {
   const uint64_t size_before = fs::file_size(Path("a.dbt"));
   std::vector<uint32_t> told;
   SlimOutcome out;
-  Status st = SlimPageFile(dbf, [&](uint32_t done, uint32_t total) {
-    told.push_back(done);
-    EXPECT_LE(done, total);
-    return true;
-  }, &out);
+  Status st = SlimPageFile(
+      dbf,
+      [&](uint32_t done, uint32_t total) {
+        told.push_back(done);
+        EXPECT_LE(done, total);
+        return true;
+      },
+      &out);
   ASSERT_TRUE(st.ok()) << st.message();
   EXPECT_FALSE(out.cancelled);
   EXPECT_EQ(out.pages, 4u);
@@ -152,13 +163,15 @@ TEST_F(Maintenance, SlimmingRenumbersTheLivePagesAndRebuildsTheTags) {
   EXPECT_EQ(Files(), (std::vector<std::string>{"a.dbf", "a.dbt", "a.mdx", "temp0.dbf"}));
   EXPECT_LT(fs::file_size(Path("a.dbt")), size_before);
   EXPECT_EQ(CheckTableFiles(dbf), std::vector<std::string>{});
-  std::vector<std::pair<int, Page>> want = {{1, pages[0]}, {2, pages[2]}, {3, pages[3]}, {4, pages[5]}};
+  std::vector<std::pair<int, Page>> want = {
+      {1, pages[0]}, {2, pages[2]}, {3, pages[3]}, {4, pages[5]}};
   EXPECT_EQ(Pages(dbf), want);
   // The tags in the order a slimming adds them (the first one's key begins with UPPER, so the
   // file is not taken for an old one); an open finds nothing to repair.
   Table t;
   ASSERT_TRUE(t.Open(dbf, PageFileOptions()).ok());
-  EXPECT_EQ(t.TagNames(), (std::vector<std::string>{"T", "S", "D", "BT", "BS", "BD", "TS", "TD", "SD", "B"}));
+  EXPECT_EQ(t.TagNames(),
+            (std::vector<std::string>{"T", "S", "D", "BT", "BS", "BD", "TS", "TD", "SD", "B"}));
   EXPECT_EQ(t.FirstTagExpression(), "UPPER(TITLE)");
   EXPECT_TRUE(t.TakeNotices().empty());
   ASSERT_TRUE(t.SetIndexName("B").ok());
@@ -172,7 +185,8 @@ TEST_F(Maintenance, CancelledSlimmingLeavesTheFileUntouched) {
   std::map<std::string, std::string> before;
   for (const auto& f : Files()) before[f] = test::ReadBytes(Path(f));
   SlimOutcome out;
-  Status st = SlimPageFile(dbf, [](uint32_t, uint32_t) { return false; }, &out);
+  Status st = SlimPageFile(
+      dbf, [](uint32_t, uint32_t) { return false; }, &out);
   ASSERT_TRUE(st.ok()) << st.message();
   EXPECT_TRUE(out.cancelled);
   std::map<std::string, std::string> after;
@@ -230,7 +244,8 @@ TEST_F(Maintenance, SlimmingCutShortAtAnyStepLeavesTheOldOrTheNewFile) {
   for (const auto& f : {"a.dbf", "a.dbt", "a.mdx"}) fs::copy_file(Path(f), saved + "/" + f);
   const auto old_pages = Pages(dbf);
   std::vector<std::pair<int, Page>> new_pages;
-  for (size_t i = 0; i < old_pages.size(); ++i) new_pages.push_back({int(i + 1), old_pages[i].second});
+  for (size_t i = 0; i < old_pages.size(); ++i)
+    new_pages.push_back({int(i + 1), old_pages[i].second});
   // How many changes a whole slimming makes.
   DyingLayer all(1 << 30);
   SetFileLayer(&all);

@@ -135,7 +135,8 @@ Status MdxFile::BuildFlat(const std::string& path, const std::string& table_name
     do {
       std::vector<std::pair<uint32_t, const unsigned char*>> e;
       for (uint32_t k = 0; k < maxk && i < recnos.size(); ++k, ++i)
-        e.push_back({recnos[i], reinterpret_cast<const unsigned char*>(keys.data()) + i * size_t(tag.key_len)});
+        e.push_back({recnos[i], reinterpret_cast<const unsigned char*>(keys.data()) +
+                                    i * size_t(tag.key_len)});
       auto node = MakeNode(item, tag.key_len, e, 0);
       uint32_t page = next_page;
       next_page += 2;
