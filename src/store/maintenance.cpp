@@ -64,6 +64,7 @@ int CopyWithTimes(const std::string& from, const std::string& to) {
     if (n == 0) break;  // the source became shorter
     done += n;
   }
+  ::fchmod(out.fd, st.st_mode & 07777);  // a private page file has private backups
   struct timespec times[2] = {st.st_atim, st.st_mtim};
   if (::futimens(out.fd, times) != 0) return errno;
   if (::close(out.fd) != 0) {
@@ -103,6 +104,8 @@ Status CopyDurably(const std::string& from, const std::string& to) {
       return Status::Error(to + ": ファイルに書き込めません" + Why(errno));
     off += uint64_t(n);
   }
+  struct stat st;
+  if (::fstat(in.fd(), &st) == 0) ::fchmod(out.fd(), st.st_mode & 07777);
   if (!out.Sync()) return Status::Error(to + ": ファイルをディスクに書き込めません" + Why(errno));
   return Status::Ok();
 }

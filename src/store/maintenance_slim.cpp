@@ -501,6 +501,14 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
     return abandon(Status::Error(BaseName(temp) + ": ファイルを作成できません" + Why(errno)));
   if (memo && !tm.Open(tdbt, 'c'))
     return abandon(Status::Error(BaseName(tdbt) + ": ファイルを作成できません" + Why(errno)));
+  // The new files may be read by whom the old ones could be, and no one else.
+  auto mode_of = [](const std::string& p, mode_t fallback) {
+    struct stat st;
+    return ::stat(p.c_str(), &st) == 0 ? mode_t(st.st_mode & 07777) : fallback;
+  };
+  const mode_t dbf_mode = mode_of(dbf_path, 0644);
+  ::fchmod(tf.fd(), dbf_mode);
+  if (memo) ::fchmod(tm.fd(), mode_of(dbt_path, dbf_mode));
   const std::string header = BuildDbfHeader(memo ? 0x8B : 0x03, fields, true, live);
   Writer recs(&tf, header.size());
   Writer memos(&tm, 512);
@@ -614,7 +622,7 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
   // The index is being built meanwhile.
   while (!cancelled && !job.finished.load()) {
     if (!told(looked)) cancelled = true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   if (cancelled) {
     out->cancelled = true;
@@ -645,6 +653,7 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
   tm.Close();
   // The index must not look older than its table (which would have it rebuilt at the next open).
   ::utimensat(AT_FDCWD, tmdx.c_str(), nullptr, 0);
+  ::chmod(tmdx.c_str(), mode_of(mdx_path, dbf_mode));
   if (!SyncFolderOf(temp))
     return abandon(Status::Error(folder + ": フォルダーをディスクに書き込めません" + Why(errno)));
 

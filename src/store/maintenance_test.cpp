@@ -143,6 +143,9 @@ TEST_F(Maintenance, SlimmingRenumbersTheLivePagesAndRebuildsTheTags) {
   // A leftover of the user's own (no journal): never touched, the next free name is used.
   test::WriteBytes(Path("temp0.dbf"), "mine");
   const uint64_t size_before = fs::file_size(Path("a.dbt"));
+  // A private page file stays private.
+  for (const char* f : {"a.dbf", "a.dbt", "a.mdx"})
+    fs::permissions(Path(f), fs::perms::owner_read | fs::perms::owner_write);
   std::vector<uint32_t> told;
   SlimOutcome out;
   Status st = SlimPageFile(
@@ -162,6 +165,9 @@ TEST_F(Maintenance, SlimmingRenumbersTheLivePagesAndRebuildsTheTags) {
   EXPECT_EQ(test::ReadBytes(Path("temp0.dbf")), "mine");
   EXPECT_EQ(Files(), (std::vector<std::string>{"a.dbf", "a.dbt", "a.mdx", "temp0.dbf"}));
   EXPECT_LT(fs::file_size(Path("a.dbt")), size_before);
+  for (const char* f : {"a.dbf", "a.dbt", "a.mdx"})
+    EXPECT_EQ(fs::status(Path(f)).permissions(), fs::perms::owner_read | fs::perms::owner_write)
+        << f;
   EXPECT_EQ(CheckTableFiles(dbf), std::vector<std::string>{});
   std::vector<std::pair<int, Page>> want = {
       {1, pages[0]}, {2, pages[2]}, {3, pages[3]}, {4, pages[5]}};
