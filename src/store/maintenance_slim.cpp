@@ -619,6 +619,29 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
     looked += m;
     if (!told(looked)) cancelled = true;
   }
+  // The ends of the files, their headers, and all of it durable (while the index is still being
+  // built).
+  if (!cancelled) {
+    recs.buf().push_back('\x1A');
+    bool ok = recs.Flush() && tf.WriteAt(0, header.data(), header.size());
+    if (ok && memo) {
+      std::string h(512, '\0');
+      auto* hp = reinterpret_cast<unsigned char*>(h.data());
+      ok = memos.Flush();
+      Put32(hp, uint32_t(memos.end() / 512));
+      std::string base = StemOf(dbf_path).substr(0, 8);
+      base.resize(8, ' ');
+      memcpy(hp + 8, base.data(), 8);
+      Put16(hp + 20, 512);
+      ok = ok && tm.WriteAt(0, h.data(), h.size());
+    }
+    if (!ok)
+      return abandon(Status::Error(BaseName(temp) + ": 書き込みに失敗しました" + Why(errno)));
+    if (!tf.Sync() || (memo && !tm.Sync()))
+      return abandon(Status::Error(BaseName(temp) + ": ディスクに書き込めません" + Why(errno)));
+    tf.Close();
+    tm.Close();
+  }
   // The index is being built meanwhile.
   while (!cancelled && !job.finished.load()) {
     if (!told(looked)) cancelled = true;
@@ -632,25 +655,6 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
   worker.join();
   if (!job.result.ok()) return abandon(job.result);
 
-  // The ends of the files, their headers, and all of it durable.
-  recs.buf().push_back('\x1A');
-  bool ok = recs.Flush() && tf.WriteAt(0, header.data(), header.size());
-  if (ok && memo) {
-    std::string h(512, '\0');
-    auto* hp = reinterpret_cast<unsigned char*>(h.data());
-    ok = memos.Flush();
-    Put32(hp, uint32_t(memos.end() / 512));
-    std::string base = StemOf(dbf_path).substr(0, 8);
-    base.resize(8, ' ');
-    memcpy(hp + 8, base.data(), 8);
-    Put16(hp + 20, 512);
-    ok = ok && tm.WriteAt(0, h.data(), h.size());
-  }
-  if (!ok) return abandon(Status::Error(BaseName(temp) + ": 書き込みに失敗しました" + Why(errno)));
-  if (!tf.Sync() || (memo && !tm.Sync()))
-    return abandon(Status::Error(BaseName(temp) + ": ディスクに書き込めません" + Why(errno)));
-  tf.Close();
-  tm.Close();
   // The index must not look older than its table (which would have it rebuilt at the next open).
   ::utimensat(AT_FDCWD, tmdx.c_str(), nullptr, 0);
   ::chmod(tmdx.c_str(), mode_of(mdx_path, dbf_mode));
