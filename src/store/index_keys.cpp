@@ -149,6 +149,8 @@ void TagKeySorter::Reserve(size_t n) {
 }
 
 void TagKeySorter::Entries(size_t t, std::string* keys, std::vector<uint32_t>* recnos) {
+  // Every term is ranked at the first call: their hash tables go before any keys are laid out.
+  for (auto& term : terms_) Rank(term);
   const auto& mine = tag_terms_[t];
   const size_t n = recnos_.size();
   // Stable counting sorts by each term's rank, the last term first: equal keys stay in record
