@@ -55,6 +55,7 @@ void TSDIAppForm::SlimItemClick() {
     st = store::SlimPageFile(Utf8(PageFilePath), busy.Callback(), &out);
   }
   const bool slimmed = st.ok() && !out.cancelled;
+  if (!out.notice.empty()) Message(QString::fromStdString(out.notice));
   if (!st.ok()) prompter_.Error(QString::fromStdString(st.message()));
 
   // The page file, slimmed or as it was, is opened again with the same order and selection.
