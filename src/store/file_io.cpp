@@ -37,6 +37,8 @@ FileLayer* g_layer = &g_system;
 
 }  // namespace
 
+int FileLayer::Link(const char* from, const char* to) { return ::link(from, to); }
+
 FileLayer& Layer() { return *g_layer; }
 void SetFileLayer(FileLayer* layer) { g_layer = layer ? layer : &g_system; }
 
@@ -45,6 +47,10 @@ bool RenameFile(const std::string& from, const std::string& to) {
 }
 
 bool RemoveFile(const std::string& path) { return g_layer->Unlink(path.c_str()) == 0; }
+
+bool LinkFile(const std::string& from, const std::string& to) {
+  return g_layer->Link(from.c_str(), to.c_str()) == 0;
+}
 
 bool SyncFolderOf(const std::string& path) {
   size_t slash = path.find_last_of('/');

@@ -23,6 +23,8 @@ class FileLayer {
   virtual int Close(int fd) = 0;
   virtual int Rename(const char* from, const char* to) = 0;
   virtual int Unlink(const char* path) = 0;
+  // A second name for a file (hard link).
+  virtual int Link(const char* from, const char* to);
   // Makes the folder's entries (files created, renamed or removed in it) durable.
   virtual int SyncDir(const char* dir) = 0;
 };
@@ -33,6 +35,7 @@ void SetFileLayer(FileLayer* layer);
 // Through the layer: rename (replacing `to`), remove, and sync the folder that holds `path`.
 bool RenameFile(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);
+bool LinkFile(const std::string& from, const std::string& to);
 bool SyncFolderOf(const std::string& path);
 
 class File {

@@ -174,6 +174,47 @@ Status DoBackUp(const std::string& dbf_path, int depth, int* slot) {
   return Status::Ok();
 }
 
+namespace {
+
+// The base name recorded inside the memo and index files of a page file that took a new name.
+void WriteBaseName(const std::string& to) {
+  const std::string stem = StemOf(to);
+  File f;
+  if (f.Open(SiblingPath(to, "mdx"), 'w')) {
+    char name[16] = {};
+    memcpy(name, stem.data(), std::min<size_t>(stem.size(), 16));
+    if (f.WriteAt(4, name, 16)) f.Sync();
+  }
+  unsigned char h[17];
+  if (f.Open(SiblingPath(to, "dbt"), 'w') && f.ReadExact(0, h, 17) && h[16] == 0x00) {
+    std::string base = stem.substr(0, 8);
+    base.resize(8, ' ');
+    if (f.WriteAt(8, base.data(), 8)) f.Sync();
+  }
+}
+
+struct Move {
+  std::string from, to;
+};
+
+// Gives every file its new name beside the old one.  On failure the new names made are removed
+// again; the message is "-" when the file system cannot do it (another file system, or no hard
+// links there), so that the caller renames or copies instead.
+Status LinkAll(const std::vector<Move>& moves) {
+  for (size_t i = 0; i < moves.size(); ++i) {
+    if (LinkFile(moves[i].from, moves[i].to)) continue;
+    int err = errno;
+    for (size_t k = i; k-- > 0;) RemoveFile(moves[k].to);
+    if (err == EXDEV || err == EPERM || err == ENOTSUP || err == EOPNOTSUPP || err == ENOSYS)
+      return Status::Error("-");
+    return Status::Error(BaseName(moves[i].from) + ": 名前を " + BaseName(moves[i].to) +
+                         " に変更できません" + Why(err));
+  }
+  return Status::Ok();
+}
+
+}  // namespace
+
 Status RenamePageFile(const std::string& from, const std::string& to) {
   if (!FileExists(from)) return Status::Error(from + ": ファイルがありません");
   std::string notice;
@@ -182,9 +223,6 @@ Status RenamePageFile(const std::string& from, const std::string& to) {
   Fd held;
   if (!LockFree(from, &held))
     return Status::Error(BaseName(from) + ": ほかのプログラムが開いているので名前を変更できません");
-  struct Move {
-    std::string from, to;
-  };
   std::vector<Move> moves;
   for (const char* ext : {"dbt", "mdx"}) {
     std::string f = SiblingPath(from, ext);
@@ -201,6 +239,19 @@ Status RenamePageFile(const std::string& from, const std::string& to) {
     if (FileExists(m.to) || same)
       return Status::Error(m.to + " はすでに存在するので，名前の変更はできません。");
   }
+  // On one file system the files first take their new names beside the old ones (hard links),
+  // the table last; then the old names go, the table first.  A crash at any step leaves the
+  // whole page file under one name or both, never one split between two.
+  st = LinkAll(moves);
+  if (st.ok()) {
+    SyncFolderOf(to);
+    for (size_t k = moves.size(); k-- > 0;) RemoveFile(moves[k].from);
+    SyncFolderOf(from);
+    WriteBaseName(to);
+    return Status::Ok();
+  }
+  if (st.message() != "-") return st;
+  // A file system without hard links: renamed one by one, the table last.
   bool copied = false;
   for (size_t i = 0; i < moves.size(); ++i) {
     if (!copied && RenameFile(moves[i].from, moves[i].to)) continue;
@@ -231,20 +282,7 @@ Status RenamePageFile(const std::string& from, const std::string& to) {
     for (size_t k = moves.size(); k-- > 0;) RemoveFile(moves[k].from);
   }
   SyncFolderOf(from);
-  // The base name recorded inside the memo and index files.
-  const std::string stem = StemOf(to);
-  File f;
-  if (f.Open(SiblingPath(to, "mdx"), 'w')) {
-    char name[16] = {};
-    memcpy(name, stem.data(), std::min<size_t>(stem.size(), 16));
-    if (f.WriteAt(4, name, 16)) f.Sync();
-  }
-  unsigned char h[17];
-  if (f.Open(SiblingPath(to, "dbt"), 'w') && f.ReadExact(0, h, 17) && h[16] == 0x00) {
-    std::string base = stem.substr(0, 8);
-    base.resize(8, ' ');
-    if (f.WriteAt(8, base.data(), 8)) f.Sync();
-  }
+  WriteBaseName(to);
   return Status::Ok();
 }
 
