@@ -232,7 +232,7 @@ TEST_F(PowerCutTest, ConfirmedPagesSurviveEveryCut) {
   const Scenario scenarios[] = {
       {"appends", 250, 0, 8, {100, 0, 0, 0, 0}, 10, 1500},
       {"edits of long texts", 300, 12, 8, {0, 90, 0, 0, 10}, 1500, 9000},
-      {"deletes", 200, 16, 8, {20, 0, 0, 70, 10}, 10, 2000},
+      {"deletes", 250, 16, 8, {20, 0, 0, 50, 30}, 10, 2000},
       {"mixed", 300, 8, 10, {25, 30, 20, 15, 10}, 10, 6000},
   };
   const char* env = getenv("SK_POWER_CUT_SEED");
