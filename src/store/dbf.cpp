@@ -139,10 +139,12 @@ Status DbfFile::Open(const std::string& path, bool read_only) {
     }
   }
   InvalidateCache();
+  count_on_disk_ = count_;
   return Status::Ok();
 }
 
 void DbfFile::Close() {
+  bulk_ = false;
   (void)CloseJournal();
   if (unsynced_ && file_.is_open()) file_.Sync();
   unsynced_ = false;
@@ -265,7 +267,10 @@ Status DbfFile::ReplayJournal(bool* replayed) {
   for (const Piece& pc : pieces)
     if (pc.offset == 0 && pc.bytes.size() == 8 && uint8_t(pc.bytes[0]) == version_)
       new_count = Get32(reinterpret_cast<const unsigned char*>(pc.bytes.data()) + 4);
-  bool fits = whole && !pieces.empty();
+  // The file (with the pieces) holds every record of the new count.
+  uint64_t end = uint64_t(std::max<int64_t>(file_.Size(), 0));
+  for (const Piece& pc : pieces) end = std::max<uint64_t>(end, pc.offset + pc.bytes.size());
+  bool fits = whole && !pieces.empty() && hdr + uint64_t(new_count) * len <= end;
   for (const Piece& pc : pieces) {
     if (pc.offset == 0 && pc.bytes.size() == 8 && uint8_t(pc.bytes[0]) == version_) continue;
     uint64_t slot = pc.offset >= hdr ? (pc.offset - hdr) / len : 0;
@@ -280,7 +285,7 @@ Status DbfFile::ReplayJournal(bool* replayed) {
       if (!file_.WriteAt(pc.offset, pc.bytes.data(), pc.bytes.size()))
         return Fail("ジャーナルのレコードを書き戻せません");
     if (!file_.Sync()) return Fail("ジャーナルのレコードを書き戻せません");
-    count_ = new_count;
+    count_ = count_on_disk_ = new_count;
     InvalidateCache();
     *replayed = true;
   }
@@ -464,8 +469,18 @@ std::string DbfFile::HeaderCountBytes(uint32_t count) const {
   return h;
 }
 
+Status DbfFile::FinishBulk() {
+  if (!bulk_ || count_on_disk_ == count_) return Status::Ok();
+  if (!file_.Sync()) return Fail("レコードをディスクに書き出せません");
+  Status st = WriteThroughJournal({{0, HeaderCountBytes(count_)}});
+  if (st.ok()) count_on_disk_ = count_;
+  return st;
+}
+
 Status DbfFile::WriteRecord(uint32_t recno, const std::string& rec) {
   if (read_only_) return Fail("読み取り専用で開かれています");
+  // A journal entry counts on the records the header holds.
+  if (Status st = FinishBulk(); !st.ok()) return st;
   if (recno < 1 || recno > count_ || rec.size() != size_t(reclen_))
     return Fail("レコード " + std::to_string(recno) + " に書き込めません");
   uint64_t off = uint64_t(hdrlen_) + uint64_t(recno - 1) * uint64_t(reclen_);
@@ -478,10 +493,16 @@ Status DbfFile::AppendRecord(const std::string& rec, uint32_t* recno) {
   uint64_t off = uint64_t(hdrlen_) + uint64_t(count_) * uint64_t(reclen_);
   std::string data = rec;
   data.push_back('\x1A');
+  if (bulk_) {
+    if (!file_.WriteAt(off, data.data(), data.size())) return Fail("レコードの追加に失敗しました");
+    UpdateCache(off, data);
+    *recno = ++count_;
+    return Status::Ok();
+  }
   // The record and its end mark before the header count that includes it.
   Status st = WriteThroughJournal({{off, data}, {0, HeaderCountBytes(count_ + 1)}});
   if (!st.ok()) return st;
-  ++count_;
+  count_on_disk_ = ++count_;
   *recno = count_;
   return Status::Ok();
 }

@@ -77,6 +77,10 @@ class DbfFile {
   // Writes record count+1, the end mark and the header count through the journal; on disk when
   // this returns.
   Status AppendRecord(const std::string& rec, uint32_t* recno);
+  // From now on appends write the record alone, neither journaled nor synced; FinishBulk puts
+  // them on disk and then their count in the header.
+  void StartBulk() { bulk_ = true; }
+  Status FinishBulk();
   // Sets/clears the production-index flag in the header.
   Status SetMdxFlag(bool on);
   // Sets the index flag (byte 31) in the descriptor of a field that a tag is keyed on.
@@ -101,6 +105,8 @@ class DbfFile {
 
   File file_;
   bool read_only_ = false;
+  bool bulk_ = false;
+  uint32_t count_on_disk_ = 0;  // in bulk: the count the header holds
   uint8_t version_ = 0x8B;
   uint8_t language_ = 0x13;
   bool mdx_flag_ = false;

@@ -201,6 +201,7 @@ Status Table::Open(const std::string& path, const OpenOptions& options) {
     return Status::Error(BaseName(path) + ": ほかのプログラムがすでに開いています");
   }
   path_ = path;
+  bulk_ = options.bulk && !read_only_;
   if (!read_only_) {
     bool replayed = false;
     st = dbf_.ReplayJournal(&replayed);
@@ -227,6 +228,7 @@ Status Table::Open(const std::string& path, const OpenOptions& options) {
     dbf_.Close();
     return st;
   }
+  if (bulk_) dbf_.StartBulk();
   state_ = State::kBrowse;
   tag_ = -1;
   filtered_ = false;
@@ -237,6 +239,10 @@ Status Table::Close() {
   Status result;
   if (dbf_.is_open()) {
     if (state_ == State::kEdit || state_ == State::kInsert) result = Settle();
+    if (bulk_) {
+      Status done = FinishBulk();
+      if (result.ok()) result = done;
+    }
     // The index's "being written" byte is cleared once its blocks are on disk.
     if (!read_only_ && index_usable_ && mdx_.is_open()) {
       Status sealed = mdx_.Seal(dbf_.record_count());
@@ -710,6 +716,12 @@ Status Table::Settle() {
   return Post();
 }
 
+Status Table::FinishBulk() {
+  // The pass's memos, then its records, then their count.
+  Status st = dbt_.Sync();
+  return st.ok() ? dbf_.FinishBulk() : st;
+}
+
 Status Table::WriteMemosInto(std::string* rec) {
   bool wrote = false;
   for (auto& [f, m] : memos_) {
@@ -729,8 +741,8 @@ Status Table::WriteMemosInto(std::string* rec) {
     }
     memcpy(rec->data() + 1 + fd.offset, ptr.data(), size_t(fd.width));
   }
-  // On disk before the record that points at them.
-  return wrote ? dbt_.Sync() : Status::Ok();
+  // On disk before the record that points at them (in bulk, new records count only at Close).
+  return wrote && !(bulk_ && state_ == State::kInsert) ? dbt_.Sync() : Status::Ok();
 }
 
 Status Table::Post() {
@@ -763,7 +775,8 @@ Status Table::Post() {
         index_status = mdx_.Insert(int(t), MakeKey(tags[t], dbf_.fields(), rec), recno);
   } else {
     if (rec != orig_) {
-      st = dbf_.WriteRecord(cur_, rec);
+      if (bulk_) st = FinishBulk();
+      if (st.ok()) st = dbf_.WriteRecord(cur_, rec);
       if (!st.ok()) {
         if (use_index) mdx_.AbandonWrite();
         return st;
@@ -821,7 +834,8 @@ Status Table::Delete() {
   }
   std::string rec = orig_;
   rec[0] = '*';
-  st = dbf_.WriteRecord(cur_, rec);
+  if (bulk_) st = FinishBulk();
+  if (st.ok()) st = dbf_.WriteRecord(cur_, rec);
   if (!st.ok()) {
     if (use_index) mdx_.AbandonWrite();
     return st;
