@@ -48,8 +48,8 @@ std::string Text(uint64_t n) {
 }
 
 void PostEdit(benchmark::State& state, bool synced) {
-  const std::string path = sk::bench::Dir("/tmp") + "/sync_bench_" +
-                           (synced ? "synced" : "unsynced") + ".dbf";
+  const std::string path =
+      sk::bench::Dir("/tmp") + "/sync_bench_" + (synced ? "synced" : "unsynced") + ".dbf";
   NoSyncLayer no_sync;
   if (!synced) sk::store::SetFileLayer(&no_sync);
   if (!Check(state, sk::store::CreatePageFile(path))) return;

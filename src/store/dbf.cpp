@@ -276,8 +276,8 @@ Status DbfFile::ReplayJournal(bool* replayed) {
     uint64_t slot = pc.offset >= hdr ? (pc.offset - hdr) / len : 0;
     bool on_slot = pc.offset >= hdr && (pc.offset - hdr) % len == 0 && slot < new_count;
     bool record = pc.bytes.size() == len;
-    bool last_with_mark = pc.bytes.size() == len + 1 && slot + 1 == new_count &&
-                          pc.bytes.back() == '\x1A';
+    bool last_with_mark =
+        pc.bytes.size() == len + 1 && slot + 1 == new_count && pc.bytes.back() == '\x1A';
     fits = fits && on_slot && (record || last_with_mark);
   }
   if (fits && !read_only_) {
@@ -444,7 +444,8 @@ Status DbfFile::WriteThroughJournal(const std::vector<Piece>& pieces) {
   if (!journal_.WriteAt(0, entry.data(), entry.size()) || !journal_.Sync())
     return Fail("ジャーナルの書き込みに失敗しました");
   bool ok = true;
-  for (const Piece& pc : pieces) ok = ok && file_.WriteAt(pc.offset, pc.bytes.data(), pc.bytes.size());
+  for (const Piece& pc : pieces)
+    ok = ok && file_.WriteAt(pc.offset, pc.bytes.data(), pc.bytes.size());
   ok = ok && file_.Sync();
   if (!ok) {
     // The journal holds the whole write: the next writable open finishes it.

@@ -99,9 +99,9 @@ class DbfFile {
   Status Fail(const std::string& what) const;
   Status CloseJournal();
 
-  File journal_;  // open while the table is, from the first journaled write
-  bool unsynced_ = false;     // header flags written since the last sync
-  std::string count_fault_;   // a writable open's record count the file cannot hold
+  File journal_;             // open while the table is, from the first journaled write
+  bool unsynced_ = false;    // header flags written since the last sync
+  std::string count_fault_;  // a writable open's record count the file cannot hold
 
   File file_;
   bool read_only_ = false;

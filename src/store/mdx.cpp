@@ -361,8 +361,7 @@ Status MdxFile::Seal(uint32_t record_count) {
   Put32(m + 8, record_count);
   unsigned char d[3];
   PutDate(d);
-  if (!file_.Sync() || !file_.WriteAt(kMarker, m, 12) || !file_.WriteAt(44, d, 3) ||
-      !file_.Sync())
+  if (!file_.Sync() || !file_.WriteAt(kMarker, m, 12) || !file_.WriteAt(44, d, 3) || !file_.Sync())
     return Fail("索引の書き込みに失敗しました");
   marked_ = false;
   dirty_ = false;

@@ -7,8 +7,8 @@
 
 #include <array>
 #include <cstdlib>
-#include <iostream>
 #include <filesystem>
+#include <iostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -150,7 +150,8 @@ class PowerCutTest : public test::TempDirTest {
     t.TakeNotices();  // an index rebuilt, a write finished from the journal
     const bool append = pending.any && pending.recno == model.size() + 1;
     const size_t bulk = pending.appended.size();
-    ASSERT_TRUE(t.RecordCount() == model.size() || (append && t.RecordCount() == model.size() + 1) ||
+    ASSERT_TRUE(t.RecordCount() == model.size() ||
+                (append && t.RecordCount() == model.size() + 1) ||
                 (bulk > 0 && t.RecordCount() == model.size() + bulk))
         << "records: " << t.RecordCount() << ", confirmed: " << model.size()
         << ", appended in bulk: " << bulk;
@@ -198,7 +199,8 @@ class PowerCutTest : public test::TempDirTest {
       Table t;
       ASSERT_TRUE(t.Open(path, PageFileOptions()).ok());
       for (int i = 0; i < sc.start_pages; ++i) {
-        start.push_back({false, "title " + std::to_string(i), MakeText(rng, "start " + std::to_string(i), sc)});
+        start.push_back(
+            {false, "title " + std::to_string(i), MakeText(rng, "start " + std::to_string(i), sc)});
         ASSERT_TRUE(t.Append().ok());
         ASSERT_TRUE(Write(t, start.back()).ok());
       }
@@ -226,8 +228,8 @@ class PowerCutTest : public test::TempDirTest {
         for (int i = 0; st.ok() && i < sc.ops; ++i) {
           int pick = int(r() % 100), op = 0;
           while (op + 1 < kOps && pick >= sc.weight[size_t(op)]) pick -= sc.weight[size_t(op++)];
-          st = RunOp(t, path, Op(op), &model, &pending, r,
-                     sc, "run " + std::to_string(run) + " op " + std::to_string(i));
+          st = RunOp(t, path, Op(op), &model, &pending, r, sc,
+                     "run " + std::to_string(run) + " op " + std::to_string(i));
         }
         if (!layer.power_lost()) {
           ASSERT_TRUE(st.ok()) << st.message();
