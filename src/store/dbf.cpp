@@ -145,9 +145,14 @@ Status DbfFile::Open(const std::string& path, bool read_only) {
 
 void DbfFile::Close() {
   bulk_ = false;
-  (void)CloseJournal();
+  // A write left unfinished stays in the journal for the next writable open.
+  if (file_.is_open() && FinishUnfinished().ok())
+    (void)CloseJournal();
+  else
+    journal_.Close();
   if (unsynced_ && file_.is_open()) file_.Sync();
   unsynced_ = false;
+  unfinished_.clear();
   count_fault_.clear();
   file_.Close();
   fields_.clear();
@@ -428,8 +433,27 @@ void DbfFile::UpdateCache(uint64_t off, const std::string& bytes) {
   }
 }
 
+Status DbfFile::FinishUnfinished() {
+  if (unfinished_.empty()) return Status::Ok();
+  bool ok = true;
+  for (const Piece& pc : unfinished_)
+    ok = ok && file_.WriteAt(pc.offset, pc.bytes.data(), pc.bytes.size());
+  if (!ok || !file_.Sync())
+    return Fail("レコードの書き込みに失敗しました (ディスクに書き出せません)");
+  for (const Piece& pc : unfinished_)
+    if (pc.offset == 0 && pc.bytes.size() == 8)
+      count_ = count_on_disk_ =
+          std::max(count_, Get32(reinterpret_cast<const unsigned char*>(pc.bytes.data()) + 4));
+  unfinished_.clear();
+  InvalidateCache();
+  return Status::Ok();
+}
+
 Status DbfFile::WriteThroughJournal(const std::vector<Piece>& pieces) {
   const std::string jpath = JournalPath(file_.path());
+  // A write that failed half-way is finished from its entry before the entry is replaced:
+  // otherwise its record would stay torn with nothing left to mend it.
+  if (Status st = FinishUnfinished(); !st.ok()) return st;
   if (!journal_.is_open()) {
     if (!journal_.Open(jpath, 'c')) return Fail("ジャーナル " + BaseName(jpath) + " を作れません");
     // The journal's name must survive a power cut as well as its entry.
@@ -448,7 +472,8 @@ Status DbfFile::WriteThroughJournal(const std::vector<Piece>& pieces) {
     ok = ok && file_.WriteAt(pc.offset, pc.bytes.data(), pc.bytes.size());
   ok = ok && file_.Sync();
   if (!ok) {
-    // The journal holds the whole write: the next writable open finishes it.
+    // The journal holds the whole write: the next write or writable open finishes it.
+    unfinished_ = pieces;
     InvalidateCache();
     return Fail("レコードの書き込みに失敗しました (ディスクに書き出せません)");
   }

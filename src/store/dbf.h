@@ -93,15 +93,17 @@ class DbfFile {
   };
   // Journal entry, synced; the pieces, the table synced; the entry marked done.
   Status WriteThroughJournal(const std::vector<Piece>& pieces);
+  Status FinishUnfinished();
   void UpdateCache(uint64_t off, const std::string& bytes);
   // The header's first 8 bytes (version, date of update, record count) for a count.
   std::string HeaderCountBytes(uint32_t count) const;
   Status Fail(const std::string& what) const;
   Status CloseJournal();
 
-  File journal_;             // open while the table is, from the first journaled write
-  bool unsynced_ = false;    // header flags written since the last sync
-  std::string count_fault_;  // a writable open's record count the file cannot hold
+  File journal_;                   // open while the table is, from the first journaled write
+  std::vector<Piece> unfinished_;  // a write that failed after its entry was synced
+  bool unsynced_ = false;          // header flags written since the last sync
+  std::string count_fault_;        // a writable open's record count the file cannot hold
 
   File file_;
   bool read_only_ = false;
