@@ -32,6 +32,24 @@ void PageHistory::RemoveCurrent() {
     pos_ = count_ - 1;
 }
 
+void PageHistory::Renumber(const std::function<int(int)>& map) {
+  int kept = 0, pos = -1;
+  for (int i = 0; i < count_; ++i) {
+    int n = map(entries_[size_t(i)]);
+    if (n <= 0) continue;
+    // A dropped page can leave two visits of one page side by side: they become one entry.
+    if (kept > 0 && entries_[size_t(kept - 1)] == n) {
+      if (i <= pos_) pos = kept - 1;
+      continue;
+    }
+    entries_[size_t(kept)] = n;
+    if (i <= pos_) pos = kept;
+    ++kept;
+  }
+  count_ = kept;
+  pos_ = kept == 0 ? -1 : std::max(pos, 0);
+}
+
 bool PageHistory::Back(const std::function<bool(int)>& go) {
   if (pos_ <= 0) return false;
   --pos_;
@@ -84,6 +102,15 @@ void PagePositionList::Remember(const PagePosition& p) {
   }
   if (entries_.size() >= kSize) entries_.erase(entries_.begin());
   entries_.push_back(p);
+}
+
+void PagePositionList::Renumber(const std::function<int(int)>& map) {
+  std::vector<PagePosition> kept;
+  for (PagePosition p : entries_) {
+    p.recno = map(p.recno);
+    if (p.recno > 0) kept.push_back(p);
+  }
+  entries_ = std::move(kept);
 }
 
 const PagePosition* PagePositionList::Find(int recno) const {

@@ -26,6 +26,9 @@ class PageHistory {
   bool Forward(const std::function<bool(int)>& go);
   // Removes the entry at the current position (its page was deleted).
   void RemoveCurrent();
+  // The pages took new numbers (slimming): each entry takes map(its number); an entry mapped to
+  // 0 or less is dropped, and the position stays on the same page (or the one before it).
+  void Renumber(const std::function<int(int)>& map);
 
   int pos() const { return pos_; }
   int count() const { return count_; }
@@ -60,6 +63,8 @@ class PagePositionList {
   void Remember(const PagePosition& p);
   // The remembered position of a page, nullptr when none.
   const PagePosition* Find(int recno) const;
+  // As PageHistory::Renumber.
+  void Renumber(const std::function<int(int)>& map);
   const std::vector<PagePosition>& entries() const { return entries_; }
 
  private:

@@ -85,5 +85,32 @@ TEST(PagePositionListTest, KeepsThe200NewestPages) {
   EXPECT_EQ(l.entries().size(), 200u);
 }
 
+// Slimming renumbers the pages: entries follow their pages, pages that are gone drop out, and
+// the position stays on the same page.
+TEST(PageHistoryTest, RenumberFollowsThePages) {
+  PageHistory h;
+  for (int n : {6, 2, 4, 2, 5}) h.Record(n, false);
+  ASSERT_TRUE(h.Back([](int) { return true; }));  // on the second visit of page 2
+  ASSERT_TRUE(h.Back([](int) { return true; }));  // on page 4
+  // Pages 2 and 5 deleted: 1->1, 3->2, 4->3, 6->4.
+  auto map = [](int n) { return std::array<int, 7>{0, 1, 0, 2, 3, 0, 4}[size_t(n)]; };
+  h.Renumber(map);
+  ASSERT_EQ(h.count(), 2);
+  EXPECT_EQ(h.at(0), 4);
+  EXPECT_EQ(h.at(1), 3);
+  EXPECT_EQ(h.pos(), 1);
+  EXPECT_EQ(h.at(h.pos()), 3);  // page 4 is now page 3
+
+  PagePositionList list;
+  list.Remember({6, 1, 2, 0});
+  list.Remember({5, 3, 4, 0});
+  list.Remember({4, 5, 6, 1});
+  list.Renumber(map);
+  ASSERT_EQ(list.entries().size(), 2u);
+  EXPECT_EQ(list.Find(4)->sel_start, 1);
+  EXPECT_EQ(list.Find(3)->image_num, 1);
+  EXPECT_EQ(list.Find(6), nullptr);
+}
+
 }  // namespace
 }  // namespace sk::browse

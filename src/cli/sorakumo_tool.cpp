@@ -20,6 +20,7 @@
 
 #include "convert/cp932.h"
 #include "store/check.h"
+#include "store/maintenance.h"
 #include "store/page_file.h"
 #include "store/table.h"
 
@@ -46,6 +47,12 @@ const std::vector<CommandInfo>& Commands() {
       {"info", {}, "info FILE.dbf"},
       {"check", {}, "check FILE.dbf"},
       {"reindex", {}, "reindex FILE.dbf   (builds the index again from the records)"},
+      {"slim",
+       {},
+       "slim FILE.dbf   (drops deleted pages and renumbers the rest; rebuilds the index)"},
+      {"backup",
+       {"depth"},
+       "backup FILE.dbf [--depth 1..9]   (copies into BackUp/, default depth 3)"},
       {"generate",
        {"pages", "seed"},
        "generate FILE.dbf --pages N [--seed S]   (realistic test pages)"},
@@ -346,6 +353,44 @@ int CmdReindex(const std::string& path) {
   return 0;
 }
 
+int CmdSlim(const std::string& path) {
+  // Progress on a terminal only: a percentage rewritten in place.
+  const bool tty = isatty(STDERR_FILENO);
+  int shown = -1;
+  auto progress = [&](uint32_t done, uint32_t total) {
+    int pct = total ? int(uint64_t(done) * 100 / total) : 100;
+    if (tty && pct != shown) {
+      shown = pct;
+      std::cerr << "\rスリム化中 " << pct << "%" << std::flush;
+    }
+    return true;
+  };
+  sk::store::SlimOutcome out;
+  Status st = sk::store::SlimPageFile(path, progress, &out);
+  if (tty && shown >= 0) std::cerr << "\r" << std::string(20, ' ') << "\r";
+  if (!out.notice.empty()) PrintNotice(out.notice);
+  if (!st.ok()) return Fail(st);
+  std::cout << out.pages << "\n";
+  return 0;
+}
+
+int CmdBackup(const std::string& path, const std::map<std::string, std::string>& o) {
+  int depth = 3;
+  if (auto it = o.find("depth"); it != o.end()) {
+    depth = atoi(it->second.c_str());
+    if (depth < 1 || depth > 9) return Usage("--depth は 1 から 9 です");
+  }
+  if (!sk::store::FileExists(path)) {
+    std::cerr << "sorakumo-tool: " << path << ": ファイルがありません\n";
+    return 1;
+  }
+  int slot = 0;
+  Status st = sk::store::DoBackUp(path, depth, &slot);
+  if (!st.ok()) return Fail(st);
+  std::cout << slot << "\n";
+  return 0;
+}
+
 int CmdCheck(const std::string& path) {
   auto faults = sk::store::CheckTableFiles(path);
   for (const auto& f : faults) std::cout << f << "\n";
@@ -432,5 +477,7 @@ int main(int argc, char** argv) {
   if (name == "info") return CmdInfo(path);
   if (name == "check") return CmdCheck(path);
   if (name == "reindex") return CmdReindex(path);
+  if (name == "slim") return CmdSlim(path);
+  if (name == "backup") return CmdBackup(path, o);
   return CmdGenerate(path, o);
 }

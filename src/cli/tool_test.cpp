@@ -154,8 +154,37 @@ TEST_F(Tool, HugeNextFreeMemoBlockIsNotTrusted) {
   EXPECT_EQ(CheckTableFiles(dbf), std::vector<std::string>{});
 }
 
+TEST_F(Tool, SlimAndBackup) {
+  std::string dbf = Path("s.dbf");
+  Make(dbf, "t", 10);
+  {
+    Table t;
+    ASSERT_TRUE(t.Open(dbf, PageFileOptions()).ok());
+    for (uint32_t r : {3u, 7u}) {
+      ASSERT_TRUE(t.GotoBookmark(r).ok());
+      ASSERT_TRUE(t.Delete().ok());
+    }
+    ASSERT_TRUE(t.Close().ok());
+  }
+  Outcome r = Cli({"slim", "s.dbf"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "8\n");
+  EXPECT_EQ(r.err, "") << "no progress when stderr is not a terminal";
+  EXPECT_EQ(CheckTableFiles(dbf), std::vector<std::string>{});
+  EXPECT_EQ(FirstColumn(Cli({"dump", "s.dbf"}).out), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+  EXPECT_EQ(Cli({"backup", "s.dbf", "--depth", "2"}).out, "1\n");
+  EXPECT_EQ(Cli({"backup", "s.dbf", "--depth", "2"}).out, "2\n");
+  EXPECT_TRUE(std::filesystem::exists(Path("BackUp/s.MDX2")));
+  EXPECT_EQ(Cli({"backup", "s.dbf", "--depth", "10"}).code, 2);
+  r = Cli({"slim", "missing.dbf"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("missing.dbf"), std::string::npos) << r.err;
+  EXPECT_EQ(Cli({"backup", "missing.dbf"}).code, 1);
+}
+
 TEST_F(Tool, CommandLine) {
-  for (const char* cmd : {"new", "append", "dump", "info", "check", "reindex", "generate"}) {
+  for (const char* cmd :
+       {"new", "append", "dump", "info", "check", "reindex", "generate", "slim", "backup"}) {
     for (const char* help : {"-h", "--help"}) {
       SCOPED_TRACE(std::string(cmd) + " " + help);
       Outcome r = Cli({cmd, help});

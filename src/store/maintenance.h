@@ -24,6 +24,9 @@ struct SlimOutcome {
   std::vector<uint32_t> new_number;
   std::string temp_name;  // the temporary page file used ("temp0.dbf", ...)
   bool cancelled = false;
+  // What a slimming left unfinished by an earlier crash needed first (see FinishInterruptedSlim);
+  // empty when nothing was left.
+  std::string notice;
 };
 // Slims the closed page file at dbf_path: its live pages, in page-number order, are copied into
 // a temporary page file in the same folder ("temp" + the smallest free n + ".dbf"), which gets
@@ -37,6 +40,13 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
 // complete, or clears the temporary files of one cut short before.  *notice says what was done
 // (empty when nothing was left).  Writable opens call it before reading the table.
 Status FinishInterruptedSlim(const std::string& dbf_path, std::string* notice);
+// The slimming journal beside a page file ("<N.dbf>.slim"): present only while a slimming is
+// under way or was cut short.
+std::string SlimJournalPath(const std::string& dbf_path);
+// What Table::Open does about a slimming cut short, before it reads the table: a writable open
+// finishes or clears it (FinishInterruptedSlim); a read-only open, which must not write, is
+// refused when the files were being switched, and reads the untouched page file otherwise.
+Status SettleInterruptedSlim(const std::string& dbf_path, bool read_only, std::string* notice);
 
 // Renames or moves the closed page file with its memo and index files (to another folder, or
 // another file system, too).  Refuses a target of which any of the three files exists, and a

@@ -66,6 +66,24 @@ Status MdxFile::Fail(const std::string& what) const {
 Status MdxFile::Build(const std::string& path, const std::string& table_name, uint8_t language,
                       const std::vector<TagDef>& tags, const EntrySource& entries_for,
                       uint32_t record_count) {
+  auto flat = [&](size_t t, std::string* keys, std::vector<uint32_t>* recnos) {
+    std::vector<IndexEntry> es;
+    Status st = entries_for(t, &es);
+    const size_t len = size_t(tags[t].key_len);
+    keys->assign(es.size() * len, '\0');
+    recnos->resize(es.size());
+    for (size_t i = 0; i < es.size(); ++i) {
+      memcpy(keys->data() + i * len, es[i].key.data(), std::min(len, es[i].key.size()));
+      (*recnos)[i] = es[i].recno;
+    }
+    return st;
+  };
+  return BuildFlat(path, table_name, language, tags, flat, record_count);
+}
+
+Status MdxFile::BuildFlat(const std::string& path, const std::string& table_name, uint8_t language,
+                          const std::vector<TagDef>& tags, const FlatEntrySource& entries_for,
+                          uint32_t record_count) {
   std::string tmp = path + ".tmp";
   File f;
   if (!f.Open(tmp, 'c')) return Status::Error(BaseName(path) + ": 索引ファイルを作成できません");
@@ -76,6 +94,23 @@ Status MdxFile::Build(const std::string& path, const std::string& table_name, ui
   };
   uint32_t next_page = kHeaderPages;
   std::vector<uint32_t> tag_pages, roots;
+  // Nodes go out in large writes: those of a tag lie one after the other.
+  std::string nodes;
+  uint64_t nodes_at = 0;
+  auto flush_nodes = [&] {
+    bool ok = nodes.empty() || f.WriteAt(nodes_at, nodes.data(), nodes.size());
+    nodes.clear();
+    return ok;
+  };
+  auto put_node = [&](uint32_t page, const std::vector<unsigned char>& node) {
+    uint64_t at = uint64_t(page) * 512;
+    if (!nodes.empty() && at != nodes_at + nodes.size() && !flush_nodes()) return false;
+    if (nodes.empty()) nodes_at = at;
+    nodes.append(reinterpret_cast<const char*>(node.data()), node.size());
+    return nodes.size() < (4u << 20) || flush_nodes();
+  };
+  std::string keys;
+  std::vector<uint32_t> recnos;
   for (size_t t = 0; t < tags.size(); ++t) {
     const TagDef& tag = tags[t];
     const int item = tag.item_len();
@@ -83,8 +118,7 @@ Status MdxFile::Build(const std::string& path, const std::string& table_name, ui
     uint32_t header_page = next_page;
     next_page += 2;
     uint32_t first_node = next_page;
-    std::vector<IndexEntry> es;
-    Status got = entries_for(t, &es);
+    Status got = entries_for(t, &keys, &recnos);
     if (!got.ok()) {
       f.Close();
       RemoveFile(tmp);
@@ -100,14 +134,15 @@ Status MdxFile::Build(const std::string& path, const std::string& table_name, ui
     size_t i = 0;
     do {
       std::vector<std::pair<uint32_t, const unsigned char*>> e;
-      for (uint32_t k = 0; k < maxk && i < es.size(); ++k, ++i)
-        e.push_back({es[i].recno, reinterpret_cast<const unsigned char*>(es[i].key.data())});
+      for (uint32_t k = 0; k < maxk && i < recnos.size(); ++k, ++i)
+        e.push_back({recnos[i], reinterpret_cast<const unsigned char*>(keys.data()) +
+                                    i * size_t(tag.key_len)});
       auto node = MakeNode(item, tag.key_len, e, 0);
       uint32_t page = next_page;
       next_page += 2;
-      if (!f.WriteAt(uint64_t(page) * 512, node.data(), node.size())) return fail("索引の書き込みに失敗しました");
+      if (!put_node(page, node)) return fail("索引の書き込みに失敗しました");
       level.push_back({page, e.empty() ? nullptr : e.back().second});
-    } while (i < es.size());
+    } while (i < recnos.size());
     while (level.size() > 1) {
       std::vector<Made> up;
       for (size_t s = 0; s < level.size();) {
@@ -119,18 +154,19 @@ Status MdxFile::Build(const std::string& path, const std::string& table_name, ui
         auto node = MakeNode(item, tag.key_len, e, level[s + cnt - 1].page);
         uint32_t page = next_page;
         next_page += 2;
-        if (!f.WriteAt(uint64_t(page) * 512, node.data(), node.size())) return fail("索引の書き込みに失敗しました");
+        if (!put_node(page, node)) return fail("索引の書き込みに失敗しました");
         up.push_back({page, level[s + cnt - 1].max});
         s += cnt;
       }
       level.swap(up);
     }
     uint32_t root = level[0].page;
-    std::string th = TagHeader(tag, root, next_page - first_node, !es.empty());
+    std::string th = TagHeader(tag, root, next_page - first_node, !recnos.empty());
     if (!f.WriteAt(uint64_t(header_page) * 512, th.data(), th.size())) return fail("索引の書き込みに失敗しました");
     tag_pages.push_back(header_page);
     roots.push_back(root);
   }
+  if (!flush_nodes()) return fail("索引の書き込みに失敗しました");
   // File header and tag table.
   std::string h(kHeaderPages * 512, '\0');
   auto* p = reinterpret_cast<unsigned char*>(h.data());

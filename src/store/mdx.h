@@ -53,6 +53,13 @@ class MdxFile {
   static Status Build(const std::string& path, const std::string& table_name, uint8_t language,
                       const std::vector<TagDef>& tags, const EntrySource& entries_for,
                       uint32_t record_count);
+  // The same with each tag's entries given flat: the keys one after the other (the tag's key
+  // length each), and their record numbers.
+  using FlatEntrySource =
+      std::function<Status(size_t tag, std::string* keys, std::vector<uint32_t>* recnos)>;
+  static Status BuildFlat(const std::string& path, const std::string& table_name, uint8_t language,
+                          const std::vector<TagDef>& tags, const FlatEntrySource& entries_for,
+                          uint32_t record_count);
 
   Status Open(const std::string& path, bool read_only, const std::vector<FieldDef>& fields);
   void Close();

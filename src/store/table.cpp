@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "convert/sjis.h"
+#include "store/maintenance.h"
 
 namespace sk::store {
 
@@ -194,7 +195,12 @@ Status Table::Rename(const std::string& from, const std::string& to) {
 Status Table::Open(const std::string& path, const OpenOptions& options) {
   Close();
   read_only_ = options.read_only;
-  Status st = dbf_.Open(path, read_only_);
+  // A slimming cut short is finished (or cleared) before the table is read.
+  std::string slim_notice;
+  Status st = SettleInterruptedSlim(path, read_only_, &slim_notice);
+  if (!st.ok()) return st;
+  if (!slim_notice.empty()) AddNotice(slim_notice);
+  st = dbf_.Open(path, read_only_);
   if (!st.ok()) return st;
   if (::flock(dbf_.file().fd(), (read_only_ ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
     dbf_.Close();

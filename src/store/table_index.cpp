@@ -5,28 +5,12 @@
 
 #include <algorithm>
 
+#include "store/index_keys.h"
 #include "store/table.h"
 
 namespace sk::store {
 
 namespace {
-
-// The sorted entries of one tag, from the records of an open table file.
-Status CollectEntries(const DbfFile& dbf, const TagDef& tag, std::vector<IndexEntry>* out) {
-  out->clear();
-  std::string rec;
-  for (uint32_t r = 1; r <= dbf.record_count(); ++r) {
-    Status st = dbf.ReadRecord(r, &rec);
-    if (!st.ok()) return st;
-    if (rec[0] == '*') continue;
-    out->push_back({MakeKey(tag, dbf.fields(), rec), r});
-  }
-  std::stable_sort(out->begin(), out->end(), [&](const IndexEntry& a, const IndexEntry& b) {
-    return CompareKeys(tag, reinterpret_cast<const unsigned char*>(a.key.data()),
-                       reinterpret_cast<const unsigned char*>(b.key.data())) < 0;
-  });
-  return Status::Ok();
-}
 
 const char kRebuilt[] = "。レコードから索引を作り直しました。";
 const char kInMemory[] =
@@ -172,10 +156,20 @@ Status Table::RebuildIndex(const std::vector<TagDef>& tags) {
     Status st = dbf_.SetFieldMdxFlag(f);
     if (!st.ok()) return st;
   }
-  auto entries_for = [&](size_t t, std::vector<IndexEntry>* out) {
-    return CollectEntries(dbf_, tags[t], out);
+  // One pass over the records gathers the keys of every tag.
+  TagKeySorter keys(tags, dbf_.fields());
+  keys.Reserve(dbf_.record_count());
+  std::string rec;
+  for (uint32_t r = 1; r <= dbf_.record_count(); ++r) {
+    Status st = dbf_.ReadRecord(r, &rec);
+    if (!st.ok()) return st;
+    if (rec[0] != '*') keys.Add(r, rec.data());
+  }
+  auto entries_for = [&](size_t t, std::string* flat, std::vector<uint32_t>* recnos) {
+    keys.Entries(t, flat, recnos);
+    return Status::Ok();
   };
-  Status st = MdxFile::Build(mdx_path, StemOf(path_), dbf_.language(), tags, entries_for,
+  Status st = MdxFile::BuildFlat(mdx_path, StemOf(path_), dbf_.language(), tags, entries_for,
                              dbf_.record_count());
   if (!st.ok()) return st;
   st = mdx_.Open(mdx_path, false, dbf_.fields());

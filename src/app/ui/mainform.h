@@ -4,7 +4,8 @@
 //
 // The method bodies are split by subject: mainform.cpp (construction, start-up, shutdown),
 // mainform_layout.cpp (regions, sizes, fonts), mainform_menus.cpp (commands, enabling, captions),
-// mainform_file.cpp (open, create, close, save and the file-name checks).
+// mainform_file.cpp (open, create, close, save and the file-name checks), mainform_maintenance.cpp
+// (backup, slimming, renaming).
 #pragma once
 
 #include <QMainWindow>
@@ -99,6 +100,9 @@ class TSDIAppForm : public QMainWindow {
   void SaveCloseItemClick();
   void SaveItemClick();
   void SlimItemClick();
+  void RenameItemClick();
+  // The rotating backup of the page file about to be opened (when backups are on).
+  void DoBackUp();
   void ExitItemClick();
   void AboutItemClick();
   bool CheckOpenFileName(const QString& path, const QString& ext);
@@ -207,6 +211,8 @@ class TSDIAppForm : public QMainWindow {
   void SetPageFilePath(const QString& path);
   void ShowOpenedFile();
   void AfterFileShown();
+  // No page file: empty page, file commands off, the base caption.
+  void ShowNoFile();
   void WriteSettings();
 
   Prompter& prompter_;
@@ -214,6 +220,7 @@ class TSDIAppForm : public QMainWindow {
   std::map<std::string, QMenu*, std::less<>> menus_;
   std::map<std::string, QToolButton*, std::less<>> tool_buttons_;
   bool closed_ = false;
+  QStringList backup_failures_;  // page files whose backup failure the user has been told of
 };
 
 // Maps the stored Japanese font names to the Japanese fonts installed here.

@@ -145,7 +145,7 @@ void TSDIAppForm::OpenItemClick() {
   if (FileIsOpen()) SaveCloseItemClick();
 
   SetPageFilePath(path);
-  // A rotating backup of the three files is taken here once backups are built.
+  if (Conf.BackUp) DoBackUp();
 
   if (!OpenMainTable()) return;
   ShowOpenedFile();
@@ -206,6 +206,10 @@ void TSDIAppForm::SaveCloseItemClick() {
   Nav->SaveShiori();
   Status st = MainTable.Close();
   if (!st.ok()) prompter_.Error(QString::fromStdString(st.message()));
+  ShowNoFile();
+}
+
+void TSDIAppForm::ShowNoFile() {
   FieldsLinked = false;
   Nav->ClearPage();
   SetMenuEnabled(false);
@@ -218,20 +222,9 @@ void TSDIAppForm::SaveItemClick() {
   if (!FileIsOpen()) return;
   SaveCloseItemClick();
   if (FileIsOpen()) return;  // the close failed; the file stays as it was
+  if (Conf.BackUp) DoBackUp();
   if (!OpenMainTable()) return;
   ShowOpenedFile();
-}
-
-void TSDIAppForm::SlimItemClick() {
-  if (!FileIsOpen()) return;
-  if (!prompter_.OkCancel(
-          QStringLiteral("ファイルのスリム化"),
-          QStringLiteral("ファイルのスリム化を実行しますか。\n\n") +
-              QStringLiteral("実行すると，ファイルの贅肉が落ちてファイルサイズが小さくなり，処理速"
-                             "度が少し向上します。\n\n") +
-              QStringLiteral("なお，これによってデータの内容が変化することはありません。\n")))
-    return;
-  // Slimming itself arrives with the backup and slimming module.
 }
 
 void TSDIAppForm::ExitItemClick() {

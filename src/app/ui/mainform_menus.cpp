@@ -39,6 +39,7 @@ const std::unordered_map<std::string, Handler>& Handlers() {
       {"SaveItemClick", &TSDIAppForm::SaveItemClick},
       {"SaveCloseItemClick", &TSDIAppForm::SaveCloseItemClick},
       {"SlimItemClick", &TSDIAppForm::SlimItemClick},
+      {"RenameItemClick", &TSDIAppForm::RenameItemClick},
       {"ExitItemClick", &TSDIAppForm::ExitItemClick},
       {"AboutItemClick", &TSDIAppForm::AboutItemClick},
   };

@@ -70,6 +70,9 @@ class Navigator {
   void ResetRecNoList();
   void SetRecNoList();
   const PageHistory& history() const { return history_; }
+  // The pages took new numbers (slimming; index: old number, value: new one, 0 for a page that
+  // is gone): the history, the remembered positions and the file's stored view follow them.
+  void RenumberPages(const std::vector<uint32_t>& new_number);
   const PagePositionList& positions() const { return positions_; }
 
   // ---- Header fields ----

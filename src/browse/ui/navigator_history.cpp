@@ -4,6 +4,7 @@
 #include <QToolButton>
 
 #include "app/ui/mainform.h"
+#include "browse/view_state.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
 #include "editor/ui/text_area.h"
@@ -25,6 +26,27 @@ void Navigator::UpdateHistoryButtons() {
 void Navigator::ResetBookmarkList() {
   history_.Reset();
   UpdateHistoryButtons();
+}
+
+void Navigator::RenumberPages(const std::vector<uint32_t>& new_number) {
+  auto map = [&](int n) {
+    return n > 0 && size_t(n) < new_number.size() ? int(new_number[size_t(n)]) : 0;
+  };
+  history_.Renumber(map);
+  positions_.Renumber(map);
+  UpdateHistoryButtons();
+  // The view kept in the settings until the file is next closed (a crash keeps this one).
+  std::string key = settings::PerFileKeyPath(app::B(f_.PageFileName));
+  if (std::optional<ViewCondition> v = ReadViewCondition(f_.Reg, key); v && v->RecNo) {
+    int n = map(*v->RecNo);
+    if (n > 0) {
+      v->RecNo = n;
+    } else {
+      v->RecNo.reset();
+      v->SelStart = v->SelLength = 0;
+    }
+    WriteViewCondition(f_.Reg, key, *v);
+  }
 }
 
 void Navigator::SetBookmarkList() {

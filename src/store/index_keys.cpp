@@ -1,0 +1,189 @@
+#include "store/index_keys.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "convert/sjis.h"
+
+namespace sk::store {
+
+namespace {
+
+uint64_t Hash(const char* p, size_t n) {
+  uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t w;
+    memcpy(&w, p + i, 8);
+    h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+    h ^= h >> 32;
+  }
+  for (; i < n; ++i) h = (h ^ uint8_t(p[i])) * 0x100000001B3ull;
+  return h ^ (h >> 29);
+}
+
+}  // namespace
+
+TagKeySorter::TagKeySorter(const std::vector<TagDef>& tags, const std::vector<FieldDef>& fields)
+    : tags_(tags), fields_(fields) {
+  for (const auto& tag : tags_) {
+    std::vector<size_t> mine;
+    for (const KeyTerm& kt : tag.terms) {
+      Term t{kt.kind, kt.field, tag.type == 'D', 0, {}, {}, {}, {}, false};
+      t.width = t.julian || kt.kind == KeyTerm::kDtos ? 8 : size_t(fields_[size_t(kt.field)].width);
+      size_t i = 0;
+      while (i < terms_.size() && !(terms_[i].kind == t.kind && terms_[i].field == t.field &&
+                                    terms_[i].julian == t.julian))
+        ++i;
+      if (i == terms_.size()) terms_.push_back(std::move(t));
+      mine.push_back(i);
+    }
+    tag_terms_.push_back(std::move(mine));
+  }
+}
+
+void TagKeySorter::Value(const Term& term, const char* rec, char* out) const {
+  const FieldDef& f = fields_[size_t(term.field)];
+  const char* p = rec + 1 + f.offset;
+  if (term.julian) {
+    double jd = 0.0;
+    int y, m, d;
+    if (f.width >= 8 && ParseDate8(p, &y, &m, &d)) jd = JulianDay(y, m, d);
+    memcpy(out, &jd, 8);
+  } else if (term.kind == KeyTerm::kDtos) {
+    int y, m, d;
+    if (f.width == 8 && ParseDate8(p, &y, &m, &d))
+      memcpy(out, p, 8);
+    else
+      memset(out, ' ', 8);
+  } else if (term.kind == KeyTerm::kUpper) {
+    // Only a field with a lower-case letter outside double-byte characters changes.
+    bool lower = false;
+    for (size_t i = 0; i < term.width && !lower; ++i) lower = p[i] >= 'a' && p[i] <= 'z';
+    if (!lower) {
+      memcpy(out, p, term.width);
+      return;
+    }
+    std::string up = sjis::HankakuToUpperLowerCase(std::string_view(p, size_t(f.width)), 2);
+    up.resize(term.width, ' ');
+    memcpy(out, up.data(), term.width);
+  } else {
+    memcpy(out, p, term.width);
+  }
+}
+
+uint32_t TagKeySorter::Intern(Term& term, const char* value) {
+  if (term.table.size() < 2 * (term.values.size() / term.width + 1)) {
+    // Grow the table (kept at most half full) and place every value again.
+    size_t cap = std::max<size_t>(64, term.table.size() * 2);
+    term.table.assign(cap, {0, 0});
+    const size_t n = term.values.size() / term.width;
+    for (size_t i = 0; i < n; ++i) {
+      uint64_t h = Hash(term.values.data() + i * term.width, term.width);
+      size_t s = size_t(h) & (cap - 1);
+      while (term.table[s].second != 0) s = (s + 1) & (cap - 1);
+      term.table[s] = {h, uint32_t(i + 1)};
+    }
+  }
+  const size_t cap = term.table.size();
+  uint64_t h = Hash(value, term.width);
+  size_t s = size_t(h) & (cap - 1);
+  while (term.table[s].second != 0) {
+    if (term.table[s].first == h &&
+        memcmp(term.values.data() + size_t(term.table[s].second - 1) * term.width, value,
+               term.width) == 0)
+      return term.table[s].second - 1;
+    s = (s + 1) & (cap - 1);
+  }
+  uint32_t id = uint32_t(term.values.size() / term.width);
+  term.values.append(value, term.width);
+  term.table[s] = {h, id + 1};
+  return id;
+}
+
+void TagKeySorter::Add(uint32_t recno, const char* rec) {
+  recnos_.push_back(recno);
+  for (auto& t : terms_) {
+    scratch_.resize(t.width);
+    Value(t, rec, scratch_.data());
+    t.id.push_back(Intern(t, scratch_.data()));
+  }
+}
+
+void TagKeySorter::Rank(Term& term) {
+  if (term.ranked) return;
+  term.ranked = true;
+  term.table = {};
+  const size_t n = term.values.size() / term.width;
+  std::vector<uint32_t> order(n);
+  for (size_t i = 0; i < n; ++i) order[i] = uint32_t(i);
+  const char* v = term.values.data();
+  const size_t w = term.width;
+  if (term.julian) {
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+      double x, y;
+      memcpy(&x, v + a * w, 8);
+      memcpy(&y, v + b * w, 8);
+      return x < y;
+    });
+  } else {
+    std::sort(order.begin(), order.end(),
+              [&](uint32_t a, uint32_t b) { return memcmp(v + a * w, v + b * w, w) < 0; });
+  }
+  term.rank.assign(n, 0);
+  for (size_t i = 0; i < n; ++i) term.rank[order[i]] = uint32_t(i);
+}
+
+void TagKeySorter::Reserve(size_t n) {
+  recnos_.reserve(n);
+  for (auto& t : terms_) {
+    t.id.reserve(n);
+    // Room for a value per record in the hash table of a wide term (a title is seldom repeated).
+    if (t.table.empty() && t.width > 8) {
+      size_t cap = 64;
+      while (cap < 2 * n + 2) cap *= 2;
+      t.table.assign(cap, {0, 0});
+    }
+  }
+}
+
+void TagKeySorter::Entries(size_t t, std::string* keys, std::vector<uint32_t>* recnos) {
+  // Every term is ranked at the first call: their hash tables go before any keys are laid out.
+  for (auto& term : terms_) Rank(term);
+  const auto& mine = tag_terms_[t];
+  const size_t n = recnos_.size();
+  // Stable counting sorts by each term's rank, the last term first: equal keys stay in record
+  // order.
+  order_.resize(n);
+  for (size_t r = 0; r < n; ++r) order_[r] = uint32_t(r);
+  for (size_t k = mine.size(); k-- > 0;) {
+    Term& term = terms_[mine[k]];
+    Rank(term);
+    count_.assign(term.rank.size() + 1, 0);
+    for (uint32_t r : order_) ++count_[term.rank[term.id[r]] + 1];
+    for (size_t v = 1; v < count_.size(); ++v) count_[v] += count_[v - 1];
+    next_.resize(n);
+    for (uint32_t r : order_) next_[count_[term.rank[term.id[r]]]++] = r;
+    order_.swap(next_);
+  }
+  const size_t len = size_t(tags_[t].key_len);
+  keys->clear();  // no copy of the last tag's keys when the buffer grows
+  keys->resize(n * len);
+  recnos->resize(n);
+  char* out = keys->data();
+  for (size_t j = 0; j < n; ++j, out += len) {
+    const uint32_t r = order_[j];
+    size_t at = 0;
+    for (size_t i : mine) {
+      const Term& term = terms_[i];
+      size_t w = std::min(term.width, len - at);
+      memcpy(out + at, term.values.data() + size_t(term.id[r]) * term.width, w);
+      at += w;
+    }
+    if (at < len) memset(out + at, ' ', len - at);
+    (*recnos)[j] = recnos_[r];
+  }
+}
+
+}  // namespace sk::store
