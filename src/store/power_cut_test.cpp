@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "store/check.h"
+#include "store/maintenance.h"
 #include "store/page_file.h"
 #include "store/power_cut_layer.h"
 #include "store/table.h"
@@ -25,7 +26,7 @@
 namespace sk::store {
 namespace {
 
-enum Op { kAppend, kEditText, kEditTitle, kDelete, kReopen, kOps };
+enum Op { kAppend, kEditText, kEditTitle, kDelete, kReopen, kSlim, kOps };
 
 struct PageState {
   bool deleted = false;
@@ -48,6 +49,9 @@ struct Pending {
   PageState now;
   // In bulk: the pages appended since the last close, all there or none.
   std::vector<PageState> appended;
+  // While slimming: the pages as they are after it (the file holds these or the others).
+  bool slimming = false;
+  std::vector<PageState> slimmed;
 };
 
 struct Scenario {
@@ -55,7 +59,7 @@ struct Scenario {
   int cuts;
   int start_pages;
   int ops;                       // operations per run
-  std::array<int, kOps> weight;  // append, edit text, edit title, delete, close and open again
+  std::array<int, kOps> weight;  // append, edit text, edit title, delete, close and open, slim
   size_t text_min, text_max;     // bytes of a new text (512-byte memo blocks)
   bool bulk = false;             // opened for a pass of appends (counted at close)
 };
@@ -89,17 +93,29 @@ class PowerCutTest : public test::TempDirTest {
     for (size_t i = 0; i < model->size(); ++i)
       if (!(*model)[i].deleted) live.push_back(uint32_t(i + 1));
     if (live.empty() && op != kReopen) op = kAppend;
-    pending->any = false;
+    pending->any = pending->slimming = false;
     std::vector<PageState>& appended = pending->appended;
     // Once a bulk pass's pages are counted, they are confirmed.
     auto counted = [&] {
       model->insert(model->end(), appended.begin(), appended.end());
       appended.clear();
     };
-    if (op == kReopen) {
+    if (op == kReopen || op == kSlim) {
       Status st = t.Close();
-      if (st.ok()) counted();
-      return st.ok() ? t.Open(path, Options(sc)) : st;
+      if (!st.ok()) return st;
+      counted();
+      if (op == kSlim) {
+        pending->slimming = true;
+        pending->slimmed.clear();
+        for (const PageState& p : *model)
+          if (!p.deleted) pending->slimmed.push_back(p);
+        SlimOutcome out;
+        st = SlimPageFile(path, {}, &out);
+        if (!st.ok()) return st;
+        *model = pending->slimmed;
+        pending->slimming = false;
+      }
+      return t.Open(path, Options(sc));
     }
     if (op == kAppend) {
       pending->any = !sc.bulk;  // a failed append of a pass is never counted
@@ -145,12 +161,15 @@ class PowerCutTest : public test::TempDirTest {
   }
 
   // A fresh engine on the files as the power cut left them.
-  static void Verify(const std::string& path, const std::vector<PageState>& model,
+  static void Verify(const std::string& path, const std::vector<PageState>& confirmed,
                      const Pending& pending) {
     Table t;
     Status st = t.Open(path, PageFileOptions());
     ASSERT_TRUE(st.ok()) << st.message();
-    t.TakeNotices();  // an index rebuilt, a write finished from the journal
+    t.TakeNotices();  // an index rebuilt, a write or a slimming finished
+    // A slimming cut short leaves the file as it was or as slimmed: the number of records tells.
+    const std::vector<PageState>& model =
+        pending.slimming && t.RecordCount() == pending.slimmed.size() ? pending.slimmed : confirmed;
     const bool append = pending.any && pending.recno == model.size() + 1;
     const size_t bulk = pending.appended.size();
     ASSERT_TRUE(t.RecordCount() == model.size() ||
@@ -268,13 +287,14 @@ class PowerCutTest : public test::TempDirTest {
 };
 
 TEST_F(PowerCutTest, ConfirmedPagesSurviveEveryCut) {
-  // weights: append, edit text, edit title, delete, close and open again (per cent)
+  // weights: append, edit text, edit title, delete, close and open again, slim (per cent)
   const Scenario scenarios[] = {
       {"appends", 250, 0, 8, {100, 0, 0, 0, 0}, 10, 1500},
       {"edits of long texts", 300, 12, 8, {0, 90, 0, 0, 10}, 1500, 9000},
       {"deletes", 250, 16, 8, {20, 0, 0, 50, 30}, 10, 2000},
       {"mixed", 300, 8, 10, {25, 30, 20, 15, 10}, 10, 6000},
       {"a pass of appends", 200, 4, 12, {65, 5, 15, 5, 10}, 10, 3000, true},
+      {"slimming", 200, 10, 8, {25, 15, 10, 30, 0, 20}, 10, 3000},
   };
   const char* env = getenv("SK_POWER_CUT_SEED");
   const uint32_t seed = env ? uint32_t(strtoul(env, nullptr, 10)) : 20251210u;
