@@ -243,7 +243,9 @@ TEST_F(CrashTest, KilledWriterLeavesEveryLoggedPageIntact) {
   std::mt19937 rng(env ? unsigned(strtoul(env, nullptr, 10)) : 20240131u);
   for (int round = 0; round < kRounds; ++round) {
     unsigned seed = unsigned(rng());
-    int ms = 1 + int(rng() % 40);
+    // Each write waits for the disk (a few milliseconds per sync): the writer needs longer to
+    // complete a few operations before the kill.
+    int ms = 1 + int(rng() % 100);
     ASSERT_NO_FATAL_FAILURE(RunAndKill(seed, ms)) << "round " << round;
     ASSERT_NO_FATAL_FAILURE(Verify(round));
   }

@@ -60,9 +60,10 @@ Status DbfFile::Create(const std::string& path, const std::vector<FieldDef>& fie
   File f;
   if (!f.Open(path, 'c')) return Status::Error(BaseName(path) + ": ファイルを作成できません");
   h.push_back('\x1A');
-  if (!f.WriteAt(0, h.data(), h.size()))
+  if (!f.WriteAt(0, h.data(), h.size()) || !f.Sync())
     return Status::Error(BaseName(path) + ": ファイルに書き込めません");
   f.Close();
+  if (!SyncFolderOf(path)) return Status::Error(BaseName(path) + ": フォルダーに書き出せません");
   return Open(path, false);
 }
 
@@ -127,17 +128,32 @@ Status DbfFile::Open(const std::string& path, bool read_only) {
   }
   uint64_t need = uint64_t(hdrlen_) + uint64_t(count_) * uint64_t(reclen_);
   if (need > uint64_t(size)) {
-    uint32_t count = count_;
-    Close();
-    return Status::Error(BaseName(path) + ": ヘッダーのレコード数 " + std::to_string(count) +
-                         " がファイルの大きさを越えています");
+    std::string fault = BaseName(path) + ": ヘッダーのレコード数 " + std::to_string(count_) +
+                        " がファイルの大きさを越えています";
+    // A count cut by a power failure is set right from the journal (ReplayJournal).
+    if (!read_only && FileExists(JournalPath(path))) {
+      count_fault_ = fault;
+    } else {
+      Close();
+      return Status::Error(fault);
+    }
   }
   InvalidateCache();
+  count_on_disk_ = count_;
   return Status::Ok();
 }
 
 void DbfFile::Close() {
-  CloseJournal();
+  bulk_ = false;
+  // A write left unfinished stays in the journal for the next writable open.
+  if (file_.is_open() && FinishUnfinished().ok())
+    (void)CloseJournal();
+  else
+    journal_.Close();
+  if (unsynced_ && file_.is_open()) file_.Sync();
+  unsynced_ = false;
+  unfinished_.clear();
+  count_fault_.clear();
   file_.Close();
   fields_.clear();
   count_ = 0;
@@ -178,42 +194,114 @@ std::string EncodeJournal(uint64_t offset, std::string_view image) {
   return e;
 }
 
-void DbfFile::CloseJournal() {
-  if (!journal_.is_open()) return;
+std::string EncodeJournal2(const std::vector<std::pair<uint64_t, std::string>>& pieces) {
+  std::string e(24, '\0');
+  for (const auto& [off, bytes] : pieces) {
+    unsigned char h[12];
+    Put64(h, off);
+    Put32(h + 8, uint32_t(bytes.size()));
+    e.append(reinterpret_cast<const char*>(h), 12);
+    e += bytes;
+  }
+  auto* p = reinterpret_cast<unsigned char*>(e.data());
+  memcpy(p, "SKJ2", 4);
+  Put32(p + 4, uint32_t(pieces.size()));
+  Put32(p + 8, uint32_t(e.size()));
+  uint64_t h = Fnv1a(p + 4, 12);
+  h = Fnv1a(p + 24, e.size() - 24, h);
+  Put64(p + 16, h);
+  return e;
+}
+
+Status DbfFile::CloseJournal() {
+  if (!journal_.is_open()) return Status::Ok();
   std::string path = journal_.path();
-  bool empty = journal_.Size() == 0;
   journal_.Close();
-  if (empty) ::unlink(path.c_str());
+  // Every entry is done (the table was synced after it): the journal goes, for good, so that a
+  // later slimming or copy never meets it.
+  if (!RemoveFile(path) || !SyncFolderOf(path))
+    return Fail("ジャーナル " + BaseName(path) + " を消せません");
+  return Status::Ok();
 }
 
 Status DbfFile::ReplayJournal(bool* replayed) {
   *replayed = false;
   std::string path = JournalPath(file_.path());
   File j;
-  if (!j.Open(path, 'r')) return Status::Ok();
+  if (!j.Open(path, 'r')) {
+    if (!count_fault_.empty()) return Status::Error(count_fault_);
+    return Status::Ok();
+  }
   int64_t size = j.Size();
   std::string e(size_t(std::max<int64_t>(size, 0)), '\0');
   bool read = size >= 24 && j.ReadExact(0, e.data(), e.size());
   j.Close();
-  if (read) {
-    const auto* p = reinterpret_cast<const unsigned char*>(e.data());
+  // The pieces of a whole entry, each checked to lie on the header's count or on a record slot
+  // within the count the entry leaves.
+  std::vector<Piece> pieces;
+  uint32_t new_count = count_;
+  bool whole = false;
+  const auto* p = reinterpret_cast<const unsigned char*>(e.data());
+  const uint64_t hdr = uint64_t(hdrlen_), len = uint64_t(reclen_);
+  if (read && memcmp(p, "SKJ1", 4) == 0) {
     uint64_t off = Get64(p + 4);
-    uint32_t len = Get32(p + 12);
-    uint64_t h = Fnv1a(p + 4, 12);
-    bool whole = memcmp(p, "SKJ1", 4) == 0 && len == uint32_t(reclen_) && e.size() == 24 + len &&
-                 Fnv1a(p + 24, len, h) == Get64(p + 16);
-    // Only a record slot of this table: past the header, on a record boundary, before the end.
-    bool fits = off >= uint64_t(hdrlen_) && (off - uint64_t(hdrlen_)) % uint64_t(reclen_) == 0 &&
-                (off - uint64_t(hdrlen_)) / uint64_t(reclen_) < count_;
-    if (whole && fits && !read_only_) {
-      if (!file_.WriteAt(off, p + 24, len)) return Fail("ジャーナルのレコードを書き戻せません");
-      InvalidateCache();
-      *replayed = true;
+    uint32_t n = Get32(p + 12);
+    whole = n == uint32_t(reclen_) && e.size() == 24 + size_t(n) &&
+            Fnv1a(p + 24, n, Fnv1a(p + 4, 12)) == Get64(p + 16);
+    if (whole) pieces.push_back({off, e.substr(24, n)});
+  } else if (read && memcmp(p, "SKJ2", 4) == 0) {
+    uint32_t count = Get32(p + 4), total = Get32(p + 8);
+    whole = total >= 24 && total <= e.size() && count <= 4 &&
+            Fnv1a(p + 24, total - 24, Fnv1a(p + 4, 12)) == Get64(p + 16);
+    for (size_t at = 24, i = 0; whole && i < count; ++i) {
+      if (at + 12 > total) {
+        whole = false;
+        break;
+      }
+      uint64_t off = Get64(p + at);
+      uint32_t n = Get32(p + at + 8);
+      at += 12;
+      if (n > total - at) {
+        whole = false;
+        break;
+      }
+      pieces.push_back({off, e.substr(at, n)});
+      at += n;
     }
   }
-  // A journal that is empty or was cut short belongs to a write that never began.
-  if (!read_only_ && ::unlink(path.c_str()) != 0 && errno != ENOENT)
+  for (const Piece& pc : pieces)
+    if (pc.offset == 0 && pc.bytes.size() == 8 && uint8_t(pc.bytes[0]) == version_)
+      new_count = Get32(reinterpret_cast<const unsigned char*>(pc.bytes.data()) + 4);
+  // The file (with the pieces) holds every record of the new count.
+  uint64_t end = uint64_t(std::max<int64_t>(file_.Size(), 0));
+  for (const Piece& pc : pieces) end = std::max<uint64_t>(end, pc.offset + pc.bytes.size());
+  bool fits = whole && !pieces.empty() && hdr + uint64_t(new_count) * len <= end;
+  for (const Piece& pc : pieces) {
+    if (pc.offset == 0 && pc.bytes.size() == 8 && uint8_t(pc.bytes[0]) == version_) continue;
+    uint64_t slot = pc.offset >= hdr ? (pc.offset - hdr) / len : 0;
+    bool on_slot = pc.offset >= hdr && (pc.offset - hdr) % len == 0 && slot < new_count;
+    bool record = pc.bytes.size() == len;
+    bool last_with_mark =
+        pc.bytes.size() == len + 1 && slot + 1 == new_count && pc.bytes.back() == '\x1A';
+    fits = fits && on_slot && (record || last_with_mark);
+  }
+  if (fits && !read_only_) {
+    for (const Piece& pc : pieces)
+      if (!file_.WriteAt(pc.offset, pc.bytes.data(), pc.bytes.size()))
+        return Fail("ジャーナルのレコードを書き戻せません");
+    if (!file_.Sync()) return Fail("ジャーナルのレコードを書き戻せません");
+    count_ = count_on_disk_ = new_count;
+    InvalidateCache();
+    *replayed = true;
+  }
+  // A journal that is empty, done or cut short belongs to a write that never began or ended.
+  if (!read_only_ && ((!RemoveFile(path) && errno != ENOENT) || !SyncFolderOf(path)))
     return Fail("ジャーナル " + BaseName(path) + " を消せません");
+  if (!count_fault_.empty()) {
+    int64_t now = file_.Size();
+    if (now < 0 || hdr + uint64_t(count_) * len > uint64_t(now)) return Status::Error(count_fault_);
+    count_fault_.clear();
+  }
   return Status::Ok();
 }
 
@@ -332,33 +420,97 @@ Status DbfFile::ViewRun(uint32_t recno, bool forward, const char** first, uint32
   return Status::Ok();
 }
 
-Status DbfFile::WriteRecord(uint32_t recno, const std::string& rec) {
-  if (read_only_) return Fail("読み取り専用で開かれています");
-  if (recno < 1 || recno > count_ || rec.size() != size_t(reclen_))
-    return Fail("レコード " + std::to_string(recno) + " に書き込めません");
-  uint64_t off = uint64_t(hdrlen_) + uint64_t(recno - 1) * uint64_t(reclen_);
-  constexpr uint64_t kPage = 4096;
-  bool crosses = off / kPage != (off + rec.size() - 1) / kPage;
-  if (crosses) {
-    if (!journal_.is_open() && !journal_.Open(JournalPath(file_.path()), 'c'))
-      return Fail("ジャーナル " + BaseName(JournalPath(file_.path())) + " を作れません");
-    std::string entry = EncodeJournal(off, rec);
-    if (!journal_.WriteAt(0, entry.data(), entry.size()))
-      return Fail("ジャーナルの書き込みに失敗しました");
-  }
-  if (!file_.WriteAt(off, rec.data(), rec.size()))
-    return Fail("レコード " + std::to_string(recno) + " の書き込みに失敗しました");
-  if (crosses && !journal_.Truncate(0)) return Fail("ジャーナルを空にできません");
+void DbfFile::UpdateCache(uint64_t off, const std::string& bytes) {
   // Keep cached chunks in step with the file.
-  for (uint64_t i = off / kChunk; i <= (off + rec.size() - 1) / kChunk; ++i) {
+  if (bytes.empty()) return;
+  for (uint64_t i = off / kChunk; i <= (off + bytes.size() - 1) / kChunk; ++i) {
     Slot& s = cache_[i % kSlots];
     if (s.index != i) continue;
     uint64_t cs = i * kChunk, ce = cs + s.data.size();
-    uint64_t a = std::max(cs, off), b = std::min(ce, off + rec.size());
-    if (a < b) memcpy(s.data.data() + (a - cs), rec.data() + (a - off), size_t(b - a));
-    if (off + rec.size() > ce) s.index = UINT64_MAX;  // the chunk grew: read it again
+    uint64_t a = std::max(cs, off), b = std::min(ce, off + bytes.size());
+    if (a < b) memcpy(s.data.data() + (a - cs), bytes.data() + (a - off), size_t(b - a));
+    if (off + bytes.size() > ce) s.index = UINT64_MAX;  // the chunk grew: read it again
   }
+}
+
+Status DbfFile::FinishUnfinished() {
+  if (unfinished_.empty()) return Status::Ok();
+  bool ok = true;
+  for (const Piece& pc : unfinished_)
+    ok = ok && file_.WriteAt(pc.offset, pc.bytes.data(), pc.bytes.size());
+  if (!ok || !file_.Sync())
+    return Fail("レコードの書き込みに失敗しました (ディスクに書き出せません)");
+  for (const Piece& pc : unfinished_)
+    if (pc.offset == 0 && pc.bytes.size() == 8)
+      count_ = count_on_disk_ =
+          std::max(count_, Get32(reinterpret_cast<const unsigned char*>(pc.bytes.data()) + 4));
+  unfinished_.clear();
+  InvalidateCache();
   return Status::Ok();
+}
+
+Status DbfFile::WriteThroughJournal(const std::vector<Piece>& pieces) {
+  const std::string jpath = JournalPath(file_.path());
+  // A write that failed half-way is finished from its entry before the entry is replaced:
+  // otherwise its record would stay torn with nothing left to mend it.
+  if (Status st = FinishUnfinished(); !st.ok()) return st;
+  if (!journal_.is_open()) {
+    if (!journal_.Open(jpath, 'c')) return Fail("ジャーナル " + BaseName(jpath) + " を作れません");
+    // The journal's name must survive a power cut as well as its entry.
+    if (!SyncFolderOf(jpath)) {
+      journal_.Close();
+      return Fail("ジャーナル " + BaseName(jpath) + " を作れません");
+    }
+  }
+  std::vector<std::pair<uint64_t, std::string>> entry_pieces;
+  for (const Piece& pc : pieces) entry_pieces.push_back({pc.offset, pc.bytes});
+  std::string entry = EncodeJournal2(entry_pieces);
+  if (!journal_.WriteAt(0, entry.data(), entry.size()) || !journal_.Sync())
+    return Fail("ジャーナルの書き込みに失敗しました");
+  bool ok = true;
+  for (const Piece& pc : pieces)
+    ok = ok && file_.WriteAt(pc.offset, pc.bytes.data(), pc.bytes.size());
+  ok = ok && file_.Sync();
+  if (!ok) {
+    // The journal holds the whole write: the next write or writable open finishes it.
+    unfinished_ = pieces;
+    InvalidateCache();
+    return Fail("レコードの書き込みに失敗しました (ディスクに書き出せません)");
+  }
+  unsynced_ = false;
+  for (const Piece& pc : pieces) UpdateCache(pc.offset, pc.bytes);
+  // Done.  Not synced: should the old magic come back after a power cut, the entry only writes
+  // what the table already holds, since every later write replaces it first.
+  (void)journal_.WriteAt(0, "SKJ0", 4);
+  return Status::Ok();
+}
+
+std::string DbfFile::HeaderCountBytes(uint32_t count) const {
+  std::string h(8, '\0');
+  auto* p = reinterpret_cast<unsigned char*>(h.data());
+  p[0] = version_;
+  std::string d = Today3();
+  memcpy(p + 1, d.data(), 3);
+  Put32(p + 4, count);
+  return h;
+}
+
+Status DbfFile::FinishBulk() {
+  if (!bulk_ || count_on_disk_ == count_) return Status::Ok();
+  if (!file_.Sync()) return Fail("レコードをディスクに書き出せません");
+  Status st = WriteThroughJournal({{0, HeaderCountBytes(count_)}});
+  if (st.ok()) count_on_disk_ = count_;
+  return st;
+}
+
+Status DbfFile::WriteRecord(uint32_t recno, const std::string& rec) {
+  if (read_only_) return Fail("読み取り専用で開かれています");
+  // A journal entry counts on the records the header holds.
+  if (Status st = FinishBulk(); !st.ok()) return st;
+  if (recno < 1 || recno > count_ || rec.size() != size_t(reclen_))
+    return Fail("レコード " + std::to_string(recno) + " に書き込めません");
+  uint64_t off = uint64_t(hdrlen_) + uint64_t(recno - 1) * uint64_t(reclen_);
+  return WriteThroughJournal({{off, rec}});
 }
 
 Status DbfFile::AppendRecord(const std::string& rec, uint32_t* recno) {
@@ -367,33 +519,17 @@ Status DbfFile::AppendRecord(const std::string& rec, uint32_t* recno) {
   uint64_t off = uint64_t(hdrlen_) + uint64_t(count_) * uint64_t(reclen_);
   std::string data = rec;
   data.push_back('\x1A');
-  if (!file_.WriteAt(off, data.data(), data.size())) return Fail("レコードの追加に失敗しました");
-  for (uint64_t i = off / kChunk; i <= (off + data.size()) / kChunk; ++i) {
-    Slot& s = cache_[i % kSlots];
-    if (s.index == i) s.index = UINT64_MAX;
+  if (bulk_) {
+    if (!file_.WriteAt(off, data.data(), data.size())) return Fail("レコードの追加に失敗しました");
+    UpdateCache(off, data);
+    *recno = ++count_;
+    return Status::Ok();
   }
-  ++count_;
-  Status st = WriteHeaderCount();
-  if (!st.ok()) {
-    --count_;
-    return st;
-  }
+  // The record and its end mark before the header count that includes it.
+  Status st = WriteThroughJournal({{off, data}, {0, HeaderCountBytes(count_ + 1)}});
+  if (!st.ok()) return st;
+  count_on_disk_ = ++count_;
   *recno = count_;
-  return Status::Ok();
-}
-
-Status DbfFile::WriteHeaderCount() {
-  unsigned char h[8];
-  std::string d = Today3();
-  memcpy(h + 1, d.data(), 3);
-  h[0] = version_;
-  Put32(h + 4, count_);
-  if (!file_.WriteAt(0, h, 8)) return Fail("ヘッダーの書き込みに失敗しました");
-
-  {
-    Slot& s = cache_[0];
-    if (s.index == 0) s.index = UINT64_MAX;
-  }
   return Status::Ok();
 }
 
@@ -401,6 +537,7 @@ Status DbfFile::SetMdxFlag(bool on) {
   if (read_only_) return Fail("読み取り専用で開かれています");
   unsigned char b = on ? 1 : 0;
   if (!file_.WriteAt(28, &b, 1)) return Fail("ヘッダーの書き込みに失敗しました");
+  unsynced_ = true;
   mdx_flag_ = on;
   cache_[0].index = UINT64_MAX;
   return Status::Ok();
@@ -411,6 +548,7 @@ Status DbfFile::SetFieldMdxFlag(int field) {
   unsigned char one = 1;
   if (!file_.WriteAt(32 + 32 * uint64_t(field) + 31, &one, 1))
     return Fail("ヘッダーの書き込みに失敗しました");
+  unsynced_ = true;
   fields_[size_t(field)].mdx_flag = true;
   InvalidateCache();
   return Status::Ok();

@@ -10,8 +10,9 @@
 //          16 width, 17 decimals, 31 = 0x01 when a production-index tag is keyed on this field;
 //          0x0D after the last descriptor
 //   then the records: deletion byte (0x20 live, 0x2A deleted) and the fields; one 0x1A at the end.
-// A record is written before the header count that includes it, so a torn append leaves the old
-// count and the file as it was.
+// Every record write and every change of the record count goes through the journal (below):
+// the entry is synced, then the bytes are written and the table synced, so that a kill or a
+// power cut at any moment leaves each record and the count either old or new.
 #pragma once
 
 #include <cstdint>
@@ -66,30 +67,48 @@ class DbfFile {
   Status ViewRun(uint32_t recno, bool forward, const char** first, uint32_t* count) const;
   // Bytes delivered by reads of the file since Open (tests and benchmarks).
   uint64_t bytes_read() const { return file_.bytes_read(); }
-  // Overwrites record recno (1..count).  A record that crosses a 4 KB page of the file goes
-  // through the journal (below), so that a process killed during the write leaves either the old
-  // or the new record: the kernel copies a write page by page and may stop between pages.
+  // Overwrites record recno (1..count) through the journal; on disk when this returns.
   Status WriteRecord(uint32_t recno, const std::string& rec);
-  // Finishes a record write that a killed process left in the journal, then removes the
-  // journal.  For writable opens, under the table's lock, before anything is read.  *replayed
-  // tells whether a record was written.
+  // Finishes a write that a killed process or a power cut left in the journal, syncs the table,
+  // then removes the journal.  For writable opens, under the table's lock, before anything is
+  // read.  *replayed tells whether bytes were written.  A record count in the header that the
+  // file cannot hold is reported here (after the journal had its chance to set it right).
   Status ReplayJournal(bool* replayed);
-  // Writes record count+1 and the end mark, then the header count.
+  // Writes record count+1, the end mark and the header count through the journal; on disk when
+  // this returns.
   Status AppendRecord(const std::string& rec, uint32_t* recno);
+  // From now on appends write the record alone, neither journaled nor synced; FinishBulk puts
+  // them on disk and then their count in the header.
+  void StartBulk() { bulk_ = true; }
+  Status FinishBulk();
   // Sets/clears the production-index flag in the header.
   Status SetMdxFlag(bool on);
   // Sets the index flag (byte 31) in the descriptor of a field that a tag is keyed on.
   Status SetFieldMdxFlag(int field);
 
  private:
-  Status WriteHeaderCount();
+  struct Piece {
+    uint64_t offset;
+    std::string bytes;
+  };
+  // Journal entry, synced; the pieces, the table synced; the entry marked done.
+  Status WriteThroughJournal(const std::vector<Piece>& pieces);
+  Status FinishUnfinished();
+  void UpdateCache(uint64_t off, const std::string& bytes);
+  // The header's first 8 bytes (version, date of update, record count) for a count.
+  std::string HeaderCountBytes(uint32_t count) const;
   Status Fail(const std::string& what) const;
-  void CloseJournal();
+  Status CloseJournal();
 
-  File journal_;  // open while the table is, from the first journaled write
+  File journal_;                   // open while the table is, from the first journaled write
+  std::vector<Piece> unfinished_;  // a write that failed after its entry was synced
+  bool unsynced_ = false;          // header flags written since the last sync
+  std::string count_fault_;        // a writable open's record count the file cannot hold
 
   File file_;
   bool read_only_ = false;
+  bool bulk_ = false;
+  uint32_t count_on_disk_ = 0;  // in bulk: the count the header holds
   uint8_t version_ = 0x8B;
   uint8_t language_ = 0x13;
   bool mdx_flag_ = false;
@@ -116,15 +135,21 @@ class DbfFile {
   const Slot* ChunkAt(uint64_t pos) const;
 };
 
-// The record journal beside a table: "<table>.jnl", one entry, written whole before a record
-// write and emptied after it.  Layout (little-endian):
-//   0  "SKJ1"
-//   4  u64 byte offset of the record in the table
-//  12  u32 length of the record image
-//  16  u64 FNV-1a hash of bytes 4..15 and the image
-//  24  the record image
+// The record journal beside a table: "<table>.jnl", one entry, written whole and synced before
+// the bytes it holds are written to the table, and marked done ("SKJ0") once the table is synced.
+// Removed (and its folder synced) when the table closes.  Layout (little-endian):
+//   0  "SKJ2"
+//   4  u32 number of pieces
+//   8  u32 length of the entry
+//  16  u64 FNV-1a hash of bytes 4..15 and of the pieces
+//  24  pieces: u64 byte offset in the table, u32 length, the bytes
+// A piece is a record image on its slot (for an append, followed by the end mark) or the first
+// 8 bytes of the header with the new record count.
+// Entries of the earlier form are still replayed: "SKJ1", u64 offset, u32 length, u64 hash of
+// bytes 4..15 and the image, the record image.
 std::string JournalPath(const std::string& table_path);
 std::string EncodeJournal(uint64_t offset, std::string_view image);
+std::string EncodeJournal2(const std::vector<std::pair<uint64_t, std::string>>& pieces);
 
 // Index of the field named name (case-insensitive), -1 when missing.
 int FindField(const std::vector<FieldDef>& fields, const std::string& name);

@@ -26,9 +26,32 @@ Status DbtFile::Create(const std::string& path, const std::string& table_name, b
   } else {
     p[16] = 0x03;
   }
-  if (!f.WriteAt(0, h.data(), h.size())) return Status::Error(BaseName(path) + ": ファイルに書き込めません");
+  if (!f.WriteAt(0, h.data(), h.size()) || !f.Sync())
+    return Status::Error(BaseName(path) + ": ファイルに書き込めません");
   f.Close();
+  if (!SyncFolderOf(path)) return Status::Error(BaseName(path) + ": フォルダーに書き出せません");
   return Open(path, false, dbase3);
+}
+
+void DbtFile::Close() {
+  // The header's new end, when memos were written after the last sync.
+  if (file_.is_open() && !read_only_ && Sync().ok() && unsynced_) file_.Sync();
+  header_behind_ = unsynced_ = false;
+  file_.Close();
+}
+
+Status DbtFile::Sync() {
+  if (!header_behind_ && !unsynced_) return Status::Ok();
+  if (!file_.Sync()) return Fail("メモをディスクに書き出せません");
+  unsynced_ = false;
+  if (!header_behind_) return Status::Ok();
+  unsigned char h[4];
+  Put32(h, next_free_);
+  if (!file_.WriteAt(0, h, 4)) return Fail("メモファイルのヘッダーの書き込みに失敗しました");
+  header_behind_ = false;
+  unsynced_ = true;
+  header_next_free_ = next_free_;
+  return Status::Ok();
 }
 
 Status DbtFile::Open(const std::string& path, bool read_only, bool dbase3) {
@@ -197,9 +220,7 @@ Status DbtFile::Write(const std::string& data, uint32_t* block) {
   if (!file_.WriteAt(first * block_size_, buf.data(), buf.size()))
     return Fail("メモの書き込みに失敗しました");
   uint32_t next = uint32_t(first + blocks);
-  unsigned char h[4];
-  Put32(h, next);
-  if (!file_.WriteAt(0, h, 4)) return Fail("メモファイルのヘッダーの書き込みに失敗しました");
+  header_behind_ = true;
   next_free_ = next;
   size_ = std::max<uint64_t>(size_, uint64_t(next) * block_size_);
   // The read-ahead buffer may hold the old end of the file (or the header).

@@ -8,7 +8,9 @@
 // dBASE III memo files (0x03 at byte 16, 512-byte blocks, data ended by 1A 1A) are read and, for a
 // dBASE III table, written in their own form.
 // New and changed memos always go to fresh blocks past every block in use; blocks a written
-// record points at are never overwritten.  Space is reclaimed only by slimming.
+// record points at are never overwritten.  Space is reclaimed only by slimming.  The header's
+// next free block is written only after the blocks below it are on disk, so that it never points
+// past the end of the file.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +25,7 @@ class DbtFile {
  public:
   Status Open(const std::string& path, bool read_only, bool dbase3);
   Status Create(const std::string& path, const std::string& table_name, bool dbase3);
-  void Close() { file_.Close(); }
+  void Close();
   bool is_open() const { return file_.is_open(); }
   const std::string& path() const { return file_.path(); }
   uint32_t block_size() const { return block_size_; }
@@ -36,8 +38,11 @@ class DbtFile {
   // Reads the memo that starts at block.  recno and field name the record for a message.
   Status Read(uint32_t block, std::string* out, uint32_t recno = 0,
               const std::string& field = {}) const;
-  // Writes data as a new memo and returns its first block.
+  // Writes data as a new memo and returns its first block.  On disk after Sync.
   Status Write(const std::string& data, uint32_t* block);
+  // Puts the memos written so far on disk (before a record points at them), then records the
+  // new end in the header (on disk by the next Sync or Close).
+  Status Sync();
 
   // Bytes delivered and read calls made by the memo file since Open (tests and benchmarks).
   uint64_t bytes_read() const { return file_.bytes_read(); }
@@ -75,6 +80,8 @@ class DbtFile {
   uint32_t block_size_ = 512;
   uint32_t next_free_ = 1;
   uint32_t header_next_free_ = 1;
+  bool header_behind_ = false;  // memos written since the header's next free block was set
+  bool unsynced_ = false;       // the header written since the last sync
 };
 
 }  // namespace sk::store

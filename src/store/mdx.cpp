@@ -89,7 +89,7 @@ Status MdxFile::BuildFlat(const std::string& path, const std::string& table_name
   if (!f.Open(tmp, 'c')) return Status::Error(BaseName(path) + ": 索引ファイルを作成できません");
   auto fail = [&](const char* what) {
     f.Close();
-    ::remove(tmp.c_str());
+    RemoveFile(tmp);
     return Status::Error(BaseName(path) + ": " + what);
   };
   uint32_t next_page = kHeaderPages;
@@ -121,7 +121,7 @@ Status MdxFile::BuildFlat(const std::string& path, const std::string& table_name
     Status got = entries_for(t, &keys, &recnos);
     if (!got.ok()) {
       f.Close();
-      ::remove(tmp.c_str());
+      RemoveFile(tmp);
       return got;
     }
     // Leaves, filled.
@@ -217,10 +217,11 @@ Status MdxFile::BuildFlat(const std::string& path, const std::string& table_name
   if (!f.WriteAt(0, h.data(), h.size())) return fail("索引の書き込みに失敗しました");
   if (!f.Sync()) return fail("索引の書き込みに失敗しました");
   f.Close();
-  if (::rename(tmp.c_str(), path.c_str()) != 0) {
-    ::remove(tmp.c_str());
+  if (!RenameFile(tmp, path)) {
+    RemoveFile(tmp);
     return Status::Error(BaseName(path) + ": 索引ファイルを置き換えられません");
   }
+  if (!SyncFolderOf(path)) return Status::Error(BaseName(path) + ": フォルダーに書き出せません");
   return Status::Ok();
 }
 
@@ -301,6 +302,7 @@ void MdxFile::Close() {
   tag_pages_.clear();
   cache_.clear();
   write_depth_ = 0;
+  marked_ = abandoned_ = false;
 }
 
 int MdxFile::TagIndex(const std::string& name) const {
@@ -372,22 +374,32 @@ Status MdxFile::SetTableName(const std::string& name) {
 
 Status MdxFile::BeginWrite() {
   if (read_only_) return Fail("読み取り専用で開かれています");
-  if (write_depth_++ > 0) return Status::Ok();
+  if (write_depth_++ > 0 || marked_) return Status::Ok();
   unsigned char m[5] = {'S', 'K', 'I', 'X', 1};
-  if (!file_.WriteAt(kMarker, m, 5)) return Fail("索引の書き込みに失敗しました");
+  if (!file_.WriteAt(kMarker, m, 5) || !file_.Sync()) {
+    write_depth_ = 0;
+    return Fail("索引の書き込みに失敗しました");
+  }
+  marked_ = true;
   has_marker_ = true;
   dirty_ = true;
   return Status::Ok();
 }
 
-Status MdxFile::EndWrite(uint32_t record_count) {
-  if (write_depth_ == 0 || --write_depth_ > 0) return Status::Ok();
+Status MdxFile::EndWrite(uint32_t) {
+  if (write_depth_ > 0) --write_depth_;
+  return Status::Ok();
+}
+
+Status MdxFile::Seal(uint32_t record_count) {
+  if (!marked_ || abandoned_ || write_depth_ > 0 || read_only_) return Status::Ok();
   unsigned char m[12] = {'S', 'K', 'I', 'X', 0, 0, 0, 0};
   Put32(m + 8, record_count);
-  if (!file_.WriteAt(kMarker, m, 12)) return Fail("索引の書き込みに失敗しました");
   unsigned char d[3];
   PutDate(d);
-  file_.WriteAt(44, d, 3);
+  if (!file_.Sync() || !file_.WriteAt(kMarker, m, 12) || !file_.WriteAt(44, d, 3) || !file_.Sync())
+    return Fail("索引の書き込みに失敗しました");
+  marked_ = false;
   dirty_ = false;
   synced_count_ = record_count;
   return Status::Ok();

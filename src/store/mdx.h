@@ -17,10 +17,11 @@
 //              length apart.  Leaf: the number is the record number and the 4 bytes after the last
 //              entry are 0.  Interior: the number is a child page, the key the largest key of that
 //              child, and the right-most child's page follows the last entry.
-// Crash safety: before any block changes the "being written" byte is set, after the last write it
-// is cleared with the record count; an index found half-written, or out of step with the table,
-// is rebuilt from the records when the table is opened.  Rebuilds write a new file aside and
-// rename it into place.
+// Crash safety: before the first block changes after an open the "being written" byte is set and
+// synced; it is cleared with the record count, after a sync of the blocks, when the table closes.
+// An index found half-written (a kill or a power cut during a session that wrote), or out of
+// step with the table, is rebuilt from the records when the table is opened.  Index blocks need
+// no sync of their own.  Rebuilds write a new file aside, sync it and rename it into place.
 #pragma once
 
 #include <cstdint>
@@ -78,12 +79,19 @@ class MdxFile {
   uint32_t pages_in_file() const { return pages_; }
   int64_t MTimeNs() const { return file_.MTimeNs(); }
 
-  // Brackets every change of index blocks.
+  // Brackets every change of index blocks.  The first sets the "being written" byte and syncs it;
+  // it stays set until Seal.
   Status BeginWrite();
   Status EndWrite(uint32_t record_count);
   // Ends a bracket whose change failed half-way: the "being written" byte stays set, so the
   // next open rebuilds the index.
-  void AbandonWrite() { write_depth_ = 0; }
+  void AbandonWrite() {
+    write_depth_ = 0;
+    abandoned_ = true;
+  }
+  // Before the table closes: the blocks synced, then the "being written" byte cleared with the
+  // record count and synced.  Nothing when no block changed since the open.
+  Status Seal(uint32_t record_count);
 
   Status Insert(int tag, const std::string& key, uint32_t recno);
   Status Remove(int tag, const std::string& key, uint32_t recno);
@@ -161,6 +169,8 @@ class MdxFile {
   bool dirty_ = false;
   uint32_t synced_count_ = 0;
   int write_depth_ = 0;
+  bool marked_ = false;     // the "being written" byte set (and synced) since the open
+  bool abandoned_ = false;  // a change failed half-way: the byte stays set
 
   // Nodes read, by tag and page: a node is checked against the key length of the tag it was read
   // for, so a damaged file that shares a page between tags cannot make it read past the block.

@@ -108,8 +108,9 @@ Status Table::Create(const std::string& path, const std::vector<FieldDef>& field
     st = MdxFile::Build(mdx_path, StemOf(path), 0x13, defs, none, 0);
     if (!st.ok()) return st;
   } else if (FileExists(mdx_path)) {
-    ::remove(mdx_path.c_str());
+    RemoveFile(mdx_path);
   }
+  if (!SyncFolderOf(path)) return Status::Error(BaseName(path) + ": フォルダーに書き出せません");
   return Status::Ok();
 }
 
@@ -134,9 +135,8 @@ Status Table::AddTags(const std::string& path, const std::vector<TagSpec>& specs
     if (s.is_expr) continue;
     int f = t.dbf_.FieldIndex(s.expr);
     if (f < 0) continue;
-    unsigned char one = 1;
-    if (!t.dbf_.file().WriteAt(32 + 32 * uint64_t(f) + 31, &one, 1))
-      return Status::Error(BaseName(path) + ": ヘッダーの書き込みに失敗しました");
+    st = t.dbf_.SetFieldMdxFlag(f);
+    if (!st.ok()) return st;
   }
   st = t.RebuildIndex(tags);
   if (!st.ok()) return st;
@@ -166,26 +166,28 @@ Status Table::Rename(const std::string& from, const std::string& to) {
   if (FileExists(JournalPath(from))) moves.push_back({JournalPath(from), JournalPath(to)});
   moves.push_back({from, to});
   for (size_t i = 0; i < moves.size(); ++i) {
-    if (::rename(moves[i].from.c_str(), moves[i].to.c_str()) != 0) {
+    if (!RenameFile(moves[i].from, moves[i].to)) {
       int err = errno;
-      for (size_t k = i; k-- > 0;) ::rename(moves[k].to.c_str(), moves[k].from.c_str());
+      for (size_t k = i; k-- > 0;) RenameFile(moves[k].to, moves[k].from);
       return Status::Error(BaseName(moves[i].from) + ": 名前を " + BaseName(moves[i].to) +
                            " に変更できません (" + strerror(err) + ")");
     }
   }
+  if (!SyncFolderOf(to) || (GetDir(from) != GetDir(to) && !SyncFolderOf(from)))
+    return Status::Error(BaseName(to) + ": フォルダーに書き出せません");
   // The base name recorded inside the memo and index files.
   std::string stem = StemOf(to);
   File f;
   if (f.Open(SiblingPath(to, "mdx"), 'w')) {
     char name[16] = {};
     memcpy(name, stem.data(), std::min<size_t>(stem.size(), 16));
-    f.WriteAt(4, name, 16);
+    if (f.WriteAt(4, name, 16)) f.Sync();
   }
   unsigned char h[17];
   if (f.Open(SiblingPath(to, "dbt"), 'w') && f.ReadExact(0, h, 17) && h[16] == 0x00) {
     std::string base = stem.substr(0, 8);
     base.resize(8, ' ');
-    f.WriteAt(8, base.data(), 8);
+    if (f.WriteAt(8, base.data(), 8)) f.Sync();
   }
   return Status::Ok();
 }
@@ -205,6 +207,7 @@ Status Table::Open(const std::string& path, const OpenOptions& options) {
     return Status::Error(BaseName(path) + ": ほかのプログラムがすでに開いています");
   }
   path_ = path;
+  bulk_ = options.bulk && !read_only_;
   if (!read_only_) {
     bool replayed = false;
     st = dbf_.ReplayJournal(&replayed);
@@ -231,6 +234,7 @@ Status Table::Open(const std::string& path, const OpenOptions& options) {
     dbf_.Close();
     return st;
   }
+  if (bulk_) dbf_.StartBulk();
   state_ = State::kBrowse;
   tag_ = -1;
   filtered_ = false;
@@ -241,6 +245,15 @@ Status Table::Close() {
   Status result;
   if (dbf_.is_open()) {
     if (state_ == State::kEdit || state_ == State::kInsert) result = Settle();
+    if (bulk_) {
+      Status done = FinishBulk();
+      if (result.ok()) result = done;
+    }
+    // The index's "being written" byte is cleared once its blocks are on disk.
+    if (!read_only_ && index_usable_ && mdx_.is_open()) {
+      Status sealed = mdx_.Seal(dbf_.record_count());
+      if (result.ok()) result = sealed;
+    }
     ::flock(dbf_.file().fd(), LOCK_UN);
   }
   cursor_.reset();
@@ -709,7 +722,14 @@ Status Table::Settle() {
   return Post();
 }
 
+Status Table::FinishBulk() {
+  // The pass's memos, then its records, then their count.
+  Status st = dbt_.Sync();
+  return st.ok() ? dbf_.FinishBulk() : st;
+}
+
 Status Table::WriteMemosInto(std::string* rec) {
+  bool wrote = false;
   for (auto& [f, m] : memos_) {
     if (!m.dirty) continue;
     const FieldDef& fd = dbf_.fields()[size_t(f)];
@@ -720,13 +740,15 @@ Status Table::WriteMemosInto(std::string* rec) {
       uint32_t block = 0;
       Status st = dbt_.Write(m.value, &block);
       if (!st.ok()) return st;
+      wrote = true;
       ptr = FormatMemoPointer(block);
       ptr.resize(size_t(fd.width), ' ');
       if (ptr.size() > size_t(fd.width)) ptr = ptr.substr(ptr.size() - size_t(fd.width));
     }
     memcpy(rec->data() + 1 + fd.offset, ptr.data(), size_t(fd.width));
   }
-  return Status::Ok();
+  // On disk before the record that points at them (in bulk, new records count only at Close).
+  return wrote && !(bulk_ && state_ == State::kInsert) ? dbt_.Sync() : Status::Ok();
 }
 
 Status Table::Post() {
@@ -759,7 +781,8 @@ Status Table::Post() {
         index_status = mdx_.Insert(int(t), MakeKey(tags[t], dbf_.fields(), rec), recno);
   } else {
     if (rec != orig_) {
-      st = dbf_.WriteRecord(cur_, rec);
+      if (bulk_) st = FinishBulk();
+      if (st.ok()) st = dbf_.WriteRecord(cur_, rec);
       if (!st.ok()) {
         if (use_index) mdx_.AbandonWrite();
         return st;
@@ -817,7 +840,8 @@ Status Table::Delete() {
   }
   std::string rec = orig_;
   rec[0] = '*';
-  st = dbf_.WriteRecord(cur_, rec);
+  if (bulk_) st = FinishBulk();
+  if (st.ok()) st = dbf_.WriteRecord(cur_, rec);
   if (!st.ok()) {
     if (use_index) mdx_.AbandonWrite();
     return st;

@@ -52,6 +52,11 @@ class Table {
     bool read_only = false;
     // Tags to build when the table's index is missing or unreadable (empty: a table without one).
     std::vector<TagSpec> default_tags;
+    // The table is filled in one pass (a file being built, or pages taken in as a whole): new
+    // records and their memos are written without a sync each, and their count reaches the
+    // header at Close, after one sync of everything.  A crash before then leaves the table with
+    // the records it had at the open.  Changes of existing records are synced as always.
+    bool bulk = false;
   };
 
   Table() = default;
@@ -221,6 +226,8 @@ class Table {
   Status MoveToNeighbour();
   std::string BlankRecord() const;
   Status WriteMemosInto(std::string* rec);
+  // In bulk: what the pass appended, on disk and counted.
+  Status FinishBulk();
 
   std::string path_;
   DbfFile dbf_;
@@ -228,6 +235,7 @@ class Table {
   MdxFile mdx_;
   bool has_memo_ = false;
   bool read_only_ = false;
+  bool bulk_ = false;
   bool index_usable_ = false;
   std::vector<std::string> notices_;
   NoticeSink sink_;
