@@ -426,7 +426,9 @@ int CmdGenerate(const std::string& path, const std::map<std::string, std::string
   Status st = Table::Create(path, sk::store::PageRecordFields(), {});
   if (!st.ok()) return Fail(st);
   Table t;
-  st = t.Open(path);
+  Table::OpenOptions bulk;
+  bulk.bulk = true;  // one sync at the end, not one per page
+  st = t.Open(path, bulk);
   if (!st.ok()) return Fail(st);
   static const char* kCats[] = {"日記", "メモ", "切り抜き", "仕事", "MY日記", "旅行", "読書", "料理"};
   static const char* kTitles[] = {"雨の日", "散歩", "会議の記録", "読書ノート", "旅の計画", "買い物",

@@ -91,7 +91,9 @@ Status BatchCopy(Table& source, const std::string& dest, BatchMode mode, int* co
     if (!st.ok()) return st;
   }
   Table out;
-  Status st = out.Open(dest, Table::OpenOptions{});
+  Table::OpenOptions o;
+  o.bulk = true;  // the pages are taken in as a whole, synced once at the end
+  Status st = out.Open(dest, o);
   if (!st.ok()) return st;
   st = BatchAppend(source, out, copied);
   Status closed = out.Close();
