@@ -19,6 +19,7 @@
 // table's, so another program never finishes a slimming that is still running.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -222,16 +223,12 @@ namespace {
 
 constexpr size_t kFlushAt = 8 << 20;      // output buffers are written out at this size
 constexpr size_t kRecordChunk = 1 << 20;  // records are read in pieces of about this size
-constexpr size_t kMemoWindow = 4 << 20;   // memos are read through a window of this size
-constexpr uint64_t kRunGap = 64 * 1024;   // a memo this close past the last one continues a run
 
 // Appends to a file through one large buffer.
 class Writer {
  public:
   Writer(File* f, uint64_t start) : f_(f), off_(start) { buf_.reserve(kFlushAt + (1 << 16)); }
   std::string& buf() { return buf_; }
-  // The buffer, to append bytes to.
-  std::string* Bytes() { return &buf_; }
   bool MaybeFlush() { return buf_.size() < kFlushAt || Flush(); }
   bool Flush() {
     if (buf_.empty()) return true;
@@ -250,45 +247,112 @@ class Writer {
   std::string buf_;
 };
 
-// Reads the memos of the old memo file: those lying one after the other come from one large
-// window; one elsewhere (a page edited later) is read alone.
-class MemoSource {
+// The old memo file, mapped read-only: memos are written to the new file straight from it.
+class MemoMap {
  public:
-  MemoSource(const File* f, uint64_t size) : f_(f), size_(size) {}
-  // The bytes [off, off + n), or nullptr when they are not all in the file or cannot be read.
-  const char* Get(uint64_t off, size_t n) {
-    if (off + n > size_) return nullptr;
-    if (off >= win_off_ && off + n <= win_off_ + win_.size()) return win_.data() + (off - win_off_);
-    bool run = off >= last_end_ && off - last_end_ <= kRunGap;
-    if (run || n > kMemoWindow) {
-      size_t span = size_t(std::min<uint64_t>(std::max<uint64_t>(kMemoWindow, n), size_ - off));
-      win_.resize(span);
-      win_off_ = off;
-      if (!f_->ReadExact(off, win_.data(), span)) {
-        win_.clear();
-        return nullptr;
-      }
-      return win_.data();
-    }
-    one_.resize(std::max<size_t>(n, size_t(std::min<uint64_t>(4096, size_ - off))));
-    if (!f_->ReadExact(off, one_.data(), one_.size())) return nullptr;
-    one_off_ = off;
-    return one_.data();
+  ~MemoMap() {
+    if (base_) ::munmap(base_, size_);
   }
-  // After a memo at [off, end): a later memo from just past it continues the run.
-  void Consumed(uint64_t end) { last_end_ = end; }
-  // The bytes [off, off + n) when the last read alone holds them.
-  const char* FromOne(uint64_t off, size_t n) const {
-    if (off >= one_off_ && off + n <= one_off_ + one_.size()) return one_.data() + (off - one_off_);
-    return nullptr;
+  // False when the file cannot be mapped (an empty file maps to nothing and is no error).
+  bool Map(int fd, uint64_t size) {
+    size_ = size_t(size);
+    if (size_ == 0) return true;
+    void* p = ::mmap(nullptr, size_, PROT_READ, MAP_SHARED, fd, 0);
+    if (p == MAP_FAILED) return false;
+    base_ = static_cast<char*>(p);
+    ::madvise(base_, size_, MADV_SEQUENTIAL);
+    return true;
+  }
+  const char* at(uint64_t off) const { return base_ + off; }
+  // Lets go of the pages looked at so far (they stay in the page cache), so that the mapping does
+  // not add the whole file to the memory the program holds.
+  void Release() {
+    if (base_) ::madvise(base_, size_, MADV_DONTNEED);
   }
 
  private:
-  const File* f_;
-  uint64_t size_;
-  std::string win_, one_;
-  uint64_t win_off_ = 0, one_off_ = UINT64_MAX, last_end_ = 0;
+  char* base_ = nullptr;
+  size_t size_ = 0;
 };
+
+// Appends memos to the new memo file.  Bytes from the old file's mapping that follow each other
+// there are written in one piece straight from it; other bytes, and short pieces, go through a
+// buffer.
+class MemoWriter {
+ public:
+  MemoWriter(File* f, uint64_t start, MemoMap* map)
+      : f_(f), map_(map), off_(start), synced_(start) {
+    buf_.reserve(kFlushAt + (1 << 16));
+  }
+  uint64_t end() const { return off_ + buf_.size() + run_len_; }
+  // Bytes of the old file's mapping.
+  bool PutMapped(const char* p, size_t n) {
+    if (run_len_ != 0 && p == run_ + run_len_) {
+      run_len_ += n;
+      return run_len_ < kFlushAt || Flush();
+    }
+    if (!EndRun()) return false;
+    run_ = p;
+    run_len_ = n;
+    return true;
+  }
+  bool Put(const char* p, size_t n) {
+    if (!EndRun()) return false;
+    buf_.append(p, n);
+    return buf_.size() < kFlushAt || Flush();
+  }
+  bool PutZeros(size_t n) {
+    if (!EndRun()) return false;
+    buf_.append(n, '\0');
+    return buf_.size() < kFlushAt || Flush();
+  }
+  bool Flush() {
+    if (!Write(buf_.data(), buf_.size())) return false;
+    buf_.clear();
+    if (!Write(run_, run_len_)) return false;
+    run_len_ = 0;
+    if (off_ - released_ >= kRelease) {
+      map_->Release();
+      released_ = off_;
+    }
+    return true;
+  }
+
+ private:
+  static constexpr size_t kShortRun = 8 << 10;  // a run shorter than this is copied to the buffer
+  static constexpr uint64_t kRelease = 32 << 20;
+  bool EndRun() {
+    if (run_len_ == 0) return true;
+    if (run_len_ >= kShortRun) return Flush();
+    buf_.append(run_, run_len_);
+    run_len_ = 0;
+    return buf_.size() < kFlushAt || Flush();
+  }
+  bool Write(const char* p, size_t n) {
+    if (n == 0) return true;
+    if (!f_->WriteAt(off_, p, n)) return false;
+    off_ += n;
+    // Start writing what was written to the disk now, so that the sync at the end finds little
+    // left.
+    if (off_ - synced_ >= kFlushAt) {
+      ::sync_file_range(f_->fd(), off_t(synced_), off_t(off_ - synced_), SYNC_FILE_RANGE_WRITE);
+      synced_ = off_;
+    }
+    return true;
+  }
+
+  File* f_;
+  MemoMap* map_;
+  uint64_t off_, synced_, released_ = 0;
+  std::string buf_;
+  const char* run_ = nullptr;
+  size_t run_len_ = 0;
+};
+
+bool AllZero(const char* p, size_t n) {
+  static const char zeros[512] = {};
+  return n <= sizeof zeros && memcmp(p, zeros, n) == 0;
+}
 
 // Reads a memo pointer: 0 for none; false when the field holds garbage.
 bool ParsePointer(const char* p, int width, uint32_t* block) {
@@ -513,18 +577,20 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
   if (memo) ::fchmod(tm.fd(), mode_of(dbt_path, dbf_mode));
   const std::string header = BuildDbfHeader(memo ? 0x8B : 0x03, fields, true, live);
   Writer recs(&tf, header.size());
-  Writer memos(&tm, 512);
   File dbt_reader;
   uint64_t dbt_size = 0;
+  MemoMap memo_map;
   if (memo) {
     if (!dbt_reader.Open(dbt_path, 'r'))
       return abandon(Status::Error(BaseName(dbt_path) + ": メモファイルを開けません" + Why(errno)));
     dbt_size = uint64_t(std::max<int64_t>(dbt_reader.Size(), 0));
+    if (!memo_map.Map(dbt_reader.fd(), dbt_size))
+      return abandon(Status::Error(BaseName(dbt_path) + ": メモファイルを読めません" + Why(errno)));
   }
+  MemoWriter memos(&tm, 512, &memo_map);
   // dBASE IV memos are copied as they stand (header, length, data); others are read whole and
   // written in that form.
   const bool fast = memo && !src.dbase3_memos();
-  MemoSource memo_src(&dbt_reader, dbt_size);
   const uint64_t bs = memo ? src_dbt.block_size() : 512;
   std::vector<int> memo_fields;
   for (size_t i = 0; i < fields.size(); ++i)
@@ -542,10 +608,10 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
       return Status::Error(BaseName(tdbt) + ": 書き込みに失敗しました" + Why(errno));
     };
     if (fast) {
-      const char* h = memo_src.Get(off, 8);
-      if (!h)
+      if (off + 8 > dbt_size)
         return Status::Error(context() + "のメモブロック " + std::to_string(*block) +
                              " がファイルの末尾を越えています");
+      const char* h = memo_map.at(off);
       if (memcmp(h, "\xFF\xFF\x08\x00", 4) != 0)
         return Status::Error(context() + "のメモ (ブロック " + std::to_string(*block) +
                              ") に見出しがありません");
@@ -557,14 +623,13 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
         *block = 0;
         return Status::Ok();
       }
-      memo_src.Consumed(off + len);
-      const char* p = memo_src.FromOne(off, len);
-      if (!p) p = memo_src.Get(off, len);
-      if (!p) return Status::Error(context() + "のメモを読めません");
-      std::string* o = memos.Bytes();
-      if (!o) return write_failed();
-      o->append(p, len);
-      o->resize((o->size() + 511) / 512 * 512, '\0');
+      // The memo fills its blocks up with zeros; so does the old file mostly, and then the
+      // blocks are copied whole.
+      const size_t pad = (512 - len % 512) % 512;
+      const bool zeros = off + len + pad <= dbt_size && AllZero(h + len, pad);
+      if (!(zeros ? memos.PutMapped(h, len + pad)
+                  : memos.PutMapped(h, len) && memos.PutZeros(pad)))
+        return write_failed();
     } else {
       Status rs = src_dbt.Read(*block, &value, r, f.name);
       if (!rs.ok()) return rs;
@@ -574,11 +639,10 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
       }
       unsigned char h[8] = {0xFF, 0xFF, 0x08, 0x00};
       Put32(h + 4, uint32_t(value.size() + 8));
-      std::string* o = memos.Bytes();
-      if (!o) return write_failed();
-      o->append(reinterpret_cast<const char*>(h), 8);
-      o->append(value);
-      o->resize((o->size() + 511) / 512 * 512, '\0');
+      const size_t pad = (512 - (value.size() + 8) % 512) % 512;
+      if (!memos.Put(reinterpret_cast<const char*>(h), 8) ||
+          !memos.Put(value.data(), value.size()) || !memos.PutZeros(pad))
+        return write_failed();
     }
     *block = uint32_t(at / 512);
     return Status::Ok();
@@ -610,8 +674,6 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
         if (block != 0) {
           Status ms = copy_memo(r + i, f, &block);
           if (!ms.ok()) return abandon(ms);
-          if (!memos.MaybeFlush())
-            return abandon(Status::Error(BaseName(tdbt) + ": 書き込みに失敗しました" + Why(errno)));
         }
         PutPointer(field, f.width, block);
       }
