@@ -19,7 +19,6 @@
 // table's, so another program never finishes a slimming that is still running.
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -223,6 +222,8 @@ namespace {
 
 constexpr size_t kFlushAt = 8 << 20;      // output buffers are written out at this size
 constexpr size_t kRecordChunk = 1 << 20;  // records are read in pieces of about this size
+constexpr size_t kMemoWindow = 4 << 20;   // memos are read through a window of this size
+constexpr uint64_t kRunGap = 64 * 1024;   // a memo this close past the last one continues a run
 
 // Appends to a file through one large buffer.
 class Writer {
@@ -247,46 +248,61 @@ class Writer {
   std::string buf_;
 };
 
-// The old memo file, mapped read-only: memos are written to the new file straight from it.
-class MemoMap {
+// Reads the memos of the old memo file: those lying one after the other come from one large
+// window; one elsewhere (a page edited later) is read alone.
+class MemoSource {
  public:
-  ~MemoMap() {
-    if (base_) ::munmap(base_, size_);
+  MemoSource(const File* f, uint64_t size) : f_(f), size_(size) {}
+  // The bytes [off, off + n), or nullptr when they are not all in the file or cannot be read.
+  const char* Get(uint64_t off, size_t n) {
+    if (off + n > size_) return nullptr;
+    if (off >= win_off_ && off + n <= win_off_ + win_.size()) return win_.data() + (off - win_off_);
+    bool run = off >= last_end_ && off - last_end_ <= kRunGap;
+    if (run || n > kMemoWindow) {
+      size_t span = size_t(std::min<uint64_t>(std::max<uint64_t>(kMemoWindow, n), size_ - off));
+      win_.resize(span);
+      win_off_ = off;
+      if (!f_->ReadExact(off, win_.data(), span)) {
+        win_.clear();
+        return nullptr;
+      }
+      return win_.data();
+    }
+    one_.resize(std::max<size_t>(n, size_t(std::min<uint64_t>(4096, size_ - off))));
+    if (!f_->ReadExact(off, one_.data(), one_.size())) return nullptr;
+    one_off_ = off;
+    return one_.data();
   }
-  // False when the file cannot be mapped (an empty file maps to nothing and is no error).
-  bool Map(int fd, uint64_t size) {
-    size_ = size_t(size);
-    if (size_ == 0) return true;
-    void* p = ::mmap(nullptr, size_, PROT_READ, MAP_SHARED, fd, 0);
-    if (p == MAP_FAILED) return false;
-    base_ = static_cast<char*>(p);
-    ::madvise(base_, size_, MADV_SEQUENTIAL);
-    return true;
+  // True when the window holds the bytes [off, off + n): they stay there until the next Get that
+  // it does not hold.
+  bool InWindow(uint64_t off, size_t n) const {
+    return off >= win_off_ && off + n <= win_off_ + win_.size();
   }
-  const char* at(uint64_t off) const { return base_ + off; }
-  // Lets go of the pages looked at so far (they stay in the page cache), so that the mapping does
-  // not add the whole file to the memory the program holds.
-  void Release() {
-    if (base_) ::madvise(base_, size_, MADV_DONTNEED);
+  // After a memo at [off, end): a later memo from just past it continues the run.
+  void Consumed(uint64_t end) { last_end_ = end; }
+  // The bytes [off, off + n) when the last read alone holds them.
+  const char* FromOne(uint64_t off, size_t n) const {
+    if (off >= one_off_ && off + n <= one_off_ + one_.size()) return one_.data() + (off - one_off_);
+    return nullptr;
   }
 
  private:
-  char* base_ = nullptr;
-  size_t size_ = 0;
+  const File* f_;
+  uint64_t size_;
+  std::string win_, one_;
+  uint64_t win_off_ = 0, one_off_ = UINT64_MAX, last_end_ = 0;
 };
 
-// Appends memos to the new memo file.  Bytes from the old file's mapping that follow each other
-// there are written in one piece straight from it; other bytes, and short pieces, go through a
-// buffer.
+// Appends memos to the new memo file.  Bytes of the memo window that follow each other there
+// are written in one piece straight from it; other bytes, and short pieces, go through a buffer.
 class MemoWriter {
  public:
-  MemoWriter(File* f, uint64_t start, MemoMap* map)
-      : f_(f), map_(map), off_(start), synced_(start) {
+  MemoWriter(File* f, uint64_t start) : f_(f), off_(start), synced_(start) {
     buf_.reserve(kFlushAt + (1 << 16));
   }
   uint64_t end() const { return off_ + buf_.size() + run_len_; }
-  // Bytes of the old file's mapping.
-  bool PutMapped(const char* p, size_t n) {
+  // Bytes that stay where they are until EndRun or Flush.
+  bool PutKept(const char* p, size_t n) {
     if (run_len_ != 0 && p == run_ + run_len_) {
       run_len_ += n;
       return run_len_ < kFlushAt || Flush();
@@ -311,16 +327,9 @@ class MemoWriter {
     buf_.clear();
     if (!Write(run_, run_len_)) return false;
     run_len_ = 0;
-    if (off_ - released_ >= kRelease) {
-      map_->Release();
-      released_ = off_;
-    }
     return true;
   }
-
- private:
-  static constexpr size_t kShortRun = 8 << 10;  // a run shorter than this is copied to the buffer
-  static constexpr uint64_t kRelease = 32 << 20;
+  // Done with the bytes given to PutKept.
   bool EndRun() {
     if (run_len_ == 0) return true;
     if (run_len_ >= kShortRun) return Flush();
@@ -328,6 +337,9 @@ class MemoWriter {
     run_len_ = 0;
     return buf_.size() < kFlushAt || Flush();
   }
+
+ private:
+  static constexpr size_t kShortRun = 8 << 10;  // a run shorter than this is copied to the buffer
   bool Write(const char* p, size_t n) {
     if (n == 0) return true;
     if (!f_->WriteAt(off_, p, n)) return false;
@@ -342,8 +354,7 @@ class MemoWriter {
   }
 
   File* f_;
-  MemoMap* map_;
-  uint64_t off_, synced_, released_ = 0;
+  uint64_t off_, synced_;
   std::string buf_;
   const char* run_ = nullptr;
   size_t run_len_ = 0;
@@ -579,15 +590,13 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
   Writer recs(&tf, header.size());
   File dbt_reader;
   uint64_t dbt_size = 0;
-  MemoMap memo_map;
   if (memo) {
     if (!dbt_reader.Open(dbt_path, 'r'))
       return abandon(Status::Error(BaseName(dbt_path) + ": メモファイルを開けません" + Why(errno)));
     dbt_size = uint64_t(std::max<int64_t>(dbt_reader.Size(), 0));
-    if (!memo_map.Map(dbt_reader.fd(), dbt_size))
-      return abandon(Status::Error(BaseName(dbt_path) + ": メモファイルを読めません" + Why(errno)));
   }
-  MemoWriter memos(&tm, 512, &memo_map);
+  MemoWriter memos(&tm, 512);
+  MemoSource memo_src(&dbt_reader, dbt_size);
   // dBASE IV memos are copied as they stand (header, length, data); others are read whole and
   // written in that form.
   const bool fast = memo && !src.dbase3_memos();
@@ -608,10 +617,12 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
       return Status::Error(BaseName(tdbt) + ": 書き込みに失敗しました" + Why(errno));
     };
     if (fast) {
-      if (off + 8 > dbt_size)
+      // The window is read again only when done with what it holds.
+      if (!memo_src.InWindow(off, 8) && !memos.EndRun()) return write_failed();
+      const char* h = memo_src.Get(off, 8);
+      if (!h)
         return Status::Error(context() + "のメモブロック " + std::to_string(*block) +
                              " がファイルの末尾を越えています");
-      const char* h = memo_map.at(off);
       if (memcmp(h, "\xFF\xFF\x08\x00", 4) != 0)
         return Status::Error(context() + "のメモ (ブロック " + std::to_string(*block) +
                              ") に見出しがありません");
@@ -623,13 +634,28 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
         *block = 0;
         return Status::Ok();
       }
-      // The memo fills its blocks up with zeros; so does the old file mostly, and then the
+      memo_src.Consumed(off + len);
+      // The memo fills its blocks up with zeros; so does the old file mostly, and then its
       // blocks are copied whole.
       const size_t pad = (512 - len % 512) % 512;
-      const bool zeros = off + len + pad <= dbt_size && AllZero(h + len, pad);
-      if (!(zeros ? memos.PutMapped(h, len + pad)
-                  : memos.PutMapped(h, len) && memos.PutZeros(pad)))
-        return write_failed();
+      if (memo_src.InWindow(off, len + pad)) {
+        const char* p = memo_src.Get(off, len + pad);
+        if (!(AllZero(p + len, pad) ? memos.PutKept(p, len + pad)
+                                    : memos.PutKept(p, len) && memos.PutZeros(pad)))
+          return write_failed();
+      } else {
+        const char* p = memo_src.FromOne(off, len);
+        if (!p && !memos.EndRun()) return write_failed();
+        if (!p) p = memo_src.Get(off, len);
+        if (!p) return Status::Error(context() + "のメモを読めません");
+        if (memo_src.InWindow(off, len + pad)) {
+          if (!(AllZero(p + len, pad) ? memos.PutKept(p, len + pad)
+                                      : memos.PutKept(p, len) && memos.PutZeros(pad)))
+            return write_failed();
+        } else if (!memos.Put(p, len) || !memos.PutZeros(pad)) {
+          return write_failed();
+        }
+      }
     } else {
       Status rs = src_dbt.Read(*block, &value, r, f.name);
       if (!rs.ok()) return rs;
