@@ -220,7 +220,8 @@ Status SettleInterruptedSlim(const std::string& dbf_path, bool read_only, std::s
 
 namespace {
 
-constexpr size_t kFlushAt = 8 << 20;      // output buffers are written out at this size
+constexpr size_t kFlushAt = 1 << 20;      // output buffers are written out at this size
+constexpr uint64_t kSyncEvery = 8 << 20;  // written memos are sent on to the disk in pieces this size
 constexpr size_t kRecordChunk = 1 << 20;  // records are read in pieces of about this size
 constexpr size_t kMemoWindow = 4 << 20;   // memos are read through a window of this size
 constexpr uint64_t kRunGap = 64 * 1024;   // a memo this close past the last one continues a run
@@ -346,7 +347,7 @@ class MemoWriter {
     off_ += n;
     // Start writing what was written to the disk now, so that the sync at the end finds little
     // left.
-    if (off_ - synced_ >= kFlushAt) {
+    if (off_ - synced_ >= kSyncEvery) {
       ::sync_file_range(f_->fd(), off_t(synced_), off_t(off_ - synced_), SYNC_FILE_RANGE_WRITE);
       synced_ = off_;
     }
