@@ -221,7 +221,7 @@ Status SettleInterruptedSlim(const std::string& dbf_path, bool read_only, std::s
 namespace {
 
 constexpr size_t kFlushAt = 1 << 20;      // output buffers are written out at this size
-constexpr uint64_t kSyncEvery = 8 << 20;  // written memos are sent on to the disk in pieces this size
+constexpr uint64_t kSyncEvery = 8 << 20;  // written memos go on to the disk in pieces this size
 constexpr size_t kRecordChunk = 1 << 20;  // records are read in pieces of about this size
 constexpr size_t kMemoWindow = 4 << 20;   // memos are read through a window of this size
 constexpr uint64_t kRunGap = 64 * 1024;   // a memo this close past the last one continues a run

@@ -149,7 +149,8 @@ Status MdxFile::BuildFlat(const std::string& path, const std::string& table_name
       if (!d) return fail("索引の書き込みに失敗しました");
       const size_t cnt = std::min<size_t>(maxk, recnos.size() - i);
       Put32(d, uint32_t(cnt));
-      const auto* key = reinterpret_cast<const unsigned char*>(keys.data()) + i * size_t(tag.key_len);
+      const auto* key =
+          reinterpret_cast<const unsigned char*>(keys.data()) + i * size_t(tag.key_len);
       for (size_t k = 0; k < cnt; ++k, ++i, key += tag.key_len) {
         unsigned char* p = d + 8 + k * size_t(item);
         Put32(p, recnos[i]);
