@@ -83,14 +83,15 @@ uint32_t TagKeySorter::Intern(Term& term, const char* value) {
       uint64_t h = Hash(term.values.data() + i * term.width, term.width);
       size_t s = size_t(h) & (cap - 1);
       while (term.table[s].second != 0) s = (s + 1) & (cap - 1);
-      term.table[s] = {h, uint32_t(i + 1)};
+      term.table[s] = {uint32_t(h >> 32), uint32_t(i + 1)};
     }
   }
   const size_t cap = term.table.size();
-  uint64_t h = Hash(value, term.width);
+  const uint64_t h = Hash(value, term.width);
+  const uint32_t tag = uint32_t(h >> 32);
   size_t s = size_t(h) & (cap - 1);
   while (term.table[s].second != 0) {
-    if (term.table[s].first == h &&
+    if (term.table[s].first == tag &&
         memcmp(term.values.data() + size_t(term.table[s].second - 1) * term.width, value,
                term.width) == 0)
       return term.table[s].second - 1;
@@ -98,7 +99,7 @@ uint32_t TagKeySorter::Intern(Term& term, const char* value) {
   }
   uint32_t id = uint32_t(term.values.size() / term.width);
   term.values.append(value, term.width);
-  term.table[s] = {h, id + 1};
+  term.table[s] = {tag, id + 1};
   return id;
 }
 

@@ -39,7 +39,8 @@ class TagKeySorter {
     std::vector<uint32_t> id;    // per record: the number of its value, in adding order
     std::string values;          // the distinct values, width bytes each, by that number
     std::vector<uint32_t> rank;  // by that number: its place among the sorted values
-    std::vector<std::pair<uint64_t, uint32_t>> table;  // open hashing: (hash, number + 1)
+    // Open hashing: (the hash's high half, number + 1); the low half picks the slot.
+    std::vector<std::pair<uint32_t, uint32_t>> table;
     bool ranked = false;
   };
   void Value(const Term& term, const char* rec, char* out) const;

@@ -220,7 +220,8 @@ Status SettleInterruptedSlim(const std::string& dbf_path, bool read_only, std::s
 
 namespace {
 
-constexpr size_t kFlushAt = 8 << 20;      // output buffers are written out at this size
+constexpr size_t kFlushAt = 1 << 20;      // output buffers are written out at this size
+constexpr uint64_t kSyncEvery = 8 << 20;  // written memos go on to the disk in pieces this size
 constexpr size_t kRecordChunk = 1 << 20;  // records are read in pieces of about this size
 constexpr size_t kMemoWindow = 4 << 20;   // memos are read through a window of this size
 constexpr uint64_t kRunGap = 64 * 1024;   // a memo this close past the last one continues a run
@@ -230,8 +231,6 @@ class Writer {
  public:
   Writer(File* f, uint64_t start) : f_(f), off_(start) { buf_.reserve(kFlushAt + (1 << 16)); }
   std::string& buf() { return buf_; }
-  // The buffer, to append bytes to.
-  std::string* Bytes() { return &buf_; }
   bool MaybeFlush() { return buf_.size() < kFlushAt || Flush(); }
   bool Flush() {
     if (buf_.empty()) return true;
@@ -275,6 +274,11 @@ class MemoSource {
     one_off_ = off;
     return one_.data();
   }
+  // True when the window holds the bytes [off, off + n): they stay there until the next Get that
+  // it does not hold.
+  bool InWindow(uint64_t off, size_t n) const {
+    return off >= win_off_ && off + n <= win_off_ + win_.size();
+  }
   // After a memo at [off, end): a later memo from just past it continues the run.
   void Consumed(uint64_t end) { last_end_ = end; }
   // The bytes [off, off + n) when the last read alone holds them.
@@ -289,6 +293,78 @@ class MemoSource {
   std::string win_, one_;
   uint64_t win_off_ = 0, one_off_ = UINT64_MAX, last_end_ = 0;
 };
+
+// Appends memos to the new memo file.  Bytes of the memo window that follow each other there
+// are written in one piece straight from it; other bytes, and short pieces, go through a buffer.
+class MemoWriter {
+ public:
+  MemoWriter(File* f, uint64_t start) : f_(f), off_(start), synced_(start) {
+    buf_.reserve(kFlushAt + (1 << 16));
+  }
+  uint64_t end() const { return off_ + buf_.size() + run_len_; }
+  // Bytes that stay where they are until EndRun or Flush.
+  bool PutKept(const char* p, size_t n) {
+    if (run_len_ != 0 && p == run_ + run_len_) {
+      run_len_ += n;
+      return run_len_ < kFlushAt || Flush();
+    }
+    if (!EndRun()) return false;
+    run_ = p;
+    run_len_ = n;
+    return true;
+  }
+  bool Put(const char* p, size_t n) {
+    if (!EndRun()) return false;
+    buf_.append(p, n);
+    return buf_.size() < kFlushAt || Flush();
+  }
+  bool PutZeros(size_t n) {
+    if (!EndRun()) return false;
+    buf_.append(n, '\0');
+    return buf_.size() < kFlushAt || Flush();
+  }
+  bool Flush() {
+    if (!Write(buf_.data(), buf_.size())) return false;
+    buf_.clear();
+    if (!Write(run_, run_len_)) return false;
+    run_len_ = 0;
+    return true;
+  }
+  // Done with the bytes given to PutKept.
+  bool EndRun() {
+    if (run_len_ == 0) return true;
+    if (run_len_ >= kShortRun) return Flush();
+    buf_.append(run_, run_len_);
+    run_len_ = 0;
+    return buf_.size() < kFlushAt || Flush();
+  }
+
+ private:
+  static constexpr size_t kShortRun = 8 << 10;  // a run shorter than this is copied to the buffer
+  bool Write(const char* p, size_t n) {
+    if (n == 0) return true;
+    if (!f_->WriteAt(off_, p, n)) return false;
+    off_ += n;
+    // Start writing what was written to the disk now, so that the sync at the end finds little
+    // left.
+    if (off_ - synced_ >= kSyncEvery) {
+      ::sync_file_range(f_->fd(), off_t(synced_), off_t(off_ - synced_), SYNC_FILE_RANGE_WRITE);
+      synced_ = off_;
+    }
+    return true;
+  }
+
+  File* f_;
+  uint64_t off_, synced_;
+  std::string buf_;
+  const char* run_ = nullptr;
+  size_t run_len_ = 0;
+};
+
+bool AllZero(const char* p, size_t n) {
+  static const char zeros[512] = {};
+  return n <= sizeof zeros && memcmp(p, zeros, n) == 0;
+}
 
 // Reads a memo pointer: 0 for none; false when the field holds garbage.
 bool ParsePointer(const char* p, int width, uint32_t* block) {
@@ -513,7 +589,6 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
   if (memo) ::fchmod(tm.fd(), mode_of(dbt_path, dbf_mode));
   const std::string header = BuildDbfHeader(memo ? 0x8B : 0x03, fields, true, live);
   Writer recs(&tf, header.size());
-  Writer memos(&tm, 512);
   File dbt_reader;
   uint64_t dbt_size = 0;
   if (memo) {
@@ -521,10 +596,11 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
       return abandon(Status::Error(BaseName(dbt_path) + ": メモファイルを開けません" + Why(errno)));
     dbt_size = uint64_t(std::max<int64_t>(dbt_reader.Size(), 0));
   }
+  MemoWriter memos(&tm, 512);
+  MemoSource memo_src(&dbt_reader, dbt_size);
   // dBASE IV memos are copied as they stand (header, length, data); others are read whole and
   // written in that form.
   const bool fast = memo && !src.dbase3_memos();
-  MemoSource memo_src(&dbt_reader, dbt_size);
   const uint64_t bs = memo ? src_dbt.block_size() : 512;
   std::vector<int> memo_fields;
   for (size_t i = 0; i < fields.size(); ++i)
@@ -542,6 +618,8 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
       return Status::Error(BaseName(tdbt) + ": 書き込みに失敗しました" + Why(errno));
     };
     if (fast) {
+      // The window is read again only when done with what it holds.
+      if (!memo_src.InWindow(off, 8) && !memos.EndRun()) return write_failed();
       const char* h = memo_src.Get(off, 8);
       if (!h)
         return Status::Error(context() + "のメモブロック " + std::to_string(*block) +
@@ -558,13 +636,27 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
         return Status::Ok();
       }
       memo_src.Consumed(off + len);
-      const char* p = memo_src.FromOne(off, len);
-      if (!p) p = memo_src.Get(off, len);
-      if (!p) return Status::Error(context() + "のメモを読めません");
-      std::string* o = memos.Bytes();
-      if (!o) return write_failed();
-      o->append(p, len);
-      o->resize((o->size() + 511) / 512 * 512, '\0');
+      // The memo fills its blocks up with zeros; so does the old file mostly, and then its
+      // blocks are copied whole.
+      const size_t pad = (512 - len % 512) % 512;
+      if (memo_src.InWindow(off, len + pad)) {
+        const char* p = memo_src.Get(off, len + pad);
+        if (!(AllZero(p + len, pad) ? memos.PutKept(p, len + pad)
+                                    : memos.PutKept(p, len) && memos.PutZeros(pad)))
+          return write_failed();
+      } else {
+        const char* p = memo_src.FromOne(off, len);
+        if (!p && !memos.EndRun()) return write_failed();
+        if (!p) p = memo_src.Get(off, len);
+        if (!p) return Status::Error(context() + "のメモを読めません");
+        if (memo_src.InWindow(off, len + pad)) {
+          if (!(AllZero(p + len, pad) ? memos.PutKept(p, len + pad)
+                                      : memos.PutKept(p, len) && memos.PutZeros(pad)))
+            return write_failed();
+        } else if (!memos.Put(p, len) || !memos.PutZeros(pad)) {
+          return write_failed();
+        }
+      }
     } else {
       Status rs = src_dbt.Read(*block, &value, r, f.name);
       if (!rs.ok()) return rs;
@@ -574,11 +666,10 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
       }
       unsigned char h[8] = {0xFF, 0xFF, 0x08, 0x00};
       Put32(h + 4, uint32_t(value.size() + 8));
-      std::string* o = memos.Bytes();
-      if (!o) return write_failed();
-      o->append(reinterpret_cast<const char*>(h), 8);
-      o->append(value);
-      o->resize((o->size() + 511) / 512 * 512, '\0');
+      const size_t pad = (512 - (value.size() + 8) % 512) % 512;
+      if (!memos.Put(reinterpret_cast<const char*>(h), 8) ||
+          !memos.Put(value.data(), value.size()) || !memos.PutZeros(pad))
+        return write_failed();
     }
     *block = uint32_t(at / 512);
     return Status::Ok();
@@ -610,8 +701,6 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
         if (block != 0) {
           Status ms = copy_memo(r + i, f, &block);
           if (!ms.ok()) return abandon(ms);
-          if (!memos.MaybeFlush())
-            return abandon(Status::Error(BaseName(tdbt) + ": 書き込みに失敗しました" + Why(errno)));
         }
         PutPointer(field, f.width, block);
       }

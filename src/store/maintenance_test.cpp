@@ -184,6 +184,69 @@ TEST_F(Maintenance, SlimmingRenumbersTheLivePagesAndRebuildsTheTags) {
   EXPECT_EQ(test::WalkRecNos(t), (std::vector<int>{4, 3, 2, 1}));  // b1, b3, b4, b6
 }
 
+// The memos are copied in runs straight from the old file where they lie one after the other;
+// whatever that file held past a memo's end in its last block, the new file holds zeros there.
+TEST_F(Maintenance, SlimmedMemosKeepTheirBytesWithZeroedTails) {
+  const std::string dbf = Path("a.dbf");
+  std::vector<Page> pages;
+  for (int i = 1; i <= 60; ++i) {
+    // Sizes around the block size, a few long runs, and one memo past the read window.
+    size_t n = i == 30 ? (4 << 20) + 700 : size_t(i % 7 == 0 ? 20000 + i : 480 + 17 * i);
+    pages.push_back({"b", "t" + std::to_string(i), "", "20240101",
+                     std::string(n, char('a' + i % 26)) + std::to_string(i), "", ""});
+  }
+  test::MakePageFile(dbf, pages);
+  // Page 5 edited later: its memo now lies at the end of the file, read alone.
+  {
+    Table t;
+    ASSERT_TRUE(t.Open(dbf, PageFileOptions()).ok());
+    ASSERT_TRUE(t.GotoBookmark(5).ok());
+    ASSERT_TRUE(t.Edit().ok());
+    pages[4].text = "edited " + std::string(3000, 'e');
+    ASSERT_TRUE(t.SetFieldString("TEXT", pages[4].text).ok());
+    ASSERT_TRUE(t.Post().ok());
+    ASSERT_TRUE(t.Close().ok());
+  }
+  DeletePages(dbf, {2, 3, 9, 31, 44, 45, 46, 60});
+  // Leftovers in the unused tails of every third memo's last block.
+  std::string dbt = test::ReadBytes(Path("a.dbt"));
+  int scribbled = 0;
+  for (size_t b = 1; b * 512 + 8 <= dbt.size(); ++b) {
+    const auto* h = reinterpret_cast<const unsigned char*>(dbt.data() + b * 512);
+    if (memcmp(h, "\xFF\xFF\x08\x00", 4) != 0) continue;
+    const size_t end = b * 512 + Get32(h + 4), tail = (512 - end % 512) % 512;
+    if (b % 3 == 0 && end + tail <= dbt.size() && tail > 0) {
+      memset(dbt.data() + end, 'Z', tail);
+      ++scribbled;
+    }
+  }
+  ASSERT_GT(scribbled, 5);
+  test::WriteBytes(Path("a.dbt"), dbt);
+  const auto want = Pages(dbf);
+  ASSERT_EQ(want.size(), 52u);
+  SlimOutcome out;
+  Status st = SlimPageFile(dbf, {}, &out);
+  ASSERT_TRUE(st.ok()) << st.message();
+  EXPECT_EQ(CheckTableFiles(dbf), std::vector<std::string>{});
+  auto now = Pages(dbf);
+  ASSERT_EQ(now.size(), want.size());
+  for (size_t i = 0; i < now.size(); ++i) EXPECT_EQ(now[i].second, want[i].second) << i;
+  // The new memo file: one memo after another from block 1, each followed by zeros only.
+  dbt = test::ReadBytes(Path("a.dbt"));
+  size_t b = 1, memos = 0;
+  while (b * 512 < dbt.size()) {
+    const auto* h = reinterpret_cast<const unsigned char*>(dbt.data() + b * 512);
+    ASSERT_EQ(memcmp(h, "\xFF\xFF\x08\x00", 4), 0) << "block " << b;
+    const size_t end = b * 512 + Get32(h + 4), next = (end + 511) / 512 * 512;
+    ASSERT_LE(next, dbt.size());
+    EXPECT_EQ(dbt.find_first_not_of('\0', end), next == dbt.size() ? std::string::npos : next)
+        << "block " << b;
+    b = next / 512;
+    ++memos;
+  }
+  EXPECT_EQ(memos, 52u);
+}
+
 TEST_F(Maintenance, CancelledSlimmingLeavesTheFileUntouched) {
   const std::string dbf = Path("a.dbf");
   test::MakePageFile(dbf, SixPages());

@@ -102,12 +102,21 @@ Status MdxFile::BuildFlat(const std::string& path, const std::string& table_name
     nodes.clear();
     return ok;
   };
-  auto put_node = [&](uint32_t page, const std::vector<unsigned char>& node) {
+  nodes.reserve((4u << 20) + kBlock);
+  // A zeroed node block at page, in the buffer; nullptr when a write failed.
+  auto open_node = [&](uint32_t page) -> unsigned char* {
     uint64_t at = uint64_t(page) * 512;
-    if (!nodes.empty() && at != nodes_at + nodes.size() && !flush_nodes()) return false;
+    if (!nodes.empty() && (at != nodes_at + nodes.size() || nodes.size() >= (4u << 20)) &&
+        !flush_nodes())
+      return nullptr;
     if (nodes.empty()) nodes_at = at;
-    nodes.append(reinterpret_cast<const char*>(node.data()), node.size());
-    return nodes.size() < (4u << 20) || flush_nodes();
+    nodes.resize(nodes.size() + kBlock);
+    return reinterpret_cast<unsigned char*>(nodes.data() + nodes.size() - kBlock);
+  };
+  auto put_node = [&](uint32_t page, const std::vector<unsigned char>& node) {
+    unsigned char* d = open_node(page);
+    if (d) memcpy(d, node.data(), node.size());
+    return d != nullptr;
   };
   std::string keys;
   std::vector<uint32_t> recnos;
@@ -133,15 +142,21 @@ Status MdxFile::BuildFlat(const std::string& path, const std::string& table_name
     std::vector<unsigned char> buf;
     size_t i = 0;
     do {
-      std::vector<std::pair<uint32_t, const unsigned char*>> e;
-      for (uint32_t k = 0; k < maxk && i < recnos.size(); ++k, ++i)
-        e.push_back({recnos[i], reinterpret_cast<const unsigned char*>(keys.data()) +
-                                    i * size_t(tag.key_len)});
-      auto node = MakeNode(item, tag.key_len, e, 0);
+      // Laid out in place as MakeNode would.
       uint32_t page = next_page;
       next_page += 2;
-      if (!put_node(page, node)) return fail("索引の書き込みに失敗しました");
-      level.push_back({page, e.empty() ? nullptr : e.back().second});
+      unsigned char* d = open_node(page);
+      if (!d) return fail("索引の書き込みに失敗しました");
+      const size_t cnt = std::min<size_t>(maxk, recnos.size() - i);
+      Put32(d, uint32_t(cnt));
+      const auto* key =
+          reinterpret_cast<const unsigned char*>(keys.data()) + i * size_t(tag.key_len);
+      for (size_t k = 0; k < cnt; ++k, ++i, key += tag.key_len) {
+        unsigned char* p = d + 8 + k * size_t(item);
+        Put32(p, recnos[i]);
+        memcpy(p + 4, key, size_t(tag.key_len));
+      }
+      level.push_back({page, cnt == 0 ? nullptr : key - tag.key_len});
     } while (i < recnos.size());
     while (level.size() > 1) {
       std::vector<Made> up;
