@@ -130,8 +130,8 @@ TEST_F(SlimCrash, KilledSlimmingLeavesTheOldOrTheNewFile) {
     // The kills follow how long a slimming takes now (other work on the machine changes it).
     if (!was_killed)
       span = (span + long(std::chrono::duration_cast<std::chrono::microseconds>(
-                               std::chrono::steady_clock::now() - r0)
-                               .count())) /
+                              std::chrono::steady_clock::now() - r0)
+                              .count())) /
              2;
     Table t;
     std::vector<std::string> notices;

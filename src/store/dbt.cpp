@@ -140,13 +140,16 @@ Status DbtFile::Read(uint32_t block, std::string* out, uint32_t recno,
     if (now > 0) size_ = uint64_t(now);
   }
   if (block == 0 || off >= size_)
-    return Fail(context() + "のメモブロック " + std::to_string(block) + " がファイルの末尾を越えています");
+    return Fail(context() + "のメモブロック " + std::to_string(block) +
+                " がファイルの末尾を越えています");
   if (!dbase3_) {
     const unsigned char* h = Header(off);
     if (!h || h[0] != 0xFF || h[1] != 0xFF || h[2] != 0x08 || h[3] != 0x00)
-      return Fail(context() + "のメモ (ブロック " + std::to_string(block) + ") に見出しがありません");
+      return Fail(context() + "のメモ (ブロック " + std::to_string(block) +
+                  ") に見出しがありません");
     uint32_t len = Get32(h + 4);
-    if (len < 8) return Fail(context() + "のメモ (ブロック " + std::to_string(block) + ") の長さが不正です");
+    if (len < 8)
+      return Fail(context() + "のメモ (ブロック " + std::to_string(block) + ") の長さが不正です");
     if (off + len > size_) {
       int64_t now = file_.Size();
       if (now > 0) size_ = uint64_t(now);
@@ -228,6 +231,24 @@ Status DbtFile::Write(const std::string& data, uint32_t* block) {
   ra_off_ = 0;
   *block = uint32_t(first);
   return Status::Ok();
+}
+
+bool ParseMemoPointer(const char* p, int width, uint32_t* block) {
+  uint64_t v = 0;
+  bool digits = false, after = false;
+  for (int i = 0; i < width; ++i) {
+    char c = p[i];
+    if (c == ' ' || c == '\0') {
+      if (digits) after = true;
+      continue;
+    }
+    if (c < '0' || c > '9' || after) return false;
+    digits = true;
+    v = v * 10 + uint64_t(c - '0');
+    if (v > 0xFFFFFFFFull) return false;
+  }
+  *block = uint32_t(v);
+  return true;
 }
 
 }  // namespace sk::store

@@ -84,4 +84,8 @@ class DbtFile {
   bool unsynced_ = false;       // the header written since the last sync
 };
 
+// Reads a memo pointer field of a record (digits, blanks around them): 0 for none; false when
+// the field holds anything else.
+bool ParseMemoPointer(const char* p, int width, uint32_t* block);
+
 }  // namespace sk::store

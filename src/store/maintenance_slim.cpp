@@ -366,25 +366,6 @@ bool AllZero(const char* p, size_t n) {
   return n <= sizeof zeros && memcmp(p, zeros, n) == 0;
 }
 
-// Reads a memo pointer: 0 for none; false when the field holds garbage.
-bool ParsePointer(const char* p, int width, uint32_t* block) {
-  uint64_t v = 0;
-  bool digits = false, after = false;
-  for (int i = 0; i < width; ++i) {
-    char c = p[i];
-    if (c == ' ' || c == '\0') {
-      if (digits) after = true;
-      continue;
-    }
-    if (c < '0' || c > '9' || after) return false;
-    digits = true;
-    v = v * 10 + uint64_t(c - '0');
-    if (v > 0xFFFFFFFFull) return false;
-  }
-  *block = uint32_t(v);
-  return true;
-}
-
 void PutPointer(char* field, int width, uint32_t block) {
   if (block == 0) {
     memset(field, ' ', size_t(width));
@@ -695,7 +676,7 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
         const FieldDef& f = fields[size_t(fi)];
         char* field = rb.data() + at + 1 + f.offset;
         uint32_t block = 0;
-        if (!ParsePointer(field, f.width, &block))
+        if (!ParseMemoPointer(field, f.width, &block))
           return abandon(Status::Error(name + ": レコード " + std::to_string(r + i) + " の " +
                                        f.name + " のメモ番号が壊れています"));
         if (block != 0) {

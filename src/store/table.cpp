@@ -23,24 +23,6 @@ std::string FormatMemoPointer(uint32_t block) {
   return b;
 }
 
-// Reads a memo pointer: 0 for none; false when the field holds garbage.
-bool ParseMemoPointer(const char* p, int width, uint32_t* block) {
-  uint64_t v = 0;
-  bool digits = false, after = false;
-  for (int i = 0; i < width; ++i) {
-    char c = p[i];
-    if (c == ' ' || c == '\0') {
-      if (digits) after = true;
-      continue;
-    }
-    if (c < '0' || c > '9' || after) return false;
-    digits = true;
-    v = v * 10 + uint64_t(c - '0');
-    if (v > 0xFFFFFFFFull) return false;
-  }
-  *block = uint32_t(v);
-  return true;
-}
 
 }  // namespace
 
@@ -142,54 +124,6 @@ Status Table::AddTags(const std::string& path, const std::vector<TagSpec>& specs
   if (!st.ok()) return st;
   t.TakeNotices();
   return t.Close();
-}
-
-Status Table::Rename(const std::string& from, const std::string& to) {
-  // The memo and index files first, the table last (the table's name is the page file's name);
-  // a failure puts back what was already renamed.
-  {
-    File held;
-    if (!held.Open(from, 'r')) return Status::Error(BaseName(from) + ": ファイルを開けません");
-    if (::flock(held.fd(), LOCK_EX | LOCK_NB) != 0)
-      return Status::Error(BaseName(from) +
-                           ": ほかのプログラムが開いているので名前を変更できません");
-  }
-  struct Move {
-    std::string from, to;
-  };
-  std::vector<Move> moves;
-  for (const char* ext : {"mdx", "dbt"}) {
-    std::string f = SiblingPath(from, ext);
-    if (FileExists(f)) moves.push_back({f, SiblingPath(to, ext)});
-  }
-  // A record write left unfinished by a killed process travels with its table.
-  if (FileExists(JournalPath(from))) moves.push_back({JournalPath(from), JournalPath(to)});
-  moves.push_back({from, to});
-  for (size_t i = 0; i < moves.size(); ++i) {
-    if (!RenameFile(moves[i].from, moves[i].to)) {
-      int err = errno;
-      for (size_t k = i; k-- > 0;) RenameFile(moves[k].to, moves[k].from);
-      return Status::Error(BaseName(moves[i].from) + ": 名前を " + BaseName(moves[i].to) +
-                           " に変更できません (" + strerror(err) + ")");
-    }
-  }
-  if (!SyncFolderOf(to) || (GetDir(from) != GetDir(to) && !SyncFolderOf(from)))
-    return Status::Error(BaseName(to) + ": フォルダーに書き出せません");
-  // The base name recorded inside the memo and index files.
-  std::string stem = StemOf(to);
-  File f;
-  if (f.Open(SiblingPath(to, "mdx"), 'w')) {
-    char name[16] = {};
-    memcpy(name, stem.data(), std::min<size_t>(stem.size(), 16));
-    if (f.WriteAt(4, name, 16)) f.Sync();
-  }
-  unsigned char h[17];
-  if (f.Open(SiblingPath(to, "dbt"), 'w') && f.ReadExact(0, h, 17) && h[16] == 0x00) {
-    std::string base = stem.substr(0, 8);
-    base.resize(8, ' ');
-    if (f.WriteAt(8, base.data(), 8)) f.Sync();
-  }
-  return Status::Ok();
 }
 
 Status Table::Open(const std::string& path, const OpenOptions& options) {

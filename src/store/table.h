@@ -69,8 +69,6 @@ class Table {
                        const std::vector<TagSpec>& tags);
   // Adds tags to a closed table, building them from its records.
   static Status AddTags(const std::string& path, const std::vector<TagSpec>& tags);
-  // Renames a closed table with its memo and index files.
-  static Status Rename(const std::string& from, const std::string& to);
 
   Status Open(const std::string& path, const OpenOptions& options);
   Status Open(const std::string& path) { return Open(path, OpenOptions{}); }

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "store/check.h"
+#include "store/maintenance.h"
 #include "store/file_io.h"
 #include "store/page_file.h"
 #include "store/test_util.h"
@@ -584,7 +585,7 @@ TEST_F(TableFiles, BatchCopyAddIndexAndRename) {
 
   // Rename moves all three files; the renamed file opens clean.
   std::string renamed = Path("renamed.dbf");
-  ASSERT_TRUE(Table::Rename(copy, renamed).ok());
+  ASSERT_TRUE(RenamePageFile(copy, renamed).ok());
   for (const char* gone : {"copy.dbf", "copy.dbt", "copy.mdx"})
     EXPECT_FALSE(std::filesystem::exists(Path(gone))) << gone;
   for (const char* there : {"renamed.dbf", "renamed.dbt", "renamed.mdx"})
@@ -636,7 +637,7 @@ TEST_F(TableFiles, OpenIsExclusive) {
   std::string before = test::ReadBytes(path);
   EXPECT_FALSE(CreatePageFile(path).ok());
   EXPECT_EQ(test::ReadBytes(path), before);
-  EXPECT_FALSE(Table::Rename(path, Path("moved.dbf")).ok());
+  EXPECT_FALSE(RenamePageFile(path, Path("moved.dbf")).ok());
   EXPECT_TRUE(std::filesystem::exists(path));
   pid_t pid = fork();
   ASSERT_GE(pid, 0);

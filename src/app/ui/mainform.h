@@ -213,6 +213,9 @@ class TSDIAppForm : public QMainWindow {
   void AfterFileShown();
   // No page file: empty page, file commands off, the base caption.
   void ShowNoFile();
+  // Opens MainTable again in the display order and with the selection it had; false (and no
+  // file open) when it cannot be opened.
+  bool ReopenInSameView(const std::string& order, bool filtered);
   void WriteSettings();
 
   Prompter& prompter_;

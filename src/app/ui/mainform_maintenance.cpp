@@ -17,6 +17,20 @@ std::string Utf8(const QString& s) { return s.toStdString(); }
 
 }  // namespace
 
+bool TSDIAppForm::ReopenInSameView(const std::string& order, bool filtered) {
+  if (!OpenMainTable()) {
+    ShowNoFile();
+    return false;
+  }
+  if (!order.empty() && !MainTable.SetIndexName(order).ok()) Report(MainTable.SetIndexName(""));
+  Selector->CheckOrderItem();
+  if (filtered) {
+    bool on = false;
+    Report(Selector->SwitchFilterOn(&on));
+  }
+  return true;
+}
+
 void TSDIAppForm::DoBackUp() {
   int slot = 0;
   Status st = store::DoBackUp(Utf8(PageFilePath), Conf.BackUpDeapth, &slot);
@@ -24,7 +38,8 @@ void TSDIAppForm::DoBackUp() {
   // Told once per file and run: the file opens all the same, and every open would say it again.
   if (backup_failures_.contains(PageFilePath)) return;
   backup_failures_.append(PageFilePath);
-  Message(PageFilePath + QStringLiteral(" のバックアップを作れませんでした。ファイルはこのまま開きます。") +
+  Message(PageFilePath +
+          QStringLiteral(" のバックアップを作れませんでした。ファイルはこのまま開きます。") +
           QStringLiteral("\n\n") + QString::fromStdString(st.message()));
 }
 
@@ -59,22 +74,13 @@ void TSDIAppForm::SlimItemClick() {
   if (!st.ok()) prompter_.Error(QString::fromStdString(st.message()));
 
   // The page file, slimmed or as it was, is opened again with the same order and selection.
-  if (!OpenMainTable()) {
-    ShowNoFile();
-    return;
-  }
-  if (!order.empty() && !MainTable.SetIndexName(order).ok()) Report(MainTable.SetIndexName(""));
-  Selector->CheckOrderItem();
-  if (filtered) {
-    bool on = false;
-    Report(Selector->SwitchFilterOn(&on));
-  }
+  if (!ReopenInSameView(order, filtered)) return;
   // The page that was on show, under its new number.
   int target = shown;
   if (slimmed) {
     Nav->RenumberPages(out.new_number);
-    target = shown > 0 && size_t(shown) < out.new_number.size() ? int(out.new_number[size_t(shown)])
-                                                                 : 0;
+    target =
+        shown > 0 && size_t(shown) < out.new_number.size() ? int(out.new_number[size_t(shown)]) : 0;
   }
   if (target <= 0 || !Nav->GotoRecNo(target)) Report(MainTable.First());
   FieldsLinked = true;
@@ -121,17 +127,8 @@ void TSDIAppForm::RenameItemClick() {
   } else {
     SetPageFilePath(path);
   }
-  if (!OpenMainTable()) {
-    ShowNoFile();
-    return;
-  }
   // The order and the selection stay as they were.
-  if (!order.empty() && !MainTable.SetIndexName(order).ok()) Report(MainTable.SetIndexName(""));
-  Selector->CheckOrderItem();
-  if (filtered) {
-    bool on = false;
-    Report(Selector->SwitchFilterOn(&on));
-  }
+  if (!ReopenInSameView(order, filtered)) return;
   FieldsLinked = true;
   if (shown > 0 && Nav->GotoRecNo(shown)) {
     Nav->RestoreImageNum = image_num;

@@ -125,7 +125,8 @@ TEST_F(MaintenanceWindowTest, BackupsAtOpenAndSaveAndAFailureToldOnce) {
   Trigger("OpenItem");
   EXPECT_TRUE(f.FileIsOpen());
   ASSERT_EQ(prompter_.shown.size(), 1u);
-  EXPECT_TRUE(prompter_.shown[0].contains("バックアップを作れませんでした")) << prompter_.shown[0].toStdString();
+  EXPECT_TRUE(prompter_.shown[0].contains("バックアップを作れませんでした"))
+      << prompter_.shown[0].toStdString();
   EXPECT_TRUE(prompter_.shown[0].contains(path));
   Trigger("SaveItem");
   EXPECT_EQ(prompter_.shown.size(), 1u);
@@ -163,7 +164,8 @@ TEST_F(MaintenanceWindowTest, RenameKeepsThePageAndRefusesAnExistingName) {
   prompter_.files.push_back(Path("Taken.dbf"));
   Trigger("RenameItem");
   ASSERT_EQ(prompter_.shown.size(), 1u);
-  EXPECT_EQ(prompter_.shown[0], "お知らせ|Taken.dbf はすでに存在するので，名前の変更はできません。");
+  EXPECT_EQ(prompter_.shown[0],
+            "お知らせ|Taken.dbf はすでに存在するので，名前の変更はできません。");
   EXPECT_EQ(f.PageFilePath, target);
   EXPECT_EQ(f.MainTable.RecNo(), 3);
   EXPECT_EQ(store::test::ReadBytes(Path("Taken.dbf").toStdString()), "someone's file");

@@ -4,9 +4,9 @@
 #include <QToolButton>
 
 #include "app/ui/mainform.h"
-#include "browse/view_state.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
+#include "browse/view_state.h"
 #include "editor/ui/text_area.h"
 #include "search/date_find.h"
 
