@@ -58,6 +58,7 @@ int PowerCutLayer::InodeOf(int fd) const {
 }
 
 int PowerCutLayer::Open(const char* path, int flags, mode_t mode) {
+  std::lock_guard<std::mutex> hold(mu_);
   if (!Powered()) return -1;
   int fd = ::open(path, flags, mode);
   std::string name = NameOf(path);
@@ -78,6 +79,7 @@ int PowerCutLayer::Open(const char* path, int flags, mode_t mode) {
 }
 
 ssize_t PowerCutLayer::Pwrite(int fd, const void* buf, size_t n, off_t off) {
+  std::lock_guard<std::mutex> hold(mu_);
   if (!Powered()) return -1;
   ssize_t r = ::pwrite(fd, buf, n, off);
   if (int id = InodeOf(fd); id && r > 0)
@@ -87,6 +89,7 @@ ssize_t PowerCutLayer::Pwrite(int fd, const void* buf, size_t n, off_t off) {
 }
 
 int PowerCutLayer::Ftruncate(int fd, off_t size) {
+  std::lock_guard<std::mutex> hold(mu_);
   if (!Powered()) return -1;
   int r = ::ftruncate(fd, size);
   if (int id = InodeOf(fd); id && r == 0) inodes_[id].pending.push_back({true, uint64_t(size), {}});
@@ -94,6 +97,7 @@ int PowerCutLayer::Ftruncate(int fd, off_t size) {
 }
 
 int PowerCutLayer::Fdatasync(int fd) {
+  std::lock_guard<std::mutex> hold(mu_);
   if (!Powered()) return -1;
   // The disk is simulated here: the real file need not reach the platters.
   if (int id = InodeOf(fd)) {
@@ -110,6 +114,7 @@ int PowerCutLayer::Fdatasync(int fd) {
 }
 
 int PowerCutLayer::Close(int fd) {
+  std::lock_guard<std::mutex> hold(mu_);
   fds_.erase(fd);
   int r = ::close(fd);  // closed even without power, so that no descriptor is left behind
   if (!Powered()) return -1;
@@ -117,6 +122,7 @@ int PowerCutLayer::Close(int fd) {
 }
 
 int PowerCutLayer::Rename(const char* from, const char* to) {
+  std::lock_guard<std::mutex> hold(mu_);
   if (!Powered()) return -1;
   int r = ::rename(from, to);
   std::string a = NameOf(from), b = NameOf(to);
@@ -130,6 +136,7 @@ int PowerCutLayer::Rename(const char* from, const char* to) {
 }
 
 int PowerCutLayer::Unlink(const char* path) {
+  std::lock_guard<std::mutex> hold(mu_);
   if (!Powered()) return -1;
   int r = ::unlink(path);
   std::string a = NameOf(path);
@@ -141,6 +148,7 @@ int PowerCutLayer::Unlink(const char* path) {
 }
 
 int PowerCutLayer::SyncDir(const char* dir) {
+  std::lock_guard<std::mutex> hold(mu_);
   if (!Powered()) return -1;
   if (dir_ == dir) {
     names_on_disk_ = names_;
@@ -195,6 +203,7 @@ std::string PowerCutLayer::AfterCut(const Inode& in) {
 }
 
 void PowerCutLayer::Cut() {
+  std::lock_guard<std::mutex> hold(mu_);
   std::map<std::string, int> names = names_on_disk_;
   size_t kept = rng_() % (entry_changes_.size() + 1);
   for (size_t i = 0; i < kept; ++i) {

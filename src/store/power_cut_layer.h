@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <random>
 #include <string>
 #include <vector>
@@ -64,6 +65,8 @@ class PowerCutLayer final : public FileLayer {
   int InodeOf(int fd) const;
   std::string AfterCut(const Inode& inode);
 
+  // Slimming builds its index on a second thread: every call is taken one at a time.
+  std::mutex mu_;
   std::string dir_;
   std::mt19937 rng_;
   uint64_t calls_ = 0, cut_at_ = UINT64_MAX;

@@ -279,8 +279,9 @@ class PowerCutTest : public test::TempDirTest {
       SetFileLayer(nullptr);
       ASSERT_NO_FATAL_FAILURE(Verify(path, model, pending));
     }
-    // Most runs must have lost the power in the middle of their work.
-    EXPECT_GT(lost, sc.cuts * 3 / 4) << sc.name;
+    // Most runs must have lost the power in the middle of their work (the number of calls a
+    // slimming makes varies with its index thread, so the cut misses it more often).
+    EXPECT_GT(lost, sc.cuts / 2) << sc.name;
     std::cout << sc.name << ": " << sc.cuts << " cuts (" << lost << " during the work), "
               << calls_per_run << " file calls per run\n";
   }
