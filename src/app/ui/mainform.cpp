@@ -23,6 +23,7 @@
 #include "app/ui/about_box.h"
 #include "app/ui/prompter.h"
 #include "browse/ui/navigator.h"
+#include "store/ui/page_file_keeper.h"
 #include "browse/ui/page_selector.h"
 #include "convert/cp932.h"
 #include "editor/ui/field_edit.h"
@@ -69,6 +70,7 @@ TSDIAppForm::TSDIAppForm(Prompter& prompter, QStringList args, QWidget* parent)
   BuildMenus();
   Selector = std::make_unique<browse::PageSelector>(*this);
   Nav = std::make_unique<browse::Navigator>(*this);
+  Keeper = std::make_unique<store::PageFileKeeper>(*this);
   // A repair the engine makes (an index rebuilt at open or while stepping) is told once the
   // command that met it has finished, never from inside the table's own work.
   MainTable.SetNoticeSink([this](const std::string& notice) {

@@ -4,8 +4,7 @@
 //
 // The method bodies are split by subject: mainform.cpp (construction, start-up, shutdown),
 // mainform_layout.cpp (regions, sizes, fonts), mainform_menus.cpp (commands, enabling, captions),
-// mainform_file.cpp (open, create, close, save and the file-name checks), mainform_maintenance.cpp
-// (backup, slimming, renaming).
+// mainform_file.cpp (open, create, close, save and the file-name checks).
 #pragma once
 
 #include <QMainWindow>
@@ -38,6 +37,9 @@ class QToolButton;
 
 namespace sk::editor {
 class TextArea;
+}
+namespace sk::store {
+class PageFileKeeper;
 }
 namespace sk::browse {
 class Navigator;
@@ -101,8 +103,6 @@ class TSDIAppForm : public QMainWindow {
   void SaveItemClick();
   void SlimItemClick();
   void RenameItemClick();
-  // The rotating backup of the page file about to be opened (when backups are on).
-  void DoBackUp();
   void ExitItemClick();
   void AboutItemClick();
   bool CheckOpenFileName(const QString& path, const QString& ext);
@@ -110,6 +110,14 @@ class TSDIAppForm : public QMainWindow {
   bool CheckOverWrite(const QString& path);
 
   bool FileIsOpen() const { return MainTable.is_open(); }
+  // Binds MainTable to PageFilePath and opens it exclusively; tells the user when it cannot.
+  bool OpenMainTable();
+  // The page file about to be opened, created or renamed becomes the window's and the last used.
+  void SetPageFilePath(const QString& path);
+  // The caption of the open file; the header fields follow the record again.
+  void AfterFileShown();
+  // No page file: empty page, file commands off, the base caption.
+  void ShowNoFile();
 
   // ---- Controls ----
   QToolBar* SpeedPanel = nullptr;
@@ -160,6 +168,7 @@ class TSDIAppForm : public QMainWindow {
   store::Table MainTable;
   std::unique_ptr<browse::Navigator> Nav;
   std::unique_ptr<browse::PageSelector> Selector;
+  std::unique_ptr<store::PageFileKeeper> Keeper;
 
   QString PageFilePath;  // real case (file names are case-sensitive here)
   QString PageFileName;
@@ -207,15 +216,7 @@ class TSDIAppForm : public QMainWindow {
   bool RunBrowseHandler(const std::string& handler);  // mainform_browse.cpp
   static bool BrowseCommandBuilt(const std::string& handler);
   QMenu* MakePopup(const char* name, int root);
-  bool OpenMainTable();
-  void SetPageFilePath(const QString& path);
   void ShowOpenedFile();
-  void AfterFileShown();
-  // No page file: empty page, file commands off, the base caption.
-  void ShowNoFile();
-  // Opens MainTable again in the display order and with the selection it had; false (and no
-  // file open) when it cannot be opened.
-  bool ReopenInSameView(const std::string& order, bool filtered);
   void WriteSettings();
 
   Prompter& prompter_;
@@ -223,7 +224,6 @@ class TSDIAppForm : public QMainWindow {
   std::map<std::string, QMenu*, std::less<>> menus_;
   std::map<std::string, QToolButton*, std::less<>> tool_buttons_;
   bool closed_ = false;
-  QStringList backup_failures_;  // page files whose backup failure the user has been told of
 };
 
 // Maps the stored Japanese font names to the Japanese fonts installed here.

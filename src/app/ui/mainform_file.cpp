@@ -19,6 +19,7 @@
 #include "browse/ui/navigator.h"
 #include "editor/ui/text_area.h"
 #include "store/page_file.h"
+#include "store/ui/page_file_keeper.h"
 
 namespace sk::app {
 
@@ -145,7 +146,7 @@ void TSDIAppForm::OpenItemClick() {
   if (FileIsOpen()) SaveCloseItemClick();
 
   SetPageFilePath(path);
-  if (Conf.BackUp) DoBackUp();
+  if (Conf.BackUp) Keeper->DoBackUp();
 
   if (!OpenMainTable()) return;
   ShowOpenedFile();
@@ -222,10 +223,14 @@ void TSDIAppForm::SaveItemClick() {
   if (!FileIsOpen()) return;
   SaveCloseItemClick();
   if (FileIsOpen()) return;  // the close failed; the file stays as it was
-  if (Conf.BackUp) DoBackUp();
+  if (Conf.BackUp) Keeper->DoBackUp();
   if (!OpenMainTable()) return;
   ShowOpenedFile();
 }
+
+void TSDIAppForm::SlimItemClick() { Keeper->SlimItemClick(); }
+
+void TSDIAppForm::RenameItemClick() { Keeper->RenameItemClick(); }
 
 void TSDIAppForm::ExitItemClick() {
   Nav->SaveShiori();
