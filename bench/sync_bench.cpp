@@ -25,17 +25,9 @@ namespace {
 using sk::bench::Check;
 using sk::store::Table;
 
-class NoSyncLayer final : public sk::store::FileLayer {
+class NoSyncLayer final : public sk::store::SystemFileLayer {
  public:
-  int Open(const char* path, int flags, mode_t mode) override { return ::open(path, flags, mode); }
-  ssize_t Pwrite(int fd, const void* buf, size_t n, off_t off) override {
-    return ::pwrite(fd, buf, n, off);
-  }
-  int Ftruncate(int fd, off_t size) override { return ::ftruncate(fd, size); }
   int Fdatasync(int) override { return 0; }
-  int Close(int fd) override { return ::close(fd); }
-  int Rename(const char* from, const char* to) override { return ::rename(from, to); }
-  int Unlink(const char* path) override { return ::unlink(path); }
   int SyncDir(const char*) override { return 0; }
 };
 

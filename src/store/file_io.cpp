@@ -12,32 +12,30 @@ namespace sk::store {
 
 namespace {
 
-class SystemLayer final : public FileLayer {
- public:
-  int Open(const char* path, int flags, mode_t mode) override { return ::open(path, flags, mode); }
-  ssize_t Pwrite(int fd, const void* buf, size_t n, off_t off) override {
-    return ::pwrite(fd, buf, n, off);
-  }
-  int Ftruncate(int fd, off_t size) override { return ::ftruncate(fd, size); }
-  int Fdatasync(int fd) override { return ::fdatasync(fd); }
-  int Close(int fd) override { return ::close(fd); }
-  int Rename(const char* from, const char* to) override { return ::rename(from, to); }
-  int Unlink(const char* path) override { return ::unlink(path); }
-  int SyncDir(const char* dir) override {
-    int fd = ::open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    int r = ::fsync(fd);
-    ::close(fd);
-    return r;
-  }
-};
-
-SystemLayer g_system;
+SystemFileLayer g_system;
 FileLayer* g_layer = &g_system;
 
 }  // namespace
 
-int FileLayer::Link(const char* from, const char* to) { return ::link(from, to); }
+int SystemFileLayer::Open(const char* path, int flags, mode_t mode) {
+  return ::open(path, flags, mode);
+}
+ssize_t SystemFileLayer::Pwrite(int fd, const void* buf, size_t n, off_t off) {
+  return ::pwrite(fd, buf, n, off);
+}
+int SystemFileLayer::Ftruncate(int fd, off_t size) { return ::ftruncate(fd, size); }
+int SystemFileLayer::Fdatasync(int fd) { return ::fdatasync(fd); }
+int SystemFileLayer::Close(int fd) { return ::close(fd); }
+int SystemFileLayer::Rename(const char* from, const char* to) { return ::rename(from, to); }
+int SystemFileLayer::Unlink(const char* path) { return ::unlink(path); }
+int SystemFileLayer::Link(const char* from, const char* to) { return ::link(from, to); }
+int SystemFileLayer::SyncDir(const char* dir) {
+  int fd = ::open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  int r = ::fsync(fd);
+  ::close(fd);
+  return r;
+}
 
 FileLayer& Layer() { return *g_layer; }
 void SetFileLayer(FileLayer* layer) { g_layer = layer ? layer : &g_system; }

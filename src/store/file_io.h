@@ -24,9 +24,22 @@ class FileLayer {
   virtual int Rename(const char* from, const char* to) = 0;
   virtual int Unlink(const char* path) = 0;
   // A second name for a file (hard link).
-  virtual int Link(const char* from, const char* to);
+  virtual int Link(const char* from, const char* to) = 0;
   // Makes the folder's entries (files created, renamed or removed in it) durable.
   virtual int SyncDir(const char* dir) = 0;
+};
+// The system's calls; a test layer derives from it and changes only the calls it watches.
+class SystemFileLayer : public FileLayer {
+ public:
+  int Open(const char* path, int flags, mode_t mode) override;
+  ssize_t Pwrite(int fd, const void* buf, size_t n, off_t off) override;
+  int Ftruncate(int fd, off_t size) override;
+  int Fdatasync(int fd) override;
+  int Close(int fd) override;
+  int Rename(const char* from, const char* to) override;
+  int Unlink(const char* path) override;
+  int Link(const char* from, const char* to) override;
+  int SyncDir(const char* dir) override;
 };
 // The layer in use; SetFileLayer(nullptr) goes back to the system's calls.
 FileLayer& Layer();

@@ -279,22 +279,25 @@ TEST_F(Maintenance, HeldPageFileIsNeitherSlimmedNorRenamed) {
 
 // A file layer that stops every change after a given number of them, as if the program had died
 // there; the count tells how many changes a whole slimming makes.
-class DyingLayer : public FileLayer {
+class DyingLayer : public SystemFileLayer {
  public:
   explicit DyingLayer(int allowed) : left_(allowed) {}
   bool Pass() { return left_.fetch_sub(1) > 0 || (errno = EIO, false); }
   int Open(const char* p, int flags, mode_t mode) override {
     if ((flags & (O_WRONLY | O_RDWR | O_CREAT)) && !Pass()) return -1;
-    return ::open(p, flags, mode);
+    return SystemFileLayer::Open(p, flags, mode);
   }
   ssize_t Pwrite(int fd, const void* b, size_t n, off_t off) override {
-    return Pass() ? ::pwrite(fd, b, n, off) : -1;
+    return Pass() ? SystemFileLayer::Pwrite(fd, b, n, off) : -1;
   }
-  int Ftruncate(int fd, off_t size) override { return Pass() ? ::ftruncate(fd, size) : -1; }
-  int Fdatasync(int fd) override { return Pass() ? ::fdatasync(fd) : -1; }
-  int Close(int fd) override { return ::close(fd); }
-  int Rename(const char* a, const char* b) override { return Pass() ? ::rename(a, b) : -1; }
-  int Unlink(const char* p) override { return Pass() ? ::unlink(p) : -1; }
+  int Ftruncate(int fd, off_t size) override {
+    return Pass() ? SystemFileLayer::Ftruncate(fd, size) : -1;
+  }
+  int Fdatasync(int fd) override { return Pass() ? SystemFileLayer::Fdatasync(fd) : -1; }
+  int Rename(const char* a, const char* b) override {
+    return Pass() ? SystemFileLayer::Rename(a, b) : -1;
+  }
+  int Unlink(const char* p) override { return Pass() ? SystemFileLayer::Unlink(p) : -1; }
   int SyncDir(const char*) override { return Pass() ? 0 : -1; }
   int used(int allowed) const { return allowed - left_.load(); }
 

@@ -11,6 +11,7 @@
 // over the old), and a size that any prefix of the writes may have left.
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -42,6 +43,11 @@ class PowerCutLayer final : public FileLayer {
   int Close(int fd) override;
   int Rename(const char* from, const char* to) override;
   int Unlink(const char* path) override;
+  // Second names are not kept track of: the layer says it has none (renaming then renames).
+  int Link(const char*, const char*) override {
+    errno = ENOTSUP;
+    return -1;
+  }
   int SyncDir(const char* dir) override;
 
  private:

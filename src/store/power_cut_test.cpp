@@ -307,11 +307,11 @@ TEST_F(PowerCutTest, ConfirmedPagesSurviveEveryCut) {
 
 // The system's calls, with one write of the table cut short on demand: half its bytes reach the
 // file, then the call fails as a failing disk would.
-class TornWriteLayer final : public FileLayer {
+class TornWriteLayer final : public SystemFileLayer {
  public:
   bool armed = false;
   int Open(const char* path, int flags, mode_t mode) override {
-    int fd = ::open(path, flags, mode);
+    int fd = SystemFileLayer::Open(path, flags, mode);
     std::string p = path;
     if (fd >= 0 && p.size() > 4 && p.compare(p.size() - 4, 4, ".dbf") == 0) table_fd_ = fd;
     return fd;
@@ -319,17 +319,12 @@ class TornWriteLayer final : public FileLayer {
   ssize_t Pwrite(int fd, const void* buf, size_t n, off_t off) override {
     if (armed && fd == table_fd_ && n > 16) {
       armed = false;
-      (void)::pwrite(fd, buf, n / 2, off);
+      (void)SystemFileLayer::Pwrite(fd, buf, n / 2, off);
       errno = EIO;
       return -1;
     }
-    return ::pwrite(fd, buf, n, off);
+    return SystemFileLayer::Pwrite(fd, buf, n, off);
   }
-  int Ftruncate(int fd, off_t size) override { return ::ftruncate(fd, size); }
-  int Fdatasync(int fd) override { return ::fdatasync(fd); }
-  int Close(int fd) override { return ::close(fd); }
-  int Rename(const char* from, const char* to) override { return ::rename(from, to); }
-  int Unlink(const char* path) override { return ::unlink(path); }
   int SyncDir(const char*) override { return 0; }
 
  private:
