@@ -1,0 +1,61 @@
+// The folders a listed picture name is looked for in.
+//
+// Order: the folder the program started in (StartDir), the page file's own folder (a program
+// started from the desktop starts in the home folder here, so the page file's folder follows
+// right after it), then the folders of ImageSearchDirs in list order.  The first folder holding a
+// file of the bare name wins.
+//
+// ImageSearchDirs is built from the "ImageDir" value: folders separated by ";"; a "*" at the end
+// of a folder name includes every folder below it (depth first, in the order the file system
+// lists them, names beginning with "." skipped).  ImageDirEntries keeps the items as the user
+// named them (with their "*") and is written back at shutdown.  Folder comparisons ignore case;
+// the real case is kept for every access.
+//
+// Paths here are platform paths (UTF-8), folders with a final "/".  A folder item typed with "\"
+// separators is taken as it stands.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sk::images {
+
+class ImageSearchPath {
+ public:
+  // start_dir, page_dir: with or without a final "/"; "" for none.
+  void SetStartDir(std::string_view start_dir);
+  void SetPageFileDir(std::string_view page_dir);
+  const std::string& StartDir() const { return start_dir_; }
+  const std::string& PageFileDir() const { return page_dir_; }
+
+  // Rebuilds both lists from the "ImageDir" value (UTF-8).
+  void SetImageDirList(std::string_view image_dir_value);
+  // The "ImageDir" value to write back: every entry without its final "/", joined with ";".
+  std::string ImageDirValue() const;
+
+  // A folder the user picked a file in (adding files): added to ImageSearchDirs unless already
+  // there (ignoring case), and to ImageDirEntries as well unless it lies inside a folder
+  // registered with all its subfolders.  True when the lists changed.
+  bool AddPickedFolder(std::string_view folder);
+
+  // The full path of the first file named `bare_name` (UTF-8) along the path; nullopt when none.
+  std::optional<std::string> Find(std::string_view bare_name) const;
+
+  const std::vector<std::string>& ImageSearchDirs() const { return search_dirs_; }
+  const std::vector<std::string>& ImageDirEntries() const { return dir_entries_; }
+
+ private:
+  void SetSubdirList(const std::string& folder, int depth);
+  bool HasSearchDir(std::string_view folder) const;
+
+  std::string start_dir_, page_dir_;
+  std::vector<std::string> search_dirs_;
+  std::vector<std::string> dir_entries_;
+};
+
+// Case-insensitive comparison of two folder names (Unicode simple case folding).
+bool SameFolderName(std::string_view a, std::string_view b);
+
+}  // namespace sk::images
