@@ -46,6 +46,7 @@
 #include "app/ui/mainform.h"
 #include "app/ui/prompter.h"
 #include "bench/bench_files.h"
+#include "bench/bench_window.h"
 #include "browse/page_selection.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
@@ -60,6 +61,7 @@ using sk::store::Table;
 
 using sk::bench::Check;
 using sk::bench::Exists;
+using sk::bench::Window;
 
 std::string PathFor(long pages) {
   return sk::bench::PathFor(sk::bench::Dir("/tmp/sorakumo_bench"), pages);
@@ -121,63 +123,6 @@ void SelectionFullPass(benchmark::State& state, std::string path) {
   state.counters["pages"] = double(selected);
   if (Stamp(path) != before) state.SkipWithError("the page file was changed");
 }
-
-// Answers every question with OK or Yes, every file dialog with the page file.
-class YesPrompter : public sk::app::Prompter {
- public:
-  explicit YesPrompter(QString path) : path_(std::move(path)) {}
-  void Inform(const QString&, const QString&) override {}
-  bool YesNo(const QString&, const QString&) override { return true; }
-  bool OkCancel(const QString&, const QString&) override { return true; }
-  void Error(const QString& text) override {
-    std::cerr << "error box: " << text.toStdString() << "\n";
-  }
-  std::optional<QString> OpenFileName(const sk::app::FileDialogSpec&) override { return path_; }
-  std::optional<QString> SaveFileName(const sk::app::FileDialogSpec&) override { return path_; }
-  std::optional<QString> Input(const QString&, const QString&, const QString& value) override {
-    return value;
-  }
-  bool RunDialog(QDialog&) override { return true; }
-
- private:
-  QString path_;
-};
-
-// The main window with a page file open, for one benchmark.
-class Window {
- public:
-  explicit Window(const std::string& path)
-      : prompter_(QString::fromStdString(path)),
-        form_(std::make_unique<sk::app::TSDIAppForm>(prompter_,
-                                                     QStringList{QString::fromStdString(path)})) {
-    form_->show();
-    QApplication::processEvents();
-    if (!form_->FileIsOpen()) {
-      form_->FormActivate();
-      form_->FirstOpen();
-      QApplication::processEvents();
-    }
-  }
-  ~Window() {
-    form_->close();
-    form_.reset();
-    QApplication::processEvents();
-  }
-  bool ok() const { return form_->FileIsOpen(); }
-  sk::app::TSDIAppForm& form() { return *form_; }
-  bool Trigger(const char* name) {
-    QAction* a = form_->Action(name);
-    if (!a) return false;
-    a->trigger();
-    QApplication::processEvents();
-    return true;
-  }
-  int RecNo() const { return form_->MainTable.RecNo(); }
-
- private:
-  YesPrompter prompter_;
-  std::unique_ptr<sk::app::TSDIAppForm> form_;
-};
 
 enum class Nav { kFirst, kLast, kNext, kPrior, kOrderSwitch };
 

@@ -100,8 +100,9 @@ struct MainWindowSettings {
   bool HideImageArea = false;
   int TypeOfDateForTextOutput = 1;
 
-  // The image folders (edited by the image folder settings); read and written with the rest.
-  std::vector<std::string> ImageDir;
+  // The image search folders, ";"-separated, a final "*" taking in every folder below; written
+  // back at shutdown from the folders in use (CP932).
+  std::string ImageDir;
 
   // True when the store held no window position (Top): the program runs for the first time.
   bool first_run = false;

@@ -453,7 +453,7 @@ TEST_F(SettingsStoreTest, MainSettingsRoundTripAndClamps) {
   s.MaxOrikaeshiHabaCm = 12.7;
   s.HLComment = {J("※"), ";"};
   s.HLKeyWordA = {"if", "else"};
-  s.ImageDir = {J("/home/u/画像"), "/tmp"};
+  s.ImageDir = J("/home/u/画像*;/tmp");
   s.BackUp = false;
   {
     SettingsStore store(Path());

@@ -23,6 +23,7 @@
 #include "app/ui/about_box.h"
 #include "app/ui/prompter.h"
 #include "browse/ui/navigator.h"
+#include "images/ui/image_side.h"
 #include "store/ui/page_file_keeper.h"
 #include "browse/ui/page_selector.h"
 #include "convert/cp932.h"
@@ -71,6 +72,7 @@ TSDIAppForm::TSDIAppForm(Prompter& prompter, QStringList args, QWidget* parent)
   Selector = std::make_unique<browse::PageSelector>(*this);
   Nav = std::make_unique<browse::Navigator>(*this);
   Keeper = std::make_unique<store::PageFileKeeper>(*this);
+  Images = std::make_unique<images::ImageSide>(*this);
   // A repair the engine makes (an index rebuilt at open or while stepping) is told once the
   // command that met it has finished, never from inside the table's own work.
   MainTable.SetNoticeSink([this](const std::string& notice) {
@@ -126,6 +128,8 @@ void TSDIAppForm::ConstructRest() {
                    "\x89\xe6\x91\x9c\x83\x74\x83\x40\x83\x43\x83\x8b"};
   StartDir = QDir::currentPath();
   if (!StartDir.endsWith('/')) StartDir += '/';
+  Images->SearchPath.SetStartDir(StartDir.toStdString());
+  Images->SetImageDirList();
   ApplySettings();
   LayoutHeaderControls();
   MainTable.Close();
@@ -162,13 +166,15 @@ void TSDIAppForm::ConstructRest() {
   }
 
   Timer1->setSingleShot(true);
-  connect(Timer1, &QTimer::timeout, this, [this] {
-    if (Area1RefreshPending) Area1RefreshPending = false;
-    Timer1->stop();
-  });
+  connect(Timer1, &QTimer::timeout, this, [this] { Images->Timer1Timer(); });
   Timer2->start(2000);
-  connect(Timer2, &QTimer::timeout, this,
-          [this] { Timer2->setInterval(std::max(100, Conf.GazoRefreshInterval)); });
+  connect(Timer2, &QTimer::timeout, this, [this] { Images->Timer2Timer(); });
+  redraw_images_ = new QTimer(this);
+  redraw_images_->setSingleShot(true);
+  redraw_images_->setInterval(30);
+  connect(redraw_images_, &QTimer::timeout, this, [this] {
+    if (FileIsOpen()) Images->DrawImage(0, false);
+  });
   Timer3->setInterval(1000);
   connect(Timer3, &QTimer::timeout, this, [this] {
     Timer3->stop();
@@ -260,6 +266,7 @@ void TSDIAppForm::WriteSettings() {
   }
   Conf.OpenIME = TextMemo->HiraganaMode();
   Conf.LastAccessedDBFileName = B(LastAccessedDBFileName);
+  Conf.ImageDir = Images->ImageDirValue();
   Reg.OpenKey(settings::kRootKey, true);
   Conf.Write(Reg);
   Reg.CloseKey();

@@ -41,6 +41,9 @@ class TextArea;
 namespace sk::store {
 class PageFileKeeper;
 }
+namespace sk::images {
+class ImageSide;
+}
 namespace sk::browse {
 class Navigator;
 class PageSelector;
@@ -169,6 +172,7 @@ class TSDIAppForm : public QMainWindow {
   std::unique_ptr<browse::Navigator> Nav;
   std::unique_ptr<browse::PageSelector> Selector;
   std::unique_ptr<store::PageFileKeeper> Keeper;
+  std::unique_ptr<images::ImageSide> Images;
 
   QString PageFilePath;  // real case (file names are case-sensitive here)
   QString PageFileName;
@@ -186,8 +190,6 @@ class TSDIAppForm : public QMainWindow {
   bool Activated = false;
   int FocusedArea = 3;
   int LastExportKind = 0;
-  int ImageAction = 1;
-  bool Area1RefreshPending = false;
   bool LinkGuard = false;
   bool FusenShown = false;
   std::vector<std::string> FieldCaptions;  // CP932
@@ -215,6 +217,7 @@ class TSDIAppForm : public QMainWindow {
   void RunHandler(const std::string& handler);
   bool RunBrowseHandler(const std::string& handler);  // mainform_browse.cpp
   static bool BrowseCommandBuilt(const std::string& handler);
+  void RedrawImagesSoon();  // a full redraw once the sizes have settled
   QMenu* MakePopup(const char* name, int root);
   void ShowOpenedFile();
   void WriteSettings();
@@ -224,6 +227,7 @@ class TSDIAppForm : public QMainWindow {
   std::map<std::string, QMenu*, std::less<>> menus_;
   std::map<std::string, QToolButton*, std::less<>> tool_buttons_;
   bool closed_ = false;
+  QTimer* redraw_images_ = nullptr;
 };
 
 // Maps the stored Japanese font names to the Japanese fonts installed here.

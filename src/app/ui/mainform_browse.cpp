@@ -1,11 +1,13 @@
-// The page commands of the menus and the toolbar: moving, the history, adding, deleting and
-// listing pages, the selection and the display order.  Each calls the browsing controllers.
+// The page and image commands of the menus and the toolbar: moving, the history, adding, deleting
+// and listing pages, the selection and the display order; the image list, the display mode and
+// the linked files.  Each calls a controller.
 #include <functional>
 #include <unordered_map>
 
 #include "app/ui/mainform.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
+#include "images/ui/image_side.h"
 
 namespace sk::app {
 
@@ -44,6 +46,29 @@ const std::unordered_map<std::string, Run>& BrowseHandlers() {
       {"TSOrderItemClick", [](TSDIAppForm& f) { f.Selector->ReOrder(7); }},
       {"TDOrderItemClick", [](TSDIAppForm& f) { f.Selector->ReOrder(8); }},
       {"SDOrderItemClick", [](TSDIAppForm& f) { f.Selector->ReOrder(9); }},
+      {"NormalSize_ItemClick", [](TSDIAppForm& f) { f.Images->ChangeImageMode(true, 1); }},
+      {"KakudaiShukusho_ItemClick", [](TSDIAppForm& f) { f.Images->ChangeImageMode(true, 0); }},
+      {"ToSmallSizeItemClick", [](TSDIAppForm& f) { f.Images->ChangeImageMode(true, 2); }},
+      {"ChangeImageViewModeSpeedButtonClick",
+       [](TSDIAppForm& f) { f.Images->ChangeImageViewModeSpeedButtonClick(); }},
+      {"ToNextImageItemClick", [](TSDIAppForm& f) { f.Images->ToNextPriorImage(1); }},
+      {"ToPriorImageItemClick", [](TSDIAppForm& f) { f.Images->ToNextPriorImage(-1); }},
+      {"ToFirstImageItemClick", [](TSDIAppForm& f) { f.Images->ToNextPriorImage(0); }},
+      {"AddImageFileItemClick", [](TSDIAppForm& f) { f.Images->AddImageFile(); }},
+      {"ImageFileDirectEditItemClick",
+       [](TSDIAppForm& f) { f.Images->ImageFileDirectEditItemClick(); }},
+      {"ImageSaveAItemClick", [](TSDIAppForm& f) { f.Images->ImageSave(0); }},
+      {"ImageSaveBItemClick", [](TSDIAppForm& f) { f.Images->ImageSave(1); }},
+      {"DeleteImage1ItemClick", [](TSDIAppForm& f) { f.Images->DeleteImageFile(1); }},
+      {"DeleteImage2ItemClick", [](TSDIAppForm& f) { f.Images->DeleteImageFile(2); }},
+      {"DeleteImageAItemClick", [](TSDIAppForm& f) { f.Images->DeleteImageFile(1); }},
+      {"DeleteImageBItemClick", [](TSDIAppForm& f) { f.Images->DeleteImageFile(2); }},
+      {"ViewerAItemClick", [](TSDIAppForm& f) { f.Images->OpenViewer(0); }},
+      {"ViewerBItemClick", [](TSDIAppForm& f) { f.Images->OpenViewer(1); }},
+      {"Viewer1ItemClick", [](TSDIAppForm& f) { f.Images->OpenViewer(0); }},
+      {"Viewer2ItemClick", [](TSDIAppForm& f) { f.Images->OpenViewer(1); }},
+      {"PopUpImage1RefreshItemClick", [](TSDIAppForm& f) { f.Images->DrawImage(1, false); }},
+      {"PopUpImage2RefreshItemClick", [](TSDIAppForm& f) { f.Images->DrawImage(2, false); }},
   };
   return map;
 }

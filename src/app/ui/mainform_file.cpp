@@ -15,6 +15,7 @@
 #include "app/shell_logic.h"
 #include "app/ui/about_box.h"
 #include "app/ui/mainform.h"
+#include "images/ui/image_side.h"
 #include "app/ui/prompter.h"
 #include "browse/ui/navigator.h"
 #include "editor/ui/text_area.h"
@@ -112,6 +113,7 @@ void TSDIAppForm::SetPageFilePath(const QString& path) {
   Reg.CloseKey();
   PageFileName = QString::fromStdString(store::GetName(Utf8(PageFilePath)));
   PageFileDir = QString::fromStdString(store::GetDir(Utf8(PageFilePath)));
+  Images->SetPageFileDir(PageFileDir);
   LastExportKind = 0;
 }
 

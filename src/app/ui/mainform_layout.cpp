@@ -17,6 +17,7 @@
 
 #include "app/shell_logic.h"
 #include "app/ui/mainform.h"
+#include "images/ui/image_side.h"
 #include "editor/ui/field_edit.h"
 #include "editor/ui/text_area.h"
 
@@ -309,9 +310,7 @@ void TSDIAppForm::ShowHint(const QString& hint) { StatusPanels[3]->setText(hint)
 
 void TSDIAppForm::MakeImageArea(bool hide_check, bool layout, bool split) {
   auto hide_images = [this] { Panel3->hide(); };
-  // The image list of the page; images arrive with their own module, until then a page has none.
-  bool no_images = ImageFileNameEdit->text().isEmpty();
-  if (hide_check && Conf.HideImageArea && no_images) {
+  if (hide_check && Conf.HideImageArea && Images->NoImageNames()) {
     hide_images();
     return;
   }
@@ -360,8 +359,7 @@ void TSDIAppForm::FormResize() {
 
 void TSDIAppForm::SplitMoved() {
   if (!FileIsOpen() || Panel3->isHidden()) return;
-  bool has_images = !ImageFileNameEdit->text().isEmpty();
-  if (has_images || !Conf.HideImageArea) {
+  if (!Images->NoImageNames() || !Conf.HideImageArea) {
     QList<int> sizes = Split->sizes();
     int loc = Conf.TextImageLocation;
     if (loc >= 0 && loc <= 3 && sizes.size() == 2)
@@ -369,6 +367,12 @@ void TSDIAppForm::SplitMoved() {
     else if (loc < 0 || loc > 3)
       Conf.TextImageWH = 0;
   }
+  RedrawImagesSoon();
+}
+
+void TSDIAppForm::RedrawImagesSoon() {
+  // Fitted pictures follow the new size of their areas; a drag of the splitter redraws once.
+  if (redraw_images_) redraw_images_->start();
 }
 
 }  // namespace sk::app

@@ -22,6 +22,7 @@
 #include "app/ui/mainform.h"
 #include "convert/cp932.h"
 #include "editor/ui/text_area.h"
+#include "images/ui/image_side.h"
 
 namespace sk::app {
 
@@ -120,10 +121,17 @@ void TSDIAppForm::BuildMenus() {
   TextMemo->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(TextMemo, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& p) { TextPopupMenu->popup(TextMemo->mapToGlobal(p)); });
-  connect(Image1Panel, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& p) { ImageAPopUpMenu->popup(Image1Panel->mapToGlobal(p)); });
-  connect(Image2Panel, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& p) { ImageBPopUpMenu->popup(Image2Panel->mapToGlobal(p)); });
+  // An area's popup opens once something has been shown in it.
+  connect(Image1Panel, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+    if (Images->PopupAllowed(0)) ImageAPopUpMenu->popup(Image1Panel->mapToGlobal(p));
+  });
+  connect(Image2Panel, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+    if (Images->PopupAllowed(1)) ImageBPopUpMenu->popup(Image2Panel->mapToGlobal(p));
+  });
+  connect(ImageAPopUpMenu, &QMenu::aboutToShow, this, [this] { Images->ImageAPopUpMenuPopup(); });
+  connect(ImageBPopUpMenu, &QMenu::aboutToShow, this, [this] { Images->ImageBPopUpMenuPopup(); });
+  if (QMenu* m = Menu("ImageMenu"))
+    connect(m, &QMenu::aboutToShow, this, [this] { Images->ImageMenuClick(); });
   BuildToolbar();
 }
 

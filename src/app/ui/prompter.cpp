@@ -1,10 +1,12 @@
 #include "app/ui/prompter.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QUrl>
 
 namespace sk::app {
 
@@ -56,6 +58,25 @@ std::optional<QString> QtPrompter::Input(const QString& caption, const QString& 
   QString s = QInputDialog::getText(parent_, caption, prompt, QLineEdit::Normal, value, &ok);
   if (!ok) return std::nullopt;
   return s;
+}
+
+std::optional<QStringList> Prompter::OpenFileNames(const FileDialogSpec&) { return std::nullopt; }
+
+bool Prompter::OpenWithDesktop(const QString&) { return false; }
+
+std::optional<QStringList> QtPrompter::OpenFileNames(const FileDialogSpec& spec) {
+  std::unique_ptr<QFileDialog> d(MakeDialog(parent_, spec));
+  d->setAcceptMode(QFileDialog::AcceptOpen);
+  d->setFileMode(QFileDialog::ExistingFiles);
+  if (d->exec() != QDialog::Accepted || d->selectedFiles().isEmpty()) return std::nullopt;
+  return d->selectedFiles();
+}
+
+bool QtPrompter::OpenWithDesktop(const QString& path) {
+  // A missing file (or the mark of a name not found) has nothing to open it.
+  QFileInfo info(path);
+  if (path.isEmpty() || !info.exists()) return false;
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
 }
 
 bool Prompter::RunDialog(QDialog& dialog) { return dialog.exec() == QDialog::Accepted; }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QDialog;
@@ -32,6 +33,10 @@ class Prompter {
   // File dialogs; nullopt when cancelled.
   virtual std::optional<QString> OpenFileName(const FileDialogSpec& spec) = 0;
   virtual std::optional<QString> SaveFileName(const FileDialogSpec& spec) = 0;
+  // An open dialog that takes several files; nullopt when cancelled.
+  virtual std::optional<QStringList> OpenFileNames(const FileDialogSpec& spec);
+  // Opens a file with the desktop's program for it; false when none could be started.
+  virtual bool OpenWithDesktop(const QString& path);
   // A one-line input box; nullopt when cancelled.
   virtual std::optional<QString> Input(const QString& caption, const QString& prompt,
                                        const QString& value) = 0;
@@ -52,6 +57,8 @@ class QtPrompter : public Prompter {
   std::optional<QString> SaveFileName(const FileDialogSpec& spec) override;
   std::optional<QString> Input(const QString& caption, const QString& prompt,
                                const QString& value) override;
+  std::optional<QStringList> OpenFileNames(const FileDialogSpec& spec) override;
+  bool OpenWithDesktop(const QString& path) override;
 
  private:
   QWidget* parent_;

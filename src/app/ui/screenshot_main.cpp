@@ -1,6 +1,7 @@
 // Opens a page file in the main window on the display given (Xvfb in the tests), saves a picture
-// of the window (on a page with the widest date) and of the page list, the selection and the
-// add-page dialogs, and checks that the Japanese texts on show are drawn with a font that holds
+// of the window (on a page with the widest date, and on a page showing two pictures side by side,
+// OUT-pictures.png) and of the page list, the selection, the add-page and the image list dialogs,
+// and checks that the Japanese texts on show are drawn with a font that holds
 // every character, so that no replacement boxes appear.
 //
 //   sorakumo_screenshot PAGEFILE OUT.png
@@ -21,6 +22,8 @@
 #include "app/ui/mainform.h"
 #include "app/ui/prompter.h"
 #include "editor/ui/text_area.h"
+#include "images/image_list.h"
+#include "images/ui/image_side.h"
 
 namespace {
 
@@ -72,6 +75,10 @@ int main(int argc, char** argv) {
     QString from = page_file.left(page_file.size() - 3) + ext;
     QFile::copy(from, work.path() + "/Sample." + ext);
   }
+  // The pictures and files the pages link to lie beside the page file.
+  const QDir source = QFileInfo(page_file).absoluteDir();
+  for (const QString& name : source.entryList({"*.jpg", "*.png", "*.bmp", "*.txt"}, QDir::Files))
+    QFile::copy(source.filePath(name), work.path() + "/" + name);
 
   PicturePrompter prompter;
   prompter.folder = QFileInfo(out).absolutePath();
@@ -113,10 +120,28 @@ int main(int argc, char** argv) {
     QDir().mkpath(QFileInfo(out).absolutePath());
     bool saved = form.grab().save(out);
     std::printf("%s %s\n", saved ? "saved" : "could not save", out.toUtf8().constData());
-    for (const char* item : {"PageListItem", "SelectRecordItem", "RecordAppendItem"})
+    // A page with two pictures side by side.
+    bool two = false;
+    form.Action("FirstItem")->trigger();
+    for (int i = 0; i < 100 && !two; ++i) {
+      QApplication::processEvents();
+      auto* a = form.findChild<QWidget*>(QStringLiteral("Image"));
+      auto* b = form.findChild<QWidget*>(QStringLiteral("Image2"));
+      two = form.Images->ImageList.size() >= 2 && form.Images->AreaPath[1].rfind(";;", 0) != 0 &&
+            sk::images::KindOf(form.Images->AreaPath[0]) != sk::images::FileKind::Link &&
+            sk::images::KindOf(form.Images->AreaPath[1]) != sk::images::FileKind::Link && a &&
+            b && a->width() > 0 && b->width() > 0;
+      if (!two) form.Action("NextItem")->trigger();
+    }
+    QString pictures = out.left(out.size() - 4) + "-pictures.png";
+    bool saved_pictures = two && form.grab().save(pictures);
+    std::printf("%s %s\n", saved_pictures ? "saved" : "no page with two pictures for",
+                pictures.toUtf8().constData());
+    for (const char* item :
+         {"PageListItem", "SelectRecordItem", "RecordAppendItem", "ImageFileDirectEditItem"})
       form.Action(item)->trigger();
     std::printf("%d dialog pictures saved\n", prompter.saved);
-    rc = (saved && missing == 0 && cut == 0 && prompter.saved == 3) ? 0 : 1;
+    rc = (saved && saved_pictures && missing == 0 && cut == 0 && prompter.saved == 4) ? 0 : 1;
     form.close();
     app.exit(rc);
   });

@@ -43,6 +43,25 @@ class ScriptedPrompter : public Prompter {
   void Error(const QString& text) override { shown.push_back("error|" + text); }
   std::optional<QString> OpenFileName(const FileDialogSpec& spec) override { return File(spec); }
   std::optional<QString> SaveFileName(const FileDialogSpec& spec) override { return File(spec); }
+  std::deque<std::optional<QStringList>> file_lists;  // answers of multi-file dialogs
+  std::vector<QString> opened;                        // files handed to the desktop
+  bool open_succeeds = true;
+  std::optional<QStringList> OpenFileNames(const FileDialogSpec& spec) override {
+    ++file_dialogs;
+    last_title = spec.title;
+    last_spec = spec;
+    if (file_lists.empty()) {
+      ADD_FAILURE() << "unexpected file dialog: " << spec.title.toStdString();
+      return std::nullopt;
+    }
+    auto f = file_lists.front();
+    file_lists.pop_front();
+    return f;
+  }
+  bool OpenWithDesktop(const QString& path) override {
+    opened.push_back(path);
+    return open_succeeds && !path.startsWith(";;");
+  }
   std::deque<std::optional<QString>> inputs;          // answers of input boxes; none: cancelled
   std::deque<std::function<bool(QDialog&)>> dialogs;  // fill in and close the program's dialogs
   std::optional<QString> Input(const QString& caption, const QString&, const QString&) override {
@@ -60,6 +79,7 @@ class ScriptedPrompter : public Prompter {
     return fn(d);
   }
   QString last_title;
+  FileDialogSpec last_spec;
 
  private:
   bool Answer(const QString& caption, const QString& text) {
@@ -75,6 +95,7 @@ class ScriptedPrompter : public Prompter {
   std::optional<QString> File(const FileDialogSpec& spec) {
     ++file_dialogs;
     last_title = spec.title;
+    last_spec = spec;
     if (files.empty()) {
       ADD_FAILURE() << "unexpected file dialog: " << spec.title.toStdString();
       return std::nullopt;

@@ -17,6 +17,7 @@
 #include <unordered_set>
 
 #include "app/ui/mainform.h"
+#include "images/ui/image_side.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
 #include "convert/sjis.h"
@@ -213,13 +214,12 @@ void Navigator::ClearPage() {
   f_.TitleEdit->clear();
   f_.ChoshaEdit->clear();
   f_.DateEdit->clear();
-  f_.ImageFileNameEdit->clear();
+  f_.Images->ClearPage();
   shown_bunrui_.clear();
   shown_title_.clear();
   shown_chosha_.clear();
   shown_date_ = picker_date_ = std::nullopt;
   ResetRecNoList();
-  f_.MakeImageArea(true, false, false);
 }
 
 }  // namespace sk::browse

@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "app/ui/mainform.h"
+#include "images/ui/image_side.h"
 #include "app/ui/prompter.h"
 #include "browse/ui/add_page_form.h"
 #include "browse/ui/page_list_form.h"
@@ -144,12 +145,12 @@ void Navigator::PutSelImageNo() {
   const PagePosition* p = positions_.Find(recno);
   if (!p) {
     f_.TextMemo->SetSelStart(0);
-    ImageNum = 0;
+    f_.Images->RestoreImageNum = 0;
     return;
   }
   f_.TextMemo->SetSelStart(p->sel_start);
   f_.TextMemo->SetSelLength(p->sel_length);
-  ImageNum = p->image_num;
+  f_.Images->RestoreImageNum = p->image_num;
 }
 
 void Navigator::SetDateCaption() {}
@@ -165,13 +166,11 @@ void Navigator::AfterMove(bool focus, bool reset_undo) {
   int recno = t.RecNo();
   f_.RecNoLabel->setText(recno < 0 ? QStringLiteral("(追加)") : QString::number(recno) + ' ');
   if (f_.FieldsLinked) ShowHeaderFields();
-  f_.ImageFileNameEdit->setText(Q(t.FieldString("IMAGEFILE")));
   f_.TextMemo->SetText(t.FieldString("TEXT"));
   f_.TextMemo->SetModified(false);
   if (!ReplacingWithConfirmation) PutSelImageNo();
-  if (f_.DrawImagesOnMove) ImageNum = 0;
   SetDateCaption();
-  f_.MakeImageArea(true, true, true);
+  if (f_.DrawImagesOnMove) f_.Images->ShowPageImages();
   if (focus) f_.TextMemo->setFocus();
   ShowCaretLine();
   f_.StatusPanels[2]->clear();

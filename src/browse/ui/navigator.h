@@ -112,12 +112,6 @@ class Navigator {
   // "2004/2/29(日)"
   static QString FormatDate(const store::Date& d);
 
-  // The image side's values, kept here as plain values until the image side takes them over:
-  // the picture shown first on the page, the one to show when the page is next drawn, and the
-  // display mode (0 fit to the area, 1 normal size, 2 shrink large pictures only).
-  int ImageNum = 0;
-  int RestoreImageNum = 0;
-  int ImageAction = 1;
   // An alternate file shown in place of the text (none yet).
   bool AlternateShown() const { return false; }
   // A replace with confirmation is running: the remembered positions are not restored.

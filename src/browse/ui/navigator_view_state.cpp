@@ -3,6 +3,7 @@
 #include <QLineEdit>
 
 #include "app/ui/mainform.h"
+#include "images/ui/image_side.h"
 #include "browse/ui/date_range_input_box.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
@@ -22,8 +23,8 @@ void Navigator::SaveViewConditionBeforeClose() {
   ViewCondition v;
   v.SelStart = f_.TextMemo->SelStart();
   v.SelLength = f_.TextMemo->SelLength();
-  v.ImageNum = ImageNum;
-  v.ImageAction = ImageAction;
+  v.ImageNum = f_.Images->ImageNum;
+  v.ImageAction = f_.Images->ImageAction;
   v.IndexName = t.IndexName();
   v.selection = s.selection();
   if (v.selection.DateSelectMode) {
@@ -64,6 +65,8 @@ void Navigator::SetViewConditionBeforeOpen() {
   Status st = t.SetIndexName("");
   int sel_start = 0, sel_length = 0;
   if (!v) {
+    f_.Images->RestoreImageNum = 0;
+    f_.Images->ChangeImageMode(false, 1);
     s.selection() = PageSelection{};
     if (st.ok()) st = t.First();
   } else {
@@ -95,12 +98,12 @@ void Navigator::SetViewConditionBeforeOpen() {
       sel_start = v->SelStart;
       sel_length = v->SelLength;
     }
-    RestoreImageNum = v->ImageNum;
-    ImageAction = v->ImageAction;
+    f_.Images->RestoreImageNum = v->ImageNum;
+    f_.Images->ChangeImageMode(false, v->ImageAction);
   }
   f_.Report(st);
   ResetRecNoList();
-  positions_.Remember(PagePosition{t.RecNo(), sel_start, sel_length, RestoreImageNum});
+  positions_.Remember(PagePosition{t.RecNo(), sel_start, sel_length, f_.Images->RestoreImageNum});
   s.CheckOrderItem();
   f_.FieldsLinked = true;
   AfterMove(true, true);

@@ -1,0 +1,74 @@
+// The main window (offscreen) with a page file open, for benchmarks that drive it as a user would.
+#pragma once
+
+#include <QAction>
+#include <QApplication>
+#include <QStringList>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/ui/mainform.h"
+#include "app/ui/prompter.h"
+
+namespace sk::bench {
+
+// Answers every question with OK or Yes, every file dialog with the page file.
+class YesPrompter : public app::Prompter {
+ public:
+  explicit YesPrompter(QString path) : path_(std::move(path)) {}
+  void Inform(const QString&, const QString&) override {}
+  bool YesNo(const QString&, const QString&) override { return true; }
+  bool OkCancel(const QString&, const QString&) override { return true; }
+  void Error(const QString& text) override {
+    std::cerr << "error box: " << text.toStdString() << "\n";
+  }
+  std::optional<QString> OpenFileName(const app::FileDialogSpec&) override { return path_; }
+  std::optional<QString> SaveFileName(const app::FileDialogSpec&) override { return path_; }
+  std::optional<QString> Input(const QString&, const QString&, const QString& value) override {
+    return value;
+  }
+  bool RunDialog(QDialog&) override { return true; }
+
+ private:
+  QString path_;
+};
+
+// The main window with a page file open, for one benchmark.
+class Window {
+ public:
+  explicit Window(const std::string& path)
+      : prompter_(QString::fromStdString(path)),
+        form_(std::make_unique<app::TSDIAppForm>(prompter_,
+                                                     QStringList{QString::fromStdString(path)})) {
+    form_->show();
+    QApplication::processEvents();
+    if (!form_->FileIsOpen()) {
+      form_->FormActivate();
+      form_->FirstOpen();
+      QApplication::processEvents();
+    }
+  }
+  ~Window() {
+    form_->close();
+    form_.reset();
+    QApplication::processEvents();
+  }
+  bool ok() const { return form_->FileIsOpen(); }
+  app::TSDIAppForm& form() { return *form_; }
+  bool Trigger(const char* name) {
+    QAction* a = form_->Action(name);
+    if (!a) return false;
+    a->trigger();
+    QApplication::processEvents();
+    return true;
+  }
+  int RecNo() const { return form_->MainTable.RecNo(); }
+
+ private:
+  YesPrompter prompter_;
+  std::unique_ptr<app::TSDIAppForm> form_;
+};
+
+}  // namespace sk::bench

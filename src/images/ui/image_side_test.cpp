@@ -1,0 +1,340 @@
+// The image side in the window: which names the two areas show, the count caption, moving
+// through the list, the display modes, link and missing files, damaged pictures, the refresh,
+// and the commands that add, edit, remove, save and open the linked files.
+#include <QButtonGroup>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QTest>
+
+#include "app/ui/test_window.h"
+#include "browse/ui/navigator.h"
+#include "images/ui/image_dialogs.h"
+#include "images/ui/image_side.h"
+#include "images/ui/picture_canvas.h"
+#include "store/test_util.h"
+
+namespace sk::app::test {
+namespace {
+
+class ImageSideTest : public MainFormTest {
+ protected:
+  // A page file "Img.dbf" whose pages list the given image fields (UTF-8), in the test folder.
+  QString PagesWithImages(const std::vector<std::string>& fields, const QString& name = "Img") {
+    std::vector<store::test::Page> pages;
+    int i = 0;
+    for (const std::string& f : fields)
+      pages.push_back({"b", "p" + std::to_string(++i), "", "20240101", "text", J(f.c_str()), ""});
+    QString path = Path(name + ".dbf");
+    store::test::MakePageFile(path.toStdString(), pages);
+    return path;
+  }
+  void Picture(const QString& name, int w = 40, int h = 30, QColor color = Qt::red,
+               const char* format = nullptr) {
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(color);
+    ASSERT_TRUE(img.save(name.startsWith('/') ? name : Path(name), format));
+  }
+  void Bytes(const QString& name, const QByteArray& data) {
+    QFile f(name.startsWith('/') ? name : Path(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(data);
+  }
+  images::ImageSide& I() { return *form_->Images; }
+  images::PictureCanvas* Canvas(int slot) {
+    return form_->findChild<images::PictureCanvas*>(slot == 0 ? "Image" : "Image2");
+  }
+  QString Caption() { return form_->Labels[4]->text(); }
+  std::string Field() { return cp932::ToUtf8(form_->MainTable.FieldString("IMAGEFILE")); }
+  void Show(int recno) {
+    ASSERT_TRUE(form_->Nav->GotoRecNo(recno));
+    form_->Nav->AfterMove(true, true);
+  }
+};
+
+TEST_F(ImageSideTest, TwoAreasCycleThroughThreeNames) {
+  Picture("a.jpg");
+  Picture("b.bmp", 30, 20, Qt::green);
+  Picture("c.png", 20, 20, Qt::blue);
+  TSDIAppForm& f = Start({PagesWithImages({"a.jpg;b.bmp;c.png"})});
+  ASSERT_TRUE(f.FileIsOpen());
+  EXPECT_EQ(Caption(), "画像ファイル(1,2/3)");
+  EXPECT_EQ(f.ImageFileNameEdit->text(), "a.jpg || b.bmp");
+  EXPECT_FALSE(Canvas(0)->image().isNull());
+  EXPECT_FALSE(Canvas(1)->image().isNull());
+  EXPECT_EQ(I().AreaImageWidth[1], 30);
+  const char* forward[] = {"(3,1/3)", "(2,3/3)", "(1,2/3)"};
+  for (const char* t : forward) {
+    Trigger("ToNextImageItem");
+    EXPECT_EQ(Caption(), QString("画像ファイル") + t);
+  }
+  const char* backward[] = {"(2,3/3)", "(3,1/3)", "(1,2/3)"};
+  for (const char* t : backward) {
+    Trigger("ToPriorImageItem");
+    EXPECT_EQ(Caption(), QString("画像ファイル") + t);
+  }
+  Trigger("ToNextImageItem");
+  Trigger("ToFirstImageItem");
+  EXPECT_EQ(Caption(), "画像ファイル(1,2/3)");
+  EXPECT_EQ(f.ImageFileNameEdit->text(), "a.jpg || b.bmp");
+}
+
+TEST_F(ImageSideTest, CountCaptionAndWhatEachAreaShows) {
+  Picture("one.jpg");
+  Bytes("notes.txt", "memo");
+  Picture("photo.bmp");
+  TSDIAppForm& f = Start({PagesWithImages({"one.jpg", "", "*D:\\p.htm", "gone.jpg;notes.txt",
+                                           " C:\\old\\photo ; ;", "a.jpg;;b.jpg;"})});
+  ASSERT_TRUE(f.FileIsOpen());
+  // One name, two areas: area 2 stays empty.
+  Show(1);
+  EXPECT_EQ(Caption(), "画像ファイル(1/1)");
+  EXPECT_FALSE(Canvas(0)->image().isNull());
+  EXPECT_TRUE(Canvas(1)->image().isNull());
+  EXPECT_TRUE(Canvas(1)->lines().isEmpty());
+  for (int page : {2, 3}) {
+    Show(page);
+    EXPECT_EQ(Caption(), "画像ファイル(なし)") << page;
+    EXPECT_TRUE(I().ImageList.empty());
+  }
+  // A missing file and a link file.
+  Show(4);
+  EXPECT_EQ(Caption(), "画像ファイル(1,2/2)");
+  EXPECT_EQ(Canvas(0)->lines(), QStringList({"gone.jpg", "このファイルは存在しません。"}));
+  EXPECT_EQ(I().AreaPath[0], ";;gone.jpg");
+  EXPECT_EQ(Canvas(1)->lines(), QStringList({"notes.txt", "(ダブルクリック→ファイルを開く)"}));
+  EXPECT_EQ(f.ImageFileNameEdit->text(), " || notes.txt");
+  EXPECT_EQ(f.Image2Panel->cursor().shape(), Qt::PointingHandCursor);
+  // A double-click on an area opens its file with the desktop's program.
+  QTest::mouseDClick(Canvas(1), Qt::LeftButton, {}, QPoint(5, 5));
+  ASSERT_EQ(prompter_.opened.size(), 1u);
+  EXPECT_EQ(prompter_.opened[0], Path("notes.txt"));
+  prompter_.shown.clear();
+  QTest::mouseDClick(Canvas(0), Qt::LeftButton, {}, QPoint(5, 5));
+  ASSERT_EQ(prompter_.shown.size(), 1u);
+  EXPECT_EQ(prompter_.shown[0], "お知らせ|;;gone.jpg を表示するソフトがありません。");
+  // A Windows-era path without extension is looked up by its bare name + ".bmp"; the list keeps
+  // the normalised name.
+  Show(5);
+  EXPECT_EQ(Caption(), "画像ファイル(1/1)");
+  EXPECT_EQ(I().ImageList, std::vector<std::string>{"photo.bmp"});
+  EXPECT_EQ(I().AreaPath[0], Path("photo.bmp").toStdString());
+  Show(6);
+  EXPECT_EQ(I().ImageList.size(), 2u);
+}
+
+TEST_F(ImageSideTest, HideImageAreaAndTextOnly) {
+  Picture("a.jpg");
+  QString path = PagesWithImages({"a.jpg", ""});
+  WriteRoot([](settings::SettingsStore& s) { s.WriteBool("HideImageArea", true); });
+  TSDIAppForm& f = Start({path});
+  Show(1);
+  EXPECT_FALSE(f.Panel3->isHidden());
+  Show(2);
+  EXPECT_TRUE(f.Panel3->isHidden());
+  Show(1);
+  EXPECT_FALSE(f.Panel3->isHidden());
+  Stop();
+
+  WriteRoot([](settings::SettingsStore& s) {
+    s.WriteBool("HideImageArea", false);
+    s.WriteInteger("TextImageLocation", 4);
+  });
+  TSDIAppForm& g = Start({path});
+  Show(1);
+  EXPECT_TRUE(g.Panel3->isHidden());
+  EXPECT_TRUE(Canvas(0)->image().isNull());
+  EXPECT_EQ(Caption(), "画像ファイル");
+  prompter_.shown.clear();
+  Trigger("DeleteImage1Item");
+  ASSERT_EQ(prompter_.shown.size(), 1u);
+  EXPECT_EQ(prompter_.shown[0],
+            "お知らせ|このページには関連付けられている画像(リンク)ファイルがありません。");
+}
+
+TEST_F(ImageSideTest, DisplayModesPlaceThePicture) {
+  Picture("small.png", 100, 50);
+  Picture("big.jpg", 1600, 1200);
+  QString path = PagesWithImages({"small.png", "big.jpg"});
+  WriteRoot([](settings::SettingsStore& s) { s.WriteInteger("ImageForm", 0); });
+  TSDIAppForm& f = Start({path});
+  f.Image1Panel->setFixedSize(402, 402);
+  struct Case {
+    const char* item;
+    int page;
+    QRect drawn;
+  } cases[] = {
+      {"NormalSize_Item", 1, {151, 176, 100, 50}},
+      {"ToSmallSizeItem", 1, {151, 176, 100, 50}},
+      {"KakudaiShukusho_Item", 1, {0, 101, 400, 200}},
+      {"KakudaiShukusho_Item", 2, {0, 50, 400, 300}},
+      {"ToSmallSizeItem", 2, {0, 50, 400, 300}},
+      {"NormalSize_Item", 2, {0, 0, 1600, 1200}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.item) + " " + std::to_string(c.page));
+    Show(c.page);
+    Trigger(c.item);
+    EXPECT_TRUE(f.Action(c.item)->isChecked());
+    EXPECT_EQ(Canvas(0)->drawn(), c.drawn);
+    EXPECT_EQ(Canvas(0)->image().size(), c.drawn.size());
+  }
+  // The toolbar button steps 1 -> 0 -> 2 -> 1.
+  for (int mode : {0, 2, 1}) {
+    f.ToolButton("ChangeImageViewModeSpeedButton")->click();
+    EXPECT_EQ(I().ImageAction, mode);
+  }
+}
+
+TEST_F(ImageSideTest, DamagedPicturesShowTheirNameAndAReason) {
+  Picture("good.jpg");
+  Picture("whole.jpg", 64, 64);
+  QFile whole(Path("whole.jpg"));
+  ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+  QByteArray data = whole.readAll();
+  Bytes("cut.jpg", data.left(data.size() / 2));
+  Bytes("empty.jpg", "");
+  Bytes("text.jpg", "this is not a picture\n");
+  Bytes("noise.bmp", QByteArray("BM") + QByteArray(60, '\x7f'));
+  TSDIAppForm& f = Start({PagesWithImages({"good.jpg;cut.jpg;empty.jpg;text.jpg;noise.bmp"})});
+  ASSERT_TRUE(f.FileIsOpen());
+  for (int step = 0; step < 3; ++step) {
+    for (int slot = 0; slot < 2; ++slot) {
+      int k = I().AreaImageNo[size_t(slot)];
+      std::string name = I().ImageList[size_t(k)];
+      SCOPED_TRACE(name);
+      if (name == "good.jpg") {
+        EXPECT_FALSE(Canvas(slot)->image().isNull());
+      } else {
+        ASSERT_EQ(Canvas(slot)->lines().size(), 2);
+        EXPECT_EQ(Canvas(slot)->lines()[0].toStdString(), name);
+        EXPECT_FALSE(Canvas(slot)->lines()[1].isEmpty());
+      }
+    }
+    Trigger("ToNextImageItem");
+  }
+}
+
+TEST_F(ImageSideTest, RefreshDecodesOnlyChangedFiles) {
+  Picture("a.jpg");
+  Picture("b.jpg");
+  QString path = PagesWithImages({"a.jpg;b.jpg"});
+  WriteRoot([](settings::SettingsStore& s) { s.WriteBool("DoGazoRefresh", true); });
+  TSDIAppForm& f = Start({path});
+  Show(1);
+  const int decoded = I().decode_count();
+  for (int tick = 0; tick < 4; ++tick) I().Timer2Timer();
+  I().Area1RefreshPending = true;
+  I().Timer1Timer();
+  EXPECT_EQ(I().decode_count(), decoded);
+  EXPECT_FALSE(I().Area1RefreshPending);
+  // Another program rewrites b.jpg: the next refresh of area 2 shows the new picture.
+  Picture("b.jpg", 80, 60);  // another size: the change is seen whatever the clock says
+  I().RefreshSide = false;
+  I().Timer2Timer();
+  EXPECT_EQ(I().decode_count(), decoded + 1);
+  EXPECT_EQ(I().AreaImageWidth[1], 80);
+  EXPECT_EQ(f.Timer2->interval(), 2000);
+}
+
+TEST_F(ImageSideTest, AddingFilesAppendsSortedNamesAndRemembersTheFolder) {
+  QDir().mkpath(Path("x"));
+  Picture("x/b.jpg");
+  Picture("x/a.jpg");
+  Picture("c.jpg");
+  QString path = PagesWithImages({"c.jpg", "*D:\\p.htm"});
+  TSDIAppForm& f = Start({path});
+  Show(1);
+  prompter_.file_lists.push_back(QStringList{Path("x/b.jpg"), Path("x/a.jpg")});
+  Trigger("AddImageFileItem");
+  EXPECT_EQ(prompter_.last_title, "ページに追加する画像(リンク)ファイル)");
+  EXPECT_EQ(Field(), "c.jpg;a.jpg;b.jpg");
+  EXPECT_EQ(Caption(), "画像ファイル(2,3/3)");
+  EXPECT_EQ(f.ImageFileNameEdit->text(), "a.jpg || b.jpg");
+  Show(2);
+  prompter_.file_lists.push_back(QStringList{Path("x/a.jpg")});
+  Trigger("AddImageFileItem");
+  EXPECT_EQ(prompter_.last_spec.folder, Path("x"));  // the folder last picked from
+  EXPECT_EQ(Field(), "*D:\\p.htm;a.jpg");
+  EXPECT_EQ(I().TextAltFileName, "D:\\p.htm");
+  // A cancelled dialog changes nothing.
+  prompter_.file_lists.push_back(std::nullopt);
+  Trigger("AddImageFileItem");
+  EXPECT_EQ(Field(), "*D:\\p.htm;a.jpg");
+  Stop();
+  // The next start still searches the folder.
+  TSDIAppForm& g = Start({path});
+  Show(1);
+  EXPECT_EQ(Caption(), "画像ファイル(1,2/3)");
+  EXPECT_EQ(I().AreaPath[1], Path("x/a.jpg").toStdString());
+  EXPECT_EQ(g.ImageFileNameEdit->text(), "c.jpg || a.jpg");
+}
+
+TEST_F(ImageSideTest, RemovingAndEditingTheList) {
+  Picture("a.jpg");
+  Picture("b.jpg");
+  TSDIAppForm& f = Start({PagesWithImages({"*D:\\p.htm;a.jpg;b.jpg", "a.jpg", "x.jpg"})});
+  Show(1);
+  prompter_.answers.push_back(true);
+  Trigger("DeleteImage1Item");
+  EXPECT_EQ(prompter_.shown.back(),
+            "画像(リンク・ファイル)の削除|領域1の画像(リンク・ファイル)をこのページから削除しますか。"
+            "\n\nただし，ファイル自体は削除しません。\n\nこのページへのリンクを解消するだけです。");
+  EXPECT_EQ(Field(), "*D:\\p.htm;b.jpg");
+  EXPECT_TRUE(QFile::exists(Path("a.jpg")));
+  // Answering No keeps the list.
+  prompter_.answers.push_back(false);
+  Trigger("DeleteImage1Item");
+  EXPECT_EQ(Field(), "*D:\\p.htm;b.jpg");
+  Show(2);
+  prompter_.shown.clear();
+  Trigger("DeleteImage2Item");
+  ASSERT_EQ(prompter_.shown.size(), 1u);
+  EXPECT_EQ(prompter_.shown[0],
+            "お知らせ|このページには関連付けられている画像(リンク)ファイルがありません。");
+  // The direct edit keeps the last component of every non-empty line.
+  Show(3);
+  prompter_.dialogs.push_back([](QDialog& d) {
+    auto* box = d.findChild<QPlainTextEdit*>("FileNameText");
+    EXPECT_NE(box, nullptr);
+    if (!box) return false;
+    EXPECT_EQ(box->toPlainText(), "x.jpg");
+    box->setPlainText("C:\\a\\p.jpg\n\n  q.bmp ");
+    return true;
+  });
+  Trigger("ImageFileDirectEditItem");
+  EXPECT_EQ(Field(), "p.jpg;q.bmp");
+  EXPECT_EQ(Caption(), "画像ファイル(1,2/2)");
+  // The page is written when it is left.
+  Show(1);
+  Stop();
+  store::Table t;
+  ASSERT_TRUE(t.Open(Path("Img.dbf").toStdString(), store::PageFileOptions()).ok());
+  ASSERT_TRUE(t.GotoBookmark(3).ok());
+  EXPECT_EQ(t.FieldString("IMAGEFILE"), "p.jpg;q.bmp");
+  ASSERT_TRUE(t.GotoBookmark(1).ok());
+  EXPECT_EQ(t.FieldString("IMAGEFILE"), "*D:\\p.htm;b.jpg");
+}
+
+// The picture on show and the display mode come back when the file is opened again.
+TEST_F(ImageSideTest, ViewStateKeepsThePictureAndTheMode) {
+  for (const char* n : {"a.jpg", "b.jpg", "c.jpg"}) Picture(n);
+  QString path = PagesWithImages({"a.jpg;b.jpg;c.jpg"});
+  Start({path});
+  Trigger("ToNextImageItem");
+  Trigger("KakudaiShukusho_Item");
+  EXPECT_EQ(Caption(), "画像ファイル(3,1/3)");
+  Stop();
+  TSDIAppForm& f = Start({path});
+  EXPECT_EQ(Caption(), "画像ファイル(3,1/3)");
+  EXPECT_EQ(I().ImageAction, 0);
+  EXPECT_TRUE(f.Action("KakudaiShukusho_Item")->isChecked());
+}
+
+}  // namespace
+}  // namespace sk::app::test
