@@ -1,0 +1,132 @@
+#include "images/image_search_path.h"
+
+#include <QString>
+#include <filesystem>
+#include <set>
+
+namespace sk::images {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Deeper folders than this are not searched (and a folder reached again through a link is
+// entered once), so a link back up the tree cannot make the list endless.
+constexpr int kMaxDepth = 64;
+
+std::string WithSlash(std::string_view folder) {
+  std::string f(folder);
+  if (!f.empty() && f.back() == '\\') f.back() = '/';
+  if (!f.empty() && f.back() != '/') f += '/';
+  return f;
+}
+
+}  // namespace
+
+bool SameFolderName(std::string_view a, std::string_view b) {
+  return QString::compare(QString::fromUtf8(a.data(), qsizetype(a.size())),
+                          QString::fromUtf8(b.data(), qsizetype(b.size())),
+                          Qt::CaseInsensitive) == 0;
+}
+
+void ImageSearchPath::SetStartDir(std::string_view start_dir) { start_dir_ = WithSlash(start_dir); }
+
+void ImageSearchPath::SetPageFileDir(std::string_view page_dir) { page_dir_ = WithSlash(page_dir); }
+
+bool ImageSearchPath::HasSearchDir(std::string_view folder) const {
+  for (const std::string& d : search_dirs_)
+    if (SameFolderName(d, folder)) return true;
+  return false;
+}
+
+void ImageSearchPath::SetImageDirList(std::string_view value) {
+  search_dirs_.clear();
+  dir_entries_.clear();
+  size_t from = 0;
+  while (from <= value.size()) {
+    size_t semi = value.find(';', from);
+    if (semi == std::string_view::npos) semi = value.size();
+    std::string item(value.substr(from, semi - from));
+    from = semi + 1;
+    if (item.empty()) continue;
+    item = WithSlash(item);
+    bool known = false;
+    for (const std::string& e : dir_entries_) known = known || SameFolderName(e, item);
+    if (known) continue;
+    dir_entries_.push_back(item);
+    if (item.size() >= 2 && item[item.size() - 2] == '*') {
+      std::string folder = item.substr(0, item.size() - 2) + "/";
+      if (!HasSearchDir(folder)) search_dirs_.push_back(folder);
+      SetSubdirList(folder, 0);
+    } else if (!HasSearchDir(item)) {
+      search_dirs_.push_back(item);
+    }
+  }
+}
+
+void ImageSearchPath::SetSubdirList(const std::string& folder, int depth) {
+  std::set<std::string> seen;
+  // Depth first, in the order the file system lists the entries.
+  struct Walk {
+    ImageSearchPath* self;
+    std::set<std::string>* seen;
+    void operator()(const std::string& dir, int depth) {
+      if (depth > kMaxDepth) return;
+      std::error_code ec;
+      fs::path real = fs::canonical(dir, ec);
+      if (ec || !seen->insert(real.string()).second) return;
+      fs::directory_iterator it(dir, fs::directory_options::skip_permission_denied, ec);
+      for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (name.empty() || name[0] == '.') continue;
+        std::error_code ec2;
+        if (!it->is_directory(ec2) || ec2) continue;
+        std::string sub = dir + name + "/";
+        if (!self->HasSearchDir(sub)) self->search_dirs_.push_back(sub);
+        (*this)(sub, depth + 1);
+      }
+    }
+  };
+  Walk{this, &seen}(folder, depth);
+}
+
+std::string ImageSearchPath::ImageDirValue() const {
+  std::string out;
+  for (const std::string& e : dir_entries_) {
+    if (!out.empty()) out += ';';
+    out += e.substr(0, e.size() - 1);
+  }
+  return out;
+}
+
+bool ImageSearchPath::AddPickedFolder(std::string_view folder) {
+  std::string f = WithSlash(folder);
+  if (f.empty() || HasSearchDir(f)) return false;
+  search_dirs_.push_back(f);
+  for (const std::string& e : dir_entries_) {
+    if (e.size() < 2 || e[e.size() - 2] != '*') continue;
+    std::string d = e.substr(0, e.size() - 2);  // without "*/"
+    if (f.size() > d.size() && f[d.size()] == '/' && SameFolderName(f.substr(0, d.size()), d))
+      return true;
+  }
+  dir_entries_.push_back(f);
+  return true;
+}
+
+std::optional<std::string> ImageSearchPath::Find(std::string_view bare_name) const {
+  if (bare_name.empty()) return std::nullopt;
+  auto look = [&](const std::string& dir) -> std::optional<std::string> {
+    if (dir.empty()) return std::nullopt;
+    std::string p = dir + std::string(bare_name);
+    std::error_code ec;
+    if (fs::is_regular_file(p, ec)) return p;
+    return std::nullopt;
+  };
+  if (auto p = look(start_dir_)) return p;
+  if (auto p = look(page_dir_)) return p;
+  for (const std::string& d : search_dirs_)
+    if (auto p = look(d)) return p;
+  return std::nullopt;
+}
+
+}  // namespace sk::images
