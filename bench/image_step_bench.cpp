@@ -11,9 +11,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QImage>
-#include <QPainter>
-#include <QRadialGradient>
 #include <QScrollArea>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -21,6 +18,7 @@
 #include <string>
 
 #include "bench/bench_files.h"
+#include "bench/bench_photo.h"
 #include "bench/bench_window.h"
 #include "images/ui/image_side.h"
 #include "store/page_file.h"
@@ -29,28 +27,6 @@
 namespace {
 
 constexpr int kPictures = 16;
-
-// A smooth picture: gradients and soft discs, as a photograph compresses (not noise).
-void MakePhoto(const QString& path, int seed) {
-  QImage img(4000, 3000, QImage::Format_RGB32);
-  QPainter p(&img);
-  QLinearGradient sky(0, 0, 0, 3000);
-  sky.setColorAt(0, QColor::fromHsv((seed * 37) % 360, 120, 230));
-  sky.setColorAt(1, QColor::fromHsv((seed * 37 + 90) % 360, 160, 120));
-  p.fillRect(img.rect(), sky);
-  for (int k = 0; k < 12; ++k) {
-    int x = (seed * 911 + k * 577) % 4000, y = (seed * 313 + k * 997) % 3000;
-    int r = 200 + (k * 131 + seed * 17) % 600;
-    QRadialGradient g(x, y, r);
-    g.setColorAt(0, QColor::fromHsv((seed * 53 + k * 29) % 360, 200, 250, 220));
-    g.setColorAt(1, QColor(0, 0, 0, 0));
-    p.setBrush(g);
-    p.setPen(Qt::NoPen);
-    p.drawEllipse(QPoint(x, y), r, r);
-  }
-  p.end();
-  img.save(path, "JPG", 90);
-}
 
 long StatusKb(const char* key) {
   std::ifstream in("/proc/self/status");
@@ -70,7 +46,7 @@ int main(int argc, char** argv) {
   QDir().mkpath(dir);
   for (int i = 0; i < kPictures; ++i) {
     QString name = dir + QString("/photo%1.jpg").arg(i, 2, 10, QChar('0'));
-    if (!QFile::exists(name)) MakePhoto(name, i);
+    if (!QFile::exists(name)) sk::bench::MakePhoto(name, 4000, 3000, i);
   }
   const std::string file = (dir + QString("/steps%1.dbf").arg(pages)).toStdString();
   if (!sk::bench::Exists(file)) {

@@ -20,5 +20,4 @@ set(IMAGES_UI_SOURCES
 set(IMAGES_UI_TESTS
   src/images/ui/image_side_test.cpp
   src/images/ui/picture_loader_test.cpp
-  src/images/ui/picture_save_test.cpp
 )

@@ -9,6 +9,7 @@
 #include "app/ui/prompter.h"
 #include "convert/cp932.h"
 #include "convert/sjis.h"
+#include "images/image_geometry.h"
 #include "images/image_list.h"
 #include "images/ui/image_dialogs.h"
 #include "images/ui/image_side.h"

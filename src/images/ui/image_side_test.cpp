@@ -3,6 +3,8 @@
 // and the commands that add, edit, remove, save and open the linked files.
 #include <QButtonGroup>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QImage>
 #include <QImageReader>
 #include <QLabel>
@@ -11,6 +13,8 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 
 #include "app/ui/test_window.h"
 #include "browse/ui/navigator.h"
@@ -164,6 +168,11 @@ TEST_F(ImageSideTest, DisplayModesPlaceThePicture) {
   WriteRoot([](settings::SettingsStore& s) { s.WriteInteger("ImageForm", 0); });
   TSDIAppForm& f = Start({path});
   f.Image1Panel->setFixedSize(402, 402);
+  // At its natural size a picture wider or higher than the monitor is bounded by it.
+  const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+  QSize natural(1600, 1200);
+  if (natural.width() > screen.width()) natural = {screen.width(), screen.width() * 3 / 4};
+  if (natural.height() > screen.height()) natural = {screen.height() * 4 / 3, screen.height()};
   struct Case {
     const char* item;
     int page;
@@ -172,9 +181,9 @@ TEST_F(ImageSideTest, DisplayModesPlaceThePicture) {
       {"NormalSize_Item", 1, {151, 176, 100, 50}},
       {"ToSmallSizeItem", 1, {151, 176, 100, 50}},
       {"KakudaiShukusho_Item", 1, {0, 101, 400, 200}},
-      {"KakudaiShukusho_Item", 2, {0, 50, 400, 300}},
-      {"ToSmallSizeItem", 2, {0, 50, 400, 300}},
-      {"NormalSize_Item", 2, {0, 0, 1600, 1200}},
+      {"KakudaiShukusho_Item", 2, {0, 51, 400, 300}},
+      {"ToSmallSizeItem", 2, {0, 51, 400, 300}},
+      {"NormalSize_Item", 2, {0, 0, natural.width(), natural.height()}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.item) + " " + std::to_string(c.page));
@@ -278,7 +287,7 @@ TEST_F(ImageSideTest, AddingFilesAppendsSortedNamesAndRemembersTheFolder) {
 TEST_F(ImageSideTest, RemovingAndEditingTheList) {
   Picture("a.jpg");
   Picture("b.jpg");
-  TSDIAppForm& f = Start({PagesWithImages({"*D:\\p.htm;a.jpg;b.jpg", "a.jpg", "x.jpg"})});
+  Start({PagesWithImages({"*D:\\p.htm;a.jpg;b.jpg", "a.jpg", "x.jpg"})});
   Show(1);
   prompter_.answers.push_back(true);
   Trigger("DeleteImage1Item");
@@ -334,6 +343,100 @@ TEST_F(ImageSideTest, ViewStateKeepsThePictureAndTheMode) {
   EXPECT_EQ(Caption(), "画像ファイル(3,1/3)");
   EXPECT_EQ(I().ImageAction, 0);
   EXPECT_TRUE(f.Action("KakudaiShukusho_Item")->isChecked());
+}
+
+// Saving the picture of an area under another name: conversions, the quality dialog, copies of
+// link files, and every refusal.
+TEST_F(ImageSideTest, SavingUnderAnotherName) {
+  Picture("pic.bmp", 64, 48, QColor(200, 120, 40));
+  Picture("photo.jpg", 64, 48, QColor(20, 120, 240));
+  Bytes("doc.pdf", "%PDF-1.4 not really");
+  TSDIAppForm& f = Start({PagesWithImages({"pic.bmp;gone.jpg", "photo.jpg;doc.pdf"})});
+  ASSERT_TRUE(f.FileIsOpen());
+  int quality_dialogs = 0;
+  auto quality = [&](int index) {
+    return [&, index](QDialog& d) {
+      ++quality_dialogs;
+      auto* group = d.findChild<QWidget*>("QualityRadioGroup");
+      EXPECT_NE(group, nullptr);
+      if (!group) return false;
+      QList<QRadioButton*> buttons = group->findChildren<QRadioButton*>();
+      EXPECT_EQ(buttons.size(), 4);
+      if (buttons.size() != 4) return false;
+      EXPECT_TRUE(buttons[1]->isChecked());  // "高" every time
+      EXPECT_EQ(buttons[1]->text(), "高");
+      buttons[index]->setChecked(true);
+      return true;
+    };
+  };
+  auto save = [&](int slot, const QString& dest) {
+    prompter_.files.push_back(dest);
+    prompter_.shown.clear();
+    Trigger(slot == 0 ? "ImageSaveAItem" : "ImageSaveBItem");
+  };
+  // BMP -> JPEG at "高" (75): same size, close colours.
+  Show(1);
+  prompter_.dialogs.push_back(quality(1));
+  save(0, Path("x.jpg"));
+  EXPECT_EQ(prompter_.last_title, "保存先の画像ファイル名");
+  EXPECT_EQ(prompter_.last_spec.file_name, "pic.bmp");
+  EXPECT_EQ(quality_dialogs, 1);
+  EXPECT_EQ(I().ImageSaveQuality, 75);
+  QImage x(Path("x.jpg"));
+  ASSERT_FALSE(x.isNull());
+  EXPECT_EQ(x.size(), QSize(64, 48));
+  QColor c = x.pixelColor(30, 20);
+  EXPECT_NEAR(c.red(), 200, 12);
+  EXPECT_NEAR(c.green(), 120, 12);
+  EXPECT_NEAR(c.blue(), 40, 12);
+  // Replacing a file asks first; No leaves it.
+  const QByteArray before = [&] {
+    QFile in(Path("x.jpg"));
+    in.open(QIODevice::ReadOnly);
+    return in.readAll();
+  }();
+  prompter_.answers.push_back(false);
+  save(0, Path("x.jpg"));
+  EXPECT_EQ(prompter_.shown.back(), "お尋ね|同名のファイルが存在します。上書きしますか？");
+  EXPECT_EQ(quality_dialogs, 1);
+  {
+    QFile in(Path("x.jpg"));
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    EXPECT_EQ(in.readAll(), before);
+  }
+  // BMP -> PNG is refused; the missing file of area 2 cannot be saved.
+  save(0, Path("x.png"));
+  EXPECT_EQ(prompter_.shown.back(),
+            "お知らせ|jpg, jpeg, bmp 以外のファイル形式には変換できません。");
+  EXPECT_FALSE(QFile::exists(Path("x.png")));
+  prompter_.shown.clear();
+  Trigger("ImageSaveBItem");
+  ASSERT_EQ(prompter_.shown.size(), 1u);
+  EXPECT_EQ(prompter_.shown[0], "お知らせ|gone.jpg は，存在しません。");
+  // JPEG -> JPEG keeps the bytes whatever the quality; JPEG -> BMP converts.
+  Show(2);
+  prompter_.dialogs.push_back(quality(3));
+  save(0, Path("y.jpg"));
+  EXPECT_EQ(I().ImageSaveQuality, 25);
+  QFile a(Path("photo.jpg")), b(Path("y.jpg"));
+  ASSERT_TRUE(a.open(QIODevice::ReadOnly));
+  ASSERT_TRUE(b.open(QIODevice::ReadOnly));
+  EXPECT_EQ(a.readAll(), b.readAll());
+  save(0, Path("y.bmp"));
+  EXPECT_EQ(QImageReader(Path("y.bmp")).format(), "bmp");
+  EXPECT_EQ(QImage(Path("y.bmp")).size(), QSize(64, 48));
+  // A link file is copied under its own extension only.
+  save(1, Path("copy.pdf"));
+  QFile pdf(Path("copy.pdf"));
+  ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+  EXPECT_EQ(pdf.readAll(), "%PDF-1.4 not really");
+  save(1, Path("copy.txt"));
+  EXPECT_EQ(prompter_.shown.back(), "お知らせ|異なる拡張子のファイルには保存できません。");
+  EXPECT_FALSE(QFile::exists(Path("copy.txt")));
+  // A cancelled quality dialog writes nothing.
+  prompter_.dialogs.push_back([](QDialog&) { return false; });
+  save(0, Path("z.jpg"));
+  EXPECT_FALSE(QFile::exists(Path("z.jpg")));
 }
 
 }  // namespace

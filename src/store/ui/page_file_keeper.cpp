@@ -7,6 +7,7 @@
 #include "app/ui/prompter.h"
 #include "browse/ui/busy_progress.h"
 #include "browse/ui/navigator.h"
+#include "images/ui/image_side.h"
 #include "browse/ui/page_selector.h"
 #include "editor/ui/text_area.h"
 #include "store/maintenance.h"
@@ -118,7 +119,7 @@ void PageFileKeeper::RenameItemClick() {
   f_.Nav->BeforeMove();
   const int shown = f_.MainTable.RecNo();
   const int sel_start = f_.TextMemo->SelStart(), sel_length = f_.TextMemo->SelLength();
-  const int image_num = f_.Nav->ImageNum;
+  const int image_num = f_.Images->ImageNum;
   const std::string order = f_.MainTable.IndexName();
   const bool filtered = f_.MainTable.Filtered();
   f_.Selector->SelectionOff();
@@ -136,7 +137,7 @@ void PageFileKeeper::RenameItemClick() {
   if (!ReopenInSameView(order, filtered)) return;
   f_.FieldsLinked = true;
   if (shown > 0 && f_.Nav->GotoRecNo(shown)) {
-    f_.Nav->RestoreImageNum = image_num;
+    f_.Images->RestoreImageNum = image_num;
     f_.Nav->AfterMove(true, false);
     f_.TextMemo->SetSelStart(sel_start);
     f_.TextMemo->SetSelLength(sel_length);

@@ -1,0 +1,111 @@
+#include "images/ui/image_dialogs.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <functional>
+
+namespace sk::images {
+
+namespace {
+
+// OK, "ｷｬﾝｾﾙ" and optionally "ﾍﾙﾌﾟ" at the bottom right.
+QHBoxLayout* Buttons(QDialog* d, bool help, const std::function<void()>& ok) {
+  auto* row = new QHBoxLayout;
+  row->addStretch(1);
+  auto* okb = new QPushButton(QStringLiteral("OK"));
+  okb->setObjectName(QStringLiteral("OkBitBtn"));
+  okb->setDefault(true);
+  QObject::connect(okb, &QPushButton::clicked, d, ok);
+  auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"));
+  cancel->setObjectName(QStringLiteral("CancelBitBtn"));
+  QObject::connect(cancel, &QPushButton::clicked, d, &QDialog::reject);
+  row->addWidget(okb);
+  row->addWidget(cancel);
+  if (help) {
+    auto* h = new QPushButton(QStringLiteral("ﾍﾙﾌﾟ"));
+    h->setObjectName(QStringLiteral("HelpBitBtn"));
+    h->setEnabled(false);  // the help file arrives with its own work
+    row->addWidget(h);
+  }
+  return row;
+}
+
+}  // namespace
+
+TImageFileNameEditForm::TImageFileNameEditForm(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("ImageFileNameEditForm"));
+  setWindowTitle(QStringLiteral("画像ファイル名の編集"));
+  auto* box = new QVBoxLayout(this);
+  box->addWidget(new QLabel(QStringLiteral("関連づける画像ファイル名の直接編集")));
+  auto* note = new QLabel(QStringLiteral(
+      "(パス名は入力しない。複数のファイル名を関連づけるときは，「改行」で区切って，箇条書きにする。)"));
+  note->setWordWrap(true);
+  box->addWidget(note);
+  FileNameText = new QPlainTextEdit;
+  FileNameText->setObjectName(QStringLiteral("FileNameText"));
+  FileNameText->setLineWrapMode(QPlainTextEdit::NoWrap);
+  box->addWidget(FileNameText, 1);
+  box->addLayout(Buttons(this, true, [this] { accept(); }));
+  resize(420, 300);
+}
+
+void TImageFileNameEditForm::SetNames(const QStringList& names) {
+  FileNameText->setPlainText(names.join('\n'));
+}
+
+QStringList TImageFileNameEditForm::Names() const {
+  return FileNameText->toPlainText().split('\n');
+}
+
+void TImageFileNameEditForm::showEvent(QShowEvent* e) {
+  QDialog::showEvent(e);
+  FileNameText->setFocus();
+}
+
+TImageSaveQualityForm::TImageSaveQualityForm(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("ImageSaveQualityForm"));
+  auto* box = new QVBoxLayout(this);
+  auto* group = new QGroupBox(QStringLiteral("画像品質"));
+  group->setObjectName(QStringLiteral("QualityRadioGroup"));
+  auto* items = new QVBoxLayout(group);
+  QualityRadioGroup = new QButtonGroup(this);
+  const char* const kItems[] = {"最高 (低圧縮)", "高", "中", "低    (高圧縮)"};
+  for (int i = 0; i < 4; ++i) {
+    auto* b = new QRadioButton(QString::fromUtf8(kItems[i]));
+    QualityRadioGroup->addButton(b, i);
+    items->addWidget(b);
+  }
+  box->addWidget(group);
+  box->addLayout(Buttons(this, false, [this] { OkBitBtnClick(); }));
+  Prepare(QString());
+}
+
+void TImageSaveQualityForm::Prepare(const QString& caption) {
+  setWindowTitle(caption);
+  QualityRadioGroup->button(1)->setChecked(true);
+}
+
+int TImageSaveQualityForm::Quality() const {
+  switch (QualityRadioGroup->checkedId()) {
+    case 0:
+      return 100;
+    case 1:
+      return 75;
+    case 2:
+      return 50;
+    default:
+      return 25;
+  }
+}
+
+void TImageSaveQualityForm::OkBitBtnClick() {
+  accept();
+}
+
+}  // namespace sk::images

@@ -1,0 +1,16 @@
+// Writing the picture or file of an image area under another name: a JPEG or BMP picture
+// converted between the two (JPEG at a quality of 1..100), a JPEG kept as its own bytes when it
+// stays a JPEG, any other file copied under its own extension only.  The destination is written
+// beside itself and renamed into place, so a failure never leaves half a file; the source is only
+// read.
+#pragma once
+
+#include <QString>
+
+#include "convert/status.h"
+
+namespace sk::images {
+
+Status SavePictureAs(const QString& source, const QString& dest, int quality);
+
+}  // namespace sk::images
