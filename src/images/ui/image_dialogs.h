@@ -12,6 +12,8 @@ namespace sk::images {
 
 // "画像ファイル名の編集": one name a line.
 class TImageFileNameEditForm : public QDialog {
+  Q_OBJECT
+
  public:
   explicit TImageFileNameEditForm(QWidget* parent = nullptr);
   void SetNames(const QStringList& names);
@@ -24,6 +26,8 @@ class TImageFileNameEditForm : public QDialog {
 
 // The JPEG quality: "最高 (低圧縮)" 100, "高" 75, "中" 50, "低    (高圧縮)" 25.
 class TImageSaveQualityForm : public QDialog {
+  Q_OBJECT
+
  public:
   explicit TImageSaveQualityForm(QWidget* parent = nullptr);
   // The caption (the destination's file name); "高" chosen.
