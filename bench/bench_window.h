@@ -41,7 +41,7 @@ class Window {
   explicit Window(const std::string& path)
       : prompter_(QString::fromStdString(path)),
         form_(std::make_unique<app::TSDIAppForm>(prompter_,
-                                                     QStringList{QString::fromStdString(path)})) {
+                                                 QStringList{QString::fromStdString(path)})) {
     form_->show();
     QApplication::processEvents();
     if (!form_->FileIsOpen()) {

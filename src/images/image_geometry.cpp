@@ -28,8 +28,7 @@ int ChooseImageNum(int image_num, int image_step, int* restore_image_num, int co
   return n;
 }
 
-Placement PlacePicture(int mode, int area_w, int area_h, int w, int h, int screen_w,
-                       int screen_h) {
+Placement PlacePicture(int mode, int area_w, int area_h, int w, int h, int screen_w, int screen_h) {
   Placement p;
   if (w <= 0 || h <= 0) return p;
   const double r = double(w) / double(h);

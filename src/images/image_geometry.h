@@ -27,10 +27,10 @@ enum ImageMode { kModeFit = 0, kModeNormal = 1, kModeShrink = 2 };
 // Where a picture of w x h goes in an area of area_w x area_h, in `mode`; screen_w x screen_h is
 // the first monitor, which bounds a picture drawn at its natural size.
 struct Placement {
-  int x = 0, y = 0;          // offset of the picture in the area
-  int width = 0, height = 0; // drawn size
-  bool scaled = false;       // drawn at another size than w x h
-  bool natural = false;      // the natural branch: scroll bars shown, automatic scrolling on
+  int x = 0, y = 0;           // offset of the picture in the area
+  int width = 0, height = 0;  // drawn size
+  bool scaled = false;        // drawn at another size than w x h
+  bool natural = false;       // the natural branch: scroll bars shown, automatic scrolling on
 };
 Placement PlacePicture(int mode, int area_w, int area_h, int w, int h, int screen_w, int screen_h);
 

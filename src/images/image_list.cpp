@@ -20,13 +20,6 @@ size_t LastComponentStart(std::string_view path) {
   return start;
 }
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return out;
-}
-
 }  // namespace
 
 ImageField ParseImageField(std::string_view field) {
@@ -98,7 +91,7 @@ std::string GetKakuchoshi(std::string_view path) {
   std::string_view name = path.substr(LastComponentStart(path));
   size_t dot = name.rfind('.');  // a trail byte is never 0x2E
   if (dot == std::string_view::npos) return {};
-  return Lower(name.substr(dot + 1));
+  return sjis::HankakuToUpperLowerCase(name.substr(dot + 1), 1);
 }
 
 std::string BareImageName(std::string_view name) {

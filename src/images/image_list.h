@@ -41,10 +41,10 @@ std::string AppendImageNames(std::string_view field, const std::vector<std::stri
 // Path pieces.  The separators are "\", "/" and ":" (a Windows-era name still gives its last
 // component); double-byte characters whose trail byte is 0x5C are not split.  Work on CP932
 // names and on UTF-8 paths alike (no UTF-8 byte is a separator or a "." by accident).
-std::string GetName(std::string_view path);       // the last component
-std::string GetDir(std::string_view path);        // the folder part, without a final separator
-std::string GetKakuchoshi(std::string_view path); // after the last "." of the last component,
-                                                  // ASCII lower-cased; "" when there is no "."
+std::string GetName(std::string_view path);        // the last component
+std::string GetDir(std::string_view path);         // the folder part, without a final separator
+std::string GetKakuchoshi(std::string_view path);  // after the last "." of the last component,
+                                                   // ASCII lower-cased; "" when there is no "."
 // The name a listed entry is looked up as: its last component, + ".bmp" when it has no ".".
 std::string BareImageName(std::string_view name);
 

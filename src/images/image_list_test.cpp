@@ -26,7 +26,9 @@ TEST(ImageListTest, ParsesTheField) {
       {"a.jpg;;b.jpg;", "", "a.jpg;;b.jpg;", {"a.jpg", "b.jpg"}},
       {";a.jpg", "", ";a.jpg", {"a.jpg"}},
       {"  a.jpg;b.jpg\r\n", "", "a.jpg;b.jpg", {"a.jpg", "b.jpg"}},
-      {kHyo + ".jpg;" + kHyo + ";x.jpg", "", kHyo + ".jpg;" + kHyo + ";x.jpg",
+      {kHyo + ".jpg;" + kHyo + ";x.jpg",
+       "",
+       kHyo + ".jpg;" + kHyo + ";x.jpg",
        {kHyo + ".jpg", kHyo, "x.jpg"}},
   };
   for (const Case& c : cases) {
@@ -84,24 +86,19 @@ TEST(ImageGeometryTest, ImageStepChoosesTheFirstShown) {
     bool two;
     int want, restore_after;
   } cases[] = {
-      {0, kStepNone, -1, 3, true, 0, -1},
-      {2, kStepNone, 1, 3, true, 1, -1},
-      {2, kStepNone, 5, 3, true, 0, -1},   // a kept number past the end
-      {0, kStepToEnd, -1, 5, true, 3, -1},
-      {0, kStepToEnd, -1, 1, true, 0, -1},
-      {0, kStepToEnd, -1, 5, false, 4, -1},
-      {3, kStepToFirst, -1, 5, true, 0, -1},
-      {2, kStepNext, -1, 3, false, 0, -1},  // == count
-      {2, kStepNextTwo, -1, 3, true, 1, -1},  // above count
-      {0, kStepNextTwo, -1, 1, true, 0, -1},
-      {0, kStepPrior, -1, 3, false, 2, -1},  // exactly -1
-      {0, kStepPriorTwo, -1, 3, true, 1, -1},  // below -1
-      {0, kStepPriorTwo, -1, 1, true, 0, -1},
-      {1, kStepNext, -1, 4, false, 2, -1},
+      {0, kStepNone, -1, 3, true, 0, -1},     {2, kStepNone, 1, 3, true, 1, -1},
+      {2, kStepNone, 5, 3, true, 0, -1},  // a kept number past the end
+      {0, kStepToEnd, -1, 5, true, 3, -1},    {0, kStepToEnd, -1, 1, true, 0, -1},
+      {0, kStepToEnd, -1, 5, false, 4, -1},   {3, kStepToFirst, -1, 5, true, 0, -1},
+      {2, kStepNext, -1, 3, false, 0, -1},                                           // == count
+      {2, kStepNextTwo, -1, 3, true, 1, -1},                                         // above count
+      {0, kStepNextTwo, -1, 1, true, 0, -1},  {0, kStepPrior, -1, 3, false, 2, -1},  // exactly -1
+      {0, kStepPriorTwo, -1, 3, true, 1, -1},                                        // below -1
+      {0, kStepPriorTwo, -1, 1, true, 0, -1}, {1, kStepNext, -1, 4, false, 2, -1},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.num << " " << c.step << " " << c.restore << " "
-                                    << c.count << " " << c.two);
+    SCOPED_TRACE(testing::Message()
+                 << c.num << " " << c.step << " " << c.restore << " " << c.count << " " << c.two);
     int restore = c.restore;
     EXPECT_EQ(ChooseImageNum(c.num, c.step, &restore, c.count, c.two), c.want);
     EXPECT_EQ(restore, c.restore_after);

@@ -34,8 +34,8 @@ TEST_F(ImageSearchPathTest, StarFolderTakesEverySubfolderAndIsWrittenBackUnchang
   Dir("Other2");
   Touch("pics/file.jpg");  // a file is not a folder
   ImageSearchPath p;
-  const std::string value = Path("pics") + "*;" + Path("other") + ";;" + Path("OTHER") + "\\;" +
-                            Path("Other2") + "/";
+  const std::string value =
+      Path("pics") + "*;" + Path("other") + ";;" + Path("OTHER") + "\\;" + Path("Other2") + "/";
   p.SetImageDirList(value);
   EXPECT_TRUE(Has(p, Path("pics") + "/"));
   EXPECT_TRUE(Has(p, Path("pics/2019") + "/"));
@@ -75,10 +75,10 @@ TEST_F(ImageSearchPathTest, PickedFolders) {
     bool changed;
     size_t entries;
   } cases[] = {
-      {Path("pics/sub") + "/", false, 1},       // already searched
-      {Path("PICS/new") + "/", true, 1},        // inside the "*" folder: searched, not kept
-      {Path("picsextra") + "/", true, 2},       // only starts like it
-      {Path("picsextra"), false, 2},            // the same again without its "/"
+      {Path("pics/sub") + "/", false, 1},  // already searched
+      {Path("PICS/new") + "/", true, 1},   // inside the "*" folder: searched, not kept
+      {Path("picsextra") + "/", true, 2},  // only starts like it
+      {Path("picsextra"), false, 2},       // the same again without its "/"
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.folder);

@@ -23,12 +23,12 @@
 #include "app/ui/about_box.h"
 #include "app/ui/prompter.h"
 #include "browse/ui/navigator.h"
-#include "images/ui/image_side.h"
-#include "store/ui/page_file_keeper.h"
 #include "browse/ui/page_selector.h"
 #include "convert/cp932.h"
 #include "editor/ui/field_edit.h"
 #include "editor/ui/text_area.h"
+#include "images/ui/image_side.h"
+#include "store/ui/page_file_keeper.h"
 
 namespace sk::app {
 

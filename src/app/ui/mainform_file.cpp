@@ -15,10 +15,10 @@
 #include "app/shell_logic.h"
 #include "app/ui/about_box.h"
 #include "app/ui/mainform.h"
-#include "images/ui/image_side.h"
 #include "app/ui/prompter.h"
 #include "browse/ui/navigator.h"
 #include "editor/ui/text_area.h"
+#include "images/ui/image_side.h"
 #include "store/page_file.h"
 #include "store/ui/page_file_keeper.h"
 

@@ -17,9 +17,9 @@
 
 #include "app/shell_logic.h"
 #include "app/ui/mainform.h"
-#include "images/ui/image_side.h"
 #include "editor/ui/field_edit.h"
 #include "editor/ui/text_area.h"
+#include "images/ui/image_side.h"
 
 namespace sk::app {
 

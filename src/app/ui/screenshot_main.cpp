@@ -129,8 +129,8 @@ int main(int argc, char** argv) {
       auto* b = form.findChild<QWidget*>(QStringLiteral("Image2"));
       two = form.Images->ImageList.size() >= 2 && form.Images->AreaPath[1].rfind(";;", 0) != 0 &&
             sk::images::KindOf(form.Images->AreaPath[0]) != sk::images::FileKind::Link &&
-            sk::images::KindOf(form.Images->AreaPath[1]) != sk::images::FileKind::Link && a &&
-            b && a->width() > 0 && b->width() > 0;
+            sk::images::KindOf(form.Images->AreaPath[1]) != sk::images::FileKind::Link && a && b &&
+            a->width() > 0 && b->width() > 0;
       if (!two) form.Action("NextItem")->trigger();
     }
     QString pictures = out.left(out.size() - 4) + "-pictures.png";

@@ -47,16 +47,7 @@ class ScriptedPrompter : public Prompter {
   std::vector<QString> opened;                        // files handed to the desktop
   bool open_succeeds = true;
   std::optional<QStringList> OpenFileNames(const FileDialogSpec& spec) override {
-    ++file_dialogs;
-    last_title = spec.title;
-    last_spec = spec;
-    if (file_lists.empty()) {
-      ADD_FAILURE() << "unexpected file dialog: " << spec.title.toStdString();
-      return std::nullopt;
-    }
-    auto f = file_lists.front();
-    file_lists.pop_front();
-    return f;
+    return Dialog(file_lists, spec);
   }
   bool OpenWithDesktop(const QString& path) override {
     opened.push_back(path);
@@ -92,16 +83,19 @@ class ScriptedPrompter : public Prompter {
     answers.pop_front();
     return a;
   }
-  std::optional<QString> File(const FileDialogSpec& spec) {
+  std::optional<QString> File(const FileDialogSpec& spec) { return Dialog(files, spec); }
+  // The next scripted answer of a file dialog.
+  template <class T>
+  std::optional<T> Dialog(std::deque<std::optional<T>>& script, const FileDialogSpec& spec) {
     ++file_dialogs;
     last_title = spec.title;
     last_spec = spec;
-    if (files.empty()) {
+    if (script.empty()) {
       ADD_FAILURE() << "unexpected file dialog: " << spec.title.toStdString();
       return std::nullopt;
     }
-    auto f = files.front();
-    files.pop_front();
+    auto f = script.front();
+    script.pop_front();
     return f;
   }
 };

@@ -17,11 +17,11 @@
 #include <unordered_set>
 
 #include "app/ui/mainform.h"
-#include "images/ui/image_side.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
 #include "convert/sjis.h"
 #include "editor/ui/text_area.h"
+#include "images/ui/image_side.h"
 
 namespace sk::browse {
 

@@ -7,12 +7,12 @@
 #include <QToolButton>
 
 #include "app/ui/mainform.h"
-#include "images/ui/image_side.h"
 #include "app/ui/prompter.h"
 #include "browse/ui/add_page_form.h"
 #include "browse/ui/page_list_form.h"
 #include "browse/ui/page_selector.h"
 #include "editor/ui/text_area.h"
+#include "images/ui/image_side.h"
 
 namespace sk::browse {
 

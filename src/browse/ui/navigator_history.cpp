@@ -4,11 +4,11 @@
 #include <QToolButton>
 
 #include "app/ui/mainform.h"
-#include "images/ui/image_side.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
 #include "browse/view_state.h"
 #include "editor/ui/text_area.h"
+#include "images/ui/image_side.h"
 #include "search/date_find.h"
 
 namespace sk::browse {

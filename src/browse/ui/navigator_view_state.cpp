@@ -3,12 +3,12 @@
 #include <QLineEdit>
 
 #include "app/ui/mainform.h"
-#include "images/ui/image_side.h"
 #include "browse/ui/date_range_input_box.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
 #include "browse/view_state.h"
 #include "editor/ui/text_area.h"
+#include "images/ui/image_side.h"
 
 namespace sk::browse {
 

@@ -65,9 +65,10 @@ void ImageSide::AddImageFile() {
   for (const QString& file : files) {
     std::string bytes;
     if (!cp932::Encode(QFileInfo(file).fileName(), &bytes)) {
-      f_.Message(QStringLiteral("%1 の名前には，ページファイルに保存できない文字が含まれています。\n\n"
-                                "名前を変えてから追加してください。")
-                     .arg(QFileInfo(file).fileName()));
+      f_.Message(
+          QStringLiteral("%1 の名前には，ページファイルに保存できない文字が含まれています。\n\n"
+                         "名前を変えてから追加してください。")
+              .arg(QFileInfo(file).fileName()));
       return;
     }
   }
@@ -111,8 +112,7 @@ void ImageSide::ImageFileDirectEditItemClick() {
 
 void ImageSide::DeleteImageFile(int area) {
   if (!f_.FileIsOpen()) return;
-  if (ImageList.empty() || (area == 2 && ImageList.size() == 1) ||
-      f_.Conf.TextImageLocation == 4) {
+  if (ImageList.empty() || (area == 2 && ImageList.size() == 1) || f_.Conf.TextImageLocation == 4) {
     f_.Message(kNoFiles);
     return;
   }

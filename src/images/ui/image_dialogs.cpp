@@ -43,8 +43,9 @@ TImageFileNameEditForm::TImageFileNameEditForm(QWidget* parent) : QDialog(parent
   setWindowTitle(QStringLiteral("画像ファイル名の編集"));
   auto* box = new QVBoxLayout(this);
   box->addWidget(new QLabel(QStringLiteral("関連づける画像ファイル名の直接編集")));
-  auto* note = new QLabel(QStringLiteral(
-      "(パス名は入力しない。複数のファイル名を関連づけるときは，「改行」で区切って，箇条書きにする。)"));
+  auto* note =
+      new QLabel(QStringLiteral("(パス名は入力しない。複数のファイル名を関連づけるときは，「改行」"
+                                "で区切って，箇条書きにする。)"));
   note->setWordWrap(true);
   box->addWidget(note);
   FileNameText = new QPlainTextEdit;
@@ -104,8 +105,6 @@ int TImageSaveQualityForm::Quality() const {
   }
 }
 
-void TImageSaveQualityForm::OkBitBtnClick() {
-  accept();
-}
+void TImageSaveQualityForm::OkBitBtnClick() { accept(); }
 
 }  // namespace sk::images

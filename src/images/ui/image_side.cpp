@@ -100,9 +100,13 @@ QScrollArea* ImageSide::Area(int slot) const { return slot == 0 ? f_.Image1Panel
 
 void ImageSide::SetImageDirList() { SearchPath.SetImageDirList(cp932::ToUtf8(f_.Conf.ImageDir)); }
 
-std::string ImageSide::ImageDirValue() const { return B(QString::fromStdString(SearchPath.ImageDirValue())); }
+std::string ImageSide::ImageDirValue() const {
+  return B(QString::fromStdString(SearchPath.ImageDirValue()));
+}
 
-void ImageSide::SetPageFileDir(const QString& folder) { SearchPath.SetPageFileDir(folder.toStdString()); }
+void ImageSide::SetPageFileDir(const QString& folder) {
+  SearchPath.SetPageFileDir(folder.toStdString());
+}
 
 std::string ImageSide::GetPureImageFileNames() {
   if (!f_.FileIsOpen()) {
@@ -268,7 +272,8 @@ void ImageSide::ImageStrDisplay(int area, const QStringList& lines) {
   QSize size(std::max(a->width(), w), std::max(a->height(), total_h));
   a->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   a->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  canvas_[size_t(slot)]->ShowLines(lines, font, size, QPoint((size.width() - w) / 2, (size.height() - total_h) / 2));
+  canvas_[size_t(slot)]->ShowLines(lines, font, size,
+                                   QPoint((size.width() - w) / 2, (size.height() - total_h) / 2));
   a->horizontalScrollBar()->setValue(0);
   a->verticalScrollBar()->setValue(0);
 }
@@ -279,8 +284,8 @@ void ImageSide::ImageDisplay(int area, const QImage& image, int full_w, int full
   const int h_pos = a->horizontalScrollBar()->value();
   const int v_pos = a->verticalScrollBar()->value();
   const QSize screen = ScreenSize();
-  Placement p =
-      PlacePicture(ImageAction, a->width(), a->height(), full_w, full_h, screen.width(), screen.height());
+  Placement p = PlacePicture(ImageAction, a->width(), a->height(), full_w, full_h, screen.width(),
+                             screen.height());
   const Qt::ScrollBarPolicy bars = p.natural ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
   a->setHorizontalScrollBarPolicy(bars);
   a->setVerticalScrollBarPolicy(bars);

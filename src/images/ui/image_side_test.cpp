@@ -1,16 +1,18 @@
 // The image side in the window: which names the two areas show, the count caption, moving
 // through the list, the display modes, link and missing files, damaged pictures, the refresh,
 // and the commands that add, edit, remove, save and open the linked files.
+#include "images/ui/image_side.h"
+
 #include <QButtonGroup>
 #include <QFile>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QImage>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTest>
 #include <QTimer>
@@ -19,7 +21,6 @@
 #include "app/ui/test_window.h"
 #include "browse/ui/navigator.h"
 #include "images/ui/image_dialogs.h"
-#include "images/ui/image_side.h"
 #include "images/ui/picture_canvas.h"
 #include "store/test_util.h"
 
@@ -291,9 +292,10 @@ TEST_F(ImageSideTest, RemovingAndEditingTheList) {
   Show(1);
   prompter_.answers.push_back(true);
   Trigger("DeleteImage1Item");
-  EXPECT_EQ(prompter_.shown.back(),
-            "画像(リンク・ファイル)の削除|領域1の画像(リンク・ファイル)をこのページから削除しますか。"
-            "\n\nただし，ファイル自体は削除しません。\n\nこのページへのリンクを解消するだけです。");
+  EXPECT_EQ(
+      prompter_.shown.back(),
+      "画像(リンク・ファイル)の削除|領域1の画像(リンク・ファイル)をこのページから削除しますか。"
+      "\n\nただし，ファイル自体は削除しません。\n\nこのページへのリンクを解消するだけです。");
   EXPECT_EQ(Field(), "*D:\\p.htm;b.jpg");
   EXPECT_TRUE(QFile::exists(Path("a.jpg")));
   // Answering No keeps the list.

@@ -16,7 +16,8 @@ class PictureCanvas : public QWidget {
   // The picture drawn into `drawn` (offset and size in the area); scaled when sizes differ.
   void ShowPicture(const QImage& image, const QRect& drawn);
   // Lines one below the other from `origin` on a white canvas of `size`; the first one green.
-  void ShowLines(const QStringList& lines, const QFont& font, const QSize& size, const QPoint& origin);
+  void ShowLines(const QStringList& lines, const QFont& font, const QSize& size,
+                 const QPoint& origin);
 
   const QImage& image() const { return image_; }
   const QRect& drawn() const { return drawn_; }

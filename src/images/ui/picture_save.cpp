@@ -22,8 +22,7 @@ int Kind(const QString& path) {
 }
 
 Status Failed(const QString& path, const QString& why) {
-  return Status::Error(
-      QStringLiteral("%1 に保存できません（%2）。").arg(path, why).toStdString());
+  return Status::Error(QStringLiteral("%1 に保存できません（%2）。").arg(path, why).toStdString());
 }
 
 // The bytes go to a temporary file beside the destination, which then replaces it.
@@ -51,8 +50,9 @@ Status SavePictureAs(const QString& source, const QString& dest, int quality) {
     // Copied byte for byte: a JPEG is not encoded again.
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
-      return Status::Error(
-          QStringLiteral("%1 を読み込めません（%2）。").arg(source, in.errorString()).toStdString());
+      return Status::Error(QStringLiteral("%1 を読み込めません（%2）。")
+                               .arg(source, in.errorString())
+                               .toStdString());
     return WriteBytes(dest, in.readAll());
   }
   QImageReader reader(source);

@@ -7,9 +7,9 @@
 #include "app/ui/prompter.h"
 #include "browse/ui/busy_progress.h"
 #include "browse/ui/navigator.h"
-#include "images/ui/image_side.h"
 #include "browse/ui/page_selector.h"
 #include "editor/ui/text_area.h"
+#include "images/ui/image_side.h"
 #include "store/maintenance.h"
 
 namespace sk::store {
