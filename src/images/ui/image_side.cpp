@@ -94,6 +94,8 @@ ImageSide::ImageSide(app::TSDIAppForm& form) : f_(form) {
 
 ImageSide::~ImageSide() = default;
 
+void ImageSide::ClearPictureCache() { cache_.clear(); }
+
 QScrollArea* ImageSide::Area(int slot) const { return slot == 0 ? f_.Image1Panel : f_.Image2Panel; }
 
 // ---- the search path ----
@@ -241,7 +243,7 @@ bool ImageSide::ShowPicture(int slot, const QString& path, const std::string& li
     entry->picture = LoadPicture(path, [&](QSize full) {
       Placement p = PlacePicture(mode, area.width(), area.height(), full.width(), full.height(),
                                  screen.width(), screen.height());
-      return p.scaled ? QSize(p.width, p.height) : QSize();
+      return p.scaled && decode_at_shown_size_ ? QSize(p.width, p.height) : QSize();
     });
     ++decode_count_;
     if (cache_.size() >= kCachedPictures) cache_.erase(cache_.begin());

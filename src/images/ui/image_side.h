@@ -94,6 +94,10 @@ class ImageSide {
   ImageSearchPath SearchPath;
   // How many pictures were decoded (tests and benchmarks see the cache at work).
   int decode_count() const { return decode_count_; }
+  // For benchmarks: forget the decoded pictures; decode whole pictures and scale them afterwards
+  // (off) instead of asking the decoder for the size shown (on, always in the program).
+  void ClearPictureCache();
+  void SetDecodeAtShownSize(bool on) { decode_at_shown_size_ = on; }
 
  private:
   struct CachedPicture;
@@ -109,6 +113,7 @@ class ImageSide {
   std::vector<std::unique_ptr<CachedPicture>> cache_;
   bool no_image_names_ = true;
   int decode_count_ = 0;
+  bool decode_at_shown_size_ = true;
 };
 
 }  // namespace sk::images
