@@ -6,7 +6,8 @@
 // window on the page file, switches to fit mode and steps "next page" through all 1,000 pages.
 // Prints the pages per second and the resident and peak memory after 100, 500 and 1,000 pages.
 //
-//   image_step_bench [pages]
+//   image_step_bench [pages] [whole]   (whole: decode whole pictures and scale them afterwards,
+//                                        for comparison)
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -78,6 +79,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the window did not open %s\n", file.c_str());
     return 1;
   }
+  w.form().Images->SetDecodeAtShownSize(!(argc > 2 && std::string(argv[2]) == "whole"));
   w.Trigger("KakudaiShukusho_Item");
   w.Trigger("FirstItem");
   const int decoded_before = w.form().Images->decode_count();
