@@ -10,9 +10,9 @@
 // The photo is made once in SORAKUMO_BENCH_DIR (default /tmp/sorakumo_bench) as photo24.jpg.
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QApplication>
 #include <QFileInfo>
 #include <QScrollArea>
 #include <QTemporaryDir>

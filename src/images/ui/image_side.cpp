@@ -22,6 +22,7 @@
 
 #include "app/ui/mainform.h"
 #include "convert/cp932.h"
+#include "editor/ui/text_area.h"
 #include "images/image_geometry.h"
 #include "images/image_list.h"
 #include "images/ui/picture_canvas.h"
@@ -34,20 +35,20 @@ using app::Q;
 
 namespace {
 
-// Calls `fn` on a double-click on the watched widget.
-class DoubleClickFilter : public QObject {
+// Calls `fn` when the watched widget gets an event of `type`; `consume`: the event ends there.
+class EventHook : public QObject {
  public:
-  DoubleClickFilter(QObject* parent, std::function<void()> fn)
-      : QObject(parent), fn_(std::move(fn)) {}
+  EventHook(QObject* parent, QEvent::Type type, bool consume, std::function<void()> fn)
+      : QObject(parent), type_(type), consume_(consume), fn_(std::move(fn)) {}
   bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::MouseButtonDblClick) {
-      fn_();
-      return true;
-    }
-    return false;
+    if (e->type() != type_) return false;
+    fn_();
+    return consume_;
   }
 
  private:
+  QEvent::Type type_;
+  bool consume_;
   std::function<void()> fn_;
 };
 
@@ -80,15 +81,19 @@ ImageSide::ImageSide(app::TSDIAppForm& form) : f_(form) {
     c->setObjectName(slot == 0 ? QStringLiteral("Image") : QStringLiteral("Image2"));
     a->setWidget(c);
     canvas_[size_t(slot)] = c;
-    auto* open = new DoubleClickFilter(a, [this, slot] {
+    auto* open = new EventHook(a, QEvent::MouseButtonDblClick, true, [this, slot] {
       if (f_.FileIsOpen()) OpenViewer(slot);
     });
     a->viewport()->installEventFilter(open);
     c->installEventFilter(open);
   }
-  f_.ImageFileNameEdit->installEventFilter(new DoubleClickFilter(f_.ImageFileNameEdit, [this] {
-    if (f_.FileIsOpen()) ImageFileDirectEditItemClick();
-  }));
+  f_.ImageFileNameEdit->installEventFilter(
+      new EventHook(f_.ImageFileNameEdit, QEvent::MouseButtonDblClick, true, [this] {
+        if (f_.FileIsOpen()) ImageFileDirectEditItemClick();
+      }));
+  // No refresh comes while the user types: every key starts the refresh period again.
+  f_.TextMemo->installEventFilter(
+      new EventHook(f_.TextMemo, QEvent::KeyPress, false, [this] { RestartTimer2(); }));
   ChangeImageMode(false, ImageAction);
 }
 
@@ -336,8 +341,12 @@ void ImageSide::Timer1Timer() {
   if (f_.FileIsOpen()) DrawImage(1, false);
 }
 
-void ImageSide::Timer2Timer() {
+void ImageSide::RestartTimer2() {
   f_.Timer2->start(std::clamp(f_.Conf.GazoRefreshInterval, 500, 10000));
+}
+
+void ImageSide::Timer2Timer() {
+  RestartTimer2();
   if (!f_.Conf.DoGazoRefresh || !f_.FileIsOpen()) return;
   DrawImage(RefreshSide ? 1 : 2, false);
   RefreshSide = !RefreshSide;

@@ -64,6 +64,8 @@ class ImageSide {
   bool DoWinCommand(const std::string& path);
   void Timer1Timer();
   void Timer2Timer();
+  // The refresh period starts again (each tick, and each key typed in the text area).
+  void RestartTimer2();
 
   // ---- Start-up and shutdown ----
   // Builds the search path from the "ImageDir" setting (at start and after the settings change).

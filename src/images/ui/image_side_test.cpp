@@ -250,6 +250,11 @@ TEST_F(ImageSideTest, RefreshDecodesOnlyChangedFiles) {
   EXPECT_EQ(I().decode_count(), decoded + 1);
   EXPECT_EQ(I().AreaImageWidth[1], 80);
   EXPECT_EQ(f.Timer2->interval(), 2000);
+  // Typing puts the next refresh off by a whole period.
+  f.Timer2->start(100000);
+  QTest::keyClick(f.TextMemo, Qt::Key_A);
+  EXPECT_EQ(f.Timer2->interval(), 2000);
+  EXPECT_TRUE(f.Timer2->isActive());
 }
 
 TEST_F(ImageSideTest, AddingFilesAppendsSortedNamesAndRemembersTheFolder) {
