@@ -131,11 +131,13 @@ void ImageSide::DeleteImage(int area) {
   if (area == 0) f_.ImageFileNameEdit->clear();
 }
 
+void ImageSide::ResetScroll(int slot) {
+  Area(slot)->horizontalScrollBar()->setValue(0);
+  Area(slot)->verticalScrollBar()->setValue(0);
+}
+
 void ImageSide::ResetImageScrollPos() {
-  for (int slot = 0; slot < 2; ++slot) {
-    Area(slot)->horizontalScrollBar()->setValue(0);
-    Area(slot)->verticalScrollBar()->setValue(0);
-  }
+  for (int slot = 0; slot < 2; ++slot) ResetScroll(slot);
 }
 
 void ImageSide::ClearPage() {
@@ -157,10 +159,7 @@ void ImageSide::DrawImage(int area, bool reset_scroll) {
   f_.SetCursor(area, Qt::ArrowCursor);
   for (int slot = 0; slot < 2; ++slot) {
     if (area != 0 && area != slot + 1) continue;
-    if (reset_scroll) {
-      Area(slot)->horizontalScrollBar()->setValue(0);
-      Area(slot)->verticalScrollBar()->setValue(0);
-    }
+    if (reset_scroll) ResetScroll(slot);
     AreaPath[size_t(slot)].clear();
   }
   std::string part = GetPureImageFileNames();
@@ -281,8 +280,7 @@ void ImageSide::ImageStrDisplay(int area, const QStringList& lines) {
   a->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   canvas_[size_t(slot)]->ShowLines(lines, font, size,
                                    QPoint((size.width() - w) / 2, (size.height() - total_h) / 2));
-  a->horizontalScrollBar()->setValue(0);
-  a->verticalScrollBar()->setValue(0);
+  ResetScroll(slot);
 }
 
 void ImageSide::ImageDisplay(int area, const QImage& image, int full_w, int full_h) {

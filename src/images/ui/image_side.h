@@ -104,6 +104,7 @@ class ImageSide {
  private:
   struct CachedPicture;
   QScrollArea* Area(int slot) const;
+  void ResetScroll(int slot);
   void AreaPopup(int slot);
   bool AreaSaveAllowed(int slot) const;
   void SetImageField(const std::string& field);
