@@ -21,6 +21,11 @@ std::string WithSlash(std::string_view folder) {
   return f;
 }
 
+// The key under which folder names that differ only in case are the same.
+std::string FolderKey(std::string_view folder) {
+  return QString::fromUtf8(folder.data(), qsizetype(folder.size())).toCaseFolded().toStdString();
+}
+
 }  // namespace
 
 bool SameFolderName(std::string_view a, std::string_view b) {
@@ -33,14 +38,15 @@ void ImageSearchPath::SetStartDir(std::string_view start_dir) { start_dir_ = Wit
 
 void ImageSearchPath::SetPageFileDir(std::string_view page_dir) { page_dir_ = WithSlash(page_dir); }
 
-bool ImageSearchPath::HasSearchDir(std::string_view folder) const {
-  for (const std::string& d : search_dirs_)
-    if (SameFolderName(d, folder)) return true;
-  return false;
+bool ImageSearchPath::AddSearchDir(const std::string& folder) {
+  if (!search_keys_.insert(FolderKey(folder)).second) return false;
+  search_dirs_.push_back(folder);
+  return true;
 }
 
 void ImageSearchPath::SetImageDirList(std::string_view value) {
   search_dirs_.clear();
+  search_keys_.clear();
   dir_entries_.clear();
   size_t from = 0;
   while (from <= value.size()) {
@@ -56,10 +62,10 @@ void ImageSearchPath::SetImageDirList(std::string_view value) {
     dir_entries_.push_back(item);
     if (item.size() >= 2 && item[item.size() - 2] == '*') {
       std::string folder = item.substr(0, item.size() - 2) + "/";
-      if (!HasSearchDir(folder)) search_dirs_.push_back(folder);
+      AddSearchDir(folder);
       SetSubdirList(folder, 0);
-    } else if (!HasSearchDir(item)) {
-      search_dirs_.push_back(item);
+    } else {
+      AddSearchDir(item);
     }
   }
 }
@@ -82,7 +88,7 @@ void ImageSearchPath::SetSubdirList(const std::string& folder, int depth) {
         std::error_code ec2;
         if (!it->is_directory(ec2) || ec2) continue;
         std::string sub = dir + name + "/";
-        if (!self->HasSearchDir(sub)) self->search_dirs_.push_back(sub);
+        self->AddSearchDir(sub);
         (*this)(sub, depth + 1);
       }
     }
@@ -101,8 +107,7 @@ std::string ImageSearchPath::ImageDirValue() const {
 
 bool ImageSearchPath::AddPickedFolder(std::string_view folder) {
   std::string f = WithSlash(folder);
-  if (f.empty() || HasSearchDir(f)) return false;
-  search_dirs_.push_back(f);
+  if (f.empty() || !AddSearchDir(f)) return false;
   for (const std::string& e : dir_entries_) {
     if (e.size() < 2 || e[e.size() - 2] != '*') continue;
     std::string d = e.substr(0, e.size() - 2);  // without "*/"

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace sk::images {
@@ -48,10 +49,14 @@ class ImageSearchPath {
 
  private:
   void SetSubdirList(const std::string& folder, int depth);
-  bool HasSearchDir(std::string_view folder) const;
+  // Appends folder to ImageSearchDirs unless it is there already (ignoring case).
+  bool AddSearchDir(const std::string& folder);
 
   std::string start_dir_, page_dir_;
   std::vector<std::string> search_dirs_;
+  // The case-folded names of search_dirs_: a "*" over a large tree lists thousands of folders,
+  // and each is checked against all before it.
+  std::unordered_set<std::string> search_keys_;
   std::vector<std::string> dir_entries_;
 };
 

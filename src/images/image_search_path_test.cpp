@@ -34,8 +34,9 @@ TEST_F(ImageSearchPathTest, StarFolderTakesEverySubfolderAndIsWrittenBackUnchang
   Dir("Other2");
   Touch("pics/file.jpg");  // a file is not a folder
   ImageSearchPath p;
-  const std::string value =
-      Path("pics") + "*;" + Path("other") + ";;" + Path("OTHER") + "\\;" + Path("Other2") + "/";
+  const std::string value = Path("pics") + "*;" + Path("other") + ";;" + Path("OTHER") + "\\;" +
+                            Path("Other2") + "/;" +
+                            Path("PICS/2020");  // already below the "*" folder
   p.SetImageDirList(value);
   EXPECT_TRUE(Has(p, Path("pics") + "/"));
   EXPECT_TRUE(Has(p, Path("pics/2019") + "/"));
@@ -49,7 +50,8 @@ TEST_F(ImageSearchPathTest, StarFolderTakesEverySubfolderAndIsWrittenBackUnchang
   auto at = [&](const std::string& f) { return std::find(d.begin(), d.end(), f) - d.begin(); };
   EXPECT_EQ(at(Path("pics/2019/summer") + "/"), at(Path("pics/2019") + "/") + 1);
   EXPECT_EQ(d.size(), 6u);
-  EXPECT_EQ(p.ImageDirValue(), Path("pics") + "*;" + Path("other") + ";" + Path("Other2"));
+  EXPECT_EQ(p.ImageDirValue(),
+            Path("pics") + "*;" + Path("other") + ";" + Path("Other2") + ";" + Path("PICS/2020"));
   ImageSearchPath again;
   again.SetImageDirList(p.ImageDirValue());
   EXPECT_EQ(again.ImageSearchDirs(), p.ImageSearchDirs());
@@ -86,6 +88,7 @@ TEST_F(ImageSearchPathTest, PickedFolders) {
     EXPECT_EQ(p.ImageDirEntries().size(), c.entries);
     EXPECT_TRUE(Has(p, c.folder.back() == '/' ? c.folder : c.folder + "/"));
   }
+  EXPECT_FALSE(p.AddPickedFolder(Path("PICS/SUB")));  // searched already, ignoring case
   EXPECT_EQ(p.ImageDirValue(), Path("pics") + "*;" + Path("picsextra"));
 }
 
