@@ -169,12 +169,7 @@ void TSDIAppForm::ConstructRest() {
   connect(Timer1, &QTimer::timeout, this, [this] { Images->Timer1Timer(); });
   Timer2->start(2000);
   connect(Timer2, &QTimer::timeout, this, [this] { Images->Timer2Timer(); });
-  redraw_images_ = new QTimer(this);
-  redraw_images_->setSingleShot(true);
-  redraw_images_->setInterval(30);
-  connect(redraw_images_, &QTimer::timeout, this, [this] {
-    if (FileIsOpen()) Images->DrawImage(0, false);
-  });
+
   Timer3->setInterval(1000);
   connect(Timer3, &QTimer::timeout, this, [this] {
     Timer3->stop();

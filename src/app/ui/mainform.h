@@ -217,7 +217,6 @@ class TSDIAppForm : public QMainWindow {
   void RunHandler(const std::string& handler);
   bool RunBrowseHandler(const std::string& handler);  // mainform_browse.cpp
   static bool BrowseCommandBuilt(const std::string& handler);
-  void RedrawImagesSoon();  // a full redraw once the sizes have settled
   QMenu* MakePopup(const char* name, int root);
   void ShowOpenedFile();
   void WriteSettings();
@@ -227,7 +226,6 @@ class TSDIAppForm : public QMainWindow {
   std::map<std::string, QMenu*, std::less<>> menus_;
   std::map<std::string, QToolButton*, std::less<>> tool_buttons_;
   bool closed_ = false;
-  QTimer* redraw_images_ = nullptr;
 };
 
 // Maps the stored Japanese font names to the Japanese fonts installed here.

@@ -367,12 +367,7 @@ void TSDIAppForm::SplitMoved() {
     else if (loc < 0 || loc > 3)
       Conf.TextImageWH = 0;
   }
-  RedrawImagesSoon();
-}
-
-void TSDIAppForm::RedrawImagesSoon() {
-  // Fitted pictures follow the new size of their areas; a drag of the splitter redraws once.
-  if (redraw_images_) redraw_images_->start();
+  Images->RedrawSoon();
 }
 
 }  // namespace sk::app

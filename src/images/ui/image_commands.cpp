@@ -25,14 +25,6 @@ namespace {
 const QString kNoFiles =
     QStringLiteral("このページには関連付けられている画像(リンク)ファイルがありません。");
 
-// 0: JPEG, 1: BMP, 2: anything else (copied only under its own extension).
-int SaveKind(const QString& path) {
-  std::string ext = GetKakuchoshi(path.toStdString());
-  if (ext == "jpg" || ext == "jpeg") return 0;
-  if (ext == "bmp") return 1;
-  return 2;
-}
-
 }  // namespace
 
 void ImageSide::SetImageField(const std::string& field) {
@@ -61,27 +53,25 @@ void ImageSide::AddImageFile() {
   if (!chosen || chosen->isEmpty()) return;
 
   QStringList files = *chosen;
-  // A name the page file cannot hold could never be found again: nothing is added.
-  for (const QString& file : files) {
-    std::string bytes;
-    if (!cp932::Encode(QFileInfo(file).fileName(), &bytes)) {
-      f_.Message(
-          QStringLiteral("%1 の名前には，ページファイルに保存できない文字が含まれています。\n\n"
-                         "名前を変えてから追加してください。")
-              .arg(QFileInfo(file).fileName()));
-      return;
-    }
-  }
-  QFileInfo first(files.front());
-  f_.Conf.RecentOpenedImageFileName = B(first.absoluteFilePath());
-  f_.Conf.RecentOpenedImageFileDir = B(first.absolutePath());
-  SearchPath.AddPickedFolder(first.absolutePath().toStdString() + "/");
-
   std::sort(files.begin(), files.end(), [](const QString& a, const QString& b) {
     return QString::compare(a, b, Qt::CaseInsensitive) < 0;
   });
+  // A name the page file cannot hold could never be found again: nothing is added.
   std::vector<std::string> names;
-  for (const QString& file : files) names.push_back(B(QFileInfo(file).fileName()));
+  for (const QString& file : files) {
+    const QString name = QFileInfo(file).fileName();
+    if (!cp932::Encode(name, &names.emplace_back())) {
+      f_.Message(
+          QStringLiteral("%1 の名前には，ページファイルに保存できない文字が含まれています。\n\n"
+                         "名前を変えてから追加してください。")
+              .arg(name));
+      return;
+    }
+  }
+  QFileInfo first(chosen->front());
+  f_.Conf.RecentOpenedImageFileName = B(first.absoluteFilePath());
+  f_.Conf.RecentOpenedImageFileDir = B(first.absolutePath());
+  SearchPath.AddPickedFolder(first.absolutePath().toStdString() + "/");
   SetImageField(AppendImageNames(f_.MainTable.FieldString("IMAGEFILE"), names));
   ImageStep = kStepToEnd;
   DrawImage(0, true);
@@ -158,16 +148,11 @@ void ImageSide::ImageSave(int slot) {
   if (QFileInfo::exists(dest) &&
       !f_.Ask(QStringLiteral("同名のファイルが存在します。上書きしますか？")))
     return;
-  const int to = SaveKind(dest);
-  if (from == 2) {
-    if (GetKakuchoshi(source.toStdString()) != GetKakuchoshi(dest.toStdString())) {
-      f_.Message(QStringLiteral("異なる拡張子のファイルには保存できません。"));
-      return;
-    }
-  } else if (to == 2) {
-    f_.Message(QStringLiteral("jpg, jpeg, bmp 以外のファイル形式には変換できません。"));
+  if (Status st = CheckSaveKinds(source, dest); !st.ok()) {
+    f_.Message(QString::fromStdString(st.message()));
     return;
-  } else if (to == 0) {
+  }
+  if (from != 2 && SaveKind(dest) == 0) {
     TImageSaveQualityForm quality(&f_);
     quality.Prepare(QFileInfo(dest).fileName());
     if (!f_.prompter().RunDialog(quality)) return;

@@ -94,8 +94,16 @@ ImageSide::ImageSide(app::TSDIAppForm& form) : f_(form) {
   // No refresh comes while the user types: every key starts the refresh period again.
   f_.TextMemo->installEventFilter(
       new EventHook(f_.TextMemo, QEvent::KeyPress, false, [this] { RestartTimer2(); }));
+  redraw_ = new QTimer(&f_);
+  redraw_->setSingleShot(true);
+  redraw_->setInterval(30);
+  QObject::connect(redraw_, &QTimer::timeout, &f_, [this] {
+    if (f_.FileIsOpen()) DrawImage(0, false);
+  });
   ChangeImageMode(false, ImageAction);
 }
+
+void ImageSide::RedrawSoon() { redraw_->start(); }
 
 ImageSide::~ImageSide() = default;
 
@@ -162,9 +170,9 @@ void ImageSide::DrawImage(int area, bool reset_scroll) {
     if (reset_scroll) ResetScroll(slot);
     AreaPath[size_t(slot)].clear();
   }
-  std::string part = GetPureImageFileNames();
-  if (area == 0) ImageList = SplitImageNames(part);
-  no_image_names_ = SplitImageNames(part).empty();
+  std::vector<std::string> names_listed = SplitImageNames(GetPureImageFileNames());
+  no_image_names_ = names_listed.empty();
+  if (area == 0) ImageList = std::move(names_listed);
   f_.MakeImageArea(true, true, true);
   // The areas take their sizes from the layout before anything is placed in them.
   if (QLayout* l = f_.Panel3->layout()) l->activate();

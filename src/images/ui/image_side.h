@@ -15,6 +15,7 @@
 #include "images/image_search_path.h"
 
 class QScrollArea;
+class QTimer;
 class QWidget;
 
 namespace sk::app {
@@ -42,6 +43,9 @@ class ImageSide {
   // Empties the area (0: both, and the file-name box).
   void DeleteImage(int area);
   void ResetImageScrollPos();
+  // A full redraw once the sizes have settled (the window or the splitter was resized): fitted
+  // pictures follow their areas, and a drag redraws once.
+  void RedrawSoon();
   // A page is shown: the first picture of its list (or the one RestoreImageNum names).
   void ShowPageImages();
   // No page file: nothing listed, both areas empty, the image side collapsed when it may be.
@@ -117,6 +121,7 @@ class ImageSide {
   bool no_image_names_ = true;
   int decode_count_ = 0;
   bool decode_at_shown_size_ = true;
+  QTimer* redraw_ = nullptr;
 };
 
 }  // namespace sk::images

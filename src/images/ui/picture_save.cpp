@@ -13,14 +13,6 @@ namespace sk::images {
 
 namespace {
 
-// 0: JPEG, 1: BMP, 2: anything else.
-int Kind(const QString& path) {
-  const std::string ext = GetKakuchoshi(path.toStdString());
-  if (ext == "jpg" || ext == "jpeg") return 0;
-  if (ext == "bmp") return 1;
-  return 2;
-}
-
 Status Failed(const QString& path, const QString& why) {
   return Status::Error(QStringLiteral("%1 に保存できません（%2）。").arg(path, why).toStdString());
 }
@@ -40,12 +32,25 @@ Status WriteBytes(const QString& dest, const QByteArray& bytes) {
 
 }  // namespace
 
-Status SavePictureAs(const QString& source, const QString& dest, int quality) {
-  const int from = Kind(source), to = Kind(dest);
+int SaveKind(const QString& path) {
+  const std::string ext = GetKakuchoshi(path.toStdString());
+  if (ext == "jpg" || ext == "jpeg") return 0;
+  if (ext == "bmp") return 1;
+  return 2;
+}
+
+Status CheckSaveKinds(const QString& source, const QString& dest) {
+  const int from = SaveKind(source), to = SaveKind(dest);
   if (from == 2 && GetKakuchoshi(source.toStdString()) != GetKakuchoshi(dest.toStdString()))
     return Status::Error("異なる拡張子のファイルには保存できません。");
   if (from != 2 && to == 2)
     return Status::Error("jpg, jpeg, bmp 以外のファイル形式には変換できません。");
+  return Status::Ok();
+}
+
+Status SavePictureAs(const QString& source, const QString& dest, int quality) {
+  if (Status st = CheckSaveKinds(source, dest); !st.ok()) return st;
+  const int from = SaveKind(source), to = SaveKind(dest);
   if (from == 2 || (from == 0 && to == 0)) {
     // Copied byte for byte: a JPEG is not encoded again.
     QFile in(source);

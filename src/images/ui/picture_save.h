@@ -11,6 +11,11 @@
 
 namespace sk::images {
 
+// 0: JPEG, 1: BMP, 2: anything else (copied only under its own extension).
+int SaveKind(const QString& path);
+// Whether source can be saved as dest at all (the refusal messages); checked before the quality
+// is asked and again by SavePictureAs.
+Status CheckSaveKinds(const QString& source, const QString& dest);
 Status SavePictureAs(const QString& source, const QString& dest, int quality);
 
 }  // namespace sk::images
