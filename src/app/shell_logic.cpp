@@ -45,7 +45,6 @@ int TextFontHeight(int points, int ppi) { return int(std::lround(-double(points)
 
 int HeaderControlHeight(int font_height) { return std::max(21, 8 - font_height); }
 
-int MaxWrapPixels(double cm, int ppi) { return int(std::lround(cm * ppi * 0.3937007874)); }
 
 std::string LowerHankakuLetters(std::string_view s) {
   std::string out(s);

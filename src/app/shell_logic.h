@@ -27,8 +27,6 @@ int SmallFontHeight(int points, int pixels_per_inch);
 int TextFontHeight(int points, int pixels_per_inch);
 // Height of the header controls for a header font height (negative for a point size).
 int HeaderControlHeight(int font_height);
-// The widest wrap in pixels for a width in centimetres.
-int MaxWrapPixels(double cm, int pixels_per_inch);
 
 // "BaseCaption（PATH）", the path as it is: file names are case-sensitive here, so an upper-cased
 // path would name a file that does not exist.

@@ -47,7 +47,6 @@ TEST(ShellLogic, FontDerivedSizes) {
   EXPECT_EQ(TextFontHeight(11, 96), -15);  // -14.67 rounds to -15
   EXPECT_EQ(HeaderControlHeight(-13), 21);
   EXPECT_EQ(HeaderControlHeight(-20), 28);
-  EXPECT_EQ(MaxWrapPixels(3.0, 96), 113);
 }
 
 TEST(ShellLogic, ExtensionLooksAtTheFileNameOnly) {

@@ -27,6 +27,7 @@
 #include "convert/cp932.h"
 #include "editor/ui/field_edit.h"
 #include "editor/ui/text_area.h"
+#include "editor/ui/text_editor.h"
 #include "images/ui/image_side.h"
 #include "store/ui/page_file_keeper.h"
 
@@ -73,6 +74,7 @@ TSDIAppForm::TSDIAppForm(Prompter& prompter, QStringList args, QWidget* parent)
   Nav = std::make_unique<browse::Navigator>(*this);
   Keeper = std::make_unique<store::PageFileKeeper>(*this);
   Images = std::make_unique<images::ImageSide>(*this);
+  MakeEditor();
   // A repair the engine makes (an index rebuilt at open or while stepping) is told once the
   // command that met it has finished, never from inside the table's own work.
   MainTable.SetNoticeSink([this](const std::string& notice) {
@@ -131,6 +133,8 @@ void TSDIAppForm::ConstructRest() {
   Images->SearchPath.SetStartDir(StartDir.toStdString());
   Images->SetImageDirList();
   ApplySettings();
+  Editor->FontSet();
+  Editor->SetHLTopChars(false);
   LayoutHeaderControls();
   MainTable.Close();
   SetMenuEnabled(false);
@@ -169,12 +173,6 @@ void TSDIAppForm::ConstructRest() {
   connect(Timer1, &QTimer::timeout, this, [this] { Images->Timer1Timer(); });
   Timer2->start(2000);
   connect(Timer2, &QTimer::timeout, this, [this] { Images->Timer2Timer(); });
-
-  Timer3->setInterval(1000);
-  connect(Timer3, &QTimer::timeout, this, [this] {
-    Timer3->stop();
-    LinkGuard = false;
-  });
 }
 
 void TSDIAppForm::FirstOpen() {

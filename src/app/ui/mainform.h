@@ -37,7 +37,9 @@ class QToolButton;
 
 namespace sk::editor {
 class TextArea;
-}
+class TextEditor;
+class EditorHost;
+}  // namespace sk::editor
 namespace sk::store {
 class PageFileKeeper;
 }
@@ -97,6 +99,21 @@ class TSDIAppForm : public QMainWindow {
   QMenu* Menu(std::string_view name) const;  // a submenu or popup menu by name
   // True when the command of that handler ("NextItemClick") does something in this build.
   static bool CommandBuilt(const std::string& handler);
+
+  // Text commands (mainform_edit.cpp).
+  void TextCopyItemClick();
+  void TextCutItemClick();
+  void TextPasteItemClick();
+  void TextDeleteItemClick();
+  // The text area's selection into the title or subtitle box, through the clipboard.
+  void PasteSelectionToField(QLineEdit* field);
+  void ChangeTextMode(bool itemize);
+  void SetHighLight(bool on);
+  void SetModeChecks();  // the check marks of the display-mode items
+  void TextRepaintItemClick();
+  void FontItemClick();
+  void FontSizePopUpItemClick();
+  void ApplyTextFont();  // the text font from the settings
 
   // File commands and checks.
   void OpenItemClick();
@@ -173,6 +190,7 @@ class TSDIAppForm : public QMainWindow {
   std::unique_ptr<browse::PageSelector> Selector;
   std::unique_ptr<store::PageFileKeeper> Keeper;
   std::unique_ptr<images::ImageSide> Images;
+  std::unique_ptr<editor::TextEditor> Editor;
 
   QString PageFilePath;  // real case (file names are case-sensitive here)
   QString PageFileName;
@@ -190,12 +208,9 @@ class TSDIAppForm : public QMainWindow {
   bool Activated = false;
   int FocusedArea = 3;
   int LastExportKind = 0;
-  bool LinkGuard = false;
   bool FusenShown = false;
   std::vector<std::string> FieldCaptions;  // CP932
   int OutputFile = -1;                     // the export file opened by CheckSaveFileName
-  int MaxWrapPixels = 0;
-  double RightMarginPoints = 0;
 
  protected:
   bool event(QEvent* e) override;
@@ -217,11 +232,17 @@ class TSDIAppForm : public QMainWindow {
   void RunHandler(const std::string& handler);
   bool RunBrowseHandler(const std::string& handler);  // mainform_browse.cpp
   static bool BrowseCommandBuilt(const std::string& handler);
+  bool RunEditHandler(const std::string& handler);  // mainform_edit.cpp
+  static bool EditCommandBuilt(const std::string& handler);
+  void MakeEditor();
+  void TextFontChanged();
+  QLineEdit* FocusedField() const;  // the title or subtitle box when it had the focus last
   QMenu* MakePopup(const char* name, int root);
   void ShowOpenedFile();
   void WriteSettings();
 
   Prompter& prompter_;
+  std::unique_ptr<editor::EditorHost> editor_host_;
   std::map<std::string, QAction*, std::less<>> actions_;
   std::map<std::string, QMenu*, std::less<>> menus_;
   std::map<std::string, QToolButton*, std::less<>> tool_buttons_;

@@ -205,14 +205,17 @@ void TSDIAppForm::BuildRegions() {
   setMinimumSize(445, 200);
 }
 
-void TSDIAppForm::ApplySettings() {
-  Reg.OpenKey(settings::kRootKey, true);
-  int dpi = logicalDpiY();
-  TextMemo->setFont(
-      MakeFont(Q(Conf.FontName), TextFontHeight(Conf.TextFontSizeB, dpi), Conf.FontStyle));
+void TSDIAppForm::ApplyTextFont() {
+  TextMemo->setFont(MakeFont(Q(Conf.FontName), TextFontHeight(Conf.TextFontSizeB, logicalDpiY()),
+                             Conf.FontStyle));
   QPalette p = TextMemo->palette();
   p.setColor(QPalette::Text, FromBgr(Conf.FontColor));
   TextMemo->setPalette(p);
+}
+
+void TSDIAppForm::ApplySettings() {
+  Reg.OpenKey(settings::kRootKey, true);
+  ApplyTextFont();
   TextMemo->SetBackColor(uint32_t(Conf.TextBackColor));
   for (QWidget* w : {Panel2, Panel4, Panel5}) Paint(w, Conf.TextBackColor);
   for (QScrollArea* a : {Image1Panel, Image2Panel}) Paint(a, Conf.ImageBackColor);
@@ -233,16 +236,8 @@ void TSDIAppForm::ApplySettings() {
   TextMemo->SetWordWrap(Conf.WordWrapMode == 0);
   Panel5->setFixedHeight(std::max(0, Conf.TopMargin));
   Panel4->setFixedWidth(std::max(0, Conf.LeftMargin));
-  RightMarginPoints = double(Conf.RightMargin) * 72.0 / dpi;
-  MaxWrapPixels = app::MaxWrapPixels(Conf.MaxOrikaeshiHabaCm, dpi);
-  if (QAction* a = Action(Conf.ItemizeMode ? "TextItemizeModeItem" : "TextNormalModeItem"))
-    a->setChecked(true);
-  if (QAction* a =
-          Action(Conf.ItemizeMode ? "TextItemizeModePopUpItem" : "TextNormalModePopUpItem"))
-    a->setChecked(true);
+  SetModeChecks();
   ApplyMiddleSkipCaptions();
-  if (QAction* a = Action(Conf.HighLight ? "DoHighLightItem" : "DontHighLightItem"))
-    a->setChecked(true);
   TextMemo->SetHiraganaMode(Conf.OpenIME);
   Reg.CloseKey();
 }

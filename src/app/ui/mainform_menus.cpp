@@ -22,6 +22,7 @@
 #include "app/ui/mainform.h"
 #include "convert/cp932.h"
 #include "editor/ui/text_area.h"
+#include "editor/ui/text_editor.h"
 #include "images/ui/image_side.h"
 
 namespace sk::app {
@@ -53,7 +54,7 @@ QString U(const std::string& utf8) { return QString::fromStdString(utf8); }
 }  // namespace
 
 bool TSDIAppForm::CommandBuilt(const std::string& handler) {
-  return Handlers().count(handler) > 0 || BrowseCommandBuilt(handler);
+  return Handlers().count(handler) > 0 || BrowseCommandBuilt(handler) || EditCommandBuilt(handler);
 }
 
 void TSDIAppForm::RunHandler(const std::string& handler) {
@@ -62,7 +63,7 @@ void TSDIAppForm::RunHandler(const std::string& handler) {
     (this->*(it->second))();
     return;
   }
-  RunBrowseHandler(handler);
+  if (!RunEditHandler(handler)) RunBrowseHandler(handler);
 }
 
 QMenu* TSDIAppForm::MakePopup(const char* name, int root) {
@@ -261,9 +262,8 @@ void TSDIAppForm::EditMenuClick() {
     FocusedArea = 3;
     TextMemo->setFocus();
   }
-  // The undo list arrives with its module; until then there is nothing to undo or redo.
-  Action("UndoUndoItem")->setEnabled(false);
-  Action("UndoItem")->setEnabled(false);
+  Action("UndoUndoItem")->setEnabled(Editor->CanRedo());
+  Action("UndoItem")->setEnabled(Editor->CanUndo());
   Action("TextSelectAllItem")->setEnabled(TextMemo->hasFocus());
   bool selection = false;
   if (FocusedArea == 1)

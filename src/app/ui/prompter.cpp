@@ -1,9 +1,11 @@
 #include "app/ui/prompter.h"
 
+#include <QColorDialog>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QUrl>
@@ -77,6 +79,22 @@ bool QtPrompter::OpenWithDesktop(const QString& path) {
   QFileInfo info(path);
   if (path.isEmpty() || !info.exists()) return false;
   return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
+}
+
+bool Prompter::OpenUrl(const QUrl&) { return false; }
+bool Prompter::ChooseFont(QFont*, QColor*) { return false; }
+
+bool QtPrompter::OpenUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
+
+bool QtPrompter::ChooseFont(QFont* font, QColor* color) {
+  bool ok = false;
+  const QFont chosen = QFontDialog::getFont(&ok, *font, parent_, QStringLiteral("フォント"));
+  if (!ok) return false;
+  const QColor c = QColorDialog::getColor(*color, parent_, QStringLiteral("文字色"));
+  if (!c.isValid()) return false;
+  *font = chosen;
+  *color = c;
+  return true;
 }
 
 bool Prompter::RunDialog(QDialog& dialog) { return dialog.exec() == QDialog::Accepted; }

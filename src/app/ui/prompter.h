@@ -6,7 +6,10 @@
 #include <QStringList>
 #include <optional>
 
+class QColor;
 class QDialog;
+class QFont;
+class QUrl;
 class QWidget;
 
 namespace sk::app {
@@ -37,6 +40,10 @@ class Prompter {
   virtual std::optional<QStringList> OpenFileNames(const FileDialogSpec& spec);
   // Opens a file with the desktop's program for it; false when none could be started.
   virtual bool OpenWithDesktop(const QString& path);
+  // Opens a web or mailto: address with the desktop's program; false when none could be started.
+  virtual bool OpenUrl(const QUrl& url);
+  // The font dialog, then the colour: false when cancelled (font and color unchanged).
+  virtual bool ChooseFont(QFont* font, QColor* color);
   // A one-line input box; nullopt when cancelled.
   virtual std::optional<QString> Input(const QString& caption, const QString& prompt,
                                        const QString& value) = 0;
@@ -59,6 +66,8 @@ class QtPrompter : public Prompter {
                                const QString& value) override;
   std::optional<QStringList> OpenFileNames(const FileDialogSpec& spec) override;
   bool OpenWithDesktop(const QString& path) override;
+  bool OpenUrl(const QUrl& url) override;
+  bool ChooseFont(QFont* font, QColor* color) override;
 
  private:
   QWidget* parent_;

@@ -6,9 +6,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QColor>
 #include <QDialog>
 #include <QDir>
+#include <QFont>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -52,6 +55,20 @@ class ScriptedPrompter : public Prompter {
   bool OpenWithDesktop(const QString& path) override {
     opened.push_back(path);
     return open_succeeds && !path.startsWith(";;");
+  }
+  std::vector<QString> urls;  // addresses handed to the desktop
+  bool OpenUrl(const QUrl& url) override {
+    urls.push_back(url.toString());
+    return open_succeeds;
+  }
+  std::deque<std::pair<QFont, QColor>> fonts;  // answers of the font dialog; none: cancelled
+  bool ChooseFont(QFont* font, QColor* color) override {
+    shown.push_back("font|");
+    if (fonts.empty()) return false;
+    *font = fonts.front().first;
+    *color = fonts.front().second;
+    fonts.pop_front();
+    return true;
   }
   std::deque<std::optional<QString>> inputs;          // answers of input boxes; none: cancelled
   std::deque<std::function<bool(QDialog&)>> dialogs;  // fill in and close the program's dialogs

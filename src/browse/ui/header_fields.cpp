@@ -21,6 +21,7 @@
 #include "browse/ui/page_selector.h"
 #include "convert/sjis.h"
 #include "editor/ui/text_area.h"
+#include "editor/ui/text_editor.h"
 #include "images/ui/image_side.h"
 
 namespace sk::browse {
@@ -210,6 +211,7 @@ void Navigator::StartNewFile() {
 void Navigator::ClearPage() {
   f_.TextMemo->Clear();
   f_.TextMemo->SetModified(false);
+  f_.Editor->ResetUndoBuf();
   f_.BunruiComboBox->clear();
   f_.TitleEdit->clear();
   f_.ChoshaEdit->clear();

@@ -12,6 +12,7 @@
 #include "browse/ui/page_list_form.h"
 #include "browse/ui/page_selector.h"
 #include "editor/ui/text_area.h"
+#include "editor/ui/text_editor.h"
 #include "images/ui/image_side.h"
 
 namespace sk::browse {
@@ -156,7 +157,6 @@ void Navigator::PutSelImageNo() {
 void Navigator::SetDateCaption() {}
 
 void Navigator::AfterMove(bool focus, bool reset_undo) {
-  (void)reset_undo;  // the undo list arrives with the editor's commands
   store::Table& t = f_.MainTable;
   if (!t.is_open()) return;
   if (t.IsEmpty()) {
@@ -166,8 +166,7 @@ void Navigator::AfterMove(bool focus, bool reset_undo) {
   int recno = t.RecNo();
   f_.RecNoLabel->setText(recno < 0 ? QStringLiteral("(追加)") : QString::number(recno) + ' ');
   if (f_.FieldsLinked) ShowHeaderFields();
-  f_.TextMemo->SetText(t.FieldString("TEXT"));
-  f_.TextMemo->SetModified(false);
+  f_.Editor->ShowPageText(t.FieldString("TEXT"), t.FieldString("KEY"), reset_undo);
   if (!ReplacingWithConfirmation) PutSelImageNo();
   SetDateCaption();
   if (f_.DrawImagesOnMove) f_.Images->ShowPageImages();

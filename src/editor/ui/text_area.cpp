@@ -9,6 +9,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -88,9 +89,13 @@ void TextArea::OnContentsChange() {
   // itself is an edit.
   QString now = ReadDocument();
   if (now == text_) return;
+  std::string before;
+  const bool untracked = !loading_ && tracking_ == 0 && hooks_ && !isReadOnly();
+  if (untracked) before = Positions().bytes();
   text_ = std::move(now);
   positions_.reset();
   if (!loading_) modified_ = true;
+  if (untracked) hooks_->UntrackedEdit(before);
 }
 
 const TextPositions& TextArea::Positions() const {
@@ -108,6 +113,30 @@ void TextArea::SetText(std::string_view cp932) {
   positions_.reset();
   composition_.clear();
   modified_ = false;
+}
+
+void TextArea::SetText(std::string_view cp932, const BlockFormatOf& format_of) {
+  loading_ = true;
+  const QStringList paragraphs = DocumentText(cp932).split(QChar(kBreak));
+  QTextDocument* doc = document();
+  doc->clear();
+  QTextCursor c(doc);
+  c.beginEditBlock();
+  for (qsizetype i = 0; i < paragraphs.size(); ++i) {
+    if (i == 0)
+      c.setBlockFormat(format_of(paragraphs[i]));
+    else
+      c.insertBlock(format_of(paragraphs[i]));
+    c.insertText(paragraphs[i]);
+  }
+  c.endEditBlock();
+  loading_ = false;
+  text_ = ReadDocument();
+  positions_.reset();
+  composition_.clear();
+  modified_ = false;
+  QTextCursor start(doc);
+  setTextCursor(start);
 }
 
 void TextArea::Clear() { SetText({}); }
@@ -271,6 +300,29 @@ int TextArea::CaretStyle() const {
 
 void TextArea::SetParaFormat(double first_indent_pt, double offset_pt, double right_indent_pt,
                              const std::array<double, 5>& tabs_pt) {
+  QTextCursor c = textCursor();
+  c.mergeBlockFormat(ParaFormat(first_indent_pt, offset_pt, right_indent_pt, tabs_pt));
+}
+
+void TextArea::SetBlockIndent(int char_pos, double first_indent_pt, double offset_pt) {
+  const double px = logicalDpiX() / 72.0;
+  const QTextBlock block = document()->findBlock(char_pos);
+  if (!block.isValid()) return;
+  const qreal left = (first_indent_pt + offset_pt) * px, indent = -offset_pt * px;
+  const QTextBlockFormat now = block.blockFormat();
+  if (qFuzzyCompare(now.leftMargin() + 1, left + 1) &&
+      qFuzzyCompare(now.textIndent() + 1, indent + 1))
+    return;
+  QTextBlockFormat f;
+  f.setLeftMargin(left);
+  f.setTextIndent(indent);
+  QTextCursor c(block);
+  c.mergeBlockFormat(f);
+}
+
+QTextBlockFormat TextArea::ParaFormat(double first_indent_pt, double offset_pt,
+                                      double right_indent_pt,
+                                      const std::array<double, 5>& tabs_pt) const {
   const double px = logicalDpiX() / 72.0;
   QTextBlockFormat f;
   // Later lines start at first + offset; the first line is drawn back by the offset.
@@ -282,8 +334,7 @@ void TextArea::SetParaFormat(double first_indent_pt, double offset_pt, double ri
     if (t > 0) tabs.append(QTextOption::Tab(t * px, QTextOption::LeftTab));
   }
   f.setTabPositions(tabs);
-  QTextCursor c = textCursor();
-  c.mergeBlockFormat(f);
+  return f;
 }
 
 // ---- view ------------------------------------------------------------------------------------
@@ -319,6 +370,11 @@ void TextArea::Refuse(const QStringList& refused) {
   for (const QString& ch : refused) emit CharRefused(ch);
 }
 
+void TextArea::mouseReleaseEvent(QMouseEvent* e) {
+  QTextEdit::mouseReleaseEvent(e);
+  if (e->button() == Qt::LeftButton && hooks_ && !isReadOnly()) hooks_->LeftClick();
+}
+
 bool TextArea::event(QEvent* e) {
   // QTextEdit's own undo is off: leave Undo and Redo to the window's commands.
   if (e->type() == QEvent::ShortcutOverride) {
@@ -332,6 +388,10 @@ bool TextArea::event(QEvent* e) {
 }
 
 void TextArea::keyPressEvent(QKeyEvent* e) {
+  if (hooks_ && !isReadOnly() && hooks_->KeyDown(e)) {
+    e->accept();
+    return;
+  }
   if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) &&
       (e->modifiers() & Qt::ShiftModifier)) {
     // Shift+Enter would put a line separator inside the paragraph; make it a plain line break.
@@ -349,6 +409,11 @@ void TextArea::keyPressEvent(QKeyEvent* e) {
 }
 
 void TextArea::inputMethodEvent(QInputMethodEvent* e) {
+  if (hooks_ && !isReadOnly() && hooks_->InputMethod(e)) {
+    composition_ = e->preeditString();
+    e->accept();
+    return;
+  }
   composition_ = e->preeditString();
   const QString commit = e->commitString();
   if (commit.isEmpty() || isReadOnly()) {
@@ -379,6 +444,10 @@ bool TextArea::canInsertFromMimeData(const QMimeData* source) const {
 
 void TextArea::insertFromMimeData(const QMimeData* source) {
   if (!source || !source->hasText() || isReadOnly()) return;
+  if (hooks_) {
+    hooks_->Paste(source->text());
+    return;
+  }
   int replaced = 0;
   const QString clean = ReplaceUnencodable(source->text(), &replaced);
   QTextCursor c = textCursor();

@@ -22,9 +22,11 @@
 #include <QColor>
 #include <QPoint>
 #include <QString>
+#include <QTextBlockFormat>
 #include <QTextEdit>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,6 +34,23 @@
 #include "editor/text_positions.h"
 
 namespace sk::editor {
+
+// What the editor does with the area's input before the control's own handling.  The area calls
+// these only while it is writable.
+class TextAreaHooks {
+ public:
+  virtual ~TextAreaHooks() = default;
+  // A key press; true when the editor handled it and the control must not.
+  virtual bool KeyDown(QKeyEvent* e) = 0;
+  // An input method event; true when the editor handled it (it passes the rest on itself).
+  virtual bool InputMethod(QInputMethodEvent* e) = 0;
+  // Text to be inserted from the clipboard, the middle button's selection or a drop, at the caret.
+  virtual void Paste(const QString& text) = 0;
+  // The control changed the text on its own (outside TrackedEdit): the page text before it.
+  virtual void UntrackedEdit(const std::string& before) = 0;
+  // A click of the left button, after the caret has moved.
+  virtual void LeftClick() = 0;
+};
 
 class TextArea : public QTextEdit {
   Q_OBJECT
@@ -43,6 +62,10 @@ class TextArea : public QTextEdit {
   std::string Text() const;
   // Loads a page's text: not an edit, IsModified() is false afterwards, caret at the start.
   void SetText(std::string_view cp932);
+  // The same, every paragraph taking the block format format_of gives for its text.  The document
+  // is built in one edit, so a highlighter sees each paragraph once.
+  using BlockFormatOf = std::function<QTextBlockFormat(const QString& paragraph)>;
+  void SetText(std::string_view cp932, const BlockFormatOf& format_of);
   void Clear();
   int TextLength() const;
 
@@ -82,6 +105,11 @@ class TextArea : public QTextEdit {
   // (0 = unused).
   void SetParaFormat(double first_indent_pt, double offset_pt, double right_indent_pt,
                      const std::array<double, 5>& tabs_pt);
+  // The block format of those values, and the first-line part of it alone applied to the block
+  // at document position char_pos.
+  QTextBlockFormat ParaFormat(double first_indent_pt, double offset_pt, double right_indent_pt,
+                              const std::array<double, 5>& tabs_pt) const;
+  void SetBlockIndent(int char_pos, double first_indent_pt, double offset_pt);
 
   void SetWordWrap(bool on);
   // mode 0 none, 1 vertical, 2 both; hide_when_unneeded shows a bar only when the text needs it.
@@ -90,6 +118,24 @@ class TextArea : public QTextEdit {
 
   // Up, Down, Left or Right: moves the caret as if the key had been typed.
   void SendArrowKey(Qt::Key key);
+
+  void SetHooks(TextAreaHooks* hooks) { hooks_ = hooks; }
+  // The control's own handling, for the editor to pass events on.
+  void BaseKeyPress(QKeyEvent* e) { QTextEdit::keyPressEvent(e); }
+  void BaseInputMethod(QInputMethodEvent* e) { QTextEdit::inputMethodEvent(e); }
+  // Beeps and reports characters a page cannot hold.
+  void Refuse(const QStringList& refused);
+  // While one lives, changes of the text are the editor's own and not reported as untracked.
+  class TrackedEdit {
+   public:
+    explicit TrackedEdit(TextArea& a) : a_(a) { ++a_.tracking_; }
+    ~TrackedEdit() { --a_.tracking_; }
+    TrackedEdit(const TrackedEdit&) = delete;
+    TrackedEdit& operator=(const TrackedEdit&) = delete;
+
+   private:
+    TextArea& a_;
+  };
 
   bool IsModified() const { return modified_; }
   void SetModified(bool m) { modified_ = m; }
@@ -122,6 +168,7 @@ class TextArea : public QTextEdit {
   void keyPressEvent(QKeyEvent* e) override;
   void inputMethodEvent(QInputMethodEvent* e) override;
   void focusInEvent(QFocusEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
   bool canInsertFromMimeData(const QMimeData* source) const override;
   void insertFromMimeData(const QMimeData* source) override;
   QMimeData* createMimeDataFromSelection() const override;
@@ -129,7 +176,6 @@ class TextArea : public QTextEdit {
  private:
   void OnContentsChange();
   QString ReadDocument() const;
-  void Refuse(const QStringList& refused);
   void EnsureLayout() const;
   // Display line of a document position: (index over the whole text, document position where
   // that line starts).
@@ -141,6 +187,8 @@ class TextArea : public QTextEdit {
   bool loading_ = false;
   bool modified_ = false;
   bool hiragana_ = false;
+  int tracking_ = 0;
+  TextAreaHooks* hooks_ = nullptr;
 };
 
 // A stored 0x00BBGGRR colour as Qt's colour.

@@ -1,0 +1,115 @@
+// The clipboard commands of the text area, and opening the links in the text.
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QTextBlock>
+#include <QTimer>
+#include <QUrl>
+
+#include "convert/cp932.h"
+#include "editor/links.h"
+#include "editor/ui/text_editor.h"
+
+namespace sk::editor {
+
+namespace {
+
+void PutOnClipboard(const QString& text) {
+  auto* data = new QMimeData;
+  data->setText(text);
+  QApplication::clipboard()->setMimeData(data);
+}
+
+}  // namespace
+
+void TextEditor::Copy() {
+  if (area_.SelLength() == 0) return;
+  PutOnClipboard(
+      cp932::Decode(area_.SelText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  if (conf_.UnselectAfterCopy) area_.SetSelStart(area_.SelStart());
+}
+
+void TextEditor::DeleteSelection() {
+  const int len = area_.SelLength();
+  if (len == 0 || !host_.FileIsOpen()) return;
+  SetUndoInfo({}, len, false, 0);
+  const UndoRecord r = *undo_.Newest();
+  Replace(r.StartPos, int(r.OldText.size()), {});
+  AfterEdit(r.StartPos, {}, r.OldText);
+}
+
+void TextEditor::Cut() {
+  if (area_.SelLength() == 0) return;
+  PutOnClipboard(
+      cp932::Decode(area_.SelText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  DeleteSelection();
+}
+
+void TextEditor::Paste() { Paste(QApplication::clipboard()->text()); }
+
+void TextEditor::Paste(const QString& text) {
+  if (text.isEmpty() || !host_.FileIsOpen()) return;
+  area_.setFocus();
+  int replaced = 0;
+  const std::string bytes = TextPositions(ReplaceUnencodable(text, &replaced)).bytes();
+  pasting_ = true;
+  SetUndoInfo(bytes, area_.SelLength(), false, 1);
+  const UndoRecord r = *undo_.Newest();
+  Replace(r.StartPos, int(r.OldText.size()), bytes);
+  AfterEdit(r.StartPos, bytes, r.OldText);
+  pasting_ = false;
+  GotoSelStart(conf_.CurSorPosAfterPaste != 0 ? r.StartPos + int(bytes.size()) : r.StartPos, 0);
+  if (replaced > 0) emit area_.CharsReplaced(replaced);
+}
+
+void TextEditor::SelectAll() {
+  area_.SetSelStart(0);
+  area_.SetSelLength(area_.TextLength());
+}
+
+void TextEditor::CopyAllText() {
+  PutOnClipboard(cp932::Decode(area_.Text()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+// ---- links ----------------------------------------------------------------------------------
+
+void TextEditor::LeftClick() {
+  if (timer3_) timer3_->start(800);
+  if (!conf_.URLMail || area_.SelLength() > 0) return;
+  OpenLinkAtCaret();
+}
+
+void TextEditor::OpenLinkAtCaret() {
+  const std::string& text = area_.Positions().bytes();
+  const QTextBlock block = area_.textCursor().block();
+  const int start = area_.ByteFromChar(block.position());
+  const int end = area_.ByteFromChar(block.position() + int(block.text().size()));
+  const int c = area_.SelStart();
+  // The caret takes the look of the character before it.
+  const LinkSpan* hit = nullptr;
+  const std::vector<LinkSpan> links = FindLinks(text, start, end);
+  for (const LinkSpan& l : links)
+    if (c - 1 >= l.start && c - 1 < l.start + l.length) hit = &l;
+  if (!hit) return;
+  const bool url = hit->kind == LinkKind::kUrl;
+  const LinkTarget t = url ? UrlAtCaret(text, start, end, c) : MailAtCaret(text, start, end, c);
+  if (t.result == LinkTarget::kNotUrl) {
+    host_.Message(
+        QStringLiteral("URL名ではないので，インターネット・ブラウザを開くことができません。"));
+    return;
+  }
+  if (t.result == LinkTarget::kNotMail) {
+    if (t.caret_after >= 0) area_.SetSelStart(t.caret_after);
+    host_.Message(QStringLiteral("メールアドレスではありません。"));
+    return;
+  }
+  if (t.result != LinkTarget::kOpen) return;
+  if (t.caret_after >= 0) area_.SetSelStart(t.caret_after);
+  if (LinkClickGuard) return;
+  LinkClickGuard = true;
+  const QUrl target = QUrl::fromEncoded(QByteArray::fromStdString(t.target), QUrl::TolerantMode);
+  if (!host_.OpenUrl(target) && !url)
+    host_.Message(QStringLiteral("「通常使うメールソフト」が正しく設定されていません。"));
+}
+
+}  // namespace sk::editor

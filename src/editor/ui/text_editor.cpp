@@ -1,0 +1,172 @@
+#include "editor/ui/text_editor.h"
+
+#include <QFontMetrics>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+
+#include "convert/cp932.h"
+#include "editor/ui/highlighter.h"
+
+namespace sk::editor {
+
+namespace {
+
+QTextCharFormat KindFormat(int color_bgr, int style) {
+  const FontStyle s = FontStyleFromBits(style);
+  QTextCharFormat f;
+  f.setForeground(ColorFromBgr(uint32_t(color_bgr)));
+  f.setFontWeight(s.bold ? QFont::Bold : QFont::Normal);
+  f.setFontItalic(s.italic);
+  f.setFontUnderline(s.underline);
+  f.setFontStrikeOut(s.strike_out);
+  return f;
+}
+
+}  // namespace
+
+TextEditor::TextEditor(TextArea& area, settings::MainWindowSettings& conf, EditorHost& host,
+                       QTimer* timer3)
+    : area_(area), conf_(conf), host_(host), timer3_(timer3) {
+  highlighter_ = std::make_unique<TextHighlighter>(area_.document());
+  area_.SetHooks(this);
+  if (timer3_) {
+    timer3_->setSingleShot(true);
+    connect(timer3_, &QTimer::timeout, this, [this] { LinkClickGuard = false; });
+  }
+  FontSet();
+  SetHLTopChars(false);
+}
+
+TextEditor::~TextEditor() { area_.SetHooks(nullptr); }
+
+// ---- modes ----------------------------------------------------------------------------------
+
+bool TextEditor::InHighLightMode() const {
+  return page_mode_.set ? page_mode_.highlight : conf_.HighLight != 0;
+}
+
+bool TextEditor::InItemizeMode() const {
+  return page_mode_.set ? page_mode_.itemize : conf_.ItemizeMode;
+}
+
+void TextEditor::SetHLTopChars(bool rehighlight) {
+  HighlightRules r;
+  r.kinds = InHighLightMode();
+  r.links = conf_.URLMail;
+  r.lists = HighLightLists::FromEntries(
+      conf_.HLComment, conf_.HLKakko, conf_.HLCommand, conf_.HLKeyWordA, conf_.HLKeyWordB,
+      conf_.HLKeyWordKanA, conf_.HLKeyWordKanB, conf_.HLKeyWordKigoA, conf_.HLKeyWordKigoB);
+  if (r.kinds) r.top_chars = MakeHLTopChars(r.lists);
+  r.kind_fmt[kHLComment] = KindFormat(conf_.HLCommentColor, conf_.HLCommentStyle);
+  r.kind_fmt[kHLKakko] = KindFormat(conf_.HLKakkoColor, conf_.HLKakkoStyle);
+  r.kind_fmt[kHLCommand] = KindFormat(conf_.HLCommandColor, conf_.HLCommandStyle);
+  r.kind_fmt[kHLKeyWordA] = KindFormat(conf_.HLKeyWordAColor, conf_.HLKeyWordAStyle);
+  r.kind_fmt[kHLKeyWordB] = KindFormat(conf_.HLKeyWordBColor, conf_.HLKeyWordBStyle);
+  r.url_fmt = KindFormat(0xFF0000, kStyleUnderline);
+  r.mail_fmt = KindFormat(0x800080, kStyleUnderline);
+  item_chars_ = conf_.ItemChar;
+  highlighter_->SetRules(std::move(r), rehighlight);
+}
+
+void TextEditor::FontSet() {
+  const QFontMetrics m(area_.font());
+  const int ten = m.horizontalAdvance(QString(5, QChar(0x3000)));
+  layout_ = ComputeTextLayout(ten, conf_.TabCount, conf_.ItemIndent, conf_.RightMargin,
+                              conf_.MaxOrikaeshiHabaCm, area_.logicalDpiX(), area_.logicalDpiX());
+  // Tabs past the fifth stop keep the same spacing.
+  QTextOption o = area_.document()->defaultTextOption();
+  o.setTabStopDistance(std::max(8.0, (layout_.TabStops[0] - 1) * area_.logicalDpiX() / 72.0));
+  area_.document()->setDefaultTextOption(o);
+}
+
+// ---- layout ---------------------------------------------------------------------------------
+
+QTextBlockFormat TextEditor::BaseFormat() const {
+  std::array<double, 5> tabs{};
+  for (size_t i = 0; i < 5; ++i) tabs[i] = layout_.TabStops[i];
+  const double right =
+      RightIndentFor(layout_, area_.lineWrapMode() != QTextEdit::NoWrap, conf_.MaxOrikaeshiHabaCm,
+                     area_.viewport()->width(), area_.logicalDpiX());
+  if (InItemizeMode()) return area_.ParaFormat(layout_.ItemIndentPoints, 0, right, tabs);
+  const int n = page_mode_.set ? page_mode_.indent : conf_.ParIndent;
+  const int c = NormalIndentPoints(n, layout_.TenCharWidth, area_.logicalDpiX());
+  if (c < 0) return area_.ParaFormat(0, 0, right, tabs);
+  return area_.ParaFormat(c + 1, -(c + 1), right, tabs);
+}
+
+bool TextEditor::IsItemParagraph(const QString& paragraph) const {
+  if (paragraph.isEmpty()) return false;
+  const QString first = paragraph.left(paragraph.at(0).isHighSurrogate() ? 2 : 1);
+  return StartsWithItemChar(TextPositions(first).bytes(), item_chars_);
+}
+
+void TextEditor::ShowPageText(std::string_view text, std::string_view key_field, bool reset_undo) {
+  page_mode_ = store::DecodeKey(std::string(key_field));
+  host_.SetModeItemsEnabled(!page_mode_.set);
+  SetHLTopChars(false);
+  if (reset_undo) ResetUndoBuf();
+  const QTextBlockFormat base = BaseFormat();
+  if (InItemizeMode()) {
+    QTextBlockFormat item = base;
+    item.setLeftMargin(layout_.ItemIndentPoints * area_.logicalDpiX() / 72.0);
+    item.setTextIndent(-item.leftMargin());
+    area_.SetText(text, [&](const QString& p) { return IsItemParagraph(p) ? item : base; });
+  } else {
+    area_.SetText(text, [&](const QString&) { return base; });
+  }
+}
+
+void TextEditor::SetParagraph() {
+  const int start = area_.SelStart(), len = area_.SelLength();
+  const bool modified = area_.IsModified();
+  const std::string text = area_.Text();
+  const store::ViewMode mode = page_mode_;
+  ShowPageText(text, store::EncodeKey(mode), false);
+  area_.SetModified(modified);
+  GotoSelStart(start, len);
+}
+
+void TextEditor::ChangeTextMode(bool itemize) {
+  conf_.ItemizeMode = itemize;
+  SetParagraph();
+}
+
+void TextEditor::SetHighLight(bool on) {
+  conf_.HighLight = on ? 1 : 0;
+  SetParagraph();
+}
+
+void TextEditor::SetIndent(int pos) {
+  if (!InItemizeMode()) return;
+  const int at = area_.CharFromByte(pos);
+  const QTextBlock block = area_.document()->findBlock(at);
+  if (!block.isValid()) return;
+  if (IsItemParagraph(block.text()))
+    area_.SetBlockIndent(block.position(), 0, layout_.ItemIndentPoints);
+  else
+    area_.SetBlockIndent(block.position(), layout_.ItemIndentPoints, 0);
+}
+
+void TextEditor::IndentCheckB(int pos) {
+  if (!InItemizeMode()) return;
+  const std::string& t = area_.Positions().bytes();
+  if (pos == 0 || (pos > 0 && pos <= int(t.size()) && t[size_t(pos) - 1] == '\n')) SetIndent(pos);
+}
+
+void TextEditor::IndentCheckA() {
+  if (!InItemizeMode()) return;
+  // The paragraph's first display line decides, that is the paragraph's first character.
+  const QTextBlock block = area_.textCursor().block();
+  SetIndent(area_.ByteFromChar(block.position()));
+}
+
+void TextEditor::GotoSelStart(int pos, int len) {
+  area_.setFocus();
+  area_.SetSelStart(pos);
+  area_.SetSelLength(len);
+  area_.ensureCursorVisible();
+}
+
+}  // namespace sk::editor

@@ -1,0 +1,150 @@
+// The editor: everything the program does around the text area's own editing.
+//
+// It lays a page's text out (paragraph formats of normal and itemize mode, highlighting), keeps
+// the page's undo list and records every edit in it before the text changes (typed keys, Enter,
+// Backspace, Delete, pastes, input method results, and any other change the control makes on its
+// own), applies undo and redo, runs the clipboard commands of the text area, keeps the itemize
+// indents after edits, and opens links that are clicked.
+//
+// Files: text_editor.cpp (layout, modes, fonts), editor_typing.cpp (keys, input method, undo and
+// redo), editor_clipboard.cpp (clipboard commands and links).
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "editor/text_layout.h"
+#include "editor/ui/text_area.h"
+#include "editor/undo_list.h"
+#include "settings/main_settings.h"
+#include "store/page_file.h"
+
+class QTimer;
+class QUrl;
+
+namespace sk::editor {
+
+class TextHighlighter;
+
+// What the editor needs from the window.
+class EditorHost {
+ public:
+  virtual ~EditorHost() = default;
+  virtual bool FileIsOpen() const = 0;
+  // Status bar panels: 0 caret line, 1 insert/overwrite, 2 "変更あり".
+  virtual void SetStatusText(int panel, const QString& text) = 0;
+  // Writes the page's fields (Escape).
+  virtual void SavePageFields() = 0;
+  virtual void Message(const QString& text) = 0;
+  // Opens a web or mailto: address with the desktop's program; false when nothing could start.
+  virtual bool OpenUrl(const QUrl& url) = 0;
+  // The display-mode items are off while a page has its own mode.
+  virtual void SetModeItemsEnabled(bool enabled) = 0;
+};
+
+class TextEditor : public QObject, public TextAreaHooks {
+ public:
+  // timer3: the link-click guard's timer (the window's Timer3).
+  TextEditor(TextArea& area, settings::MainWindowSettings& conf, EditorHost& host, QTimer* timer3);
+  ~TextEditor() override;
+
+  // ---- layout and modes ----
+  // Shows a page's text: its own view mode from key_field (the page's KEY), the layout, the
+  // history emptied when reset_undo.  The caret goes to the start.
+  void ShowPageText(std::string_view text, std::string_view key_field, bool reset_undo);
+  bool InHighLightMode() const;
+  bool InItemizeMode() const;
+  bool PageHasOwnMode() const { return page_mode_.set; }
+  // `SetHLTopChars` and the highlight formats (`SetHighLightFont`): after the rules, the text
+  // font or the mode changed.  The page is shown under them at once when rehighlight is set.
+  void SetHLTopChars(bool rehighlight = true);
+  void SetHighLightFont() { SetHLTopChars(true); }
+  // `FontSet`: the layout values again from the area's font (after a font or size change).
+  void FontSet();
+  // `SetParagraph`: lays the area's text out again, keeping the selection.
+  void SetParagraph();
+  // `ChangeTextMode`, `SetHighLight`: the global modes (the window sets the check marks).
+  void ChangeTextMode(bool itemize);
+  void SetHighLight(bool on);
+  // Itemize indents after edits.
+  void SetIndent(int pos);
+  void IndentCheckB(int pos);
+  void IndentCheckA();
+  // `GotoSelStart`: focus, caret into view, selection pos..pos+len.
+  void GotoSelStart(int pos, int len);
+  const TextLayoutValues& Layout() const { return layout_; }
+  TextHighlighter& Highlighter() { return *highlighter_; }
+
+  // ---- undo ----
+  // Records the edit about to happen at the selection (insert mode as InsertMode unless forced).
+  void SetUndoInfo(std::string_view insert, int sel_length, bool backspace, int force_insert = -1);
+  void AddUndoInfo(UndoRecord r);
+  void ResetUndoBuf();
+  void Undo();
+  void UndoUndo();
+  const UndoList& Undos() const { return undo_; }
+  bool CanUndo() const { return undo_.CanUndo(); }
+  bool CanRedo() const { return undo_.CanRedo(); }
+
+  // ---- clipboard (the text area) ----
+  void Copy();
+  void Cut();
+  void Paste();
+  void DeleteSelection();
+  void SelectAll();
+  void CopyAllText();
+  bool Pasting() const { return pasting_; }
+
+  // ---- keys ----
+  bool InsertMode = true;
+  bool InComposition() const { return in_composition_; }
+
+  // ---- links ----
+  bool LinkClickGuard = false;
+
+  // TextAreaHooks
+  bool KeyDown(QKeyEvent* e) override;
+  bool InputMethod(QInputMethodEvent* e) override;
+  void Paste(const QString& text) override;
+  void UntrackedEdit(const std::string& before) override;
+  void LeftClick() override;
+
+ private:
+  // Replaces the bytes [pos, pos + len) by text (CP932) as the editor's own edit.
+  void Replace(int pos, int len, std::string_view text);
+  void AfterEdit(int start, std::string_view inserted, std::string_view removed);
+  void ApplyRecord(const UndoRecord& r, bool undo);
+  void ShowUndoState();
+  void TypeText(const QString& text);
+  void Backspace();
+  void DeleteKey();
+  void Enter();
+  void StartComposition();
+  void EndOfIME(const QString& result);
+  void CancelComposition();
+  void OpenLinkAtCaret();
+  QTextBlockFormat BaseFormat() const;
+  bool IsItemParagraph(const QString& paragraph) const;
+
+  TextArea& area_;
+  settings::MainWindowSettings& conf_;
+  EditorHost& host_;
+  QTimer* timer3_;
+  std::unique_ptr<TextHighlighter> highlighter_;
+  UndoList undo_;
+  TextLayoutValues layout_;
+  store::ViewMode page_mode_;
+  std::string item_chars_;
+  bool pasting_ = false;
+  // Input method composition.
+  bool in_composition_ = false;
+  int composition_start_ = 0;
+  std::string composition_replaced_;
+  std::string overwrite_tail_;
+  bool composition_removed_selection_ = false;
+};
+
+}  // namespace sk::editor

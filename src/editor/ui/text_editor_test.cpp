@@ -1,0 +1,358 @@
+#include "editor/ui/text_editor.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QTimer>
+#include <QUrl>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "convert/cp932.h"
+#include "editor/ui/highlighter.h"
+
+namespace sk::editor {
+namespace {
+
+std::string Sjis(const char* utf8) {
+  std::string out;
+  EXPECT_TRUE(cp932::FromUtf8ToCp932(utf8, &out)) << utf8;
+  return out;
+}
+
+class FakeHost : public EditorHost {
+ public:
+  bool FileIsOpen() const override { return open; }
+  void SetStatusText(int panel, const QString& text) override { status[panel] = text; }
+  void SavePageFields() override { ++saves; }
+  void Message(const QString& text) override { messages.push_back(text); }
+  bool OpenUrl(const QUrl& url) override {
+    urls.push_back(url.toString());
+    return open_succeeds;
+  }
+  void SetModeItemsEnabled(bool enabled) override { mode_items = enabled; }
+
+  bool open = true;
+  bool open_succeeds = true;
+  bool mode_items = true;
+  int saves = 0;
+  std::map<int, QString> status;
+  std::vector<QString> messages;
+  std::vector<QString> urls;
+};
+
+// Distinct colours per kind, so that the kind shown can be read back from the layout.
+constexpr int kColors[6] = {0, 0x000001, 0x000002, 0x000003, 0x000004, 0x000005};
+
+class TextEditorTest : public testing::Test {
+ protected:
+  TextEditorTest() {
+    conf_.HLCommentColor = kColors[1];
+    conf_.HLKakkoColor = kColors[2];
+    conf_.HLCommandColor = kColors[3];
+    conf_.HLKeyWordAColor = kColors[4];
+    conf_.HLKeyWordBColor = kColors[5];
+    area_.resize(400, 300);
+    area_.show();
+    editor_ = std::make_unique<TextEditor>(area_, conf_, host_, &timer3_);
+  }
+
+  void Show(const std::string& text, const std::string& key = "") {
+    editor_->ShowPageText(text, key, true);
+  }
+  std::string Text() const { return area_.Text(); }
+
+  void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QApplication::sendEvent(&area_, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+    QApplication::sendEvent(&area_, &release);
+  }
+  void Type(const QString& text) {
+    for (QChar c : text) Key(0, Qt::NoModifier, QString(c));
+  }
+  void Preedit(const QString& text) {
+    QInputMethodEvent e(text, {});
+    QApplication::sendEvent(&area_, &e);
+  }
+  void Commit(const QString& text) {
+    QInputMethodEvent e;
+    e.setCommitString(text);
+    QApplication::sendEvent(&area_, &e);
+  }
+
+  // The kinds shown in paragraph i as (kind, text) runs, normal text left out.
+  std::vector<std::pair<int, QString>> Kinds(int i) {
+    std::vector<std::pair<int, QString>> out;
+    const QTextBlock b = area_.document()->findBlockByNumber(i);
+    for (const QTextLayout::FormatRange& r : b.layout()->formats()) {
+      const QColor c = r.format.foreground().color();
+      int kind = -1;
+      for (int k = 1; k <= 5; ++k)
+        if (c == ColorFromBgr(uint32_t(kColors[k]))) kind = k;
+      if (c == ColorFromBgr(0xFF0000)) kind = 10;  // web address
+      if (c == ColorFromBgr(0x800080)) kind = 11;  // mail address
+      out.emplace_back(kind, b.text().mid(r.start, r.length));
+    }
+    return out;
+  }
+
+  settings::MainWindowSettings conf_;
+  FakeHost host_;
+  QTimer timer3_;
+  TextArea area_;
+  std::unique_ptr<TextEditor> editor_;
+};
+
+using Runs = std::vector<std::pair<int, QString>>;
+
+TEST_F(TextEditorTest, PageShowsEveryKindAndLinks) {
+  conf_.HLKeyWordA = {"ab"};
+  editor_->SetHLTopChars(false);
+  Show(
+      Sjis("x // note\r\n<a // b> \\cmd\r\nab xab "
+           "\xe2\x97\x8f\xe3\x81\x9d\xe3\x82\x89\xe3\x81\x8f\xe3\x82\x82\r\n"
+           "see http://example.com/a\xe3\x81\xa7 and me.you@mail.example.jp\r\n"));
+  EXPECT_EQ(Kinds(0), (Runs{{1, "// note"}}));
+  EXPECT_EQ(Kinds(1), (Runs{{2, "<a // b>"}, {3, "\\cmd"}}));
+  EXPECT_EQ(Kinds(2), (Runs{{4, "ab"}, {4, "●"}, {5, "そらくも"}}));
+  // The "//" inside the address starts a comment; the links are painted over it.
+  EXPECT_EQ(Kinds(3), (Runs{{10, "http://example.com/a"},
+                            {1, QStringLiteral("で and me.")},
+                            {11, "you@mail.example.jp"}}));
+  // Off for the page: links only.
+  Show(Sjis("x // note http://a.jp\r\n"), "\x01");
+  EXPECT_EQ(Kinds(0), (Runs{{10, "http://a.jp"}}));
+  EXPECT_FALSE(host_.mode_items);
+}
+
+TEST_F(TextEditorTest, TypingUndoAndRedoKeepKindsAndRecords) {
+  Show("ab");
+  area_.SetSelStart(2);
+  Commit(QStringLiteral("そらく"));
+  Commit(QStringLiteral("も"));
+  EXPECT_EQ(Text(), "ab" + Sjis("そらくも"));
+  EXPECT_EQ(Kinds(0), (Runs{{5, "そらくも"}}));
+  EXPECT_EQ(editor_->Undos().Count(), 2);
+  EXPECT_EQ(host_.status[2], "変更あり");
+  // A keystroke inside breaks the keyword.
+  area_.SetSelStart(6);
+  Type("x");
+  EXPECT_EQ(Kinds(0), Runs{});
+  EXPECT_EQ(area_.SelStart(), 7);
+  // Undo brings it back; the caret goes where it was.
+  Key(Qt::Key_Backspace, Qt::AltModifier);
+  EXPECT_EQ(Text(), "ab" + Sjis("そらくも"));
+  EXPECT_EQ(Kinds(0), (Runs{{5, "そらくも"}}));
+  EXPECT_EQ(area_.SelStart(), 6);
+  editor_->Undo();
+  editor_->Undo();
+  EXPECT_EQ(Text(), "ab");
+  EXPECT_EQ(host_.status[2], "");
+  EXPECT_FALSE(editor_->CanUndo());
+  editor_->UndoUndo();
+  EXPECT_EQ(Text(), "ab" + Sjis("そらく"));
+  EXPECT_EQ(area_.SelStart(), 8);
+  // A new edit drops what was undone.
+  Type("z");
+  EXPECT_FALSE(editor_->CanRedo());
+  EXPECT_EQ(editor_->Undos().Count(), 2);
+  // Showing another page empties the history.
+  Show("c");
+  EXPECT_FALSE(editor_->CanUndo());
+}
+
+TEST_F(TextEditorTest, KeysRecordWhatTheyChange) {
+  Show("ab\r\ncd");
+  area_.SetSelStart(4);
+  Key(Qt::Key_Backspace);  // after the line break: CR LF in one step
+  EXPECT_EQ(Text(), "abcd");
+  EXPECT_EQ(editor_->Undos().Newest()->OldText, "\r\n");
+  Key(Qt::Key_Return);
+  EXPECT_EQ(Text(), "ab\r\ncd");
+  EXPECT_EQ(editor_->Undos().Newest()->NewText, "\r\n");
+  area_.SetSelStart(2);
+  Key(Qt::Key_Delete);  // before the line break
+  EXPECT_EQ(Text(), "abcd");
+  EXPECT_EQ(editor_->Undos().Newest()->OldText, "\r\n");
+  // Overwrite mode.
+  Key(Qt::Key_Insert);
+  EXPECT_EQ(host_.status[1], "上書き");
+  area_.SetSelStart(0);
+  Type("XY");
+  EXPECT_EQ(Text(), "XYcd");
+  Key(Qt::Key_Insert);
+  EXPECT_EQ(host_.status[1], "挿入");
+  // Typing with a selection inserts before it and keeps it.
+  area_.SetSelStart(2);
+  area_.SetSelLength(2);
+  Type("-");
+  EXPECT_EQ(Text(), "XY-cd");
+  // Tab and a deletion the control makes itself (a word) are recorded too.
+  Key(Qt::Key_Tab);
+  area_.SetSelStart(5);
+  Key(Qt::Key_Backspace, Qt::ControlModifier);
+  const std::string after = Text();
+  EXPECT_NE(after, "XY-\tcd");
+  const int records = editor_->Undos().Count();
+  for (int i = 0; i < records; ++i) editor_->Undo();
+  EXPECT_EQ(Text(), "ab\r\ncd");
+  for (int i = 0; i < records; ++i) editor_->UndoUndo();
+  EXPECT_EQ(Text(), after);
+  // Escape writes the page.
+  Key(Qt::Key_Escape);
+  EXPECT_EQ(host_.saves, 1);
+}
+
+TEST_F(TextEditorTest, PasteGoesThroughTheProgram) {
+  Show("");
+  QApplication::clipboard()->clear();
+  Key(Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(editor_->Undos().Count(), 0);  // nothing to paste: nothing recorded
+  QApplication::clipboard()->setText(QStringLiteral("// one\n<two>\n\\three"));
+  Key(Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(Text(), "// one\r\n<two>\r\n\\three");
+  EXPECT_EQ(editor_->Undos().Count(), 1);
+  EXPECT_EQ(area_.SelStart(), 0);  // the caret stays before what was pasted
+  EXPECT_EQ(Kinds(0), (Runs{{1, "// one"}}));
+  EXPECT_EQ(Kinds(1), (Runs{{2, "<two>"}}));
+  EXPECT_EQ(Kinds(2), (Runs{{3, "\\three"}}));
+  conf_.CurSorPosAfterPaste = 1;
+  QApplication::clipboard()->setText(QStringLiteral("x😀"));
+  Key(Qt::Key_Insert, Qt::ShiftModifier);
+  EXPECT_EQ(Text(), "x" + Sjis("〓") + "// one\r\n<two>\r\n\\three");
+  EXPECT_EQ(area_.SelStart(), 3);
+  // Cut and undo.
+  area_.SetSelStart(0);
+  area_.SetSelLength(3);
+  Key(Qt::Key_X, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("x〓"));
+  editor_->Undo();
+  EXPECT_EQ(area_.SelText(), "x" + Sjis("〓"));
+  // The middle button's paste of the X11 selection (where the platform has one) and the
+  // control's own paste both insert through the program's paste.
+  area_.SetSelStart(0);
+  const int before = editor_->Undos().UndoIndex();
+  if (QApplication::clipboard()->supportsSelection()) {
+    QApplication::clipboard()->setText(QStringLiteral("dropped"), QClipboard::Selection);
+    QTest::mouseClick(area_.viewport(), Qt::MiddleButton, {}, QPoint(2, 2));
+  } else {
+    QApplication::clipboard()->setText(QStringLiteral("dropped"));
+    area_.PasteClip();
+  }
+  EXPECT_EQ(editor_->Undos().UndoIndex(), before + 1);
+  EXPECT_EQ(editor_->Undos().Newest()->NewText, "dropped");
+  EXPECT_EQ(Text().find("dropped"), 0u);
+}
+
+TEST_F(TextEditorTest, CompositionRecordsEachResultAndNothingWhenCancelled) {
+  Show("ab");
+  area_.SetSelStart(1);
+  Preedit(QStringLiteral("に"));
+  Preedit(QStringLiteral("にほ"));
+  EXPECT_EQ(Text(), "ab");  // the composition is not part of the text
+  Preedit(QStringLiteral(""));
+  EXPECT_EQ(editor_->Undos().Count(), 0);
+  EXPECT_EQ(Text(), "ab");
+  // Confirmed in two steps: two records.
+  Preedit(QStringLiteral("にほんご"));
+  {
+    QInputMethodEvent e(QStringLiteral("ご"), {});
+    e.setCommitString(QStringLiteral("日本"));
+    QApplication::sendEvent(&area_, &e);
+  }
+  Commit(QStringLiteral("語"));
+  EXPECT_EQ(Text(), "a" + Sjis("日本語") + "b");
+  EXPECT_EQ(editor_->Undos().Count(), 2);
+  EXPECT_EQ(editor_->Undos().At(1).StartPos, 5);
+  // A character a page cannot hold is refused and not recorded.
+  Commit(QStringLiteral("😀"));
+  EXPECT_EQ(editor_->Undos().Count(), 2);
+  // With the selection replaced by the composition, a cancel gives the selection back.
+  conf_.DeleteSelectedStr = true;
+  area_.SetSelStart(0);
+  area_.SetSelLength(1);
+  Preedit(QStringLiteral("か"));
+  EXPECT_EQ(Text(), Sjis("日本語") + "b");
+  Preedit(QString());
+  EXPECT_EQ(Text(), "a" + Sjis("日本語") + "b");
+  EXPECT_EQ(editor_->Undos().Count(), 2);
+}
+
+TEST_F(TextEditorTest, ItemizeIndentsFollowTheFirstCharacter) {
+  conf_.ItemizeMode = true;
+  Show(Sjis("●item\r\nplain"));
+  const double item = editor_->Layout().ItemIndentPoints * area_.logicalDpiX() / 72.0;
+  auto indent = [&](int i) {
+    const QTextBlockFormat f = area_.document()->findBlockByNumber(i).blockFormat();
+    return std::pair<double, double>(f.leftMargin(), f.textIndent());
+  };
+  EXPECT_DOUBLE_EQ(indent(0).first, item);  // hanging: the mark at the margin
+  EXPECT_DOUBLE_EQ(indent(0).second, -item);
+  EXPECT_DOUBLE_EQ(indent(1).first, item);  // the whole paragraph indented
+  EXPECT_DOUBLE_EQ(indent(1).second, 0);
+  area_.SetSelStart(int(Sjis("●item\r\n").size()));
+  Commit(QStringLiteral("○"));
+  EXPECT_DOUBLE_EQ(indent(1).second, -item);
+  editor_->Undo();
+  EXPECT_DOUBLE_EQ(indent(1).second, 0);
+  // Enter in the middle of an item: the new paragraph is plain.
+  area_.SetSelStart(4);
+  Key(Qt::Key_Return);
+  EXPECT_DOUBLE_EQ(indent(0).second, -item);
+  EXPECT_DOUBLE_EQ(indent(1).second, 0);
+  // Normal mode: the first line only.
+  editor_->ChangeTextMode(false);
+  EXPECT_DOUBLE_EQ(indent(1).first, 0);
+  EXPECT_GT(indent(1).second, 0);
+}
+
+TEST_F(TextEditorTest, OneKeystrokeRescansOnlyItsParagraph) {
+  std::string page;
+  while (page.size() < 30000)
+    page += Sjis("// そらくも <a> \\b ● http://x.jp 日本語のテキスト\r\n");
+  Show(page);
+  QCoreApplication::processEvents();
+  const long before = editor_->Highlighter().Calls();
+  area_.SetSelStart(int(page.size() / 2 / 100 * 100));
+  Type("x");
+  EXPECT_LE(editor_->Highlighter().Calls() - before, 2);
+}
+
+TEST_F(TextEditorTest, ClickedLinksOpenOnceUntilTheGuardClears) {
+  Show(Sjis("go http://example.com/a end\r\nmail me.you@mail.example.jp\r\nnodot a@b"));
+  auto click_at = [&](int pos) {
+    area_.SetSelStart(pos);
+    editor_->LeftClick();
+  };
+  click_at(10);
+  ASSERT_EQ(host_.urls.size(), 1u);
+  EXPECT_EQ(host_.urls[0], "http://example.com/a");
+  click_at(10);  // a second quick click opens nothing
+  EXPECT_EQ(host_.urls.size(), 1u);
+  timer3_.stop();
+  editor_->LinkClickGuard = false;
+  const int mail = int(Sjis("go http://example.com/a end\r\nmail me.").size()) + 2;
+  click_at(mail);
+  ASSERT_EQ(host_.urls.size(), 2u);
+  EXPECT_EQ(host_.urls[1], "mailto:you@mail.example.jp");
+  // Nothing for plain text, and nothing at all with links off.
+  editor_->LinkClickGuard = false;
+  click_at(1);
+  conf_.URLMail = false;
+  click_at(10);
+  EXPECT_EQ(host_.urls.size(), 2u);
+  EXPECT_TRUE(host_.messages.empty());
+}
+
+}  // namespace
+}  // namespace sk::editor
