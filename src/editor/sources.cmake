@@ -14,6 +14,8 @@ set(EDITOR_UI_SOURCES
   src/editor/ui/text_editor.cpp
   src/editor/ui/editor_typing.cpp
   src/editor/ui/editor_clipboard.cpp
+  src/editor/ui/highlight_form.cpp
+  src/editor/ui/ime_switch.cpp
 )
 set(EDITOR_CORE_TESTS
   src/editor/text_positions_test.cpp

@@ -152,15 +152,11 @@ void TSDIAppForm::SetHighLight(bool on) {
 }
 
 void TSDIAppForm::SetModeChecks() {
-  for (const char* n :
-       Conf.ItemizeMode
-           ? std::initializer_list<const char*>{"TextItemizeModeItem", "TextItemizeModePopUpItem"}
-           : std::initializer_list<const char*>{"TextNormalModeItem", "TextNormalModePopUpItem"})
-    if (QAction* a = Action(n)) a->setChecked(true);
-  for (const char* n :
-       Conf.HighLight
-           ? std::initializer_list<const char*>{"DoHighLightItem", "DoHighLightPopUpItem"}
-           : std::initializer_list<const char*>{"DontHighLightItem", "DontHighLightPopUpItem"})
+  const bool itemize = Conf.ItemizeMode, high = Conf.HighLight != 0;
+  for (const char* n : {itemize ? "TextItemizeModeItem" : "TextNormalModeItem",
+                        itemize ? "TextItemizeModePopUpItem" : "TextNormalModePopUpItem",
+                        high ? "DoHighLightItem" : "DontHighLightItem",
+                        high ? "DoHighLightPopUpItem" : "DontHighLightPopUpItem"})
     if (QAction* a = Action(n)) a->setChecked(true);
 }
 

@@ -111,7 +111,8 @@ class ScriptedPrompter : public Prompter {
       ADD_FAILURE() << "unexpected file dialog: " << spec.title.toStdString();
       return std::nullopt;
     }
-    auto f = script.front();
+    std::optional<T> f;
+    if (script.front()) f.emplace(*script.front());
     script.pop_front();
     return f;
   }

@@ -21,6 +21,7 @@
 #include <algorithm>
 
 #include "convert/cp932.h"
+#include "editor/ui/ime_switch.h"
 #include "editor/ui/unencodable_input.h"
 
 namespace sk::editor {
@@ -435,6 +436,7 @@ void TextArea::focusInEvent(QFocusEvent* e) {
   if (hiragana_) {
     setInputMethodHints(inputMethodHints() & ~(Qt::ImhPreferLatin | Qt::ImhLatinOnly));
     QGuiApplication::inputMethod()->update(Qt::ImHints | Qt::ImEnabled);
+    ActivateInputMethod();
   }
 }
 

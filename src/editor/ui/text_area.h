@@ -140,9 +140,8 @@ class TextArea : public QTextEdit {
   bool IsModified() const { return modified_; }
   void SetModified(bool m) { modified_ = m; }
 
-  // Asks the input method for kana input whenever the area takes the focus.  Linux input methods
-  // offer no call to switch the mode, so this is a hint: Latin-only hints are dropped and the
-  // input method is told to update.
+  // Asks the input method for kana input whenever the area takes the focus: Latin-only hints are
+  // dropped and a running fcitx5 is asked to switch on (ime_switch.h).
   void SetHiraganaMode(bool on);
   bool HiraganaMode() const { return hiragana_; }
   // The input method's uncommitted text, CP932 (characters CP932 cannot hold as "〓").

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "convert/cp932.h"
+#include "editor/ui/highlight_form.h"
 #include "editor/ui/highlighter.h"
 
 namespace sk::editor {
@@ -352,6 +355,27 @@ TEST_F(TextEditorTest, ClickedLinksOpenOnceUntilTheGuardClears) {
   click_at(10);
   EXPECT_EQ(host_.urls.size(), 2u);
   EXPECT_TRUE(host_.messages.empty());
+}
+
+TEST(HighLightFormTest, ShowsAndKeepsColourAndStyle) {
+  std::optional<QColor> answer = QColor(0x12, 0x34, 0x56);
+  THighLightForm form(nullptr, [&](const QColor& now) {
+    EXPECT_EQ(now, QColor(0xFF, 0, 0));  // preset to the colour held
+    return answer;
+  });
+  form.SetValues(0x0000FF, kStyleBold | kStyleStrikeOut);
+  EXPECT_TRUE(form.BoldCheckBox->isChecked());
+  EXPECT_FALSE(form.ItalicCheckBox->isChecked());
+  EXPECT_TRUE(form.StrikeOutCheckBox->isChecked());
+  form.UnderlineCheckBox->setChecked(true);
+  EXPECT_EQ(form.Style(), kStyleBold | kStyleUnderline | kStyleStrikeOut);
+  form.ColorButton->click();
+  EXPECT_EQ(form.Color(), 0x563412);
+  answer.reset();  // cancelled: the colour stays
+  form.SetValues(0x0000FF, 0);
+  form.ColorButton->click();
+  EXPECT_EQ(form.Color(), 0x0000FF);
+  EXPECT_EQ(form.windowTitle(), "強調表示スタイル");
 }
 
 }  // namespace
