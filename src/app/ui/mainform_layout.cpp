@@ -19,6 +19,7 @@
 #include "app/ui/mainform.h"
 #include "editor/ui/field_edit.h"
 #include "editor/ui/text_area.h"
+#include "editor/ui/text_editor.h"
 #include "images/ui/image_side.h"
 
 namespace sk::app {
@@ -222,18 +223,7 @@ void TSDIAppForm::ApplySettings() {
   Paint(Panel3, Conf.ImageBackColor);
   SetCaptionIzonKomoku();
   LastAccessedDBFileName = Q(Conf.LastAccessedDBFileName);
-  switch (Conf.VScrollBarMode) {
-    case 1:
-      TextMemo->SetScrollBarMode(1, true);
-      break;
-    case 2:
-      TextMemo->SetScrollBarMode(0, false);
-      break;
-    default:
-      TextMemo->SetScrollBarMode(1, false);
-      break;
-  }
-  TextMemo->SetWordWrap(Conf.WordWrapMode == 0);
+  Editor->SetVScrollBar();
   Panel5->setFixedHeight(std::max(0, Conf.TopMargin));
   Panel4->setFixedWidth(std::max(0, Conf.LeftMargin));
   SetModeChecks();
@@ -363,6 +353,8 @@ void TSDIAppForm::SplitMoved() {
       Conf.TextImageWH = 0;
   }
   Images->RedrawSoon();
+  // A wrap width narrower than the area depends on the area's width.
+  if (Conf.WordWrapMode == 0 && Conf.MaxOrikaeshiHabaCm >= 3) Editor->SetParagraph();
 }
 
 }  // namespace sk::app

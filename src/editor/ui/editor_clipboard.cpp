@@ -62,6 +62,19 @@ void TextEditor::Paste(const QString& text) {
   if (replaced > 0) emit area_.CharsReplaced(replaced);
 }
 
+void TextEditor::Drop(const QString& text, int char_pos, bool move) {
+  int at = area_.ByteFromChar(char_pos);
+  const int s = area_.SelStart(), len = area_.SelLength();
+  if (move && len > 0) {
+    if (at >= s && at <= s + len) return;  // dropped onto itself
+    // A move is two edits: the text taken out, then put in at the drop.
+    DeleteSelection();
+    if (at > s) at -= len;
+  }
+  area_.SetSelStart(at);
+  Paste(text);
+}
+
 void TextEditor::SelectAll() {
   area_.SetSelStart(0);
   area_.SetSelLength(area_.TextLength());

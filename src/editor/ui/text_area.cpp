@@ -3,6 +3,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QColor>
+#include <QDropEvent>
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QInputMethod>
@@ -369,6 +370,21 @@ void TextArea::SendArrowKey(Qt::Key key) {
 void TextArea::Refuse(const QStringList& refused) {
   QApplication::beep();
   for (const QString& ch : refused) emit CharRefused(ch);
+}
+
+void TextArea::dropEvent(QDropEvent* e) {
+  if (!hooks_ || isReadOnly() || !e->mimeData() || !e->mimeData()->hasText()) {
+    QTextEdit::dropEvent(e);
+    return;
+  }
+  const bool move = e->source() == this && e->dropAction() == Qt::MoveAction;
+  const int at = cursorForPosition(e->position().toPoint()).position();
+  QDragLeaveEvent leave;  // the control takes its drop caret away
+  QTextEdit::dragLeaveEvent(&leave);
+  hooks_->Drop(e->mimeData()->text(), at, move);
+  // Taken care of here: the dragging side must not remove the text a second time.
+  e->setDropAction(Qt::CopyAction);
+  e->accept();
 }
 
 void TextArea::mouseReleaseEvent(QMouseEvent* e) {

@@ -46,6 +46,8 @@ class TextAreaHooks {
   virtual bool InputMethod(QInputMethodEvent* e) = 0;
   // Text to be inserted from the clipboard, the middle button's selection or a drop, at the caret.
   virtual void Paste(const QString& text) = 0;
+  // Text dropped at document position char_pos; move: dragged out of this area's selection.
+  virtual void Drop(const QString& text, int char_pos, bool move) = 0;
   // The control changed the text on its own (outside TrackedEdit): the page text before it.
   virtual void UntrackedEdit(const std::string& before) = 0;
   // A click of the left button, after the caret has moved.
@@ -168,6 +170,7 @@ class TextArea : public QTextEdit {
   void inputMethodEvent(QInputMethodEvent* e) override;
   void focusInEvent(QFocusEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
   bool canInsertFromMimeData(const QMimeData* source) const override;
   void insertFromMimeData(const QMimeData* source) override;
   QMimeData* createMimeDataFromSelection() const override;

@@ -162,6 +162,29 @@ void TextEditor::IndentCheckA() {
   SetIndent(area_.ByteFromChar(block.position()));
 }
 
+void TextEditor::SetVScrollBar() {
+  const bool wrap = conf_.WordWrapMode == 0;
+  area_.SetWordWrap(wrap);
+  const Qt::ScrollBarPolicy always = Qt::ScrollBarAlwaysOn, needed = Qt::ScrollBarAsNeeded,
+                            never = Qt::ScrollBarAlwaysOff;
+  Qt::ScrollBarPolicy v = always, h = never;
+  switch (conf_.VScrollBarMode) {
+    case 1:
+      v = needed;
+      h = wrap ? never : needed;
+      break;
+    case 2:
+      v = never;
+      h = wrap ? never : needed;
+      break;
+    default:
+      h = wrap ? never : always;
+      break;
+  }
+  area_.setVerticalScrollBarPolicy(v);
+  area_.setHorizontalScrollBarPolicy(h);
+}
+
 void TextEditor::GotoSelStart(int pos, int len) {
   area_.setFocus();
   area_.SetSelStart(pos);

@@ -73,6 +73,8 @@ class TextEditor : public QObject, public TextAreaHooks {
   void SetIndent(int pos);
   void IndentCheckB(int pos);
   void IndentCheckA();
+  // `SetVScrollBar`: word wrap and the scroll bars from the settings.
+  void SetVScrollBar();
   // `GotoSelStart`: focus, caret into view, selection pos..pos+len.
   void GotoSelStart(int pos, int len);
   const TextLayoutValues& Layout() const { return layout_; }
@@ -110,6 +112,7 @@ class TextEditor : public QObject, public TextAreaHooks {
   bool InputMethod(QInputMethodEvent* e) override;
   void Paste(const QString& text) override;
   void UntrackedEdit(const std::string& before) override;
+  void Drop(const QString& text, int char_pos, bool move) override;
   void LeftClick() override;
 
  private:

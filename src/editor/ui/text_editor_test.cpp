@@ -255,6 +255,20 @@ TEST_F(TextEditorTest, PasteGoesThroughTheProgram) {
   EXPECT_EQ(editor_->Undos().UndoIndex(), before + 1);
   EXPECT_EQ(editor_->Undos().Newest()->NewText, "dropped");
   EXPECT_EQ(Text().find("dropped"), 0u);
+  // A drop inserts where it lands, as one paste.
+  Show("abc def");
+  QMimeData dropped;
+  dropped.setText(QStringLiteral("XY"));
+  const QRect at = area_.cursorRect(QTextCursor(area_.document()->findBlockByNumber(0)));
+  const QPoint p(at.left() + 1, at.center().y());
+  QDragEnterEvent enter(p, Qt::CopyAction, &dropped, Qt::LeftButton, {});
+  QApplication::sendEvent(area_.viewport(), &enter);
+  QDragMoveEvent move(p, Qt::CopyAction, &dropped, Qt::LeftButton, {});
+  QApplication::sendEvent(area_.viewport(), &move);
+  QDropEvent drop(p, Qt::CopyAction, &dropped, Qt::LeftButton, {});
+  QApplication::sendEvent(area_.viewport(), &drop);
+  EXPECT_EQ(Text(), "XYabc def");
+  EXPECT_EQ(editor_->Undos().Count(), 1);
 }
 
 TEST_F(TextEditorTest, CompositionRecordsEachResultAndNothingWhenCancelled) {
