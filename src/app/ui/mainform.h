@@ -101,10 +101,7 @@ class TSDIAppForm : public QMainWindow {
   static bool CommandBuilt(const std::string& handler);
 
   // Text commands (mainform_edit.cpp).
-  void TextCopyItemClick();
-  void TextCutItemClick();
-  void TextPasteItemClick();
-  void TextDeleteItemClick();
+  QLineEdit* FocusedField() const;  // the title or subtitle box when it had the focus last
   // The text area's selection into the title or subtitle box, through the clipboard.
   void PasteSelectionToField(QLineEdit* field);
   void ChangeTextMode(bool itemize);
@@ -236,7 +233,6 @@ class TSDIAppForm : public QMainWindow {
   static bool EditCommandBuilt(const std::string& handler);
   void MakeEditor();
   void TextFontChanged();
-  QLineEdit* FocusedField() const;  // the title or subtitle box when it had the focus last
   QMenu* MakePopup(const char* name, int root);
   void ShowOpenedFile();
   void WriteSettings();

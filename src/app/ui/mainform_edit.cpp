@@ -47,17 +47,33 @@ class WindowEditorHost : public editor::EditorHost {
 
 using Run = std::function<void(TSDIAppForm&)>;
 
+// A clipboard command of the Edit menu acts on the input area that had the focus last: the title
+// and subtitle boxes with their own operation, the text area through the editor.
+Run OnFocusedArea(std::function<void(QLineEdit&)> field,
+                  std::function<void(editor::TextEditor&)> text) {
+  return [field, text](TSDIAppForm& f) {
+    if (QLineEdit* e = f.FocusedField())
+      field(*e);
+    else if (f.FocusedArea == 3)
+      text(*f.Editor);
+  };
+}
+
 const std::unordered_map<std::string, Run>& EditHandlers() {
   static const std::unordered_map<std::string, Run> map = {
       {"UndoItemClick", [](TSDIAppForm& f) { f.Editor->Undo(); }},
       {"UndoUndoItemClick", [](TSDIAppForm& f) { f.Editor->UndoUndo(); }},
-      {"TextCopyItemClick", [](TSDIAppForm& f) { f.TextCopyItemClick(); }},
+      {"TextCopyItemClick",
+       OnFocusedArea([](QLineEdit& e) { e.copy(); }, [](editor::TextEditor& e) { e.Copy(); })},
       {"CopyPopUpItemClick", [](TSDIAppForm& f) { f.Editor->Copy(); }},
-      {"TextCutItemClick", [](TSDIAppForm& f) { f.TextCutItemClick(); }},
+      {"TextCutItemClick",
+       OnFocusedArea([](QLineEdit& e) { e.cut(); }, [](editor::TextEditor& e) { e.Cut(); })},
       {"CutPopUpItemClick", [](TSDIAppForm& f) { f.Editor->Cut(); }},
-      {"TextPasteItemClick", [](TSDIAppForm& f) { f.TextPasteItemClick(); }},
+      {"TextPasteItemClick",
+       OnFocusedArea([](QLineEdit& e) { e.paste(); }, [](editor::TextEditor& e) { e.Paste(); })},
       {"PopUpPasteItemClick", [](TSDIAppForm& f) { f.Editor->Paste(); }},
-      {"TextDeleteItemClick", [](TSDIAppForm& f) { f.TextDeleteItemClick(); }},
+      {"TextDeleteItemClick", OnFocusedArea([](QLineEdit& e) { e.del(); },
+                                            [](editor::TextEditor& e) { e.DeleteSelection(); })},
       {"PopUpDeleteItemClick", [](TSDIAppForm& f) { f.Editor->DeleteSelection(); }},
       {"TextSelectAllItemClick", [](TSDIAppForm& f) { f.Editor->SelectAll(); }},
       {"PopUpSelectAllItemClick", [](TSDIAppForm& f) { f.Editor->SelectAll(); }},
@@ -100,34 +116,6 @@ QLineEdit* TSDIAppForm::FocusedField() const {
   if (FocusedArea == 1) return TitleEdit;
   if (FocusedArea == 2) return ChoshaEdit;
   return nullptr;
-}
-
-void TSDIAppForm::TextCopyItemClick() {
-  if (QLineEdit* e = FocusedField())
-    e->copy();
-  else if (FocusedArea == 3)
-    Editor->Copy();
-}
-
-void TSDIAppForm::TextCutItemClick() {
-  if (QLineEdit* e = FocusedField())
-    e->cut();
-  else if (FocusedArea == 3)
-    Editor->Cut();
-}
-
-void TSDIAppForm::TextPasteItemClick() {
-  if (QLineEdit* e = FocusedField())
-    e->paste();
-  else if (FocusedArea == 3)
-    Editor->Paste();
-}
-
-void TSDIAppForm::TextDeleteItemClick() {
-  if (QLineEdit* e = FocusedField())
-    e->del();
-  else if (FocusedArea == 3)
-    Editor->DeleteSelection();
 }
 
 void TSDIAppForm::PasteSelectionToField(QLineEdit* field) {

@@ -14,9 +14,10 @@ namespace sk::editor {
 
 namespace {
 
-void PutOnClipboard(const QString& text) {
+// Page text (CP932, CR LF) onto the clipboard as plain text with the platform's line ends.
+void PutOnClipboard(std::string_view bytes) {
   auto* data = new QMimeData;
-  data->setText(text);
+  data->setText(cp932::Decode(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
   QApplication::clipboard()->setMimeData(data);
 }
 
@@ -24,8 +25,7 @@ void PutOnClipboard(const QString& text) {
 
 void TextEditor::Copy() {
   if (area_.SelLength() == 0) return;
-  PutOnClipboard(
-      cp932::Decode(area_.SelText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  PutOnClipboard(area_.SelText());
   if (conf_.UnselectAfterCopy) area_.SetSelStart(area_.SelStart());
 }
 
@@ -40,8 +40,7 @@ void TextEditor::DeleteSelection() {
 
 void TextEditor::Cut() {
   if (area_.SelLength() == 0) return;
-  PutOnClipboard(
-      cp932::Decode(area_.SelText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  PutOnClipboard(area_.SelText());
   DeleteSelection();
 }
 
@@ -80,9 +79,7 @@ void TextEditor::SelectAll() {
   area_.SetSelLength(area_.TextLength());
 }
 
-void TextEditor::CopyAllText() {
-  PutOnClipboard(cp932::Decode(area_.Text()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-}
+void TextEditor::CopyAllText() { PutOnClipboard(area_.Text()); }
 
 // ---- links ----------------------------------------------------------------------------------
 
