@@ -134,6 +134,7 @@ bool TextEditor::KeyDown(QKeyEvent* e) {
     case Qt::Key_Insert:
       if (mods != Qt::NoModifier) return false;
       InsertMode = !InsertMode;
+      area_.setOverwriteMode(!InsertMode);  // the wide caret; typing is done here either way
       host_.SetStatusText(1, InsertMode ? kInsert : kOverwrite);
       return true;
     case Qt::Key_Escape:

@@ -303,6 +303,19 @@ TEST_F(TextEditorTest, CompositionRecordsEachResultAndNothingWhenCancelled) {
   Preedit(QString());
   EXPECT_EQ(Text(), "a" + Sjis("日本語") + "b");
   EXPECT_EQ(editor_->Undos().Count(), 2);
+  // In overwrite mode a result takes the place of as many characters, not past the line end.
+  Show("abcd\r\nef");
+  Key(Qt::Key_Insert);
+  area_.SetSelStart(1);
+  Preedit(QStringLiteral("にほ"));
+  Commit(QStringLiteral("日本"));
+  EXPECT_EQ(Text(), "a" + Sjis("日本") + "d\r\nef");
+  EXPECT_EQ(editor_->Undos().Newest()->OldText, "bc");
+  Commit(QStringLiteral("語だ"));
+  EXPECT_EQ(Text(), "a" + Sjis("日本語だ") + "\r\nef");
+  editor_->Undo();
+  editor_->Undo();
+  EXPECT_EQ(Text(), "abcd\r\nef");
 }
 
 TEST_F(TextEditorTest, ItemizeIndentsFollowTheFirstCharacter) {
