@@ -69,7 +69,8 @@ bool HasExtension(std::string_view path, std::string_view ext) {
   size_t cut = path.find_last_of("/\\:");
   std::string name =
       LowerHankakuLetters(cut == std::string_view::npos ? path : path.substr(cut + 1));
-  std::string tail = "." + LowerHankakuLetters(ext);
+  std::string tail(1, '.');
+  tail += LowerHankakuLetters(ext);
   return name.size() >= tail.size() &&
          name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
 }

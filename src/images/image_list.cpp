@@ -61,7 +61,11 @@ std::vector<std::string> SplitImageNames(std::string_view image_part) {
 
 std::string JoinImageField(std::string_view alt_file, const std::vector<std::string>& names) {
   std::string out;
-  if (!alt_file.empty()) out = "*" + std::string(alt_file) + ";";
+  if (!alt_file.empty()) {
+    out = '*';
+    out += alt_file;
+    out += ';';
+  }
   for (size_t i = 0; i < names.size(); ++i) {
     if (i) out += ';';
     out += names[i];

@@ -25,7 +25,14 @@ TagSpec Tag(const char* name) {
     return c == 'S' ? "UPPER(SUBTITLE)" : c == 'T' ? "UPPER(TITLE)" : "UPPER(BUNRUI)";
   };
   std::string e = field(n[0]);
-  if (n.size() > 1) e += n[1] == 'D' ? std::string("+DTOS(DATE)") : "+" + field(n[1]);
+  if (n.size() > 1) {
+    if (n[1] == 'D') {
+      e += "+DTOS(DATE)";
+    } else {
+      e += '+';
+      e += field(n[1]);
+    }
+  }
   return {n, e, true};
 }
 }  // namespace
