@@ -32,12 +32,14 @@ class Host : public sk::editor::EditorHost {
   void Message(const QString&) override {}
   bool OpenUrl(const QUrl&) override { return true; }
   void SetModeItemsEnabled(bool) override {}
+  void SetUndoEnabled(bool, bool) override {}
 };
 
 std::string Page() {
   static const std::string page = [] {
     const char* lines[] = {
-        "● 朝から晴れ。川沿いの桜がもう咲き始めていた。帰りにパン屋に寄って，クロワッサンを買った。",
+        "● "
+        "朝から晴れ。川沿いの桜がもう咲き始めていた。帰りにパン屋に寄って，クロワッサンを買った。",
         "今日の そらくも の記録。<読みかけの本> を最後まで読んだ。夜は静かに音楽を聴いて過ごした。",
         "// 注釈: 明日は早起きすること。詳しくは http://www.example.com/diary/ を参照のこと。",
         "① 会議の資料をまとめる。担当は \\section の書式で。連絡は someone@example.co.jp まで。",
@@ -83,8 +85,8 @@ struct Setup {
 void PageShow(benchmark::State& state, bool on) {
   Setup s(on);
   for (auto _ : state) s.Show();
-  state.counters["paragraphs_scanned"] =
-      benchmark::Counter(double(s.editor->Highlighter().Calls()), benchmark::Counter::kAvgIterations);
+  state.counters["paragraphs_scanned"] = benchmark::Counter(double(s.editor->Highlighter().Calls()),
+                                                            benchmark::Counter::kAvgIterations);
 }
 
 void Keystroke(benchmark::State& state, bool on) {

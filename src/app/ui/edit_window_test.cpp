@@ -42,6 +42,7 @@ TEST_F(EditWindowTest, UndoAndRedoFromMenuAndKeys) {
   QTest::keyClicks(f.TextMemo, "xy");
   EXPECT_EQ(TextOf(), J("firstxy // note"));
   EXPECT_EQ(f.StatusPanels[2]->text(), "変更あり");
+  EXPECT_TRUE(f.Action("UndoItem")->isEnabled());  // at once, not only when the menu opens
   MenuState();
   EXPECT_TRUE(f.Action("UndoItem")->isEnabled());
   EXPECT_FALSE(f.Action("UndoUndoItem")->isEnabled());

@@ -40,6 +40,10 @@ class WindowEditorHost : public editor::EditorHost {
           "DontHighLightPopUpItem"})
       if (QAction* a = f_.Action(n)) a->setEnabled(enabled && f_.FileIsOpen());
   }
+  void SetUndoEnabled(bool undo, bool redo) override {
+    f_.Action("UndoItem")->setEnabled(undo && f_.FileIsOpen());
+    f_.Action("UndoUndoItem")->setEnabled(redo && f_.FileIsOpen());
+  }
 
  private:
   TSDIAppForm& f_;

@@ -262,8 +262,6 @@ void TSDIAppForm::EditMenuClick() {
     FocusedArea = 3;
     TextMemo->setFocus();
   }
-  Action("UndoUndoItem")->setEnabled(Editor->CanRedo());
-  Action("UndoItem")->setEnabled(Editor->CanUndo());
   Action("TextSelectAllItem")->setEnabled(TextMemo->hasFocus());
   bool selection = false;
   if (FocusedArea == 1)

@@ -42,11 +42,12 @@ void TextEditor::SetUndoInfo(std::string_view insert, int sel_length, bool backs
 
 void TextEditor::AddUndoInfo(UndoRecord r) {
   undo_.AddUndoInfo(std::move(r));
-  host_.SetStatusText(2, kModified);
+  ShowUndoState();
 }
 
 void TextEditor::ResetUndoBuf() {
   undo_.ResetUndoBuf();
+  host_.SetUndoEnabled(false, false);
   in_composition_ = false;
   composition_replaced_.clear();
   composition_removed_selection_ = false;
@@ -55,6 +56,7 @@ void TextEditor::ResetUndoBuf() {
 
 void TextEditor::ShowUndoState() {
   host_.SetStatusText(2, undo_.UndoIndex() < 0 ? QString() : kModified);
+  host_.SetUndoEnabled(undo_.CanUndo(), undo_.CanRedo());
 }
 
 void TextEditor::Replace(int pos, int len, std::string_view text) {

@@ -43,6 +43,8 @@ class EditorHost {
   virtual bool OpenUrl(const QUrl& url) = 0;
   // The display-mode items are off while a page has its own mode.
   virtual void SetModeItemsEnabled(bool enabled) = 0;
+  // Whether there is something to undo and to redo, for the commands' enabling.
+  virtual void SetUndoEnabled(bool undo, bool redo) = 0;
 };
 
 class TextEditor : public QObject, public TextAreaHooks {

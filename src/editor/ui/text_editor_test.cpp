@@ -43,10 +43,12 @@ class FakeHost : public EditorHost {
     return open_succeeds;
   }
   void SetModeItemsEnabled(bool enabled) override { mode_items = enabled; }
+  void SetUndoEnabled(bool undo, bool redo) override { undo_redo = {undo, redo}; }
 
   bool open = true;
   bool open_succeeds = true;
   bool mode_items = true;
+  std::pair<bool, bool> undo_redo{false, false};
   int saves = 0;
   std::map<int, QString> status;
   std::vector<QString> messages;
@@ -161,7 +163,7 @@ TEST_F(TextEditorTest, TypingUndoAndRedoKeepKindsAndRecords) {
   editor_->Undo();
   EXPECT_EQ(Text(), "ab");
   EXPECT_EQ(host_.status[2], "");
-  EXPECT_FALSE(editor_->CanUndo());
+  EXPECT_EQ(host_.undo_redo, std::make_pair(false, true));
   editor_->UndoUndo();
   EXPECT_EQ(Text(), "ab" + Sjis("そらく"));
   EXPECT_EQ(area_.SelStart(), 8);
@@ -169,9 +171,10 @@ TEST_F(TextEditorTest, TypingUndoAndRedoKeepKindsAndRecords) {
   Type("z");
   EXPECT_FALSE(editor_->CanRedo());
   EXPECT_EQ(editor_->Undos().Count(), 2);
+  EXPECT_EQ(host_.undo_redo, std::make_pair(true, false));
   // Showing another page empties the history.
   Show("c");
-  EXPECT_FALSE(editor_->CanUndo());
+  EXPECT_EQ(host_.undo_redo, std::make_pair(false, false));
 }
 
 TEST_F(TextEditorTest, KeysRecordWhatTheyChange) {
