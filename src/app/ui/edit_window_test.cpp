@@ -38,6 +38,7 @@ class EditWindowTest : public MainFormTest {
 
 TEST_F(EditWindowTest, UndoAndRedoFromMenuAndKeys) {
   TSDIAppForm& f = StartWithPages();
+  EXPECT_FALSE(f.Action("UndoItem")->isEnabled());
   f.TextMemo->SetSelStart(5);
   QTest::keyClicks(f.TextMemo, "xy");
   EXPECT_EQ(TextOf(), J("firstxy // note"));
