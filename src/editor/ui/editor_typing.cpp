@@ -33,8 +33,8 @@ void TextEditor::SetUndoInfo(std::string_view insert, int sel_length, bool backs
                              int force_insert) {
   if (!host_.FileIsOpen()) return;
   const bool insert_mode = force_insert < 0 ? InsertMode : force_insert != 0;
-  std::optional<UndoRecord> r = BuildUndoRecord(area_.Text(), area_.SelStart(), area_.SelLength(),
-                                                insert, backspace, insert_mode);
+  std::optional<UndoRecord> r = BuildUndoRecord(area_.Positions().bytes(), area_.SelStart(),
+                                                area_.SelLength(), insert, backspace, insert_mode);
   if (!r) return;
   r->SelLengthBefore = sel_length;
   AddUndoInfo(std::move(*r));
