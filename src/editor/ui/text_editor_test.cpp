@@ -134,10 +134,12 @@ TEST_F(TextEditorTest, PageShowsEveryKindAndLinks) {
   EXPECT_EQ(Kinds(3), (Runs{{10, "http://example.com/a"},
                             {1, QStringLiteral("で and me.")},
                             {11, "you@mail.example.jp"}}));
-  // Off for the page: links only.
+  EXPECT_GT(area_.document()->firstBlock().blockFormat().textIndent(), 0);  // 1 point at least
+  // The page's own mode: highlighting off (links only), normal mode indented by -2: no indent.
   Show(Sjis("x // note http://a.jp\r\n"), "\x01");
   EXPECT_EQ(Kinds(0), (Runs{{10, "http://a.jp"}}));
   EXPECT_FALSE(host_.mode_items);
+  EXPECT_EQ(area_.document()->firstBlock().blockFormat().textIndent(), 0);
 }
 
 TEST_F(TextEditorTest, TypingUndoAndRedoKeepKindsAndRecords) {
