@@ -32,10 +32,7 @@ void TextEditor::Copy() {
 void TextEditor::DeleteSelection() {
   const int len = area_.SelLength();
   if (len == 0 || !host_.FileIsOpen()) return;
-  SetUndoInfo({}, len, false, 0);
-  const UndoRecord r = *undo_.Newest();
-  Replace(r.StartPos, int(r.OldText.size()), {});
-  AfterEdit(r.StartPos, {}, r.OldText);
+  RecordAndEdit({}, len, false, 0);
 }
 
 void TextEditor::Cut() {
@@ -52,12 +49,10 @@ void TextEditor::Paste(const QString& text) {
   int replaced = 0;
   const std::string bytes = TextPositions(ReplaceUnencodable(text, &replaced)).bytes();
   pasting_ = true;
-  SetUndoInfo(bytes, area_.SelLength(), false, 1);
-  const UndoRecord r = *undo_.Newest();
-  Replace(r.StartPos, int(r.OldText.size()), bytes);
-  AfterEdit(r.StartPos, bytes, r.OldText);
+  const std::optional<UndoRecord> r = RecordAndEdit(bytes, area_.SelLength(), false, 1);
   pasting_ = false;
-  GotoSelStart(conf_.CurSorPosAfterPaste != 0 ? r.StartPos + int(bytes.size()) : r.StartPos, 0);
+  if (!r) return;
+  GotoSelStart(conf_.CurSorPosAfterPaste != 0 ? r->StartPos + int(bytes.size()) : r->StartPos, 0);
   if (replaced > 0) emit area_.CharsReplaced(replaced);
 }
 

@@ -29,15 +29,25 @@ size_t CharsPrefix(std::string_view s, int n) {
 
 // ---- recording ------------------------------------------------------------------------------
 
-void TextEditor::SetUndoInfo(std::string_view insert, int sel_length, bool backspace,
+bool TextEditor::SetUndoInfo(std::string_view insert, int sel_length, bool backspace,
                              int force_insert) {
-  if (!host_.FileIsOpen()) return;
+  if (!host_.FileIsOpen()) return false;
   const bool insert_mode = force_insert < 0 ? InsertMode : force_insert != 0;
   std::optional<UndoRecord> r = BuildUndoRecord(area_.Positions().bytes(), area_.SelStart(),
                                                 area_.SelLength(), insert, backspace, insert_mode);
-  if (!r) return;
+  if (!r) return false;
   r->SelLengthBefore = sel_length;
   AddUndoInfo(std::move(*r));
+  return true;
+}
+
+std::optional<UndoRecord> TextEditor::RecordAndEdit(std::string_view insert, int sel_length,
+                                                    bool backspace, int force_insert) {
+  if (!SetUndoInfo(insert, sel_length, backspace, force_insert)) return std::nullopt;
+  UndoRecord r = *undo_.Newest();
+  Replace(r.StartPos, int(r.OldText.size()), r.NewText);
+  AfterEdit(r.StartPos, r.NewText, r.OldText);
+  return r;
 }
 
 void TextEditor::AddUndoInfo(UndoRecord r) {
@@ -164,19 +174,13 @@ void TextEditor::TypeText(const QString& text) {
   if (accepted.isEmpty()) return;
   if (!conf_.DeleteSelectedStr && area_.SelLength() > 0) area_.SetSelStart(area_.SelStart());
   const std::string bytes = TextPositions(accepted).bytes();
-  SetUndoInfo(bytes, area_.SelLength(), false);
-  const UndoRecord r = *undo_.Newest();
-  Replace(r.StartPos, int(r.OldText.size()), bytes);
-  AfterEdit(r.StartPos, bytes, r.OldText);
+  RecordAndEdit(bytes, area_.SelLength(), false);
 }
 
 void TextEditor::Backspace() {
   if (area_.TextLength() == 0) return;
   if (area_.SelLength() == 0 && area_.SelStart() == 0) return;
-  SetUndoInfo({}, area_.SelLength(), true);
-  const UndoRecord r = *undo_.Newest();
-  Replace(r.StartPos, int(r.OldText.size()), {});
-  AfterEdit(r.StartPos, {}, r.OldText);
+  RecordAndEdit({}, area_.SelLength(), true);
 }
 
 void TextEditor::DeleteKey() {
@@ -190,18 +194,12 @@ void TextEditor::DeleteKey() {
     const int n = t[size_t(c)] == '\r' ? 2 : int(std::max<size_t>(1, sjis::CharLen(t, size_t(c))));
     area_.SetSelLength(n);
   }
-  SetUndoInfo({}, len, false, 0);
-  const UndoRecord r = *undo_.Newest();
-  Replace(r.StartPos, int(r.OldText.size()), {});
-  AfterEdit(r.StartPos, {}, r.OldText);
+  RecordAndEdit({}, len, false, 0);
 }
 
 void TextEditor::Enter() {
   if (!conf_.DeleteSelectedStr && area_.SelLength() > 0) area_.SetSelStart(area_.SelStart());
-  SetUndoInfo("\r\n", area_.SelLength(), false, 1);
-  const UndoRecord r = *undo_.Newest();
-  Replace(r.StartPos, int(r.OldText.size()), "\r\n");
-  AfterEdit(r.StartPos, "\r\n", r.OldText);
+  RecordAndEdit("\r\n", area_.SelLength(), false, 1);
 }
 
 // ---- input method ---------------------------------------------------------------------------

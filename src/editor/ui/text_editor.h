@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -83,8 +84,9 @@ class TextEditor : public QObject, public TextAreaHooks {
   TextHighlighter& Highlighter() { return *highlighter_; }
 
   // ---- undo ----
-  // Records the edit about to happen at the selection (insert mode as InsertMode unless forced).
-  void SetUndoInfo(std::string_view insert, int sel_length, bool backspace, int force_insert = -1);
+  // Records the edit about to happen at the selection (insert mode as InsertMode unless forced);
+  // false when there is nothing to record.
+  bool SetUndoInfo(std::string_view insert, int sel_length, bool backspace, int force_insert = -1);
   void AddUndoInfo(UndoRecord r);
   void ResetUndoBuf();
   void Undo();
@@ -121,6 +123,10 @@ class TextEditor : public QObject, public TextAreaHooks {
   // Replaces the bytes [pos, pos + len) by text (CP932) as the editor's own edit.
   void Replace(int pos, int len, std::string_view text);
   void AfterEdit(int start, std::string_view inserted, std::string_view removed);
+  // Records the edit of the selection (`SetUndoInfo`), makes it and puts the indents right; the
+  // record, or nullopt when there was nothing to do.
+  std::optional<UndoRecord> RecordAndEdit(std::string_view insert, int sel_length, bool backspace,
+                                          int force_insert = -1);
   void ApplyRecord(const UndoRecord& r, bool undo);
   void ShowUndoState();
   void TypeText(const QString& text);
