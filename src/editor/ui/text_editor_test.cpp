@@ -335,6 +335,11 @@ TEST_F(TextEditorTest, ItemizeIndentsFollowTheFirstCharacter) {
   EXPECT_DOUBLE_EQ(indent(0).second, -item);
   EXPECT_DOUBLE_EQ(indent(1).first, item);  // the whole paragraph indented
   EXPECT_DOUBLE_EQ(indent(1).second, 0);
+  // Tabs: five stops in the paragraph, the same spacing after them.
+  const QTextBlockFormat f = area_.document()->firstBlock().blockFormat();
+  ASSERT_EQ(f.tabPositions().size(), 5);
+  EXPECT_NEAR(area_.document()->defaultTextOption().tabStopDistance(),
+              (editor_->Layout().TabStops[0] - 1) * area_.logicalDpiX() / 72.0, 0.01);
   area_.SetSelStart(int(Sjis("●item\r\n").size()));
   Commit(QStringLiteral("○"));
   EXPECT_DOUBLE_EQ(indent(1).second, -item);
