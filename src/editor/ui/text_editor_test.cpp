@@ -246,6 +246,11 @@ TEST_F(TextEditorTest, PasteGoesThroughTheProgram) {
   EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("x〓"));
   editor_->Undo();
   EXPECT_EQ(area_.SelText(), "x" + Sjis("〓"));
+  Key(Qt::Key_Insert, Qt::ControlModifier);  // copy
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("x〓"));
+  Key(Qt::Key_Delete, Qt::ShiftModifier);  // cut
+  EXPECT_EQ(Text(), "// one\r\n<two>\r\n\\three");
+  editor_->Undo();
   // The middle button's paste of the X11 selection (where the platform has one) and the
   // control's own paste both insert through the program's paste.
   area_.SetSelStart(0);
