@@ -241,11 +241,26 @@ void TextEditor::StartComposition() {
   in_composition_ = true;
 }
 
+void TextEditor::CompositionFollowsCaret() {
+  int caret = area_.SelStart();
+  if (caret == composition_start_ && area_.SelLength() == 0) return;
+  // The caret moved while composing (a click the input method did not end the composition for):
+  // the result goes where the caret is now, and a selection it had replaced goes back first.
+  if (composition_removed_selection_) {
+    if (caret > composition_start_) caret += int(composition_replaced_.size());
+    CancelComposition();
+  }
+  area_.SetSelStart(caret);
+  composition_replaced_.clear();
+  StartComposition();
+}
+
 void TextEditor::EndOfIME(const QString& result) {
   QStringList refused;
   const QString accepted = RemoveUnencodable(result, &refused);
   if (!refused.isEmpty()) area_.Refuse(refused);
   if (accepted.isEmpty()) return;
+  CompositionFollowsCaret();
   const std::string bytes = TextPositions(accepted).bytes();
   int chars = 0;
   for (size_t i = 0; i < bytes.size(); ++chars) i += std::max<size_t>(1, sjis::CharLen(bytes, i));

@@ -136,6 +136,7 @@ class TextEditor : public QObject, public TextAreaHooks {
   void StartComposition();
   void EndOfIME(const QString& result);
   void CancelComposition();
+  void CompositionFollowsCaret();
   void OpenLinkAtCaret();
   QTextBlockFormat BaseFormat() const;
   bool IsItemParagraph(const QString& paragraph) const;

@@ -313,6 +313,17 @@ TEST_F(TextEditorTest, CompositionRecordsEachResultAndNothingWhenCancelled) {
   Preedit(QString());
   EXPECT_EQ(Text(), "a" + Sjis("日本語") + "b");
   EXPECT_EQ(editor_->Undos().Count(), 2);
+  // A result lands where the caret is, even if it moved while composing.
+  conf_.DeleteSelectedStr = false;
+  Show("abcd");
+  area_.SetSelStart(1);
+  Preedit(QStringLiteral("ご"));
+  area_.SetSelStart(3);
+  Commit(QStringLiteral("語"));
+  EXPECT_EQ(Text(), "abc" + Sjis("語") + "d");
+  EXPECT_EQ(editor_->Undos().Newest()->StartPos, 3);
+  editor_->Undo();
+  EXPECT_EQ(Text(), "abcd");
   // In overwrite mode a result takes the place of as many characters, not past the line end.
   Show("abcd\r\nef");
   Key(Qt::Key_Insert);
