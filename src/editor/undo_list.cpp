@@ -112,10 +112,4 @@ const UndoRecord* UndoList::TakeRedo() {
   return &records_[size_t(++index_)];
 }
 
-void UndoList::DropNewest() {
-  if (records_.empty()) return;
-  records_.pop_back();
-  index_ = std::min(index_, Count() - 1);
-}
-
 }  // namespace sk::editor

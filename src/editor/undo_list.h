@@ -54,8 +54,6 @@ class UndoList {
   const UndoRecord* TakeUndo();
   // The record that redo applies (empty records skipped), or nullptr; UndoIndex then stands on it.
   const UndoRecord* TakeRedo();
-  // Drops the newest record (an input method result taken back); UndoIndex stays in range.
-  void DropNewest();
 
   int UndoIndex() const { return index_; }
   int Count() const { return int(records_.size()); }
