@@ -6,6 +6,8 @@
 //   Keystroke/on, Keystroke/off   one character typed in the middle of the page, recorded, laid
 //                                 out and painted; the pair is typed and taken back by Backspace,
 //                                 so each iteration is two keystrokes
+//
+// SORAKUMO_BENCH_PAGE_BYTES sets another page size (default 30000).
 #include <benchmark/benchmark.h>
 
 #include <QAbstractTextDocumentLayout>
@@ -13,6 +15,7 @@
 #include <QKeyEvent>
 #include <QTextDocument>
 #include <QUrl>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -44,8 +47,10 @@ std::string Page() {
         "// 注釈: 明日は早起きすること。詳しくは http://www.example.com/diary/ を参照のこと。",
         "① 会議の資料をまとめる。担当は \\section の書式で。連絡は someone@example.co.jp まで。",
     };
+    const char* env = std::getenv("SORAKUMO_BENCH_PAGE_BYTES");
+    const size_t bytes = env ? size_t(std::atol(env)) : 30000;
     std::string out;
-    for (int i = 0; out.size() < 30000; ++i) {
+    for (int i = 0; out.size() < bytes; ++i) {
       std::string line;
       sk::cp932::FromUtf8ToCp932(lines[i % 4], &line);
       out += line + "\r\n";
