@@ -67,7 +67,8 @@ struct Setup {
     conf.URLMail = on;
     area.resize(600, 500);
     area.show();
-    editor = std::make_unique<sk::editor::TextEditor>(area, conf, host, nullptr);
+    editor =
+        std::make_unique<sk::editor::TextEditor>(area, conf, std::make_unique<Host>(), nullptr);
     QApplication::processEvents();
   }
   void Show() {
@@ -82,7 +83,6 @@ struct Setup {
     area.viewport()->repaint();
   }
   sk::settings::MainWindowSettings conf;
-  Host host;
   sk::editor::TextArea area;
   std::unique_ptr<sk::editor::TextEditor> editor;
 };

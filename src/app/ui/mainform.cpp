@@ -74,7 +74,6 @@ TSDIAppForm::TSDIAppForm(Prompter& prompter, QStringList args, QWidget* parent)
   Nav = std::make_unique<browse::Navigator>(*this);
   Keeper = std::make_unique<store::PageFileKeeper>(*this);
   Images = std::make_unique<images::ImageSide>(*this);
-  MakeEditor();
   // A repair the engine makes (an index rebuilt at open or while stepping) is told once the
   // command that met it has finished, never from inside the table's own work.
   MainTable.SetNoticeSink([this](const std::string& notice) {
@@ -133,8 +132,7 @@ void TSDIAppForm::ConstructRest() {
   Images->SearchPath.SetStartDir(StartDir.toStdString());
   Images->SetImageDirList();
   ApplySettings();
-  Editor->FontSet();
-  Editor->SetHLTopChars(false);
+  MakeEditor();  // takes its layout values from the text font just set
   LayoutHeaderControls();
   MainTable.Close();
   SetMenuEnabled(false);

@@ -38,7 +38,6 @@ class QToolButton;
 namespace sk::editor {
 class TextArea;
 class TextEditor;
-class EditorHost;
 }  // namespace sk::editor
 namespace sk::store {
 class PageFileKeeper;
@@ -100,16 +99,8 @@ class TSDIAppForm : public QMainWindow {
   // True when the command of that handler ("NextItemClick") does something in this build.
   static bool CommandBuilt(const std::string& handler);
 
-  // Text commands (mainform_edit.cpp).
-  QLineEdit* FocusedField() const;  // the title or subtitle box when it had the focus last
-  // The text area's selection into the title or subtitle box, through the clipboard.
-  void PasteSelectionToField(QLineEdit* field);
-  void ChangeTextMode(bool itemize);
-  void SetHighLight(bool on);
+  // The text area's look (mainform_layout.cpp, mainform_edit.cpp).
   void SetModeChecks();  // the check marks of the display-mode items
-  void TextRepaintItemClick();
-  void FontItemClick();
-  void FontSizePopUpItemClick();
   void ApplyTextFont();  // the text font from the settings
 
   // File commands and checks.
@@ -232,13 +223,11 @@ class TSDIAppForm : public QMainWindow {
   bool RunEditHandler(const std::string& handler);  // mainform_edit.cpp
   static bool EditCommandBuilt(const std::string& handler);
   void MakeEditor();
-  void TextFontChanged();
   QMenu* MakePopup(const char* name, int root);
   void ShowOpenedFile();
   void WriteSettings();
 
   Prompter& prompter_;
-  std::unique_ptr<editor::EditorHost> editor_host_;
   std::map<std::string, QAction*, std::less<>> actions_;
   std::map<std::string, QMenu*, std::less<>> menus_;
   std::map<std::string, QToolButton*, std::less<>> tool_buttons_;

@@ -49,6 +49,83 @@ class WindowEditorHost : public editor::EditorHost {
   TSDIAppForm& f_;
 };
 
+// The title or subtitle box when it had the focus last.
+QLineEdit* FocusedField(TSDIAppForm& f) {
+  if (f.FocusedArea == 1) return f.TitleEdit;
+  if (f.FocusedArea == 2) return f.ChoshaEdit;
+  return nullptr;
+}
+
+// The text area's selection into the title or subtitle box, through the clipboard.
+void PasteSelectionToField(TSDIAppForm& f, QLineEdit* field) {
+  if (f.TextMemo->SelLength() == 0) return;
+  f.Editor->Copy();
+  field->setFocus();
+  field->paste();
+  f.TextMemo->setFocus();
+}
+
+void ChangeTextMode(TSDIAppForm& f, bool itemize) {
+  if (!f.FileIsOpen()) return;
+  f.Editor->ChangeTextMode(itemize);
+  f.SetModeChecks();
+}
+
+void SetHighLight(TSDIAppForm& f, bool on) {
+  if (!f.FileIsOpen() || (f.Conf.HighLight != 0) == on) return;
+  f.Nav->MainTablePost();
+  f.Editor->SetHighLight(on);
+  f.SetModeChecks();
+}
+
+// Leaves the page and shows it again, without drawing the pictures again and keeping the history.
+void TextRepaintItemClick(TSDIAppForm& f) {
+  if (!f.FileIsOpen()) return;
+  f.Nav->BeforeMove();
+  const bool draw = f.DrawImagesOnMove;
+  f.DrawImagesOnMove = false;
+  f.Nav->AfterMove(true, false);
+  f.DrawImagesOnMove = draw;
+}
+
+void TextFontChanged(TSDIAppForm& f) {
+  f.ApplyTextFont();
+  f.Editor->FontSet();
+  f.Editor->SetParagraph();  // also takes the highlight formats from the new font
+  f.TextMemo->setFocus();
+}
+
+void FontItemClick(TSDIAppForm& f) {
+  if (!f.FileIsOpen()) return;
+  QFont font = f.TextMemo->font();
+  QColor color = editor::ColorFromBgr(uint32_t(f.Conf.FontColor));
+  if (!f.prompter().ChooseFont(&font, &color)) {
+    f.TextMemo->setFocus();
+    return;
+  }
+  f.Conf.FontName = B(font.family());
+  f.Conf.FontColor = int(editor::BgrFromRgb(color.red(), color.green(), color.blue()));
+  f.Conf.FontStyle =
+      editor::BitsFromFontStyle({font.bold(), font.italic(), font.underline(), font.strikeOut()});
+  TextFontChanged(f);
+}
+
+void FontSizePopUpItemClick(TSDIAppForm& f) {
+  if (!f.FileIsOpen()) return;
+  std::optional<QString> answer = f.prompter().Input(QStringLiteral("フォントサイズ"),
+                                                     QStringLiteral("整数値で指定。"), QString());
+  if (!answer) return;
+  bool ok = false;
+  const int size = answer->trimmed().toInt(&ok);
+  // A size of nothing or of a wall would leave the text unreadable.
+  if (!ok || size < 1 || size > 500) {
+    f.Message(QStringLiteral("フォントサイズの指定が不適切です。"));
+    return;
+  }
+  f.Conf.TextFontSizeB = size;
+  TextFontChanged(f);
+}
+
 using Run = std::function<void(TSDIAppForm&)>;
 
 // A clipboard command of the Edit menu acts on the input area that had the focus last: the title
@@ -56,7 +133,7 @@ using Run = std::function<void(TSDIAppForm&)>;
 Run OnFocusedArea(std::function<void(QLineEdit&)> field,
                   std::function<void(editor::TextEditor&)> text) {
   return [field, text](TSDIAppForm& f) {
-    if (QLineEdit* e = f.FocusedField())
+    if (QLineEdit* e = FocusedField(f))
       field(*e);
     else if (f.FocusedArea == 3)
       text(*f.Editor);
@@ -83,17 +160,17 @@ const std::unordered_map<std::string, Run>& EditHandlers() {
       {"PopUpSelectAllItemClick", [](TSDIAppForm& f) { f.Editor->SelectAll(); }},
       {"TextAllCopyItemClick", [](TSDIAppForm& f) { f.Editor->CopyAllText(); }},
       {"PopUpTextAllCopyItemClick", [](TSDIAppForm& f) { f.Editor->CopyAllText(); }},
-      {"PopUpPasteToTitleItemClick", [](TSDIAppForm& f) { f.PasteSelectionToField(f.TitleEdit); }},
+      {"PopUpPasteToTitleItemClick", [](TSDIAppForm& f) { PasteSelectionToField(f, f.TitleEdit); }},
       {"PopUpPasteToSubtitleItemClick",
-       [](TSDIAppForm& f) { f.PasteSelectionToField(f.ChoshaEdit); }},
-      {"TextNormalModeItemClick", [](TSDIAppForm& f) { f.ChangeTextMode(false); }},
-      {"TextItemizeModeItemClick", [](TSDIAppForm& f) { f.ChangeTextMode(true); }},
-      {"DoHighLightItemClick", [](TSDIAppForm& f) { f.SetHighLight(true); }},
-      {"DontHighLightItemClick", [](TSDIAppForm& f) { f.SetHighLight(false); }},
-      {"TextRepaintItemClick", [](TSDIAppForm& f) { f.TextRepaintItemClick(); }},
-      {"FontItemClick", [](TSDIAppForm& f) { f.FontItemClick(); }},
-      {"FontSizePopUpItemClick", [](TSDIAppForm& f) { f.FontSizePopUpItemClick(); }},
-      {"SetFontSizeItemClick", [](TSDIAppForm& f) { f.FontSizePopUpItemClick(); }},
+       [](TSDIAppForm& f) { PasteSelectionToField(f, f.ChoshaEdit); }},
+      {"TextNormalModeItemClick", [](TSDIAppForm& f) { ChangeTextMode(f, false); }},
+      {"TextItemizeModeItemClick", [](TSDIAppForm& f) { ChangeTextMode(f, true); }},
+      {"DoHighLightItemClick", [](TSDIAppForm& f) { SetHighLight(f, true); }},
+      {"DontHighLightItemClick", [](TSDIAppForm& f) { SetHighLight(f, false); }},
+      {"TextRepaintItemClick", TextRepaintItemClick},
+      {"FontItemClick", FontItemClick},
+      {"FontSizePopUpItemClick", FontSizePopUpItemClick},
+      {"SetFontSizeItemClick", FontSizePopUpItemClick},
   };
   return map;
 }
@@ -101,8 +178,8 @@ const std::unordered_map<std::string, Run>& EditHandlers() {
 }  // namespace
 
 void TSDIAppForm::MakeEditor() {
-  editor_host_ = std::make_unique<WindowEditorHost>(*this);
-  Editor = std::make_unique<editor::TextEditor>(*TextMemo, Conf, *editor_host_, Timer3);
+  Editor = std::make_unique<editor::TextEditor>(*TextMemo, Conf,
+                                                std::make_unique<WindowEditorHost>(*this), Timer3);
 }
 
 bool TSDIAppForm::RunEditHandler(const std::string& handler) {
@@ -116,33 +193,6 @@ bool TSDIAppForm::EditCommandBuilt(const std::string& handler) {
   return EditHandlers().count(handler) > 0;
 }
 
-QLineEdit* TSDIAppForm::FocusedField() const {
-  if (FocusedArea == 1) return TitleEdit;
-  if (FocusedArea == 2) return ChoshaEdit;
-  return nullptr;
-}
-
-void TSDIAppForm::PasteSelectionToField(QLineEdit* field) {
-  if (TextMemo->SelLength() == 0) return;
-  Editor->Copy();
-  field->setFocus();
-  field->paste();
-  TextMemo->setFocus();
-}
-
-void TSDIAppForm::ChangeTextMode(bool itemize) {
-  if (!FileIsOpen()) return;
-  Editor->ChangeTextMode(itemize);
-  SetModeChecks();
-}
-
-void TSDIAppForm::SetHighLight(bool on) {
-  if (!FileIsOpen() || (Conf.HighLight != 0) == on) return;
-  Nav->MainTablePost();
-  Editor->SetHighLight(on);
-  SetModeChecks();
-}
-
 void TSDIAppForm::SetModeChecks() {
   const bool itemize = Conf.ItemizeMode, high = Conf.HighLight != 0;
   for (const char* n : {itemize ? "TextItemizeModeItem" : "TextNormalModeItem",
@@ -150,53 +200,6 @@ void TSDIAppForm::SetModeChecks() {
                         high ? "DoHighLightItem" : "DontHighLightItem",
                         high ? "DoHighLightPopUpItem" : "DontHighLightPopUpItem"})
     if (QAction* a = Action(n)) a->setChecked(true);
-}
-
-void TSDIAppForm::TextRepaintItemClick() {
-  if (!FileIsOpen()) return;
-  Nav->BeforeMove();
-  const bool draw = DrawImagesOnMove;
-  DrawImagesOnMove = false;
-  Nav->AfterMove(true, false);
-  DrawImagesOnMove = draw;
-}
-
-void TSDIAppForm::TextFontChanged() {
-  ApplyTextFont();
-  Editor->FontSet();
-  Editor->SetHLTopChars(false);
-  Editor->SetParagraph();
-}
-
-void TSDIAppForm::FontItemClick() {
-  if (!FileIsOpen()) return;
-  QFont font = TextMemo->font();
-  QColor color = editor::ColorFromBgr(uint32_t(Conf.FontColor));
-  if (prompter_.ChooseFont(&font, &color)) {
-    Conf.FontName = B(font.family());
-    Conf.FontColor = int(editor::BgrFromRgb(color.red(), color.green(), color.blue()));
-    Conf.FontStyle =
-        editor::BitsFromFontStyle({font.bold(), font.italic(), font.underline(), font.strikeOut()});
-    TextFontChanged();
-  }
-  TextMemo->setFocus();
-}
-
-void TSDIAppForm::FontSizePopUpItemClick() {
-  if (!FileIsOpen()) return;
-  std::optional<QString> answer = prompter_.Input(QStringLiteral("フォントサイズ"),
-                                                  QStringLiteral("整数値で指定。"), QString());
-  if (!answer) return;
-  bool ok = false;
-  const int size = answer->trimmed().toInt(&ok);
-  // A size of nothing or of a wall would leave the text unreadable.
-  if (!ok || size < 1 || size > 500) {
-    Message(QStringLiteral("フォントサイズの指定が不適切です。"));
-    return;
-  }
-  Conf.TextFontSizeB = size;
-  TextFontChanged();
-  TextMemo->setFocus();
 }
 
 }  // namespace sk::app

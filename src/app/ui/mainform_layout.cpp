@@ -223,7 +223,6 @@ void TSDIAppForm::ApplySettings() {
   Paint(Panel3, Conf.ImageBackColor);
   SetCaptionIzonKomoku();
   LastAccessedDBFileName = Q(Conf.LastAccessedDBFileName);
-  Editor->SetVScrollBar();
   Panel5->setFixedHeight(std::max(0, Conf.TopMargin));
   Panel4->setFixedWidth(std::max(0, Conf.LeftMargin));
   SetModeChecks();

@@ -31,7 +31,7 @@ void TextEditor::Copy() {
 
 void TextEditor::DeleteSelection() {
   const int len = area_.SelLength();
-  if (len == 0 || !host_.FileIsOpen()) return;
+  if (len == 0 || !host_->FileIsOpen()) return;
   RecordAndEdit({}, len, false, 0);
 }
 
@@ -44,7 +44,7 @@ void TextEditor::Cut() {
 void TextEditor::Paste() { Paste(QApplication::clipboard()->text()); }
 
 void TextEditor::Paste(const QString& text) {
-  if (text.isEmpty() || !host_.FileIsOpen()) return;
+  if (text.isEmpty() || !host_->FileIsOpen()) return;
   area_.setFocus();
   int replaced = 0;
   const std::string bytes = TextPositions(ReplaceUnencodable(text, &replaced)).bytes();
@@ -99,13 +99,13 @@ void TextEditor::OpenLinkAtCaret() {
   const bool url = hit->kind == LinkKind::kUrl;
   const LinkTarget t = url ? UrlAtCaret(text, start, end, c) : MailAtCaret(text, start, end, c);
   if (t.result == LinkTarget::kNotUrl) {
-    host_.Message(
+    host_->Message(
         QStringLiteral("URL名ではないので，インターネット・ブラウザを開くことができません。"));
     return;
   }
   if (t.result == LinkTarget::kNotMail) {
     if (t.caret_after >= 0) area_.SetSelStart(t.caret_after);
-    host_.Message(QStringLiteral("メールアドレスではありません。"));
+    host_->Message(QStringLiteral("メールアドレスではありません。"));
     return;
   }
   if (t.result != LinkTarget::kOpen) return;
@@ -113,8 +113,8 @@ void TextEditor::OpenLinkAtCaret() {
   if (LinkClickGuard) return;
   LinkClickGuard = true;
   const QUrl target = QUrl::fromEncoded(QByteArray::fromStdString(t.target), QUrl::TolerantMode);
-  if (!host_.OpenUrl(target) && !url)
-    host_.Message(QStringLiteral("「通常使うメールソフト」が正しく設定されていません。"));
+  if (!host_->OpenUrl(target) && !url)
+    host_->Message(QStringLiteral("「通常使うメールソフト」が正しく設定されていません。"));
 }
 
 }  // namespace sk::editor

@@ -31,7 +31,7 @@ size_t CharsPrefix(std::string_view s, int n) {
 
 bool TextEditor::SetUndoInfo(std::string_view insert, int sel_length, bool backspace,
                              int force_insert) {
-  if (!host_.FileIsOpen()) return false;
+  if (!host_->FileIsOpen()) return false;
   const bool insert_mode = force_insert < 0 ? InsertMode : force_insert != 0;
   std::optional<UndoRecord> r = BuildUndoRecord(area_.Positions().bytes(), area_.SelStart(),
                                                 area_.SelLength(), insert, backspace, insert_mode);
@@ -57,7 +57,7 @@ void TextEditor::AddUndoInfo(UndoRecord r) {
 
 void TextEditor::ResetUndoBuf() {
   undo_.ResetUndoBuf();
-  host_.SetUndoEnabled(false, false);
+  host_->SetUndoEnabled(false, false);
   in_composition_ = false;
   composition_replaced_.clear();
   composition_removed_selection_ = false;
@@ -65,8 +65,8 @@ void TextEditor::ResetUndoBuf() {
 }
 
 void TextEditor::ShowUndoState() {
-  host_.SetStatusText(2, undo_.UndoIndex() < 0 ? QString() : kModified);
-  host_.SetUndoEnabled(undo_.CanUndo(), undo_.CanRedo());
+  host_->SetStatusText(2, undo_.UndoIndex() < 0 ? QString() : kModified);
+  host_->SetUndoEnabled(undo_.CanUndo(), undo_.CanRedo());
 }
 
 void TextEditor::Replace(int pos, int len, std::string_view text) {
@@ -100,7 +100,7 @@ void TextEditor::UntrackedEdit(const std::string& before) {
 // ---- keys -----------------------------------------------------------------------------------
 
 bool TextEditor::KeyDown(QKeyEvent* e) {
-  if (!host_.FileIsOpen()) return false;
+  if (!host_->FileIsOpen()) return false;
   const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
   const int key = e->key();
   if (e->matches(QKeySequence::Undo) || (key == Qt::Key_Backspace && mods == Qt::AltModifier)) {
@@ -147,10 +147,10 @@ bool TextEditor::KeyDown(QKeyEvent* e) {
       if (mods != Qt::NoModifier) return false;
       InsertMode = !InsertMode;
       area_.setOverwriteMode(!InsertMode);  // the wide caret; typing is done here either way
-      host_.SetStatusText(1, InsertMode ? kInsert : kOverwrite);
+      host_->SetStatusText(1, InsertMode ? kInsert : kOverwrite);
       return true;
     case Qt::Key_Escape:
-      host_.SavePageFields();
+      host_->SavePageFields();
       return true;
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
@@ -205,7 +205,7 @@ void TextEditor::Enter() {
 // ---- input method ---------------------------------------------------------------------------
 
 bool TextEditor::InputMethod(QInputMethodEvent* e) {
-  if (!host_.FileIsOpen()) return false;
+  if (!host_->FileIsOpen()) return false;
   const QString commit = e->commitString();
   const QString preedit = e->preeditString();
   if (!in_composition_ && commit.isEmpty() && preedit.isEmpty()) return false;
@@ -312,13 +312,13 @@ void TextEditor::ApplyRecord(const UndoRecord& r, bool undo) {
 }
 
 void TextEditor::Undo() {
-  if (!host_.FileIsOpen() || in_composition_) return;
+  if (!host_->FileIsOpen() || in_composition_) return;
   if (const UndoRecord* r = undo_.TakeUndo()) ApplyRecord(*r, true);
   ShowUndoState();
 }
 
 void TextEditor::UndoUndo() {
-  if (!host_.FileIsOpen() || in_composition_) return;
+  if (!host_->FileIsOpen() || in_composition_) return;
   if (const UndoRecord* r = undo_.TakeRedo()) ApplyRecord(*r, false);
   ShowUndoState();
 }

@@ -26,9 +26,9 @@ QTextCharFormat KindFormat(int color_bgr, int style) {
 
 }  // namespace
 
-TextEditor::TextEditor(TextArea& area, settings::MainWindowSettings& conf, EditorHost& host,
-                       QTimer* timer3)
-    : area_(area), conf_(conf), host_(host), timer3_(timer3) {
+TextEditor::TextEditor(TextArea& area, settings::MainWindowSettings& conf,
+                       std::unique_ptr<EditorHost> host, QTimer* timer3)
+    : area_(area), conf_(conf), host_(std::move(host)), timer3_(timer3) {
   highlighter_ = std::make_unique<TextHighlighter>(area_.document());
   area_.SetHooks(this);
   if (timer3_) {
@@ -36,7 +36,7 @@ TextEditor::TextEditor(TextArea& area, settings::MainWindowSettings& conf, Edito
     connect(timer3_, &QTimer::timeout, this, [this] { LinkClickGuard = false; });
   }
   FontSet();
-  SetHLTopChars(false);
+  SetVScrollBar();
 }
 
 TextEditor::~TextEditor() { area_.SetHooks(nullptr); }
@@ -104,7 +104,7 @@ bool TextEditor::IsItemParagraph(const QString& paragraph) const {
 
 void TextEditor::ShowPageText(std::string_view text, std::string_view key_field, bool reset_undo) {
   page_mode_ = store::DecodeKey(std::string(key_field));
-  host_.SetModeItemsEnabled(!page_mode_.set);
+  host_->SetModeItemsEnabled(!page_mode_.set);
   SetHLTopChars(false);
   if (reset_undo) ResetUndoBuf();
   const QTextBlockFormat base = BaseFormat();

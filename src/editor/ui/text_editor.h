@@ -50,8 +50,11 @@ class EditorHost {
 
 class TextEditor : public QObject, public TextAreaHooks {
  public:
-  // timer3: the link-click guard's timer (the window's Timer3).
-  TextEditor(TextArea& area, settings::MainWindowSettings& conf, EditorHost& host, QTimer* timer3);
+  // host: the window's side, kept by the editor; timer3: the link-click guard's timer (the
+  // window's Timer3).  The layout values and the scroll bars are taken from the area's font and
+  // the settings as they are now.
+  TextEditor(TextArea& area, settings::MainWindowSettings& conf, std::unique_ptr<EditorHost> host,
+             QTimer* timer3);
   ~TextEditor() override;
 
   // ---- layout and modes ----
@@ -143,7 +146,7 @@ class TextEditor : public QObject, public TextAreaHooks {
 
   TextArea& area_;
   settings::MainWindowSettings& conf_;
-  EditorHost& host_;
+  std::unique_ptr<EditorHost> host_;
   QTimer* timer3_;
   std::unique_ptr<TextHighlighter> highlighter_;
   UndoList undo_;

@@ -68,7 +68,9 @@ class TextEditorTest : public testing::Test {
     conf_.HLKeyWordBColor = kColors[5];
     area_.resize(400, 300);
     area_.show();
-    editor_ = std::make_unique<TextEditor>(area_, conf_, host_, &timer3_);
+    auto host = std::make_unique<FakeHost>();
+    host_ = host.get();
+    editor_ = std::make_unique<TextEditor>(area_, conf_, std::move(host), &timer3_);
   }
 
   void Show(const std::string& text, const std::string& key = "") {
@@ -112,7 +114,7 @@ class TextEditorTest : public testing::Test {
   }
 
   settings::MainWindowSettings conf_;
-  FakeHost host_;
+  FakeHost* host_ = nullptr;
   QTimer timer3_;
   TextArea area_;
   std::unique_ptr<TextEditor> editor_;
@@ -138,7 +140,7 @@ TEST_F(TextEditorTest, PageShowsEveryKindAndLinks) {
   // The page's own mode: highlighting off (links only), normal mode indented by -2: no indent.
   Show(Sjis("x // note http://a.jp\r\n"), "\x01");
   EXPECT_EQ(Kinds(0), (Runs{{10, "http://a.jp"}}));
-  EXPECT_FALSE(host_.mode_items);
+  EXPECT_FALSE(host_->mode_items);
   EXPECT_EQ(area_.document()->firstBlock().blockFormat().textIndent(), 0);
 }
 
@@ -150,7 +152,7 @@ TEST_F(TextEditorTest, TypingUndoAndRedoKeepKindsAndRecords) {
   EXPECT_EQ(Text(), "ab" + Sjis("そらくも"));
   EXPECT_EQ(Kinds(0), (Runs{{5, "そらくも"}}));
   EXPECT_EQ(editor_->Undos().Count(), 2);
-  EXPECT_EQ(host_.status[2], "変更あり");
+  EXPECT_EQ(host_->status[2], "変更あり");
   // A keystroke inside breaks the keyword.
   area_.SetSelStart(6);
   Type("x");
@@ -164,8 +166,8 @@ TEST_F(TextEditorTest, TypingUndoAndRedoKeepKindsAndRecords) {
   editor_->Undo();
   editor_->Undo();
   EXPECT_EQ(Text(), "ab");
-  EXPECT_EQ(host_.status[2], "");
-  EXPECT_EQ(host_.undo_redo, std::make_pair(false, true));
+  EXPECT_EQ(host_->status[2], "");
+  EXPECT_EQ(host_->undo_redo, std::make_pair(false, true));
   editor_->UndoUndo();
   EXPECT_EQ(Text(), "ab" + Sjis("そらく"));
   EXPECT_EQ(area_.SelStart(), 8);
@@ -173,10 +175,10 @@ TEST_F(TextEditorTest, TypingUndoAndRedoKeepKindsAndRecords) {
   Type("z");
   EXPECT_FALSE(editor_->CanRedo());
   EXPECT_EQ(editor_->Undos().Count(), 2);
-  EXPECT_EQ(host_.undo_redo, std::make_pair(true, false));
+  EXPECT_EQ(host_->undo_redo, std::make_pair(true, false));
   // Showing another page empties the history.
   Show("c");
-  EXPECT_EQ(host_.undo_redo, std::make_pair(false, false));
+  EXPECT_EQ(host_->undo_redo, std::make_pair(false, false));
 }
 
 TEST_F(TextEditorTest, KeysRecordWhatTheyChange) {
@@ -194,12 +196,12 @@ TEST_F(TextEditorTest, KeysRecordWhatTheyChange) {
   EXPECT_EQ(editor_->Undos().Newest()->OldText, "\r\n");
   // Overwrite mode.
   Key(Qt::Key_Insert);
-  EXPECT_EQ(host_.status[1], "上書き");
+  EXPECT_EQ(host_->status[1], "上書き");
   area_.SetSelStart(0);
   Type("XY");
   EXPECT_EQ(Text(), "XYcd");
   Key(Qt::Key_Insert);
-  EXPECT_EQ(host_.status[1], "挿入");
+  EXPECT_EQ(host_->status[1], "挿入");
   // Typing with a selection inserts before it and keeps it.
   area_.SetSelStart(2);
   area_.SetSelLength(2);
@@ -218,7 +220,7 @@ TEST_F(TextEditorTest, KeysRecordWhatTheyChange) {
   EXPECT_EQ(Text(), after);
   // Escape writes the page.
   Key(Qt::Key_Escape);
-  EXPECT_EQ(host_.saves, 1);
+  EXPECT_EQ(host_->saves, 1);
 }
 
 TEST_F(TextEditorTest, PasteGoesThroughTheProgram) {
@@ -391,23 +393,23 @@ TEST_F(TextEditorTest, ClickedLinksOpenOnceUntilTheGuardClears) {
     editor_->LeftClick();
   };
   click_at(10);
-  ASSERT_EQ(host_.urls.size(), 1u);
-  EXPECT_EQ(host_.urls[0], "http://example.com/a");
+  ASSERT_EQ(host_->urls.size(), 1u);
+  EXPECT_EQ(host_->urls[0], "http://example.com/a");
   click_at(10);  // a second quick click opens nothing
-  EXPECT_EQ(host_.urls.size(), 1u);
+  EXPECT_EQ(host_->urls.size(), 1u);
   timer3_.stop();
   editor_->LinkClickGuard = false;
   const int mail = int(Sjis("go http://example.com/a end\r\nmail me.").size()) + 2;
   click_at(mail);
-  ASSERT_EQ(host_.urls.size(), 2u);
-  EXPECT_EQ(host_.urls[1], "mailto:you@mail.example.jp");
+  ASSERT_EQ(host_->urls.size(), 2u);
+  EXPECT_EQ(host_->urls[1], "mailto:you@mail.example.jp");
   // Nothing for plain text, and nothing at all with links off.
   editor_->LinkClickGuard = false;
   click_at(1);
   conf_.URLMail = false;
   click_at(10);
-  EXPECT_EQ(host_.urls.size(), 2u);
-  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(host_->urls.size(), 2u);
+  EXPECT_TRUE(host_->messages.empty());
 }
 
 TEST(HighLightFormTest, ShowsAndKeepsColourAndStyle) {
