@@ -28,11 +28,7 @@ std::string FolderKey(std::string_view folder) {
 
 }  // namespace
 
-bool SameFolderName(std::string_view a, std::string_view b) {
-  return QString::compare(QString::fromUtf8(a.data(), qsizetype(a.size())),
-                          QString::fromUtf8(b.data(), qsizetype(b.size())),
-                          Qt::CaseInsensitive) == 0;
-}
+bool SameFolderName(std::string_view a, std::string_view b) { return FolderKey(a) == FolderKey(b); }
 
 void ImageSearchPath::SetStartDir(std::string_view start_dir) { start_dir_ = WithSlash(start_dir); }
 

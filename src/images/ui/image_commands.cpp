@@ -86,16 +86,12 @@ void ImageSide::ImageFileDirectEditItemClick() {
   form.SetNames(lines);
   if (!f_.prompter().RunDialog(form)) return;
 
-  std::string field;
-  if (!TextAltFileName.empty()) field = "*" + TextAltFileName + ";";
-  const QStringList typed = form.Names();
-  for (int i = 0; i < typed.size(); ++i) {
-    std::string line(sjis::TrimBlanks(B(typed[i])));
-    if (line.empty()) continue;
-    field += GetName(line);
-    if (i + 1 < typed.size()) field += ";";
+  std::vector<std::string> names;
+  for (const QString& typed : form.Names()) {
+    const std::string line(sjis::TrimBlanks(B(typed)));
+    if (!line.empty()) names.push_back(GetName(line));
   }
-  SetImageField(field);
+  SetImageField(JoinImageField(TextAltFileName, names));
   RestoreImageNum = 0;
   DrawImage(0, true);
 }

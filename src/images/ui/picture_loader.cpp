@@ -76,18 +76,13 @@ LoadedPicture LoadPicture(const QString& path, const std::function<QSize(QSize)>
                     .arg(full.height());
     return out;
   }
-  if (format == "jpeg" || format == "jpg") {
-    if (!JpegEnds(file)) {
+  const bool jpeg = format == "jpeg" || format == "jpg", bmp = format == "bmp";
+  if (jpeg || bmp) {
+    if (jpeg ? !JpegEnds(file) : !BmpWhole(file, full)) {
       out.error = Reason(QStringLiteral("ファイルが途中で切れています"));
       return out;
     }
-    file.seek(0);
-    reader.setDevice(&file);
-  } else if (format == "bmp") {
-    if (!BmpWhole(file, full)) {
-      out.error = Reason(QStringLiteral("ファイルが途中で切れています"));
-      return out;
-    }
+    // The check read the file; the reader starts again from its beginning.
     file.seek(0);
     reader.setDevice(&file);
   }

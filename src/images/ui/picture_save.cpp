@@ -17,6 +17,10 @@ Status Failed(const QString& path, const QString& why) {
   return Status::Error(QStringLiteral("%1 に保存できません（%2）。").arg(path, why).toStdString());
 }
 
+Status ReadFailed(const QString& path, const QString& why) {
+  return Status::Error(QStringLiteral("%1 を読み込めません（%2）。").arg(path, why).toStdString());
+}
+
 // The bytes go to a temporary file beside the destination, which then replaces it.
 Status WriteBytes(const QString& dest, const QByteArray& bytes) {
   QSaveFile out(dest);
@@ -54,19 +58,13 @@ Status SavePictureAs(const QString& source, const QString& dest, int quality) {
   if (from == 2 || (from == 0 && to == 0)) {
     // Copied byte for byte: a JPEG is not encoded again.
     QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-      return Status::Error(QStringLiteral("%1 を読み込めません（%2）。")
-                               .arg(source, in.errorString())
-                               .toStdString());
+    if (!in.open(QIODevice::ReadOnly)) return ReadFailed(source, in.errorString());
     return WriteBytes(dest, in.readAll());
   }
   QImageReader reader(source);
   reader.setAutoTransform(false);
   QImage image;
-  if (!reader.read(&image))
-    return Status::Error(QStringLiteral("%1 を読み込めません（%2）。")
-                             .arg(source, reader.errorString())
-                             .toStdString());
+  if (!reader.read(&image)) return ReadFailed(source, reader.errorString());
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
