@@ -91,7 +91,7 @@ void TextRepaintItemClick(TSDIAppForm& f) {
 void TextFontChanged(TSDIAppForm& f) {
   f.ApplyTextFont();
   f.Editor->FontSet();
-  f.Editor->SetParagraph();  // also takes the highlight formats from the new font
+  f.Editor->SetParagraph();
   f.TextMemo->setFocus();
 }
 

@@ -5,14 +5,15 @@
 
 namespace sk::editor {
 
-void TextHighlighter::SetRules(HighlightRules rules, bool rehighlight_now) {
-  rules_ = std::move(rules);
+void TextHighlighter::SetSwitches(bool kinds, bool links, bool rehighlight_now) {
+  kinds_ = kinds;
+  links_ = links;
   if (rehighlight_now) rehighlight();
 }
 
 void TextHighlighter::highlightBlock(const QString& text) {
   ++calls_;
-  if ((!rules_.kinds && !rules_.links) || text.isEmpty()) return;
+  if ((!kinds_ && !links_) || text.isEmpty()) return;
   const TextPositions pos(text);
   const std::string& bytes = pos.bytes();
   const int end = int(bytes.size());
@@ -20,7 +21,7 @@ void TextHighlighter::highlightBlock(const QString& text) {
     const int a = pos.CharFromByte(from), b = pos.CharFromByte(to, true);
     if (b > a) setFormat(a, b - a, f);
   };
-  if (rules_.kinds && !rules_.top_chars.empty()) {
+  if (kinds_ && !rules_.top_chars.empty()) {
     const std::vector<HLSegment> segs =
         ScanParagraph(rules_.lists, rules_.top_chars, bytes, 0, end);
     for (size_t i = 1; i < segs.size(); ++i) {
@@ -29,7 +30,7 @@ void TextHighlighter::highlightBlock(const QString& text) {
         paint(segs[i - 1].pos, segs[i].pos, rules_.kind_fmt[size_t(kind)]);
     }
   }
-  if (rules_.links) {
+  if (links_) {
     for (const LinkSpan& l : FindLinks(bytes, 0, end))
       paint(l.start, l.start + l.length,
             l.kind == LinkKind::kUrl ? rules_.url_fmt : rules_.mail_fmt);

@@ -28,9 +28,11 @@ class TextHighlighter : public QSyntaxHighlighter {
  public:
   explicit TextHighlighter(QTextDocument* doc) : QSyntaxHighlighter(doc) {}
 
-  // New rules; with rehighlight the whole text is shown under them at once.
-  void SetRules(HighlightRules rules, bool rehighlight_now);
-  const HighlightRules& Rules() const { return rules_; }
+  // New lists and formats, used from the next paragraph Qt asks for.
+  void SetRules(HighlightRules rules) { rules_ = std::move(rules); }
+  // kinds: keyword, comment, bracket and command highlighting; links: web and mail addresses.
+  // With rehighlight the whole text is shown so at once.
+  void SetSwitches(bool kinds, bool links, bool rehighlight_now);
   // How many paragraphs have been scanned so far.
   long Calls() const { return calls_; }
 
@@ -39,6 +41,8 @@ class TextHighlighter : public QSyntaxHighlighter {
 
  private:
   HighlightRules rules_;
+  bool kinds_ = false;
+  bool links_ = false;
   long calls_ = 0;
 };
 

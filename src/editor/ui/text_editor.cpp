@@ -35,6 +35,7 @@ TextEditor::TextEditor(TextArea& area, settings::MainWindowSettings& conf,
     timer3_->setSingleShot(true);
     connect(timer3_, &QTimer::timeout, this, [this] { LinkClickGuard = false; });
   }
+  SetHighLightFont();
   FontSet();
   SetVScrollBar();
 }
@@ -52,13 +53,15 @@ bool TextEditor::InItemizeMode() const {
 }
 
 void TextEditor::SetHLTopChars(bool rehighlight) {
+  highlighter_->SetSwitches(InHighLightMode(), conf_.URLMail, rehighlight);
+}
+
+void TextEditor::SetHighLightFont() {
   HighlightRules r;
-  r.kinds = InHighLightMode();
-  r.links = conf_.URLMail;
   r.lists = HighLightLists::FromEntries(
       conf_.HLComment, conf_.HLKakko, conf_.HLCommand, conf_.HLKeyWordA, conf_.HLKeyWordB,
       conf_.HLKeyWordKanA, conf_.HLKeyWordKanB, conf_.HLKeyWordKigoA, conf_.HLKeyWordKigoB);
-  if (r.kinds) r.top_chars = MakeHLTopChars(r.lists);
+  r.top_chars = MakeHLTopChars(r.lists);
   r.kind_fmt[kHLComment] = KindFormat(conf_.HLCommentColor, conf_.HLCommentStyle);
   r.kind_fmt[kHLKakko] = KindFormat(conf_.HLKakkoColor, conf_.HLKakkoStyle);
   r.kind_fmt[kHLCommand] = KindFormat(conf_.HLCommandColor, conf_.HLCommandStyle);
@@ -66,8 +69,7 @@ void TextEditor::SetHLTopChars(bool rehighlight) {
   r.kind_fmt[kHLKeyWordB] = KindFormat(conf_.HLKeyWordBColor, conf_.HLKeyWordBStyle);
   r.url_fmt = KindFormat(0xFF0000, kStyleUnderline);
   r.mail_fmt = KindFormat(0x800080, kStyleUnderline);
-  item_chars_ = conf_.ItemChar;
-  highlighter_->SetRules(std::move(r), rehighlight);
+  highlighter_->SetRules(std::move(r));
 }
 
 void TextEditor::FontSet() {
@@ -99,7 +101,7 @@ QTextBlockFormat TextEditor::BaseFormat() const {
 bool TextEditor::IsItemParagraph(const QString& paragraph) const {
   if (paragraph.isEmpty()) return false;
   const QString first = paragraph.left(paragraph.at(0).isHighSurrogate() ? 2 : 1);
-  return StartsWithItemChar(TextPositions(first).bytes(), item_chars_);
+  return StartsWithItemChar(TextPositions(first).bytes(), conf_.ItemChar);
 }
 
 void TextEditor::ShowPageText(std::string_view text, std::string_view key_field, bool reset_undo) {

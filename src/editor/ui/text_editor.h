@@ -64,10 +64,12 @@ class TextEditor : public QObject, public TextAreaHooks {
   bool InHighLightMode() const;
   bool InItemizeMode() const;
   bool PageHasOwnMode() const { return page_mode_.set; }
-  // `SetHLTopChars` and the highlight formats (`SetHighLightFont`): after the rules, the text
-  // font or the mode changed.  The page is shown under them at once when rehighlight is set.
+  // `SetHLTopChars`: whether keywords and links are highlighted on the page on show (its own
+  // mode or the global one); the page is shown so at once when rehighlight is set.
   void SetHLTopChars(bool rehighlight = true);
-  void SetHighLightFont() { SetHLTopChars(true); }
+  // `SetHighLightFont`: the lists, their first characters and the formats from the settings, at
+  // start and after the settings change (the text is laid out again afterwards).
+  void SetHighLightFont();
   // `FontSet`: the layout values again from the area's font (after a font or size change).
   void FontSet();
   // `SetParagraph`: lays the area's text out again, keeping the selection.
@@ -152,7 +154,6 @@ class TextEditor : public QObject, public TextAreaHooks {
   UndoList undo_;
   TextLayoutValues layout_;
   store::ViewMode page_mode_;
-  std::string item_chars_;
   bool pasting_ = false;
   // Input method composition.
   bool in_composition_ = false;

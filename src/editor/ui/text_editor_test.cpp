@@ -124,7 +124,7 @@ using Runs = std::vector<std::pair<int, QString>>;
 
 TEST_F(TextEditorTest, PageShowsEveryKindAndLinks) {
   conf_.HLKeyWordA = {"ab"};
-  editor_->SetHLTopChars(false);
+  editor_->SetHighLightFont();
   Show(
       Sjis("x // note\r\n<a // b> \\cmd\r\nab xab "
            "\xe2\x97\x8f\xe3\x81\x9d\xe3\x82\x89\xe3\x81\x8f\xe3\x82\x82\r\n"
