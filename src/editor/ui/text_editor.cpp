@@ -85,17 +85,20 @@ void TextEditor::FontSet() {
 
 // ---- layout ---------------------------------------------------------------------------------
 
-QTextBlockFormat TextEditor::BaseFormat() const {
+QTextBlockFormat TextEditor::ParagraphFormat(double first, double offset) const {
   std::array<double, 5> tabs{};
   for (size_t i = 0; i < 5; ++i) tabs[i] = layout_.TabStops[i];
   const double right =
       RightIndentFor(layout_, area_.lineWrapMode() != QTextEdit::NoWrap, conf_.MaxOrikaeshiHabaCm,
                      area_.viewport()->width(), area_.logicalDpiX());
-  if (InItemizeMode()) return area_.ParaFormat(layout_.ItemIndentPoints, 0, right, tabs);
-  const int n = page_mode_.set ? page_mode_.indent : conf_.ParIndent;
-  const int c = NormalIndentPoints(n, layout_.TenCharWidth, area_.logicalDpiX());
-  if (c < 0) return area_.ParaFormat(0, 0, right, tabs);
-  return area_.ParaFormat(c + 1, -(c + 1), right, tabs);
+  return area_.ParaFormat(first, offset, right, tabs);
+}
+
+std::pair<double, double> TextEditor::ItemizeIndent(bool item) const {
+  // An item hangs: its mark at the margin, the later lines at the item indent.  Any other
+  // paragraph is indented as a whole.
+  const double indent = layout_.ItemIndentPoints;
+  return item ? std::pair(0.0, indent) : std::pair(indent, 0.0);
 }
 
 bool TextEditor::IsItemParagraph(const QString& paragraph) const {
@@ -104,28 +107,34 @@ bool TextEditor::IsItemParagraph(const QString& paragraph) const {
   return StartsWithItemChar(TextPositions(first).bytes(), conf_.ItemChar);
 }
 
+void TextEditor::LayOut(std::string_view text) {
+  SetHLTopChars(false);
+  if (InItemizeMode()) {
+    const auto [item_first, item_offset] = ItemizeIndent(true);
+    const auto [first, offset] = ItemizeIndent(false);
+    const QTextBlockFormat item = ParagraphFormat(item_first, item_offset);
+    const QTextBlockFormat other = ParagraphFormat(first, offset);
+    area_.SetText(text, [&](const QString& p) { return IsItemParagraph(p) ? item : other; });
+    return;
+  }
+  // Normal mode: the first line of every paragraph indented by the indent (+1 point).
+  const int n = page_mode_.set ? page_mode_.indent : conf_.ParIndent;
+  const int c = NormalIndentPoints(n, layout_.TenCharWidth, area_.logicalDpiX());
+  const QTextBlockFormat base = c < 0 ? ParagraphFormat(0, 0) : ParagraphFormat(c + 1, -(c + 1));
+  area_.SetText(text, [&](const QString&) { return base; });
+}
+
 void TextEditor::ShowPageText(std::string_view text, std::string_view key_field, bool reset_undo) {
   page_mode_ = store::DecodeKey(std::string(key_field));
   host_->SetModeItemsEnabled(!page_mode_.set);
-  SetHLTopChars(false);
   if (reset_undo) ResetUndoBuf();
-  const QTextBlockFormat base = BaseFormat();
-  if (InItemizeMode()) {
-    QTextBlockFormat item = base;
-    item.setLeftMargin(layout_.ItemIndentPoints * area_.logicalDpiX() / 72.0);
-    item.setTextIndent(-item.leftMargin());
-    area_.SetText(text, [&](const QString& p) { return IsItemParagraph(p) ? item : base; });
-  } else {
-    area_.SetText(text, [&](const QString&) { return base; });
-  }
+  LayOut(text);
 }
 
 void TextEditor::SetParagraph() {
   const int start = area_.SelStart(), len = area_.SelLength();
   const bool modified = area_.IsModified();
-  const std::string text = area_.Text();
-  const store::ViewMode mode = page_mode_;
-  ShowPageText(text, store::EncodeKey(mode), false);
+  LayOut(area_.Text());
   area_.SetModified(modified);
   GotoSelStart(start, len);
 }
@@ -145,10 +154,8 @@ void TextEditor::SetIndent(int pos) {
   const int at = area_.CharFromByte(pos);
   const QTextBlock block = area_.document()->findBlock(at);
   if (!block.isValid()) return;
-  if (IsItemParagraph(block.text()))
-    area_.SetBlockIndent(block.position(), 0, layout_.ItemIndentPoints);
-  else
-    area_.SetBlockIndent(block.position(), layout_.ItemIndentPoints, 0);
+  const auto [first, offset] = ItemizeIndent(IsItemParagraph(block.text()));
+  area_.SetBlockIndent(block.position(), first, offset);
 }
 
 void TextEditor::IndentCheckB(int pos) {

@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "editor/text_layout.h"
 #include "editor/ui/text_area.h"
@@ -143,7 +144,13 @@ class TextEditor : public QObject, public TextAreaHooks {
   void CancelComposition();
   void CompositionFollowsCaret();
   void OpenLinkAtCaret();
-  QTextBlockFormat BaseFormat() const;
+  // Lays text out in the area under the page's mode (paragraph formats, highlighting).
+  void LayOut(std::string_view text);
+  // A paragraph's format: the tab stops, the right indent, the first-line indent and the offset
+  // of the later lines (points).
+  QTextBlockFormat ParagraphFormat(double first, double offset) const;
+  // The first-line indent and offset of an item paragraph or another one in itemize mode.
+  std::pair<double, double> ItemizeIndent(bool item) const;
   bool IsItemParagraph(const QString& paragraph) const;
 
   TextArea& area_;
