@@ -19,7 +19,6 @@
 #include "app/ui/mainform.h"
 #include "editor/ui/field_edit.h"
 #include "editor/ui/text_area.h"
-#include "editor/ui/text_editor.h"
 #include "images/ui/image_side.h"
 
 namespace sk::app {
@@ -352,8 +351,6 @@ void TSDIAppForm::SplitMoved() {
       Conf.TextImageWH = 0;
   }
   Images->RedrawSoon();
-  // A wrap width narrower than the area depends on the area's width.
-  if (Conf.WordWrapMode == 0 && Conf.MaxOrikaeshiHabaCm >= 3) Editor->SetParagraph();
 }
 
 }  // namespace sk::app

@@ -1,5 +1,6 @@
 #include "editor/ui/text_editor.h"
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -38,6 +39,29 @@ TextEditor::TextEditor(TextArea& area, settings::MainWindowSettings& conf,
   SetHighLightFont();
   FontSet();
   SetVScrollBar();
+  // A wrap width narrower than the area is a right indent that depends on the area's width: the
+  // text is laid out again once a resize (window or splitter) has settled.
+  wrap_relayout_ = new QTimer(this);
+  wrap_relayout_->setSingleShot(true);
+  wrap_relayout_->setInterval(50);
+  connect(wrap_relayout_, &QTimer::timeout, this, [this] {
+    if (!host_->FileIsOpen()) return;
+    const int start = area_.SelStart(), len = area_.SelLength();
+    Relayout();
+    area_.SetSelStart(start);
+    area_.SetSelLength(len);
+  });
+  area_.viewport()->installEventFilter(this);
+}
+
+bool TextEditor::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::Resize && watched == area_.viewport() && WrapWidthApplies())
+    wrap_relayout_->start();
+  return false;
+}
+
+bool TextEditor::WrapWidthApplies() const {
+  return conf_.WordWrapMode == 0 && conf_.MaxOrikaeshiHabaCm >= 3;
 }
 
 TextEditor::~TextEditor() { area_.SetHooks(nullptr); }
@@ -131,11 +155,15 @@ void TextEditor::ShowPageText(std::string_view text, std::string_view key_field,
   LayOut(text);
 }
 
-void TextEditor::SetParagraph() {
-  const int start = area_.SelStart(), len = area_.SelLength();
+void TextEditor::Relayout() {
   const bool modified = area_.IsModified();
   LayOut(area_.Text());
   area_.SetModified(modified);
+}
+
+void TextEditor::SetParagraph() {
+  const int start = area_.SelStart(), len = area_.SelLength();
+  Relayout();
   GotoSelStart(start, len);
 }
 

@@ -144,8 +144,13 @@ class TextEditor : public QObject, public TextAreaHooks {
   void CancelComposition();
   void CompositionFollowsCaret();
   void OpenLinkAtCaret();
+  bool eventFilter(QObject* watched, QEvent* e) override;
   // Lays text out in the area under the page's mode (paragraph formats, highlighting).
   void LayOut(std::string_view text);
+  // The area's own text again, its modified state kept.
+  void Relayout();
+  // Whether the right indent depends on the area's width (a wrap width is set).
+  bool WrapWidthApplies() const;
   // A paragraph's format: the tab stops, the right indent, the first-line indent and the offset
   // of the later lines (points).
   QTextBlockFormat ParagraphFormat(double first, double offset) const;
@@ -157,6 +162,7 @@ class TextEditor : public QObject, public TextAreaHooks {
   settings::MainWindowSettings& conf_;
   std::unique_ptr<EditorHost> host_;
   QTimer* timer3_;
+  QTimer* wrap_relayout_ = nullptr;
   std::unique_ptr<TextHighlighter> highlighter_;
   UndoList undo_;
   TextLayoutValues layout_;

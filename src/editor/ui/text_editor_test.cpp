@@ -374,6 +374,21 @@ TEST_F(TextEditorTest, ItemizeIndentsFollowTheFirstCharacter) {
   EXPECT_GT(indent(1).second, 0);
 }
 
+TEST_F(TextEditorTest, AWrapWidthFollowsTheAreaOnceAResizeSettles) {
+  conf_.MaxOrikaeshiHabaCm = 3;
+  editor_->FontSet();
+  area_.resize(300, 200);
+  Show("some text");
+  area_.SetSelStart(2);
+  auto right = [&] { return area_.document()->firstBlock().blockFormat().rightMargin(); };
+  const double narrow = right();
+  area_.resize(700, 200);
+  QTest::qWait(200);
+  EXPECT_GT(right(), narrow + 200);  // the column keeps the wrap width
+  EXPECT_EQ(area_.SelStart(), 2);
+  EXPECT_EQ(editor_->Undos().Count(), 0);
+}
+
 TEST_F(TextEditorTest, OneKeystrokeRescansOnlyItsParagraph) {
   std::string page;
   while (page.size() < 30000)
