@@ -207,6 +207,19 @@ std::vector<HLSegment> ScanParagraph(const HighLightLists& lists, std::string_vi
 
   size_t s = 0;
   size_t prev = npos;  // start of the character before s, npos at the paragraph start
+  // After looking at the character at c (`step` bytes): a match of len bytes is taken and the scan
+  // goes on after it, or the scan goes on after the character.
+  auto take = [&](size_t c, size_t len, int kind, size_t step) {
+    if (len > 0) {
+      emit(c, len, kind);
+      prev = LastCharStart(p, c, c + len);
+      s = c + len;
+    } else {
+      prev = c;
+      s = c + step;
+    }
+  };
+
   while (!top.empty() && s < n) {
     // The next character that can start a piece, compared as a whole character.
     size_t c = s;
@@ -226,14 +239,7 @@ std::vector<HLSegment> ScanParagraph(const HighLightLists& lists, std::string_vi
         kind = kHLKeyWordB;
         m = FirstMatchLength(lists.HLKeyWordKanBList, p, c);
       }
-      if (m > 0) {
-        emit(c, m, kind);
-        prev = LastCharStart(p, c, c + m);
-        s = c + m;
-      } else {
-        prev = c;
-        s = c + 2;
-      }
+      take(c, m, kind, 2);
       continue;
     }
 
@@ -293,14 +299,7 @@ std::vector<HLSegment> ScanParagraph(const HighLightLists& lists, std::string_vi
         break;
       }
     }
-    if (match > 0) {
-      emit(c, match, kind);
-      prev = LastCharStart(p, c, c + match);
-      s = c + match;
-    } else {
-      prev = c;
-      s = c + 1;
-    }
+    take(c, match, kind, 1);
   }
   if (n > normal_from) out.push_back({end, kHLNormal});
   return out;

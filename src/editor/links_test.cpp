@@ -50,17 +50,31 @@ TEST(LinkScanTest, FindLinks) {
   EXPECT_EQ(FindLinks(page, 4, 10), std::vector<LinkSpan>{});  // "http:/" cut by the end
 }
 
+// A click at `caret` in a text that is one paragraph, and what it should give.
+struct ClickCase {
+  const char* name;
+  int caret;
+  LinkTarget::Result result;
+  int caret_after;
+  std::string target;
+};
+
+template <size_t N>
+void ExpectClicks(LinkTarget (*click)(std::string_view, int, int, int), const std::string& text,
+                  const ClickCase (&cases)[N]) {
+  for (const ClickCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const LinkTarget t = click(text, 0, int(text.size()), c.caret);
+    EXPECT_EQ(t.result, c.result);
+    EXPECT_EQ(t.caret_after, c.caret_after);
+    EXPECT_EQ(t.target, c.target);
+  }
+}
+
 TEST(LinkClickTest, Url) {
   const std::string text = "go http://a.jp/x now http://b.jp" DESU;
   const int first = 3, first_end = 16, second = 21, second_end = 32;
-  struct Case {
-    const char* name;
-    int caret;
-    LinkTarget::Result result;
-    int caret_after;
-    std::string target;
-  };
-  const Case cases[] = {
+  const ClickCase cases[] = {
       {"inside", first + 5, LinkTarget::kOpen, first_end, "http://a.jp/x"},
       {"after the h", first + 1, LinkTarget::kOpen, first_end, "http://a.jp/x"},
       {"before the h", first, LinkTarget::kNothing, -1, ""},
@@ -69,13 +83,7 @@ TEST(LinkClickTest, Url) {
       {"on the second address", second + 2, LinkTarget::kOpen, second_end, "http://b.jp"},
       {"on the h of the second address", second, LinkTarget::kNothing, -1, ""},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const LinkTarget t = UrlAtCaret(text, 0, int(text.size()), c.caret);
-    EXPECT_EQ(t.result, c.result);
-    EXPECT_EQ(t.caret_after, c.caret_after);
-    EXPECT_EQ(t.target, c.target);
-  }
+  ExpectClicks(UrlAtCaret, text, cases);
   // The search back stays inside the paragraph.
   const std::string page = "http://a\r\nxy";
   EXPECT_EQ(UrlAtCaret(page, 10, 12, 11).result, LinkTarget::kNotUrl);
@@ -84,14 +92,7 @@ TEST(LinkClickTest, Url) {
 
 TEST(LinkClickTest, Mail) {
   const std::string text = "to first.last@host.jp ok me@box x yz@q.jp";
-  struct Case {
-    const char* name;
-    int caret;
-    LinkTarget::Result result;
-    int caret_after;
-    std::string target;
-  };
-  const Case cases[] = {
+  const ClickCase cases[] = {
       {"in the local part", 11, LinkTarget::kOpen, 21, "mailto:last@host.jp"},
       {"before the @", 13, LinkTarget::kOpen, 21, "mailto:last@host.jp"},
       {"in the domain", 17, LinkTarget::kOpen, 21, "mailto:last@host.jp"},
@@ -101,13 +102,7 @@ TEST(LinkClickTest, Mail) {
       {"address without dot", 26, LinkTarget::kNotMail, 31, ""},
       {"local part of a later address", 35, LinkTarget::kOpen, 41, "mailto:yz@q.jp"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const LinkTarget t = MailAtCaret(text, 0, int(text.size()), c.caret);
-    EXPECT_EQ(t.result, c.result);
-    EXPECT_EQ(t.caret_after, c.caret_after);
-    EXPECT_EQ(t.target, c.target);
-  }
+  ExpectClicks(MailAtCaret, text, cases);
   // No single-byte "@" in the paragraph (0x40 as a trail byte does not count).
   const std::string kana = "x" SMALL_A_KATA "y.jp";
   const LinkTarget none = MailAtCaret(kana, 0, int(kana.size()), 1);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "convert/cp932.h"
+#include "editor/ui/input_events_for_test.h"
 
 namespace sk::editor {
 namespace {
@@ -34,19 +35,9 @@ class TextAreaTest : public testing::Test {
                      [this](const std::string& s) { results_.push_back(s); });
   }
 
-  void Type(const QString& text) {
-    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text);
-    QApplication::sendEvent(&area_, &press);
-  }
-  void Preedit(const QString& text) {
-    QInputMethodEvent e(text, {});
-    QApplication::sendEvent(&area_, &e);
-  }
-  void Commit(const QString& text) {
-    QInputMethodEvent e;
-    e.setCommitString(text);
-    QApplication::sendEvent(&area_, &e);
-  }
+  void Type(const QString& text) { test::SendKeyPress(&area_, text); }
+  void Preedit(const QString& text) { test::SendPreedit(&area_, text); }
+  void Commit(const QString& text) { test::SendCommit(&area_, text); }
 
   TextArea area_;
   std::vector<QString> refused_;

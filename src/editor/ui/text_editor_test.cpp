@@ -22,6 +22,7 @@
 #include "convert/cp932.h"
 #include "editor/ui/highlight_form.h"
 #include "editor/ui/highlighter.h"
+#include "editor/ui/input_events_for_test.h"
 
 namespace sk::editor {
 namespace {
@@ -79,23 +80,15 @@ class TextEditorTest : public testing::Test {
   std::string Text() const { return area_.Text(); }
 
   void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
-    QKeyEvent press(QEvent::KeyPress, key, mods, text);
-    QApplication::sendEvent(&area_, &press);
+    test::SendKeyPress(&area_, text, key, mods);
     QKeyEvent release(QEvent::KeyRelease, key, mods, text);
     QApplication::sendEvent(&area_, &release);
   }
   void Type(const QString& text) {
     for (QChar c : text) Key(0, Qt::NoModifier, QString(c));
   }
-  void Preedit(const QString& text) {
-    QInputMethodEvent e(text, {});
-    QApplication::sendEvent(&area_, &e);
-  }
-  void Commit(const QString& text) {
-    QInputMethodEvent e;
-    e.setCommitString(text);
-    QApplication::sendEvent(&area_, &e);
-  }
+  void Preedit(const QString& text) { test::SendPreedit(&area_, text); }
+  void Commit(const QString& text) { test::SendCommit(&area_, text); }
 
   // The kinds shown in paragraph i as (kind, text) runs, normal text left out.
   std::vector<std::pair<int, QString>> Kinds(int i) {
