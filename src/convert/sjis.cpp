@@ -133,6 +133,13 @@ size_t Find(std::string_view hay, std::string_view needle, size_t from) {
   return scanner.Next(from);
 }
 
+size_t CountMatches(std::string_view hay, std::string_view needle) {
+  MatchScanner scanner(hay, needle);
+  size_t n = 0;
+  for (size_t p = scanner.Next(0); p != npos; p = scanner.Next(p + needle.size())) ++n;
+  return n;
+}
+
 size_t RFind(std::string_view hay, std::string_view needle, size_t before) {
   MatchScanner scanner(hay, needle);
   size_t last = npos;

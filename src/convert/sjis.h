@@ -31,6 +31,10 @@ size_t CutLength(std::string_view s, size_t max_bytes);
 // (so never inside a double-byte character); npos when none.  An empty needle never matches.
 size_t Find(std::string_view hay, std::string_view needle, size_t from = 0);
 
+// Number of non-overlapping occurrences found as Find finds them, each search resuming right after
+// the previous match.
+size_t CountMatches(std::string_view hay, std::string_view needle);
+
 // Last occurrence starting on a character boundary at or before byte `before`; npos when none.
 size_t RFind(std::string_view hay, std::string_view needle, size_t before = std::string_view::npos);
 
