@@ -1,6 +1,6 @@
 // The text commands in the window: undo and redo from the menu and the keys, the history of a
 // page, the clipboard commands with the header boxes, the display modes and highlighting, the text
-// font size, and a page with its own view mode.
+// font size, a page with its own view mode, and the conversions and counts of the text.
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
@@ -134,6 +134,121 @@ TEST_F(EditWindowTest, FontSizeTakesIntegersOnly) {
   EXPECT_EQ(f.Conf.TextFontSizeB, 14);
   EXPECT_EQ(f.Conf.FontStyle, 1);
   EXPECT_EQ(f.Conf.FontColor, 0x800000);
+}
+
+class ConvertWindowTest : public MainFormTest {
+ protected:
+  TSDIAppForm& StartWithText(const char* utf8) {
+    const QString path = Path("Convert.dbf");
+    store::test::MakePageFile(path.toStdString(), {{"b", "t", "", "20240101", J(utf8), "", ""}});
+    return Start({path});
+  }
+  // Selects the first occurrence of a text (UTF-8) in the text area.
+  void Select(const char* utf8) {
+    const std::string what = J(utf8);
+    const size_t at = TextOf().find(what);
+    ASSERT_NE(at, std::string::npos) << utf8;
+    form_->TextMemo->SetSelStart(int(at));
+    form_->TextMemo->SetSelLength(int(what.size()));
+  }
+};
+
+TEST_F(ConvertWindowTest, ConversionsOfTheSelectionFromTheEditMenu) {
+  TSDIAppForm& f = StartWithText("ABC-123 ２００８年 ff と 1021\r\nＴｅｘｔ");
+  QApplication::clipboard()->setText("kept");
+  f.TextMemo->SetSelStart(0);
+  f.EditMenuClick();
+  EXPECT_FALSE(f.Action("ZenkakuHankakuHenkanItem")->isEnabled());
+  Trigger("HankakuToZenkakuKigoItem");  // no selection: nothing
+  EXPECT_EQ(TextOf(), J("ABC-123 ２００８年 ff と 1021\r\nＴｅｘｔ"));
+
+  Select("ABC-123");
+  f.EditMenuClick();
+  EXPECT_TRUE(f.Action("ZenkakuHankakuHenkanItem")->isEnabled());
+  Trigger("HankakuToZenkakuKigoItem");
+  EXPECT_EQ(TextOf(), J("ＡＢＣ－１２３ ２００８年 ff と 1021\r\nＴｅｘｔ"));
+  EXPECT_EQ(QApplication::clipboard()->text(), "kept");
+  EXPECT_EQ(f.TextMemo->SelStart(), 0);
+  EXPECT_EQ(f.TextMemo->SelLength(), 0);
+  Trigger("UndoItem");  // one step
+  EXPECT_EQ(TextOf(), J("ABC-123 ２００８年 ff と 1021\r\nＴｅｘｔ"));
+
+  struct Step {
+    const char* item;
+    const char* select;
+    const char* result;
+  };
+  const Step steps[] = {
+      {"HankakuToZenkakuItem", "ABC-123", "ＡＢＣ-１２３ ２００８年 ff と 1021\r\nＴｅｘｔ"},
+      {"ArabiaToKanItem", "２００８", "ＡＢＣ-１２３ 二〇〇八年 ff と 1021\r\nＴｅｘｔ"},
+      {"Kisuho16To10Item", "ff", "ＡＢＣ-１２３ 二〇〇八年 255 と 1021\r\nＴｅｘｔ"},
+      {"Kisuho2To10Item", "1021", "ＡＢＣ-１２３ 二〇〇八年 255 と 221\r\nＴｅｘｔ"},
+      {"LowerToUpperZenItem", "Ｔｅｘｔ", "ＡＢＣ-１２３ 二〇〇八年 255 と 221\r\nＴＥＸＴ"},
+      {"ZenkakuToHankakuItem", "ＡＢＣ-", "ABC-１２３ 二〇〇八年 255 と 221\r\nＴＥＸＴ"},
+      {"UpperToLowerItem", "ABC-１２３ 二〇〇八年 255 と 221\r\nＴＥＸＴ",
+       "abc-１２３ 二〇〇八年 255 と 221\r\nＴＥＸＴ"},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.item);
+    Select(s.select);
+    Trigger(s.item);
+    EXPECT_EQ(TextOf(), J(s.result));
+  }
+  EXPECT_EQ(QApplication::clipboard()->text(), "kept");
+  // With "CurSorPosAfterPaste" the caret goes behind the converted text.
+  f.Conf.CurSorPosAfterPaste = 1;
+  Select("221");
+  Trigger("Kisuho10To16Item");
+  EXPECT_EQ(TextOf(), J("abc-１２３ 二〇〇八年 255 と dd\r\nＴＥＸＴ"));
+  EXPECT_EQ(f.TextMemo->SelStart(), int(TextOf().find(J("dd")) + 2));
+}
+
+TEST_F(ConvertWindowTest, PunctuationWithoutASelectionConvertsTheWholeText) {
+  TSDIAppForm& f = StartWithText("一．二，三。\r\n四、");
+  f.TextMemo->SetSelStart(4);
+  Trigger("ChangePunctuation1Item");
+  EXPECT_EQ(TextOf(), J("一。二、三。\r\n四、"));
+  EXPECT_EQ(f.TextMemo->SelStart(), 4);
+  EXPECT_EQ(f.TextMemo->SelLength(), 0);
+  Select("二、三。");
+  Trigger("ChangePunctuation3Item");
+  EXPECT_EQ(TextOf(), J("一。二，三．\r\n四、"));
+  EXPECT_EQ(f.TextMemo->SelStart(), int(TextOf().find(J("二"))));
+  Trigger("UndoItem");
+  Trigger("UndoItem");
+  EXPECT_EQ(TextOf(), J("一．二，三。\r\n四、"));
+}
+
+TEST_F(ConvertWindowTest, CountsOfCharactersAndOfAString) {
+  TSDIAppForm& f = StartWithText("あいa\r\naaaa ａＡ");
+  Select("あいa\r\n");
+  Trigger("MojisuItem");
+  EXPECT_EQ(prompter_.shown.back(),
+            "選択された文字列の文字数|総バイト数　7\n\n全角文字数　2\n\n半角文字数　1\n\n"
+            "制御文字数　2");
+  f.TextMemo->SetSelStart(0);
+  Trigger("MojisuPopUpItem");
+  EXPECT_EQ(prompter_.shown.back(),
+            "テキスト全体の文字数|総バイト数　16\n\n全角文字数　4\n\n半角文字数　6\n\n"
+            "制御文字数　2");
+
+  Select("aaaa");
+  prompter_.inputs = {QString("aa"), QString("Ａ"), QString(""), std::nullopt, QString("😀")};
+  Trigger("DoCaseItem");
+  EXPECT_EQ(prompter_.shown.back(), "文字列の個数|aa の個数 ＝ 2");
+  EXPECT_EQ(f.TextMemo->SelText(), "aaaa");  // the selection is back
+  f.TextMemo->SetSelStart(0);
+  Trigger("DontCaseItem");  // the whole text, full-width letters too
+  EXPECT_EQ(prompter_.shown.back(), "文字列の個数|Ａ の個数 ＝ 2");
+  Trigger("DoCaseItem");
+  EXPECT_EQ(prompter_.shown.back(), "お知らせ|カウントする文字列を指定してください。");
+  const size_t shown = prompter_.shown.size();
+  Trigger("DoCaseItem");  // cancelled
+  EXPECT_EQ(prompter_.shown.size(), shown + 1);
+  EXPECT_EQ(prompter_.shown.back(), "input|カウント文字列");
+  Trigger("DoCaseItem");
+  EXPECT_EQ(prompter_.shown.back(), "文字列の個数|😀 の個数 ＝ 0");
+  EXPECT_EQ(TextOf(), J("あいa\r\naaaa ａＡ"));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The text commands of the menus: undo and redo, the clipboard, the display modes, highlighting,
 // the text font.  The text area's commands call the editor; the title and subtitle boxes use their
-// own clipboard operations.
+// own clipboard operations.  The conversions and counts of the text are in mainform_convert.cpp.
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +11,7 @@
 #include "app/shell_logic.h"
 #include "app/ui/mainform.h"
 #include "app/ui/prompter.h"
+#include "app/ui/window_commands.h"
 #include "browse/ui/navigator.h"
 #include "editor/text_positions.h"
 #include "editor/ui/highlighter.h"
@@ -126,7 +127,7 @@ void FontSizePopUpItemClick(TSDIAppForm& f) {
   TextFontChanged(f);
 }
 
-using Run = std::function<void(TSDIAppForm&)>;
+using Run = WindowCommand;
 
 // A clipboard command of the Edit menu acts on the input area that had the focus last: the title
 // and subtitle boxes with their own operation, the text area through the editor.
@@ -140,8 +141,8 @@ Run OnFocusedArea(std::function<void(QLineEdit&)> field,
   };
 }
 
-const std::unordered_map<std::string, Run>& EditHandlers() {
-  static const std::unordered_map<std::string, Run> map = {
+WindowCommandMap MakeEditHandlers() {
+  WindowCommandMap map = {
       {"UndoItemClick", [](TSDIAppForm& f) { f.Editor->Undo(); }},
       {"UndoUndoItemClick", [](TSDIAppForm& f) { f.Editor->UndoUndo(); }},
       {"TextCopyItemClick",
@@ -172,6 +173,12 @@ const std::unordered_map<std::string, Run>& EditHandlers() {
       {"FontSizePopUpItemClick", FontSizePopUpItemClick},
       {"SetFontSizeItemClick", FontSizePopUpItemClick},
   };
+  AddConvertCommands(map);
+  return map;
+}
+
+const WindowCommandMap& EditHandlers() {
+  static const WindowCommandMap map = MakeEditHandlers();
   return map;
 }
 

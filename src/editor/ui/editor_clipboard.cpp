@@ -45,15 +45,41 @@ void TextEditor::Paste() { Paste(QApplication::clipboard()->text()); }
 
 void TextEditor::Paste(const QString& text) {
   if (text.isEmpty() || !host_->FileIsOpen()) return;
-  area_.setFocus();
   int replaced = 0;
   const std::string bytes = TextPositions(ReplaceUnencodable(text, &replaced)).bytes();
+  if (PasteBytes(bytes) && replaced > 0) emit area_.CharsReplaced(replaced);
+}
+
+bool TextEditor::PasteBytes(std::string_view bytes) {
+  area_.setFocus();
   pasting_ = true;
   const std::optional<UndoRecord> r = RecordAndEdit(bytes, area_.SelLength(), false, 1);
   pasting_ = false;
-  if (!r) return;
-  GotoSelStart(conf_.CurSorPosAfterPaste != 0 ? r->StartPos + int(bytes.size()) : r->StartPos, 0);
-  if (replaced > 0) emit area_.CharsReplaced(replaced);
+  if (!r) return false;
+  CaretAfterPaste(r->StartPos, int(bytes.size()));
+  return true;
+}
+
+void TextEditor::CaretAfterPaste(int start, int length) {
+  GotoSelStart(conf_.CurSorPosAfterPaste != 0 ? start + length : start, 0);
+}
+
+void TextEditor::ConvertSelection(const Conversion& convert) {
+  if (area_.SelLength() == 0 || !host_->FileIsOpen()) return;
+  const std::string before = area_.SelText();
+  const std::string after = convert(before);
+  if (after != before)
+    PasteBytes(after);
+  else
+    CaretAfterPaste(area_.SelStart(), int(after.size()));
+}
+
+void TextEditor::ConvertSelectionOrAll(const Conversion& convert) {
+  if (!host_->FileIsOpen()) return;
+  const int start = area_.SelStart();
+  if (area_.SelLength() == 0) SelectAll();
+  ConvertSelection(convert);
+  GotoSelStart(start, 0);
 }
 
 void TextEditor::Drop(const QString& text, int char_pos, bool move) {

@@ -12,6 +12,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -110,6 +111,17 @@ class TextEditor : public QObject, public TextAreaHooks {
   void CopyAllText();
   bool Pasting() const { return pasting_; }
 
+  // ---- conversions ----
+  // A conversion of page text (CP932 in, CP932 out).
+  using Conversion = std::function<std::string(std::string_view)>;
+  // The selection converted and put back as a paste: one undo step, the caret where a paste puts
+  // it, the clipboard untouched.  Nothing happens without a selection; when the conversion
+  // changes nothing the caret moves as after the paste but nothing is recorded.
+  void ConvertSelection(const Conversion& convert);
+  // The same on the whole text when nothing is selected; afterwards the caret stands where the
+  // selection started, with nothing selected.
+  void ConvertSelectionOrAll(const Conversion& convert);
+
   // ---- keys ----
   bool InsertMode = true;
   bool InComposition() const { return in_composition_; }
@@ -128,6 +140,11 @@ class TextEditor : public QObject, public TextAreaHooks {
  private:
   // Replaces the bytes [pos, pos + len) by text (CP932) as the editor's own edit.
   void Replace(int pos, int len, std::string_view text);
+  // Pastes page text over the selection (one undo record, insert mode forced) and places the
+  // caret by "CurSorPosAfterPaste"; false when nothing was recorded.
+  bool PasteBytes(std::string_view bytes);
+  // The caret where a paste of `length` bytes at `start` leaves it.
+  void CaretAfterPaste(int start, int length);
   void AfterEdit(int start, std::string_view inserted, std::string_view removed);
   // Records the edit of the selection (`SetUndoInfo`), makes it and puts the indents right; the
   // record, or nullopt when there was nothing to do.

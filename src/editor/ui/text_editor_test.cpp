@@ -394,6 +394,61 @@ TEST_F(TextEditorTest, OneKeystrokeRescansOnlyItsParagraph) {
   EXPECT_LE(editor_->Highlighter().Calls() - before, 2);
 }
 
+// A conversion replaces the selection as one paste: one undo step, the clipboard as it was, the
+// caret where a paste leaves it; the same with no selection converts the whole text and leaves the
+// caret where it was.
+TEST_F(TextEditorTest, ConversionsPasteWithoutTouchingTheClipboard) {
+  const auto upper = [](std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+      if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    return out;
+  };
+  Show(Sjis("abc // def\r\nghi"));
+  QApplication::clipboard()->setText(QStringLiteral("kept"));
+  editor_->ConvertSelection(upper);  // nothing selected: nothing happens
+  EXPECT_EQ(Text(), Sjis("abc // def\r\nghi"));
+  EXPECT_EQ(editor_->Undos().Count(), 0);
+
+  area_.SetSelStart(4);
+  area_.SetSelLength(9);  // "// def\r\ng"
+  editor_->ConvertSelection(upper);
+  EXPECT_EQ(Text(), Sjis("abc // DEF\r\nGhi"));
+  EXPECT_EQ(editor_->Undos().Count(), 1);
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("kept"));
+  EXPECT_EQ(area_.SelStart(), 4);
+  EXPECT_EQ(area_.SelLength(), 0);
+  EXPECT_EQ(Kinds(0), (Runs{{1, "// DEF"}}));  // highlighted like any paste
+  EXPECT_EQ(host_->status[2], QStringLiteral("変更あり"));
+  editor_->Undo();
+  EXPECT_EQ(Text(), Sjis("abc // def\r\nghi"));
+  EXPECT_EQ(area_.SelText(), Sjis("// def\r\ng"));
+
+  conf_.CurSorPosAfterPaste = 1;
+  area_.SetSelStart(0);
+  area_.SetSelLength(3);
+  editor_->ConvertSelection(upper);
+  EXPECT_EQ(area_.SelStart(), 3);
+  // Nothing to change: the caret moves as after the paste, nothing is recorded.
+  const int records = editor_->Undos().Count();
+  area_.SetSelStart(0);
+  area_.SetSelLength(3);
+  editor_->ConvertSelection(upper);
+  EXPECT_EQ(editor_->Undos().Count(), records);
+  EXPECT_EQ(area_.SelStart(), 3);
+  EXPECT_EQ(area_.SelLength(), 0);
+
+  area_.SetSelStart(6);
+  editor_->ConvertSelectionOrAll(upper);
+  EXPECT_EQ(Text(), Sjis("ABC // DEF\r\nGHI"));
+  EXPECT_EQ(editor_->Undos().Count(), records + 1);
+  EXPECT_EQ(area_.SelStart(), 6);
+  EXPECT_EQ(area_.SelLength(), 0);
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("kept"));
+  editor_->Undo();
+  EXPECT_EQ(Text(), Sjis("ABC // def\r\nghi"));
+}
+
 TEST_F(TextEditorTest, ClickedLinksOpenOnceUntilTheGuardClears) {
   Show(Sjis("go http://example.com/a end\r\nmail me.you@mail.example.jp\r\nnodot a@b"));
   auto click_at = [&](int pos) {
