@@ -83,10 +83,14 @@ void TextEditor::AfterEdit(int start, std::string_view inserted, std::string_vie
     IndentCheckB(start);
     return;
   }
-  // The paragraph where the change starts and every one the inserted text begins.
+  // The paragraph where the change starts and every one the inserted text begins, as one edit
+  // of the document, so that it is laid out once and not once per paragraph.
+  QTextCursor batch(area_.document());
+  batch.beginEditBlock();
   SetIndent(start);
   for (size_t i = inserted.find('\n'); i != std::string_view::npos; i = inserted.find('\n', i + 1))
     SetIndent(start + int(i) + 1);
+  batch.endEditBlock();
 }
 
 void TextEditor::UntrackedEdit(const std::string& before) {

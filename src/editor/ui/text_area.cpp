@@ -64,7 +64,7 @@ TextArea::TextArea(QWidget* parent) : QTextEdit(parent) {
   QFont f = font();
   f.setFamily(QStringLiteral("ＭＳ 明朝"));
   setFont(f);
-  connect(document(), &QTextDocument::contentsChange, this, [this] { OnContentsChange(); });
+  connect(document(), &QTextDocument::contentsChange, this, &TextArea::OnContentsChange);
   connect(this, &QTextEdit::cursorPositionChanged, this, &TextArea::SelectionMoved);
   connect(this, &QTextEdit::selectionChanged, this, &TextArea::SelectionMoved);
 }
@@ -86,9 +86,37 @@ QString TextArea::ReadDocument() const {
   return out;
 }
 
-void TextArea::OnContentsChange() {
-  // Restyling and the input method's preedit report a change too; only a change of the text
-  // itself is an edit.
+QString TextArea::ReadDocument(int from, int length) const {
+  QString out;
+  const int end = from + length;
+  int at = from;
+  for (QTextBlock b = document()->findBlock(from); b.isValid() && at < end;) {
+    const QString t = b.text();
+    const int in_block = at - b.position();
+    const int take = std::min(int(t.size()) - in_block, end - at);
+    if (take > 0) {
+      out.append(QStringView(t).mid(in_block, take));
+      at += take;
+    }
+    if (at >= end) break;
+    b = b.next();
+    if (!b.isValid()) break;
+    out.append(QChar(kBreak));
+    ++at;
+  }
+  return out;
+}
+
+void TextArea::OnContentsChange(int pos, int removed, int added) {
+  // Restyling a range (an indent, a paragraph format) reports it as removed and added again.
+  // Comparing that range alone keeps a pass over many paragraphs from reading the whole text
+  // once per paragraph.
+  if (removed == added && pos >= 0 && pos <= text_.size()) {
+    const int n = std::min(removed, int(text_.size()) - pos);
+    if (QStringView(text_).mid(pos, n) == ReadDocument(pos, n)) return;
+  }
+  // The input method's preedit reports a change too; only a change of the text itself is an
+  // edit.
   QString now = ReadDocument();
   if (now == text_) return;
   std::string before;

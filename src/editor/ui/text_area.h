@@ -176,8 +176,10 @@ class TextArea : public QTextEdit {
   QMimeData* createMimeDataFromSelection() const override;
 
  private:
-  void OnContentsChange();
+  void OnContentsChange(int pos, int removed, int added);
   QString ReadDocument() const;
+  // The characters [from, from + length) of the document, paragraphs joined by kBreak.
+  QString ReadDocument(int from, int length) const;
   void EnsureLayout() const;
   // Display line of a document position: (index over the whole text, document position where
   // that line starts).
