@@ -4,7 +4,9 @@
 // file may hold).  Every paragraph is scanned; the segments must run forward inside the paragraph
 // and never start or end inside a double-byte character; links the same.  A click at every
 // position must stay inside the text.  The record of a change between two halves of the text
-// must turn the one into the other.
+// must turn the one into the other.  The conversions of the Edit menu run over the whole text:
+// the counts add up, case and punctuation keep the length, and the kanji digits go back to the
+// full-width ones they came from.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "convert/sjis.h"
+#include "convert/text_convert.h"
 #include "editor/highlight_scan.h"
 #include "editor/links.h"
 #include "editor/undo_list.h"
@@ -31,8 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
   const HighLightLists lists = HighLightLists::FromEntries(
       {"//", "%"}, (k & 4) ? std::vector<std::string>{"<>", "("} : std::vector<std::string>{"<>"},
-      {"\\", "#"}, (k & 1) ? std::vector<std::string>{"ab", "AB"} : std::vector<std::string>{},
-      {}, {"\x81\x9c"}, {"\x82\xbb\x82\xe7\x82\xad\x82\xe0"},
+      {"\\", "#"}, (k & 1) ? std::vector<std::string>{"ab", "AB"} : std::vector<std::string>{}, {},
+      {"\x81\x9c"}, {"\x82\xbb\x82\xe7\x82\xad\x82\xe0"},
       (k & 2) ? std::vector<std::string>{"$"} : std::vector<std::string>{}, {});
   const std::string top = MakeHLTopChars(lists);
   const int n = int(text.size());
@@ -63,11 +66,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (cr == std::string::npos) break;
     start = end + 1;
   }
-  const std::string_view a(text.data(), text.size() / 2), b(text.data() + a.size(), text.size() - a.size());
+  const std::string_view a(text.data(), text.size() / 2),
+      b(text.data() + a.size(), text.size() - a.size());
   const UndoRecord r = DiffUndoRecord(a, b);
   std::string applied(a);
   Check(size_t(r.StartPos) + r.OldText.size() <= applied.size());
   applied.replace(size_t(r.StartPos), r.OldText.size(), r.NewText);
   Check(applied == b);
+
+  namespace cv = sk::convert;
+  const cv::CharCounts counts = cv::CountChars(text);
+  Check(counts.bytes == 2 * counts.full_width + counts.half_width + counts.control);
+  for (int mode = 1; mode <= 4; ++mode) Check(cv::ChangeCase(text, mode).size() == text.size());
+  for (int kind = 1; kind <= 3; ++kind)
+    Check(cv::ChangePunctuation(text, kind).size() == text.size());
+  Check(cv::KanToArabia(cv::ArabiaToKan(text)).size() == text.size());
+  Check(cv::ToHankaku(text, true).size() <= text.size());
+  Check(cv::ToZenkaku(text, true).size() <= 2 * text.size());
+  for (int from : {2, 10, 16})
+    for (int to : {2, 10, 16}) (void)cv::ConvertRadix(text, from, to);
+  Check(cv::CountString(text, std::string_view(text).substr(0, k % 4), (k & 8) != 0) <=
+        text.size());
   return 0;
 }
