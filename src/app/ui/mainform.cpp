@@ -29,6 +29,7 @@
 #include "editor/ui/text_area.h"
 #include "editor/ui/text_editor.h"
 #include "images/ui/image_side.h"
+#include "search/ui/search_controller.h"
 #include "store/ui/page_file_keeper.h"
 
 namespace sk::app {
@@ -74,6 +75,7 @@ TSDIAppForm::TSDIAppForm(Prompter& prompter, QStringList args, QWidget* parent)
   Nav = std::make_unique<browse::Navigator>(*this);
   Keeper = std::make_unique<store::PageFileKeeper>(*this);
   Images = std::make_unique<images::ImageSide>(*this);
+  Search = std::make_unique<search::SearchController>(*this);
   // A repair the engine makes (an index rebuilt at open or while stepping) is told once the
   // command that met it has finished, never from inside the table's own work.
   MainTable.SetNoticeSink([this](const std::string& notice) {

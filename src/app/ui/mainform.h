@@ -49,6 +49,9 @@ namespace sk::browse {
 class Navigator;
 class PageSelector;
 }  // namespace sk::browse
+namespace sk::search {
+class SearchController;
+}
 
 namespace sk::app {
 
@@ -179,6 +182,7 @@ class TSDIAppForm : public QMainWindow {
   std::unique_ptr<store::PageFileKeeper> Keeper;
   std::unique_ptr<images::ImageSide> Images;
   std::unique_ptr<editor::TextEditor> Editor;
+  std::unique_ptr<search::SearchController> Search;
 
   QString PageFilePath;  // real case (file names are case-sensitive here)
   QString PageFileName;

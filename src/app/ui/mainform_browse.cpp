@@ -1,10 +1,12 @@
 // The page and image commands of the menus and the toolbar: moving, the history, adding, deleting
 // and listing pages, the selection and the display order; the image list, the display mode and
-// the linked files.  Each calls a controller.
+// the linked files.  Each calls a controller.  The searches and the replace are in
+// mainform_search.cpp.
 #include <functional>
 #include <unordered_map>
 
 #include "app/ui/mainform.h"
+#include "app/ui/window_commands.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
 #include "images/ui/image_side.h"
@@ -13,10 +15,10 @@ namespace sk::app {
 
 namespace {
 
-using Run = std::function<void(TSDIAppForm&)>;
+using Run = WindowCommand;
 
-const std::unordered_map<std::string, Run>& BrowseHandlers() {
-  static const std::unordered_map<std::string, Run> map = {
+WindowCommandMap MakeBrowseHandlers() {
+  WindowCommandMap map = {
       {"FirstItemClick", [](TSDIAppForm& f) { f.Nav->FirstItemClick(); }},
       {"PriorItemClick", [](TSDIAppForm& f) { f.Nav->PriorItemClick(); }},
       {"NextItemClick", [](TSDIAppForm& f) { f.Nav->NextItemClick(); }},
@@ -70,6 +72,12 @@ const std::unordered_map<std::string, Run>& BrowseHandlers() {
       {"PopUpImage1RefreshItemClick", [](TSDIAppForm& f) { f.Images->DrawImage(1, false); }},
       {"PopUpImage2RefreshItemClick", [](TSDIAppForm& f) { f.Images->DrawImage(2, false); }},
   };
+  AddSearchCommands(map);
+  return map;
+}
+
+const WindowCommandMap& BrowseHandlers() {
+  static const WindowCommandMap map = MakeBrowseHandlers();
   return map;
 }
 

@@ -30,6 +30,12 @@ void QtPrompter::Error(const QString& text) {
   QMessageBox::critical(parent_, QStringLiteral("エラー"), text);
 }
 
+void Prompter::ErrorBox(const QString&, const QString& text) { Error(text); }
+
+void QtPrompter::ErrorBox(const QString& caption, const QString& text) {
+  QMessageBox::critical(parent_, caption, text);
+}
+
 static QFileDialog* MakeDialog(QWidget* parent, const FileDialogSpec& spec) {
   auto* d = new QFileDialog(parent, spec.title, spec.folder, spec.filter);
   d->setDefaultSuffix(spec.default_ext);

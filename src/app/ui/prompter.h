@@ -33,6 +33,8 @@ class Prompter {
   virtual bool OkCancel(const QString& caption, const QString& text) = 0;
   // The standard error box for a failure no command handled.
   virtual void Error(const QString& text) = 0;
+  // An error box with its own caption ("入力ミス").
+  virtual void ErrorBox(const QString& caption, const QString& text);
   // File dialogs; nullopt when cancelled.
   virtual std::optional<QString> OpenFileName(const FileDialogSpec& spec) = 0;
   virtual std::optional<QString> SaveFileName(const FileDialogSpec& spec) = 0;
@@ -60,6 +62,7 @@ class QtPrompter : public Prompter {
   bool YesNo(const QString& caption, const QString& text) override;
   bool OkCancel(const QString& caption, const QString& text) override;
   void Error(const QString& text) override;
+  void ErrorBox(const QString& caption, const QString& text) override;
   std::optional<QString> OpenFileName(const FileDialogSpec& spec) override;
   std::optional<QString> SaveFileName(const FileDialogSpec& spec) override;
   std::optional<QString> Input(const QString& caption, const QString& prompt,

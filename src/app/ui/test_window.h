@@ -44,6 +44,9 @@ class ScriptedPrompter : public Prompter {
     return Answer(caption, text);
   }
   void Error(const QString& text) override { shown.push_back("error|" + text); }
+  void ErrorBox(const QString& caption, const QString& text) override {
+    shown.push_back("error:" + caption + "|" + text);
+  }
   std::optional<QString> OpenFileName(const FileDialogSpec& spec) override { return File(spec); }
   std::optional<QString> SaveFileName(const FileDialogSpec& spec) override { return File(spec); }
   std::deque<std::optional<QStringList>> file_lists;  // answers of multi-file dialogs

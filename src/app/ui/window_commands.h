@@ -14,5 +14,7 @@ using WindowCommandMap = std::unordered_map<std::string, WindowCommand>;
 
 // mainform_convert.cpp: the Edit menu's conversions and counts of the text.
 void AddConvertCommands(WindowCommandMap& map);
+// mainform_search.cpp: the searches and the replace.
+void AddSearchCommands(WindowCommandMap& map);
 
 }  // namespace sk::app

@@ -10,7 +10,8 @@ constexpr int kShowAfterMs = 500;
 constexpr int kSteps = 1000;  // the bar counts in thousandths of the pass
 }  // namespace
 
-BusyProgress::BusyProgress(QWidget* parent, const QString& label) {
+BusyProgress::BusyProgress(QWidget* parent, const QString& label, const QString& unit)
+    : label_(label), unit_(unit) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   dialog_ = std::make_unique<QProgressDialog>(label, QStringLiteral("ｷｬﾝｾﾙ"), 0, kSteps, parent);
@@ -34,6 +35,10 @@ store::Table::Progress BusyProgress::Callback() {
 bool BusyProgress::Report(uint32_t done, uint32_t total) {
   if (dialog_->wasCanceled()) return false;
   int value = total == 0 ? kSteps : int(uint64_t(done) * kSteps / total);
+  if (!unit_.isEmpty())
+    dialog_->setLabelText(label_ + QStringLiteral("\n") + QString::number(done) +
+                          QStringLiteral(" / ") + QString::number(total) + QStringLiteral(" ") +
+                          unit_);
   dialog_->setValue(value);
   return !dialog_->wasCanceled();
 }

@@ -15,7 +15,8 @@ namespace sk::browse {
 class BusyProgress {
  public:
   // Shows the busy cursor and lets the window repaint (a dialog just closed leaves no trace).
-  BusyProgress(QWidget* parent, const QString& label);
+  // With a unit ("ページ") the dialog also tells the count: "120 / 5000 ページ".
+  BusyProgress(QWidget* parent, const QString& label, const QString& unit = {});
   ~BusyProgress();
   BusyProgress(const BusyProgress&) = delete;
   BusyProgress& operator=(const BusyProgress&) = delete;
@@ -27,6 +28,7 @@ class BusyProgress {
   bool Report(uint32_t done, uint32_t total);
 
   std::unique_ptr<QProgressDialog> dialog_;
+  QString label_, unit_;
 };
 
 }  // namespace sk::browse

@@ -162,6 +162,12 @@ void ImageSide::ShowPageImages() {
   DrawImage(0, true);
 }
 
+void ImageSide::ShowImagesFrom(int index) {
+  ImageNum = std::max(0, index);
+  ImageStep = kStepNone;
+  DrawImage(0, true);
+}
+
 void ImageSide::DrawImage(int area, bool reset_scroll) {
   DeleteImage(area);
   f_.SetCursor(area, Qt::ArrowCursor);

@@ -48,6 +48,8 @@ class ImageSide {
   void RedrawSoon();
   // A page is shown: the first picture of its list (or the one RestoreImageNum names).
   void ShowPageImages();
+  // The page's images again, from the name at `index` of the list on.
+  void ShowImagesFrom(int index);
   // No page file: nothing listed, both areas empty, the image side collapsed when it may be.
   void ClearPage();
 

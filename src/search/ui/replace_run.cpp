@@ -1,0 +1,386 @@
+// The replace: the dialog, the run over the current page or the selected pages, and the four
+// buttons that resume a run waiting at a hit.
+//
+// The page's text is taken from its TEXT field (the text area's edits are written there first),
+// changed in memory and written back before the page is shown or left; the text area shows the
+// result when the page is shown again.  A run within one page records each replacement for undo.
+#include <QApplication>
+#include <QCheckBox>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolBar>
+#include <QToolButton>
+#include <optional>
+
+#include "app/menu_table.h"
+#include "app/ui/mainform.h"
+#include "app/ui/prompter.h"
+#include "browse/ui/busy_progress.h"
+#include "browse/ui/navigator.h"
+#include "browse/ui/page_selector.h"
+#include "convert/cp932.h"
+#include "editor/ui/text_area.h"
+#include "editor/ui/text_editor.h"
+#include "images/ui/image_side.h"
+#include "search/find_history.h"
+#include "search/ui/replace_form.h"
+#include "search/ui/search_controller.h"
+#include "settings/settings_store.h"
+
+namespace sk::search {
+
+namespace {
+
+struct ReplaceButtonLook {
+  const char* name;
+  const char* caption;
+  const char* hint;
+  const char* color;
+};
+
+constexpr ReplaceButtonLook kButtons[4] = {
+    {"ReplaceButton", "置換して次へ", "反転表示の文字列を置換し，次を検索", "#008000"},
+    {"NotReplaceButton", "置換せず次へ", "反転表示の文字列は置換せず，次を検索", "#a08000"},
+    {"ReplaceAllButton", "一気に置換", "反転表示の文字列以降を確認なしに置換", "#0000c0"},
+    {"AbortButton", "中止", "置換作業を中止", "#c00000"},
+};
+
+// The menus that are off while a run waits at a hit.
+constexpr const char* kMenusOff[] = {"FileMenu", "EditMenu", "FindMenu",
+                                     "TableMenu", "ViewMenu", "ImageMenu"};
+
+}  // namespace
+
+void SearchController::ReplaceButtonClick(int code) {
+  if (!replace_waiting_) return;
+  ReplaceButtonCode = code;
+  ReplaceResumed = true;
+  ReplaceItemClick();
+}
+
+void SearchController::ReplaceItemClick() {
+  if (!f_.FileIsOpen()) return;
+  f_.DrawImagesOnMove = true;
+  if (ReplaceResumed) {
+    if (!replace_waiting_) {
+      ReplaceResumed = false;
+      return;
+    }
+  } else {
+    if (replace_waiting_ || !StartReplace()) return;
+  }
+  ReplaceLoop();
+}
+
+std::string SearchController::PageText() const { return f_.MainTable.FieldString("TEXT"); }
+
+bool SearchController::StartReplace() {
+  TReplaceForm& d = ReplaceForm();
+  f_.Reg.OpenKey(settings::kRootKey, true);
+  std::vector<std::string> from_history = f_.Reg.ReadStringList("KensakuText");
+  std::vector<std::string> to_history = f_.Reg.ReadStringList("ChikanText");
+  f_.Reg.CloseKey();
+  d.FormActivate(from_history, to_history);
+  if (!f_.prompter().RunDialog(d)) return false;
+  const QString from = d.From(), to = d.To();
+  f_.Reg.OpenKey(settings::kRootKey, true);
+  f_.Reg.WriteStringList("KensakuText", PushHistory(std::move(from_history), cp932::EncodeReplacing(from)));
+  f_.Reg.WriteStringList("ChikanText", PushHistory(std::move(to_history), cp932::EncodeReplacing(to)));
+  f_.Reg.CloseKey();
+  ReplaceOnePage = d.OnePageRadioButton->isChecked();
+  if (!ReplaceOnePage &&
+      !f_.prompter().OkCancel(
+          QStringLiteral("複数のページで置換を実行しようとしています"),
+          QStringLiteral("現在選択されている全てのページが置換対象になります。\n\n"
+                         "複数ページで置換をすると，やり直し操作が無効になります。\n\n"
+                         "それでもよろしければＯＫを，中止する場合はキャンセルをクリックしてください。")))
+    return false;
+  // A replacement the page file cannot hold would be stored damaged: refused before anything
+  // changes.  A search string it cannot hold occurs nowhere.
+  char32_t bad = 0;
+  if (!cp932::Encode(to, &ReplaceTo, &bad)) {
+    f_.Message(QStringLiteral("置換文字列の「") + QString::fromUcs4(&bad, 1) +
+               QStringLiteral("」はページに保存できない文字なので，置換できません。"));
+    return false;
+  }
+  from_encodable_ = cp932::Encode(from, &ReplaceFrom);
+  ReplaceMatchCase = d.MatchCaseCheckBox->isChecked();
+  ReplaceConfirm = d.KakuninCheckBox->isChecked();
+  ReplaceFromTop = d.FromTopToDownRadioButton->isChecked();
+  ReplaceUpward = d.ToTopRadioButton->isChecked();
+
+  store::Table& t = f_.MainTable;
+  ReplaceOnlyStartPage = true;
+  ReplaceCount = 0;
+  ReplaceLastHitPage = t.RecNo();
+  ReplaceLastPos = size_t(f_.TextMemo->SelStart());
+  ReplaceStartSelLength = f_.TextMemo->SelLength();
+  ReplaceStartLeft = !ReplaceOnePage && !f_.Selector->CheckPageSelectedBeforePost();
+  ReplaceEndLeft = ReplaceStartLeft;
+  f_.Nav->BeforeMove();
+  ReplaceStartPage = t.RecNo();
+  if (ReplaceOnePage) {
+    replace_first_image_ = f_.Images->ImageNum;
+    ReplacePos = ReplaceFromTop ? 0 : ReplaceLastPos;
+  } else {
+    f_.Images->DeleteImage(0);
+    f_.Nav->ResetLink();
+    ReplacePos = 0;
+    if (ReplaceFromTop) {
+      f_.Report(t.First());
+    } else if (ReplaceStartLeft) {
+      // The start page stays current outside the selection: the run begins on its neighbour.
+      f_.Report(ReplaceUpward ? t.Prior() : t.Next());
+    }
+  }
+  f_.Nav->ReplacingWithConfirmation = ReplaceConfirm;
+  replace_page_ = t.RecNo();
+  replace_text_ = (t.Eof() || t.Bof()) ? std::string() : PageText();
+  replace_dirty_ = false;
+  replace_walk_done_ = !ReplaceOnePage && (t.Eof() || t.Bof() || t.IsEmpty());
+  return true;
+}
+
+bool SearchController::InRecordFind(bool downward) {
+  if (!from_encodable_ || replace_walk_done_) return false;
+  const size_t p = downward ? FindPlain(replace_text_, ReplaceFrom, ReplacePos, ReplaceMatchCase)
+                            : RFindPlain(replace_text_, ReplaceFrom, ReplacePos, ReplaceMatchCase);
+  if (p == std::string::npos) return false;
+  ReplacePos = p;
+  return true;
+}
+
+void SearchController::DoReplace(bool replace, bool downward) {
+  if (replace) {
+    const std::string old = replace_text_.substr(ReplacePos, ReplaceFrom.size());
+    replace_text_.replace(ReplacePos, ReplaceFrom.size(), ReplaceTo);
+    replace_dirty_ = true;
+    if (ReplaceOnePage) {
+      editor::UndoRecord r;
+      r.StartPos = r.SelStartBefore = int(ReplacePos);
+      r.SelLengthBefore = int(old.size());
+      r.SelStartAfter = int(ReplacePos + ReplaceTo.size());
+      // The text as it was, not the string as typed: without match case they may differ.
+      r.OldText = old;
+      r.NewText = ReplaceTo;
+      f_.Editor->AddUndoInfo(r);
+    }
+  }
+  if (downward) ReplacePos += replace ? ReplaceTo.size() : ReplaceFrom.size();
+  ReplaceLastPos = ReplacePos;
+}
+
+bool SearchController::FlushPageText() {
+  if (!replace_dirty_) return true;
+  store::Table& t = f_.MainTable;
+  // Only ever into the page the text was read from.
+  if (t.RecNo() != replace_page_) return false;
+  Status st = t.Edit();
+  if (st.ok()) st = t.SetFieldString("TEXT", replace_text_);
+  if (st.ok()) st = t.Post();
+  replace_dirty_ = false;
+  return f_.Report(st);
+}
+
+void SearchController::ReplaceLoop() {
+  store::Table& t = f_.MainTable;
+  const bool downward = ReplaceOnePage ? !ReplaceUpward : true;
+  std::optional<browse::BusyProgress> busy;
+  store::Table::Progress progress;
+  uint32_t pages = 0;
+  bool aborted = false;
+  size_t final_start = 0;
+  int final_length = 0;
+  bool final_set = false;
+  for (;;) {
+    const bool resumed = ReplaceResumed;
+    if (resumed || InRecordFind(downward)) {
+      if (!resumed) {
+        ++ReplaceCount;
+        ReplaceLastHitPage = t.RecNo();
+        ReplaceLastPos = ReplacePos;
+        if (t.RecNo() != ReplaceStartPage) ReplaceOnlyStartPage = false;
+        if (!ReplaceConfirm) {
+          DoReplace(true, downward);
+          continue;
+        }
+        // Wait at the hit for a button.
+        busy.reset();
+        if (!FlushPageText()) {
+          aborted = true;
+          break;
+        }
+        f_.DrawImagesOnMove = false;
+        f_.Nav->AfterMove(true, !ReplaceOnePage);
+        f_.DrawImagesOnMove = true;
+        f_.Nav->SetLink();
+        ReplaceButtonCode = 0;
+        ChangeButton(true);
+        f_.Editor->GotoSelStart(int(ReplacePos), int(ReplaceFrom.size()));
+        return;
+      }
+      // A button resumed the run at its hit.
+      ReplaceResumed = false;
+      if (t.RecNo() != replace_page_) {  // the page changed under the run: stop it safely
+        ChangeButton(false);
+        aborted = true;
+        break;
+      }
+      switch (ReplaceButtonCode) {
+        case 1:
+          if (!ReplaceOnePage) f_.Nav->ResetLink();
+          DoReplace(true, downward);
+          continue;
+        case 2:
+          --ReplaceCount;
+          if (!ReplaceOnePage) f_.Nav->ResetLink();
+          DoReplace(false, downward);
+          continue;
+        case 3:
+          ReplaceConfirm = false;
+          f_.Nav->ReplacingWithConfirmation = false;
+          ChangeButton(false);
+          DoReplace(true, downward);
+          if (!ReplaceOnePage) f_.Nav->ResetLink();
+          continue;
+        default:
+          ChangeButton(false);
+          --ReplaceCount;
+          final_start = ReplacePos;
+          final_length = int(ReplaceFrom.size());
+          final_set = true;
+          aborted = true;
+          break;
+      }
+      break;
+    }
+    // No further hit on this page.
+    if (!FlushPageText()) {
+      aborted = true;
+      break;
+    }
+    if (ReplaceOnePage || replace_walk_done_) break;
+    if (!busy) {
+      busy.emplace(&f_, QStringLiteral("置換しています…"), QStringLiteral("ページ"));
+      progress = ProgressForTest ? ProgressForTest : busy->Callback();
+    }
+    if (progress && !progress(++pages, t.RecordCount())) {
+      aborted = true;  // cancelled: what was replaced stays replaced and is reported
+      break;
+    }
+    f_.Report(ReplaceUpward ? t.Prior() : t.Next());
+    if (t.Eof() || t.Bof()) {
+      replace_walk_done_ = true;
+      break;
+    }
+    ReplacePos = 0;
+    replace_page_ = t.RecNo();
+    replace_text_ = PageText();
+  }
+  busy.reset();
+  FinishReplace(downward, final_set, final_start, final_length, aborted);
+}
+
+void SearchController::FinishReplace(bool downward, bool final_set, size_t final_start,
+                                     int final_length, bool aborted) {
+  (void)aborted;
+  store::Table& t = f_.MainTable;
+  ReplaceConfirm = false;
+  f_.Nav->ReplacingWithConfirmation = false;
+  f_.Nav->SetLink();
+  ChangeButton(false);
+  const int start_page = ReplaceStartPage;
+  if (!final_set) {
+    if (ReplaceOnlyStartPage && ReplaceEndLeft) {
+      final_start = 0;
+      final_length = 0;
+    } else {
+      if (!f_.Nav->GotoRecNo(ReplaceLastHitPage)) f_.Report(t.Last());
+      if (ReplaceCount > 0) {
+        const size_t to = ReplaceTo.size();
+        final_start = (downward || !ReplaceOnePage) ? ReplaceLastPos - std::min(to, ReplaceLastPos)
+                                                    : ReplaceLastPos;
+        final_length = int(to);
+      } else {
+        final_start = ReplaceLastPos;
+        final_length = ReplaceStartSelLength;
+      }
+    }
+  }
+  (void)start_page;
+  const bool draw = f_.DrawImagesOnMove;
+  if (ReplaceOnePage) f_.DrawImagesOnMove = false;
+  f_.Nav->AfterMove(true, !ReplaceOnePage);
+  f_.DrawImagesOnMove = draw;
+  if (ReplaceOnePage) f_.Images->ShowImagesFrom(replace_first_image_);
+  f_.Editor->GotoSelStart(int(final_start), final_length);
+  f_.Message(QString::number(ReplaceCount) + QStringLiteral(" 個の文字列を置換しました。"));
+}
+
+void SearchController::ChangeButton(bool show) {
+  if (show == replace_waiting_) return;
+  replace_waiting_ = show;
+  for (size_t i = 0; i < f_.ReplaceButtons.size(); ++i) {
+    QPushButton* b = f_.ReplaceButtons[i];
+    if (!b) continue;
+    if (!replace_buttons_ready_) {
+      const ReplaceButtonLook& look = kButtons[i];
+      b->setObjectName(QLatin1String(look.name));
+      b->setText(QString::fromUtf8(look.caption));
+      b->setToolTip(QString::fromUtf8(look.hint));
+      b->setStatusTip(QString::fromUtf8(look.hint));
+      b->setStyleSheet(QStringLiteral("font-weight: bold; color: %1;").arg(QLatin1String(look.color)));
+      b->adjustSize();
+      const int code = int(i) + 1;
+      QObject::connect(b, &QPushButton::clicked, b, [this, code] { ReplaceButtonClick(code); });
+    }
+    b->setVisible(show);
+  }
+  replace_buttons_ready_ = true;
+  // Nothing else may move the run off its page while it waits: the toolbar keeps only the four
+  // buttons, the menus are off.
+  if (show) {
+    hidden_tool_actions_.clear();
+    for (const app::ToolButtonDef& d : app::ToolbarButtons()) {
+      QToolButton* b = f_.ToolButton(d.name);
+      for (QAction* a : f_.SpeedPanel->actions()) {
+        if (b && f_.SpeedPanel->widgetForAction(a) == b && a->isVisible()) {
+          a->setVisible(false);
+          hidden_tool_actions_.push_back(a);
+        }
+      }
+    }
+  } else {
+    for (QAction* a : hidden_tool_actions_) a->setVisible(true);
+    hidden_tool_actions_.clear();
+  }
+  if (show) {
+    disabled_actions_.clear();
+    for (const char* name : kMenusOff) {
+      QMenu* m = f_.Menu(name);
+      if (!m) continue;
+      std::vector<QMenu*> menus{m};
+      while (!menus.empty()) {
+        QMenu* menu = menus.back();
+        menus.pop_back();
+        for (QAction* a : menu->actions()) {
+          if (a->menu()) menus.push_back(a->menu());
+          if (a->isEnabled()) {
+            a->setEnabled(false);
+            disabled_actions_.push_back(a);
+          }
+        }
+      }
+      m->menuAction()->setEnabled(false);
+    }
+  } else {
+    for (QAction* a : disabled_actions_) a->setEnabled(true);
+    disabled_actions_.clear();
+    for (const char* name : kMenusOff)
+      if (QMenu* m = f_.Menu(name)) m->menuAction()->setEnabled(true);
+  }
+  f_.TextMemo->setReadOnly(show);
+}
+
+}  // namespace sk::search

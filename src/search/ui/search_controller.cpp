@@ -1,0 +1,336 @@
+#include "search/ui/search_controller.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDate>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "app/ui/mainform.h"
+#include "app/ui/prompter.h"
+#include "browse/ui/busy_progress.h"
+#include "browse/ui/navigator.h"
+#include "browse/ui/page_selector.h"
+#include "convert/cp932.h"
+#include "convert/sjis.h"
+#include "editor/ui/text_area.h"
+#include "editor/ui/text_editor.h"
+#include "images/image_list.h"
+#include "images/ui/image_side.h"
+#include "search/find_history.h"
+#include "search/ui/find_form.h"
+#include "search/ui/replace_form.h"
+#include "settings/settings_store.h"
+
+namespace sk::search {
+
+namespace {
+
+QString Caption(app::TSDIAppForm& f, size_t item) {
+  const std::vector<std::string> c = f.FieldCaptionsUtf8();
+  return item < c.size() ? QString::fromStdString(c[item]) : QString();
+}
+
+// The QString positions of a byte range of CP932 text (a header box holds the field decoded).
+std::pair<int, int> CharRange(std::string_view text, size_t pos, size_t len) {
+  pos = std::min(pos, text.size());
+  len = std::min(len, text.size() - pos);
+  const int a = int(cp932::Decode(text.substr(0, pos)).size());
+  const int b = int(cp932::Decode(text.substr(0, pos + len)).size());
+  return {a, b - a};
+}
+
+}  // namespace
+
+SearchController::SearchController(app::TSDIAppForm& form) : f_(form) {}
+
+SearchController::~SearchController() = default;
+
+TFindForm& SearchController::FindForm() {
+  if (!find_form_) find_form_ = std::make_unique<TFindForm>(&f_);
+  return *find_form_;
+}
+
+TReplaceForm& SearchController::ReplaceForm() {
+  if (!replace_form_)
+    replace_form_ =
+        std::make_unique<TReplaceForm>(&f_, [this](const QString& text) { f_.Message(text); });
+  return *replace_form_;
+}
+
+// ---- the dialog ----------------------------------------------------------------------------
+
+void SearchController::MojiFindItemClick() {
+  RunFindDialog(1, QStringLiteral("テキスト検索"),
+                QStringLiteral("検索したい本文テキスト中の文字列を入力してください。"));
+}
+
+void SearchController::TitleFindItemClick() {
+  const QString c = Caption(f_, 1);
+  RunFindDialog(3, c + QStringLiteral("検索"),
+                QStringLiteral("検索したい") + c + QStringLiteral("（の部分文字列）を入力してください。"));
+}
+
+void SearchController::ChoshaFindItemClick() {
+  const QString c = Caption(f_, 2);
+  RunFindDialog(4, c + QStringLiteral("検索"),
+                QStringLiteral("検索したい") + c + QStringLiteral("（の部分文字列）を入力してください。"));
+}
+
+void SearchController::ImageFileNameFindItemClick() {
+  const QString c = Caption(f_, 4);
+  RunFindDialog(5, c + QStringLiteral("検索"),
+                QStringLiteral("検索したい") + c + QStringLiteral("（の部分文字列）を入力してください。"));
+}
+
+void SearchController::AllFindItemClick() {
+  RunFindDialog(-1, QStringLiteral("全項目検索"), QStringLiteral("検索したい文字列を入力して下さい。"));
+}
+
+void SearchController::DateFindItemClick() {
+  const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
+  RunFindDialog(2, Caption(f_, 3) + QStringLiteral("検索"),
+                QStringLiteral("\"") + today +
+                    QStringLiteral("\"の形式で，半角数字を使って入力して下さい。"));
+}
+
+void SearchController::RunFindDialog(int kind, const QString& caption,
+                                     const QString& first_line) {
+  if (!f_.FileIsOpen()) return;
+  const int old_kind = FindKind;
+  FindKind = kind;
+  TFindForm& d = FindForm();
+  d.setWindowTitle(caption);
+  d.Label1->setText(first_line);
+  f_.Reg.OpenKey(settings::kRootKey, true);
+  std::vector<std::string> history = f_.Reg.ReadStringList(HistoryValueName(kind));
+  f_.Reg.CloseKey();
+  d.FormActivate(kind, history);
+  const bool field = kind == 3 || kind == 4 || kind == 5 || kind == -1;
+  d.ShowDateLayout(kind == 2);
+  if (kind != 2) {
+    d.OnlyOnePageCheckBox->setVisible(!field);
+    d.MatchCaseCheckBox->setVisible(kind != 5);
+  }
+  const bool ok = f_.prompter().RunDialog(d);
+  d.ShowDateLayout(false);
+  if (!ok) {
+    FindKind = old_kind;
+    return;
+  }
+  const QString input = d.Input();
+  std::string typed;
+  const bool encodable = cp932::Encode(input, &typed);
+  if (!encodable) typed = cp932::EncodeReplacing(input);
+  f_.Reg.OpenKey(settings::kRootKey, true);
+  f_.Reg.WriteStringList(HistoryValueName(kind), PushHistory(std::move(history), typed));
+  f_.Reg.CloseKey();
+  // A character the page file cannot hold occurs on no page: such an input finds nothing.
+  FindInput = typed;
+  input_encodable_ = encodable;
+  if (kind == 2) {
+    const QDate date = QDate::fromString(input.trimmed(), QStringLiteral("yyyy/M/d"));
+    FindDateInvalid = !date.isValid();
+    if (date.isValid())
+      FindTargetDate = store::Date{date.year(), date.month(), date.day()};
+    else
+      f_.prompter().ErrorBox(QStringLiteral("入力ミス"),
+                          input + QStringLiteral(" は日付データではありません。"));
+  }
+  NewFind = true;
+  FindStart();
+}
+
+// ---- running a search ----------------------------------------------------------------------
+
+void SearchController::FindStart() {
+  if (NewFind) {
+    TFindForm& d = FindForm();
+    FindForward = d.Forward();
+    FindMatchCase = d.MatchCaseCheckBox->isChecked();
+    if (FindKind == 1 && d.OnlyOnePageCheckBox->isChecked()) FindInPage = true;
+  }
+  if (FindInPage) {
+    FindInPage = false;
+    InRecordMojiFindStart();
+    return;
+  }
+  switch (FindKind) {
+    case 1:
+    case 3:
+    case 4:
+    case 5:
+    case -1:
+      PagesFindStart();
+      break;
+    case 2:
+      if (NewFind && !FindDateInvalid && FindTargetDate) f_.Nav->DateFindStart(*FindTargetDate);
+      FindKind = 0;  // a date search is not continued
+      break;
+    default:
+      break;
+  }
+}
+
+void SearchController::SetKensakuMojiList() {
+  // The image names are compared without regard to case whatever the hidden box says.
+  const bool match_case = FindKind != 5 && FindMatchCase;
+  FindStrings = input_encodable_ ? search::SetKensakuMojiList(FindInput, match_case, ForceAnyString)
+                                 : SearchStrings{};
+  FindAnyString = FindStrings.any;
+}
+
+SearchFields SearchController::FieldsOfKind() const {
+  switch (FindKind) {
+    case 3:
+      return SearchFields::kTitle;
+    case 4:
+      return SearchFields::kSubtitle;
+    case 5:
+      return SearchFields::kImage;
+    case -1:
+      return SearchFields::kAll;
+    default:
+      return SearchFields::kText;
+  }
+}
+
+void SearchController::PagesFindStart() {
+  store::Table& t = f_.MainTable;
+  const int sel_start = f_.TextMemo->SelStart(), sel_length = f_.TextMemo->SelLength();
+  const int start_page = t.RecNo();
+  const bool left = !f_.Selector->CheckPageSelectedBeforePost();
+  SetKensakuMojiList();
+  f_.Nav->BeforeMove();
+  f_.Nav->ResetLink();
+  // A page that has just left the selection stays current outside it: the search begins on its
+  // neighbour in the direction of the search.
+  bool step_first = !NewFind || left;
+  if (NewFind && FindForm().FromEdge()) {
+    f_.Report(FindForward ? t.First() : t.Last());
+    step_first = false;
+  }
+  PageWalkResult r;
+  {
+    browse::BusyProgress busy(&f_, QStringLiteral("検索しています…"), QStringLiteral("ページ"));
+    PageWalk walk{FindForward, step_first, ProgressForTest ? ProgressForTest : busy.Callback()};
+    f_.Report(ScanPages(t, FindStrings, FieldsOfKind(), walk, &r));
+  }
+  LastHit = r.hit;
+  if (!r.hit.found()) {
+    if (!r.cancelled) NotFoundMessage();
+    ReturnToStartPage(start_page);
+  }
+  if (start_page < 0 || t.RecNo() != start_page || f_.Nav->AlternateShown())
+    f_.Nav->AfterMove(true, true);
+  f_.Nav->SetLink();
+  if (!f_.Nav->AlternateShown()) f_.TextMemo->setFocus();
+  if (r.hit.found()) {
+    ShowFieldHit();
+  } else if (t.RecNo() == start_page) {
+    f_.Editor->GotoSelStart(sel_start, sel_length);
+  } else {
+    f_.Editor->GotoSelStart(0, 0);
+  }
+}
+
+void SearchController::ReturnToStartPage(int start_page) {
+  if (!f_.Nav->GotoRecNo(start_page)) f_.Report(f_.MainTable.Last());
+}
+
+void SearchController::ShowFieldHit() {
+  const size_t pos = LastHit.position;
+  const size_t len = FindStrings.strings[size_t(LastHit.string_index)].size();
+  switch (FindKind) {
+    case 3:
+    case 4: {
+      QLineEdit* box = FindKind == 3 ? f_.TitleEdit : f_.ChoshaEdit;
+      const std::string field = f_.MainTable.FieldString(FindKind == 3 ? "TITLE" : "SUBTITLE");
+      const auto [start, length] = CharRange(field, pos, len);
+      box->setFocus();
+      box->setSelection(start, length);
+      break;
+    }
+    case 5: {
+      const std::string& needle = FindStrings.strings[size_t(LastHit.string_index)];
+      const std::vector<std::string> names =
+          images::SplitImageNames(f_.Images->GetPureImageFileNames());
+      for (size_t i = 0; i < names.size(); ++i) {
+        if (FindPlain(names[i], needle, 0, false) != std::string::npos) {
+          f_.Images->ShowImagesFrom(int(i));
+          break;
+        }
+      }
+      break;
+    }
+    case -1:
+      f_.Editor->GotoSelStart(0, 0);
+      UpDownFind(true);
+      break;
+    default:
+      f_.Editor->GotoSelStart(int(pos), int(len));
+      break;
+  }
+}
+
+void SearchController::InRecordMojiFindStart() {
+  SetKensakuMojiList();
+  TFindForm& d = FindForm();
+  if (NewFind && d.OnlyOnePageCheckBox->isChecked() && d.FromEdge())
+    f_.Editor->GotoSelStart(FindForward ? 0 : f_.TextMemo->TextLength(), 0);
+  const std::string text = f_.TextMemo->Text();
+  const std::string_view all(text);
+  const size_t s = size_t(f_.TextMemo->SelStart()), l = size_t(f_.TextMemo->SelLength());
+  FindHit hit;
+  size_t base = 0;
+  if (FindForward) {
+    // After the first character of the selection, so that overlapping hits are found.
+    base = std::min(l > 0 ? s + 1 : s, text.size());
+    if (!sjis::IsCharBoundary(all, base)) ++base;
+    hit = DoFind(FindStrings, all.substr(base));
+  } else {
+    // Before the last character of the selection.
+    size_t count = std::min(l > 0 ? s + l - 1 : s, text.size());
+    if (!sjis::IsCharBoundary(all, count)) --count;
+    hit = DoRevFind(FindStrings, all.substr(0, count));
+  }
+  LastHit = hit;
+  if (!hit.found()) {
+    NotFoundMessage();
+    return;
+  }
+  f_.Editor->GotoSelStart(int(base + hit.position),
+                          int(FindStrings.strings[size_t(hit.string_index)].size()));
+}
+
+void SearchController::ContinueAcrossPages(bool forward) {
+  if (!f_.FileIsOpen() || FindKind == 0) return;
+  NewFind = false;
+  FindForward = forward;
+  FindStart();
+}
+
+void SearchController::UpDownFind(bool forward) {
+  if (!f_.FileIsOpen() || (FindKind != 1 && FindKind != -1)) return;
+  const int kind = FindKind;
+  FindKind = 1;
+  NewFind = false;
+  FindForward = forward;
+  FindInPage = true;
+  ForceAnyString = true;
+  const bool any = FindAnyString;
+  FindStart();
+  FindAnyString = any;
+  ForceAnyString = false;
+  FindKind = kind;
+}
+
+void SearchController::NotFoundMessage() {
+  QApplication::beep();
+  ++not_found_signals_;
+  if (f_.Conf.NotFoundMode == 1)
+    f_.Message(QStringLiteral("\"") + cp932::Decode(FindInput) +
+               QStringLiteral("\" は見つかりませんでした。"));
+}
+
+}  // namespace sk::search

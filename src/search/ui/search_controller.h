@@ -1,0 +1,144 @@
+// The searches and the replace of the window: the search state, the dialogs, the search across
+// pages and within the page, the field searches, the continue commands, the not-found signal, and
+// the replace run that waits at each hit for one of the four toolbar buttons.  Owned by the main
+// window as `Search`; its commands call it.
+//
+// Files: search_controller.cpp (searches), replace_run.cpp (replace).
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <vector>
+#include <optional>
+#include <string>
+
+#include "search/find_scan.h"
+#include "search/page_search.h"
+#include "store/table.h"
+
+class QAction;
+
+namespace sk::app {
+class TSDIAppForm;
+}
+
+namespace sk::search {
+
+class TFindForm;
+class TReplaceForm;
+
+class SearchController {
+ public:
+  explicit SearchController(app::TSDIAppForm& form);
+  ~SearchController();
+
+  // ---- Commands ----
+  void MojiFindItemClick();            // text
+  void DateFindItemClick();            // date
+  void TitleFindItemClick();           // title
+  void ChoshaFindItemClick();          // subtitle
+  void ImageFileNameFindItemClick();   // image file names
+  void AllFindItemClick();             // all fields
+  void NextFindItemClick() { ContinueAcrossPages(true); }
+  void PriorFindItemClick() { ContinueAcrossPages(false); }
+  void DownFindItemClick() { UpDownFind(true); }
+  void UpFindItemClick() { UpDownFind(false); }
+  void ReplaceItemClick();
+  // The four buttons of a waiting replace: 1 "置換して次へ", 2 "置換せず次へ", 3 "一気に置換",
+  // 4 "中止".
+  void ReplaceButtonClick(int code);
+
+  TFindForm& FindForm();
+  TReplaceForm& ReplaceForm();
+  bool ReplaceWaiting() const { return replace_waiting_; }
+  // How many times a search has given the not-found signal (a beep cannot be heard in a test).
+  int NotFoundSignals() const { return not_found_signals_; }
+  // Replaces the progress dialog of long runs in tests (false: the user cancelled).
+  store::Table::Progress ProgressForTest;
+
+  // ---- Search state ----
+  // 0 none, 1 text, 2 date, 3 title, 4 subtitle, 5 image file name, -1 all fields.
+  int FindKind = 0;
+  bool NewFind = false;
+  bool FindForward = true;
+  bool FindMatchCase = false;
+  bool FindInPage = false;
+  bool FindAnyString = true;
+  bool ForceAnyString = false;
+  std::string FindInput;  // CP932, as typed
+  SearchStrings FindStrings;
+  FindHit LastHit;
+  std::optional<store::Date> FindTargetDate;
+  bool FindDateInvalid = false;
+
+  // ---- Replace state ----
+  std::string ReplaceFrom, ReplaceTo;  // CP932
+  bool ReplaceMatchCase = false;
+  bool ReplaceConfirm = true;
+  bool ReplaceOnePage = true;
+  bool ReplaceFromTop = true;
+  bool ReplaceUpward = false;
+  bool ReplaceResumed = false;
+  int ReplaceButtonCode = 0;
+  int ReplaceCount = 0;
+  size_t ReplacePos = 0;
+  size_t ReplaceLastPos = 0;
+  int ReplaceLastHitPage = 0;
+  int ReplaceStartPage = 0;
+  bool ReplaceStartLeft = false;
+  bool ReplaceEndLeft = false;
+  bool ReplaceOnlyStartPage = true;
+  int ReplaceStartSelLength = 0;
+
+ private:
+  // Shows the dialog for `kind` with its caption and first line; on OK the history is updated,
+  // `NewFind` set and the search started, on cancel `FindKind` gets its old value back.
+  void RunFindDialog(int kind, const QString& caption, const QString& first_line);
+  void FindStart();
+  void SetKensakuMojiList();
+  // The search across pages for the text (kind 1) and the field searches (3, 4, 5, -1).
+  void PagesFindStart();
+  // Within the page, on the text area's text.
+  void InRecordMojiFindStart();
+  void ContinueAcrossPages(bool forward);
+  void UpDownFind(bool forward);
+  void NotFoundMessage();
+  // Back on the start page after a search that found nothing or was cancelled.
+  void ReturnToStartPage(int start_page);
+  SearchFields FieldsOfKind() const;
+  // The hit of a field search shown where it was found.
+  void ShowFieldHit();
+
+  // ---- replace (replace_run.cpp) ----
+  bool StartReplace();
+  void ReplaceLoop();
+  bool InRecordFind(bool downward);
+  void DoReplace(bool replace, bool downward);
+  // Writes the changed text of the page the run stands on; false when it could not.
+  bool FlushPageText();
+  void ChangeButton(bool show);
+  // The end of a run: the final page and selection, and the report.  final_set: the selection
+  // is given (a run stopped with "中止").
+  void FinishReplace(bool downward, bool final_set, size_t final_start, int final_length,
+                     bool aborted);
+  std::string PageText() const;
+
+  app::TSDIAppForm& f_;
+  std::unique_ptr<TFindForm> find_form_;
+  std::unique_ptr<TReplaceForm> replace_form_;
+  bool input_encodable_ = true;
+  int not_found_signals_ = 0;
+  // The replace run.
+  bool replace_waiting_ = false;
+  bool replace_buttons_ready_ = false;
+  int replace_first_image_ = 0;
+  bool from_encodable_ = true;
+  int replace_page_ = 0;         // the page replace_text_ was read from
+  std::string replace_text_;     // its text, changed in memory
+  bool replace_dirty_ = false;   // replace_text_ differs from the page's TEXT
+  bool replace_walk_done_ = false;
+  std::vector<QAction*> disabled_actions_;
+  std::vector<QAction*> hidden_tool_actions_;
+};
+
+}  // namespace sk::search

@@ -1,0 +1,366 @@
+// The searches and the replace in the window: across pages in two orders and a selection, within
+// the page, the field searches, the date search, the replace with its buttons, and cancelled runs.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "app/ui/test_window.h"
+#include "browse/page_selection.h"
+#include "browse/ui/navigator.h"
+#include "browse/ui/page_selector.h"
+#include "editor/ui/text_area.h"
+#include "editor/ui/text_editor.h"
+#include "images/ui/image_side.h"
+#include "search/ui/find_form.h"
+#include "search/ui/replace_form.h"
+#include "search/ui/search_controller.h"
+#include "store/test_util.h"
+
+namespace sk::search {
+namespace {
+
+using app::test::J;
+using store::test::Page;
+
+// Six pages.  Title order: a4(6), abc(5), xABCx(2), 昼(3), 朝の散歩(1), 夜(4).
+std::vector<Page> Pages() {
+  return {
+      {J("日記"), J("朝の散歩"), "", "20240101", J("今日は abc を見た。\r\nABC もあった。abc"), "",
+       ""},
+      {J("メモ"), "xABCx", J("出典"), "20240105", J("何もなし"), "", ""},
+      {J("日記"), J("昼"), J("abc書房"), "20240103", J("abc と de"), "a.jpg", ""},
+      {J("日記"), J("夜"), "", "20240102", J("de だけ"), "img_01.jpg;photo.jpg", ""},
+      {J("メモ"), "abc", "", "20240104", J("表示 abc"), "", ""},
+      {J("メモ"), "a4", "", "20240106", "aaaa", "", ""},
+  };
+}
+
+class SearchWindowTest : public app::test::MainFormTest {
+ protected:
+  app::TSDIAppForm& Open() {
+    const QString path = Path("search.dbf");
+    store::test::MakePageFile(path.toStdString(), Pages());
+    app::TSDIAppForm& f = Start({path});
+    f.Conf.NotFoundMode = 1;
+    return f;
+  }
+  int Rec() { return form_->MainTable.RecNo(); }
+  void Go(int n) {
+    ASSERT_TRUE(form_->Nav->GotoRecNo(n)) << n;
+    form_->Nav->AfterMove(true, true);
+  }
+  std::pair<int, int> Sel() { return {form_->TextMemo->SelStart(), form_->TextMemo->SelLength()}; }
+  // The next search dialog answered with this input and settings.
+  void Answer(const char* input, const char* direction = "NextRadioButton", bool match_case = false,
+              bool in_page = false) {
+    prompter_.dialogs.push_back([=](QDialog& d) {
+      auto& form = static_cast<TFindForm&>(d);
+      form.FindMojiEdit->setEditText(QString::fromUtf8(input));
+      form.findChild<QRadioButton*>(QLatin1String(direction))->setChecked(true);
+      form.MatchCaseCheckBox->setChecked(match_case);
+      form.OnlyOnePageCheckBox->setChecked(in_page);
+      return true;
+    });
+  }
+  QString Last() { return prompter_.shown.empty() ? QString() : prompter_.shown.back(); }
+  SearchController& S() { return *form_->Search; }
+};
+
+TEST_F(SearchWindowTest, AcrossPagesInTwoOrdersWithASelection) {
+  app::TSDIAppForm& f = Open();
+  ASSERT_EQ(Rec(), 1);
+  Answer("abc");
+  Trigger("MojiFindItem");
+  EXPECT_EQ(Rec(), 1);  // the current page is searched first
+  EXPECT_EQ(Sel(), std::make_pair(7, 3));
+  Trigger("NextFindItem");  // the next page with a hit, not the next hit
+  EXPECT_EQ(Rec(), 3);
+  EXPECT_EQ(Sel(), std::make_pair(0, 3));
+  Trigger("NextFindItem");
+  EXPECT_EQ(Rec(), 5);
+  EXPECT_EQ(Sel(), std::make_pair(5, 3));
+  f.TextMemo->SetSelStart(1);
+  f.TextMemo->SetSelLength(2);
+  Trigger("NextFindItem");  // runs off the end: back where it started, selection kept
+  EXPECT_EQ(Rec(), 5);
+  EXPECT_EQ(Sel(), std::make_pair(1, 2));
+  EXPECT_EQ(Last(), "お知らせ|\"abc\" は見つかりませんでした。");
+  EXPECT_EQ(S().NotFoundSignals(), 1);
+  Trigger("PriorFindItem");
+  EXPECT_EQ(Rec(), 3);
+
+  // Title order, only the diary pages (3, 1, 4 in that order).
+  f.Selector->ReOrder(1);
+  browse::PageSelection sel;
+  sel.BunruiSelectMode = true;
+  sel.SelBunruiList = {J("日記")};
+  f.Selector->ApplySelection(sel);
+  Answer("abc", "FromTopRadioButton");
+  Trigger("MojiFindItem");
+  EXPECT_EQ(Rec(), 3);
+  Trigger("NextFindItem");
+  EXPECT_EQ(Rec(), 1);
+  Trigger("NextFindItem");  // page 5 has it but is no diary page
+  EXPECT_EQ(Rec(), 1);
+  EXPECT_EQ(S().NotFoundSignals(), 2);
+  Answer("de", "FromLastRadioButton");
+  Trigger("MojiFindItem");
+  EXPECT_EQ(Rec(), 4);
+  Trigger("PriorFindItem");  // 1 has none
+  EXPECT_EQ(Rec(), 3);
+  EXPECT_EQ(Sel(), std::make_pair(7, 2));
+  // "|" any of them, "&" all of them on one page (the earliest of either selected).
+  Answer("zz|de", "FromTopRadioButton");
+  Trigger("MojiFindItem");
+  EXPECT_EQ(Rec(), 3);
+  Answer("de&abc", "FromTopRadioButton");
+  Trigger("MojiFindItem");
+  EXPECT_EQ(Rec(), 3);
+  EXPECT_EQ(Sel(), std::make_pair(0, 3));
+  Trigger("NextFindItem");  // 1 and 4 have only one of the two
+  EXPECT_EQ(Rec(), 3);
+}
+
+TEST_F(SearchWindowTest, APageThatLeftTheSelectionIsNotSearched) {
+  app::TSDIAppForm& f = Open();
+  browse::PageSelection sel;
+  sel.BunruiSelectMode = true;
+  sel.SelBunruiList = {J("日記")};
+  f.Selector->ApplySelection(sel);
+  Go(3);
+  f.BunruiComboBox->setEditText(QString::fromUtf8("メモ"));  // page 3 leaves the selection
+  Answer("de");
+  Trigger("MojiFindItem");
+  EXPECT_EQ(Rec(), 4);  // not page 3, though it holds "de"
+  EXPECT_EQ(Sel(), std::make_pair(0, 2));
+}
+
+TEST_F(SearchWindowTest, WithinThePage) {
+  app::TSDIAppForm& f = Open();
+  // "今日は abc を見た。\r\nABC もあった。abc": abc at 7, ABC at 22, abc at 36.
+  Answer("abc", "FromTopRadioButton", false, true);
+  Trigger("MojiFindItem");
+  EXPECT_EQ(Sel(), std::make_pair(7, 3));
+  Trigger("DownFindItem");
+  EXPECT_EQ(Sel(), std::make_pair(22, 3));
+  Trigger("DownFindItem");
+  EXPECT_EQ(Sel(), std::make_pair(36, 3));
+  Trigger("DownFindItem");  // nothing further: the selection stays
+  EXPECT_EQ(Sel(), std::make_pair(36, 3));
+  EXPECT_EQ(S().NotFoundSignals(), 1);
+  Trigger("UpFindItem");
+  EXPECT_EQ(Sel(), std::make_pair(22, 3));
+  Trigger("UpFindItem");
+  EXPECT_EQ(Sel(), std::make_pair(7, 3));
+  // Match case; and after an "AND" search the page continuations look for either string.
+  Answer("ABC", "FromTopRadioButton", true, true);
+  Trigger("MojiFindItem");
+  EXPECT_EQ(Sel(), std::make_pair(22, 3));
+  Answer("見た&もあった", "FromLastRadioButton", false, true);
+  Trigger("MojiFindItem");
+  EXPECT_EQ(f.TextMemo->SelText(), J("もあった"));
+  Trigger("UpFindItem");
+  EXPECT_EQ(f.TextMemo->SelText(), J("見た"));
+  // Overlapping hits: one character after the start of the selection.
+  Go(6);
+  Answer("aa", "FromTopRadioButton", false, true);
+  Trigger("MojiFindItem");
+  EXPECT_EQ(Sel(), std::make_pair(0, 2));
+  Trigger("DownFindItem");
+  EXPECT_EQ(Sel(), std::make_pair(1, 2));
+  // Ctrl+U and Ctrl+D do nothing after a search that is not a text search.
+  Answer("abc");
+  Trigger("TitleFindItem");
+  const auto before = Sel();
+  const int signals = S().NotFoundSignals();
+  Trigger("DownFindItem");
+  EXPECT_EQ(S().NotFoundSignals(), signals);
+  EXPECT_EQ(Sel(), before);
+}
+
+TEST_F(SearchWindowTest, FieldSearches) {
+  app::TSDIAppForm& f = Open();
+  Answer("abc");
+  Trigger("TitleFindItem");
+  EXPECT_EQ(Rec(), 2);
+  EXPECT_EQ(f.TitleEdit->selectedText(), "ABC");
+  EXPECT_EQ(f.TitleEdit->selectionStart(), 1);
+  EXPECT_EQ(S().FindForm().windowTitle(), QString::fromStdString(f.FieldCaptionsUtf8()[1]) + "検索");
+  EXPECT_TRUE(S().FindForm().OnlyOnePageCheckBox->isVisible() ||
+              !S().FindForm().isVisible());  // shown again afterwards
+  Trigger("NextFindItem");
+  EXPECT_EQ(Rec(), 5);
+  EXPECT_EQ(f.TitleEdit->selectedText(), "abc");
+  Answer("ABC書");
+  Trigger("ChoshaFindItem");
+  EXPECT_EQ(Rec(), 3);
+  EXPECT_EQ(f.ChoshaEdit->selectedText(), QString::fromUtf8("abc書"));
+  // Image names without regard to case, whatever the hidden box holds: the images are shown from
+  // the name found.
+  Go(1);
+  Answer("PHOTO", "NextRadioButton", true);
+  Trigger("ImageFileNameFindItem");
+  EXPECT_EQ(Rec(), 4);
+  EXPECT_EQ(f.Images->ImageNum, 1);
+  // All fields: a hit in the subtitle lands there, then the text is searched and gives the signal.
+  Go(1);
+  const int signals = S().NotFoundSignals();
+  Answer("出典");
+  Trigger("AllFindItem");
+  EXPECT_EQ(Rec(), 2);
+  EXPECT_EQ(S().NotFoundSignals(), signals + 1);
+  Answer("表示");
+  Trigger("AllFindItem");
+  EXPECT_EQ(Rec(), 5);
+  EXPECT_EQ(f.TextMemo->SelText(), J("表示"));
+  // The histories keep the inputs per kind, newest first, without case duplicates.
+  Answer("ABC");
+  Trigger("TitleFindItem");
+  f.Reg.OpenKey(settings::kRootKey, false);
+  EXPECT_EQ(f.Reg.ReadStringList("FindTitle"), (std::vector<std::string>{"ABC"}));
+  EXPECT_EQ(f.Reg.ReadStringList("FindChosha"), (std::vector<std::string>{J("ABC書")}));
+  f.Reg.CloseKey();
+}
+
+TEST_F(SearchWindowTest, DateSearch) {
+  Open();
+  Answer("2024/1/3");
+  Trigger("DateFindItem");
+  EXPECT_EQ(Rec(), 3);
+  Trigger("NextFindItem");  // a date search is not continued
+  EXPECT_EQ(Rec(), 3);
+  Answer("2024/01/04");
+  Trigger("DateFindItem");
+  EXPECT_EQ(Rec(), 5);
+  Answer("2024/13/40");
+  Trigger("DateFindItem");
+  EXPECT_EQ(Rec(), 5);
+  EXPECT_EQ(Last(), "error:入力ミス|2024/13/40 は日付データではありません。");
+  EXPECT_FALSE(S().FindForm().MatchCaseCheckBox->isHidden());  // the layout is back
+  // A cancelled dialog keeps the kind of the last search.
+  Answer("abc");
+  Trigger("MojiFindItem");
+  prompter_.dialogs.push_back([](QDialog&) { return false; });
+  Trigger("TitleFindItem");
+  EXPECT_EQ(S().FindKind, 1);
+}
+
+TEST_F(SearchWindowTest, ConfirmedReplaceStoppedAtTheThirdHit) {
+  app::TSDIAppForm& f = Open();
+  prompter_.dialogs.push_back([](QDialog& d) {
+    auto& r = static_cast<TReplaceForm&>(d);
+    r.KensakuEdit->setEditText("abc");
+    r.ChikanEdit->setEditText("XY");
+    return true;
+  });
+  Trigger("ReplaceItem");
+  ASSERT_TRUE(S().ReplaceWaiting());
+  EXPECT_EQ(Sel(), std::make_pair(7, 3));
+  EXPECT_TRUE(f.ReplaceButtons[0]->isVisible());
+  EXPECT_EQ(f.ReplaceButtons[3]->text(), "中止");
+  EXPECT_TRUE(f.TextMemo->isReadOnly());
+  EXPECT_FALSE(f.Action("NextItem")->isEnabled());
+  f.ReplaceButtons[0]->click();  // replace, then the next
+  EXPECT_EQ(TextOf(), J("今日は XY を見た。\r\nABC もあった。abc"));
+  EXPECT_EQ(Sel(), std::make_pair(21, 3));
+  f.ReplaceButtons[0]->click();
+  EXPECT_EQ(Sel(), std::make_pair(34, 3));
+  f.ReplaceButtons[3]->click();  // stop at the third
+  EXPECT_FALSE(S().ReplaceWaiting());
+  EXPECT_EQ(Last(), "お知らせ|2 個の文字列を置換しました。");
+  EXPECT_EQ(TextOf(), J("今日は XY を見た。\r\nXY もあった。abc"));
+  EXPECT_EQ(Sel(), std::make_pair(34, 3));
+  EXPECT_FALSE(f.TextMemo->isReadOnly());
+  EXPECT_FALSE(f.ReplaceButtons[0]->isVisible());
+  EXPECT_TRUE(f.Action("NextItem")->isEnabled());
+  // Undo takes the replacements back one by one, to the text as it was (its case too).
+  f.Editor->Undo();
+  EXPECT_EQ(TextOf(), J("今日は XY を見た。\r\nABC もあった。abc"));
+  f.Editor->Undo();
+  EXPECT_EQ(TextOf(), J("今日は abc を見た。\r\nABC もあった。abc"));
+  // The page's field holds the replaced text (the undo is the text area's).
+  EXPECT_EQ(f.MainTable.FieldString("TEXT"), J("今日は XY を見た。\r\nXY もあった。abc"));
+}
+
+TEST_F(SearchWindowTest, ReplaceWithoutConfirmationAndAcrossPages) {
+  app::TSDIAppForm& f = Open();
+  Go(6);
+  auto answer = [this](const char* from, const char* to, const char* range, bool confirm) {
+    prompter_.dialogs.push_back([=](QDialog& d) {
+      auto& r = static_cast<TReplaceForm&>(d);
+      r.KensakuEdit->setEditText(QString::fromUtf8(from));
+      r.ChikanEdit->setEditText(QString::fromUtf8(to));
+      r.findChild<QRadioButton*>(QLatin1String(range))->setChecked(true);
+      r.FromTopToDownRadioButton->setChecked(true);
+      r.KakuninCheckBox->setChecked(confirm);
+      return true;
+    });
+  };
+  answer("aa", "a", "OnePageRadioButton", false);
+  Trigger("ReplaceItem");
+  EXPECT_EQ(TextOf(), "aa");  // the search goes on after what was put in
+  EXPECT_EQ(Last(), "お知らせ|2 個の文字列を置換しました。");
+  EXPECT_TRUE(f.Editor->CanUndo());
+
+  // Across pages: the warning first; cancelling it changes nothing.
+  answer("de", "DE", "AllPageRadioButton", false);
+  prompter_.answers = {false};
+  Trigger("ReplaceItem");
+  EXPECT_EQ(f.MainTable.RecNo(), 6);
+  answer("de", "DE", "AllPageRadioButton", false);
+  prompter_.answers = {true};
+  Trigger("ReplaceItem");
+  EXPECT_EQ(Last(), "お知らせ|2 個の文字列を置換しました。");
+  EXPECT_EQ(Rec(), 4);  // the page of the last hit
+  EXPECT_EQ(TextOf(), J("DE だけ"));
+  EXPECT_EQ(Sel(), std::make_pair(0, 2));
+  EXPECT_FALSE(f.Editor->CanUndo());
+  Go(3);
+  EXPECT_EQ(TextOf(), J("abc と DE"));
+  // A replacement the page file cannot hold is refused before anything changes.
+  answer("abc", "😀", "OnePageRadioButton", false);
+  Trigger("ReplaceItem");
+  EXPECT_EQ(TextOf(), J("abc と DE"));
+  EXPECT_TRUE(Last().contains("ページに保存できない文字"));
+}
+
+TEST_F(SearchWindowTest, CancelledRunsLeaveThePageAndTheFileWhole) {
+  app::TSDIAppForm& f = Open();
+  Go(2);
+  f.TextMemo->SetSelStart(3);
+  int calls = 0;
+  S().ProgressForTest = [&](uint32_t, uint32_t) { return ++calls < 2; };
+  Answer("見つからない");
+  Trigger("MojiFindItem");
+  EXPECT_EQ(Rec(), 2);
+  EXPECT_EQ(Sel(), std::make_pair(3, 0));
+  EXPECT_EQ(S().NotFoundSignals(), 0);  // a cancel is no "not found"
+  // A cancelled replace across pages keeps and reports what it replaced.
+  calls = 0;
+  Go(1);
+  prompter_.dialogs.push_back([](QDialog& d) {
+    auto& r = static_cast<TReplaceForm&>(d);
+    r.KensakuEdit->setEditText("abc");
+    r.ChikanEdit->setEditText("Q");
+    r.AllPageRadioButton->setChecked(true);
+    r.FromTopToDownRadioButton->setChecked(true);
+    r.KakuninCheckBox->setChecked(false);
+    return true;
+  });
+  prompter_.answers = {true};
+  Trigger("ReplaceItem");
+  EXPECT_EQ(Last(), "お知らせ|3 個の文字列を置換しました。");
+  store::Table& t = f.MainTable;
+  ASSERT_TRUE(f.Nav->GotoRecNo(3));
+  EXPECT_EQ(t.FieldString("TEXT"), J("abc と de"));  // not reached
+  ASSERT_TRUE(f.Nav->GotoRecNo(1));
+  EXPECT_EQ(t.FieldString("TEXT"), J("今日は Q を見た。\r\nQ もあった。Q"));
+}
+
+}  // namespace
+}  // namespace sk::search
