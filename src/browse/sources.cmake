@@ -4,7 +4,6 @@ set(BROWSE_CORE_SOURCES
   src/browse/page_selection.cpp
   src/browse/page_history.cpp
   src/browse/view_state.cpp
-  src/search/date_find.cpp
 )
 set(BROWSE_UI_SOURCES
   src/browse/ui/navigator.cpp
@@ -22,7 +21,6 @@ set(BROWSE_CORE_TESTS
   src/browse/page_selection_test.cpp
   src/browse/page_history_test.cpp
   src/browse/view_state_test.cpp
-  src/search/date_find_test.cpp
 )
 set(BROWSE_UI_TESTS
   src/browse/ui/add_page_form_test.cpp

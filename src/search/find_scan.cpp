@@ -1,0 +1,440 @@
+#include "search/find_scan.h"
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+#include "convert/sjis.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace sk::search {
+
+namespace {
+
+constexpr size_t npos = std::string_view::npos;
+
+inline unsigned char At(std::string_view s, size_t i) { return static_cast<unsigned char>(s[i]); }
+
+// Lower-casing one character at a time, built once from sjis::ToLowerKeepLength so that the scans
+// fold exactly as the search strings were folded.  The mapping keeps the kind of every byte: a
+// lead byte stays the same lead byte, a trail byte becomes another trail byte, and an ASCII letter
+// stays single-byte, so the character boundaries of a text and of its lower-cased copy coincide.
+struct FoldTables {
+  uint8_t single[256];        // a single-byte character -> its lower case
+  uint8_t single_upper[256];  // a lower-case single byte -> the byte that folds to it
+  const uint8_t* trail[256];  // per lead byte: trail byte -> trail byte of the lower case
+  const uint8_t* trail_upper[256];
+  uint8_t identity[256];
+  std::unique_ptr<uint8_t[]> storage;
+
+  FoldTables() {
+    for (int b = 0; b < 256; ++b) {
+      identity[b] = uint8_t(b);
+      single_upper[b] = uint8_t(b);
+      trail[b] = identity;
+      trail_upper[b] = identity;
+    }
+    for (int b = 0; b < 256; ++b) {
+      std::string low = sjis::ToLowerKeepLength(std::string(1, char(b)));
+      single[b] = static_cast<uint8_t>(low[0]);
+      if (single[b] != b) single_upper[single[b]] = uint8_t(b);
+    }
+    int leads_with_case = 0;
+    for (int lead = 0; lead < 256; ++lead) {
+      if (!sjis::IsLeadByte(uint8_t(lead))) continue;
+      for (int t = 0; t < 256; ++t) {
+        if (!sjis::IsTrailByte(uint8_t(t))) continue;
+        char pair[2] = {char(lead), char(t)};
+        std::string low = sjis::ToLowerKeepLength(std::string_view(pair, 2));
+        if (low[0] == pair[0] && low[1] != pair[1]) {
+          ++leads_with_case;
+          break;
+        }
+      }
+    }
+    // One pair of tables per lead byte with letters, and one to fill for a lead byte without any.
+    storage = std::make_unique<uint8_t[]>(size_t(leads_with_case + 1) * 512);
+    uint8_t* next = storage.get();
+    for (int lead = 0; lead < 256; ++lead) {
+      if (!sjis::IsLeadByte(uint8_t(lead))) continue;
+      uint8_t* low_table = next;
+      uint8_t* up_table = next + 256;
+      bool any = false;
+      for (int t = 0; t < 256; ++t) low_table[t] = up_table[t] = uint8_t(t);
+      for (int t = 0; t < 256; ++t) {
+        if (!sjis::IsTrailByte(uint8_t(t))) continue;
+        char pair[2] = {char(lead), char(t)};
+        std::string low = sjis::ToLowerKeepLength(std::string_view(pair, 2));
+        if (low[0] != pair[0] || low[1] == pair[1]) continue;
+        uint8_t lt = static_cast<uint8_t>(low[1]);
+        low_table[t] = lt;
+        up_table[lt] = uint8_t(t);
+        any = true;
+      }
+      if (!any) continue;
+      trail[lead] = low_table;
+      trail_upper[lead] = up_table;
+      next += 512;
+    }
+  }
+};
+
+const FoldTables& Folds() {
+  static const FoldTables tables;
+  return tables;
+}
+
+// Bytes that can only begin a character or be its second byte: every lead byte is also a valid
+// trail byte, and every other byte ends a character.
+struct LeadTable {
+  bool lead[256];
+  bool trail[256];
+  constexpr LeadTable() : lead(), trail() {
+    for (int b = 0; b < 256; ++b) {
+      lead[b] = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+      trail[b] = b >= 0x40 && b <= 0xFC && b != 0x7F;
+    }
+  }
+};
+constexpr LeadTable kBytes;
+static_assert(kBytes.lead[0x81] && !kBytes.lead[0xA0] && kBytes.trail[0x40] && !kBytes.trail[0x7F]);
+
+// One search string ready for scanning: the raw byte values that its first and second bytes can
+// have in the text (two when an upper-case form folds to it), and whether it ends with a lead
+// byte standing alone.
+struct Needle {
+  std::string_view s;
+  int index = 0;  // position in the caller's list
+  bool fold = false;
+  bool lone_lead_end = false;
+  uint8_t a[2] = {0, 0};
+  int na = 1;
+  uint8_t b[2] = {0, 0};
+  int nb = 0;  // 0: the string is one byte long
+};
+
+Needle MakeNeedle(std::string_view s, int index, bool fold) {
+  const FoldTables& f = Folds();
+  Needle n;
+  n.s = s;
+  n.index = index;
+  n.fold = fold;
+  size_t i = 0, last = 0;
+  while (i < s.size()) {
+    last = i;
+    i += sjis::CharLen(s, i);
+  }
+  n.lone_lead_end = kBytes.lead[At(s, last)] && last == s.size() - 1;
+  const uint8_t c0 = At(s, 0);
+  n.a[0] = c0;
+  const bool first_double = sjis::CharLen(s, 0) == 2;
+  if (fold && !first_double && f.single_upper[c0] != c0) n.a[n.na++] = f.single_upper[c0];
+  if (s.size() >= 2) {
+    const uint8_t c1 = At(s, 1);
+    n.b[0] = c1;
+    n.nb = 1;
+    if (fold) {
+      uint8_t up = c1;
+      if (first_double) {
+        up = f.trail_upper[c0][c1];
+      } else if (sjis::CharLen(s, 1) == 1) {
+        up = f.single_upper[c1];
+      }
+      if (up != c1) n.b[n.nb++] = up;
+    }
+  }
+  return n;
+}
+
+// Compares the needle with the text at p (p + size <= text size), lower-casing the text's
+// characters on the way.  The character boundaries of the needle are those of the text at p.
+inline bool EqualAt(const Needle& n, const uint8_t* t) {
+  const size_t len = n.s.size();
+  const uint8_t* s = reinterpret_cast<const uint8_t*>(n.s.data());
+  if (!n.fold) return std::memcmp(t, s, len) == 0;
+  const FoldTables& f = Folds();
+  size_t i = 0;
+  while (i < len) {
+    const uint8_t c = s[i];
+    if (kBytes.lead[c] && i + 1 < len && kBytes.trail[s[i + 1]]) {
+      if (t[i] != c || f.trail[c][t[i + 1]] != s[i + 1]) return false;
+      i += 2;
+    } else {
+      if (f.single[t[i]] != c) return false;
+      ++i;
+    }
+  }
+  return true;
+}
+
+// Finds the positions where some needle's first one or two bytes occur, sixteen positions at a
+// time where the processor allows.
+class CandidateFinder {
+ public:
+  CandidateFinder(const Needle* needles, size_t count) : needles_(needles), count_(count) {
+    for (size_t k = 0; k < count; ++k)
+      for (int j = 0; j < needles[k].na; ++j) first_[needles[k].a[j]] = true;
+    single_byte_ = count == 1 && needles[0].na == 1 && needles[0].nb == 0;
+#if defined(__SSE2__)
+    vector_ = count <= kMaxVector;
+    for (size_t k = 0; k < count && vector_; ++k) {
+      const Needle& n = needles[k];
+      va0_[k] = _mm_set1_epi8(char(n.a[0]));
+      va1_[k] = _mm_set1_epi8(char(n.a[n.na - 1]));
+      vb0_[k] = _mm_set1_epi8(char(n.b[0]));
+      vb1_[k] = _mm_set1_epi8(char(n.b[n.nb > 0 ? n.nb - 1 : 0]));
+    }
+#endif
+  }
+
+  // The first candidate at or after `from`; npos when none.
+  size_t Next(const uint8_t* t, size_t size, size_t from) const {
+    if (from >= size) return npos;
+    if (single_byte_) {
+      const void* hit = std::memchr(t + from, needles_[0].a[0], size - from);
+      return hit ? size_t(static_cast<const uint8_t*>(hit) - t) : npos;
+    }
+    size_t i = from;
+#if defined(__SSE2__)
+    if (vector_) {
+      while (i + 17 <= size) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i + 1));
+        __m128i mask = _mm_setzero_si128();
+        for (size_t k = 0; k < count_; ++k) {
+          __m128i m = _mm_or_si128(_mm_cmpeq_epi8(x, va0_[k]), _mm_cmpeq_epi8(x, va1_[k]));
+          if (needles_[k].nb > 0)
+            m = _mm_and_si128(m,
+                              _mm_or_si128(_mm_cmpeq_epi8(y, vb0_[k]), _mm_cmpeq_epi8(y, vb1_[k])));
+          mask = _mm_or_si128(mask, m);
+        }
+        const int bits = _mm_movemask_epi8(mask);
+        if (bits != 0) return i + size_t(__builtin_ctz(unsigned(bits)));
+        i += 16;
+      }
+    }
+#endif
+    for (; i < size; ++i) {
+      if (!first_[t[i]]) continue;
+      for (size_t k = 0; k < count_; ++k) {
+        const Needle& n = needles_[k];
+        if (t[i] != n.a[0] && t[i] != n.a[n.na - 1]) continue;
+        if (n.nb == 0) return i;
+        if (i + 1 < size && (t[i + 1] == n.b[0] || t[i + 1] == n.b[n.nb - 1])) return i;
+      }
+    }
+    return npos;
+  }
+
+ private:
+  static constexpr size_t kMaxVector = 4;
+  const Needle* needles_;
+  size_t count_;
+  bool first_[256] = {};
+  bool single_byte_ = false;
+#if defined(__SSE2__)
+  bool vector_ = false;
+  __m128i va0_[kMaxVector], va1_[kMaxVector], vb0_[kMaxVector], vb1_[kMaxVector];
+#endif
+};
+
+// The matches of some needles in one text, in increasing position.  Whether a candidate starts a
+// character is decided from the bytes just before it: every byte that cannot be a lead byte ends a
+// character, and in a run of lead-capable bytes after a character boundary the characters pair
+// the bytes off.  The run is counted back no further than the last boundary known, so the cost
+// stays one look at each byte however the candidates fall.
+class MatchScan {
+ public:
+  MatchScan(std::string_view text, const Needle* needles, size_t count)
+      : t_(reinterpret_cast<const uint8_t*>(text.data())),
+        size_(text.size()),
+        needles_(needles),
+        count_(count),
+        finder_(needles, count) {}
+
+  // The first match at or after `from` (non-decreasing between calls); npos when none.  *which
+  // is the first needle in list order that matches there.
+  size_t Next(size_t from, size_t* which) {
+    for (size_t p = finder_.Next(t_, size_, from); p != npos; p = finder_.Next(t_, size_, p + 1)) {
+      if (!StartsCharacter(p)) continue;
+      for (size_t k = 0; k < count_; ++k) {
+        const Needle& n = needles_[k];
+        const size_t len = n.s.size();
+        if (len > size_ - p || !EqualAt(n, t_ + p)) continue;
+        if (n.lone_lead_end && p + len < size_ && kBytes.trail[t_[p + len]]) continue;
+        *which = k;
+        return p;
+      }
+    }
+    return npos;
+  }
+
+ private:
+  bool StartsCharacter(size_t p) {
+    size_t j = p;
+    while (j > known_ && kBytes.lead[t_[j - 1]]) --j;
+    if ((p - j) % 2 == 0) {
+      known_ = p;
+      return true;
+    }
+    // The byte before p is a lead byte that starts a character: p is its trail byte unless the
+    // byte cannot follow a lead byte.
+    if (!kBytes.trail[t_[p]]) {
+      known_ = p;
+      return true;
+    }
+    known_ = p - 1;
+    return false;
+  }
+
+  const uint8_t* t_;
+  size_t size_;
+  const Needle* needles_;
+  size_t count_;
+  CandidateFinder finder_;
+  size_t known_ = 0;  // a character boundary at or before the last candidate
+};
+
+// The needles of a list of search strings, without the empty ones.
+class NeedleList {
+ public:
+  explicit NeedleList(const SearchStrings& s) {
+    const size_t count = s.strings.size();
+    Needle* out = count <= kInline ? inline_ : (heap_ = std::make_unique<Needle[]>(count)).get();
+    for (size_t k = 0; k < count; ++k) {
+      if (s.strings[k].empty()) {
+        has_empty_ = true;
+        continue;
+      }
+      out[size_++] = MakeNeedle(s.strings[k], int(k), !s.match_case);
+    }
+    data_ = out;
+  }
+  const Needle* data() const { return data_; }
+  size_t size() const { return size_; }
+  bool has_empty() const { return has_empty_; }
+
+ private:
+  static constexpr size_t kInline = 8;
+  Needle inline_[kInline];
+  std::unique_ptr<Needle[]> heap_;
+  const Needle* data_ = nullptr;
+  size_t size_ = 0;
+  bool has_empty_ = false;
+};
+
+}  // namespace
+
+SearchStrings SetKensakuMojiList(std::string_view input, bool match_case, bool force_any) {
+  SearchStrings r;
+  r.match_case = match_case;
+  bool bar_seen = false, amp_seen = false;
+  std::string piece;
+  auto flush = [&] {
+    if (piece.empty()) return;
+    r.strings.push_back(match_case ? piece : sjis::ToLowerKeepLength(piece));
+    piece.clear();
+  };
+  size_t i = 0;
+  while (i < input.size()) {
+    const size_t len = sjis::CharLen(input, i);
+    if (len == 2) {
+      piece.append(input.substr(i, 2));
+      i += 2;
+      continue;
+    }
+    const char c = input[i];
+    if (c == '\\' && i + 1 < input.size() && (input[i + 1] == '|' || input[i + 1] == '&')) {
+      piece += input[i + 1];
+      i += 2;
+      continue;
+    }
+    if (c == '|' && !amp_seen) {
+      bar_seen = true;
+      flush();
+    } else if (c == '&' && !bar_seen) {
+      amp_seen = true;
+      flush();
+    } else {
+      piece += c;
+    }
+    ++i;
+  }
+  flush();
+  r.any = !(amp_seen && !force_any);
+  for (size_t k = 0; k < r.strings.size(); ++k) {
+    const Needle n = MakeNeedle(r.strings[k], int(k), !match_case);
+    for (int j = 0; j < n.na; ++j) r.first_byte[n.a[j]] = true;
+  }
+  return r;
+}
+
+FindHit DoFind(const SearchStrings& s, std::string_view text) {
+  FindHit hit;
+  NeedleList needles(s);
+  if (needles.size() == 0) return hit;
+  if (s.any) {
+    size_t which = 0;
+    MatchScan scan(text, needles.data(), needles.size());
+    const size_t p = scan.Next(0, &which);
+    if (p != npos) {
+      hit.string_index = needles.data()[which].index;
+      hit.position = p;
+    }
+    return hit;
+  }
+  // Every string must occur: the first occurrence of each, the earliest of them is the hit (at
+  // one position the first string in list order).
+  if (needles.has_empty()) return hit;
+  for (size_t k = 0; k < needles.size(); ++k) {
+    size_t which = 0;
+    MatchScan scan(text, needles.data() + k, 1);
+    const size_t p = scan.Next(0, &which);
+    if (p == npos) return FindHit{};
+    if (!hit.found() || p < hit.position) {
+      hit.string_index = needles.data()[k].index;
+      hit.position = p;
+    }
+  }
+  return hit;
+}
+
+FindHit DoRevFind(const SearchStrings& s, std::string_view text) {
+  FindHit hit;
+  NeedleList needles(s);
+  if (needles.size() == 0) return hit;
+  MatchScan scan(text, needles.data(), needles.size());
+  size_t which = 0;
+  for (size_t p = scan.Next(0, &which); p != npos; p = scan.Next(p + 1, &which)) {
+    hit.string_index = needles.data()[which].index;
+    hit.position = p;
+  }
+  return hit;
+}
+
+size_t FindPlain(std::string_view text, std::string_view needle, size_t from, bool match_case) {
+  if (needle.empty() || from >= text.size()) return npos;
+  const std::string folded = match_case ? std::string() : sjis::ToLowerKeepLength(needle);
+  const Needle n = MakeNeedle(match_case ? needle : std::string_view(folded), 0, !match_case);
+  MatchScan scan(text, &n, 1);
+  size_t which = 0;
+  return scan.Next(from, &which);
+}
+
+size_t RFindPlain(std::string_view text, std::string_view needle, size_t limit, bool match_case) {
+  if (limit > text.size()) limit = text.size();
+  if (needle.empty() || needle.size() > limit) return npos;
+  const std::string folded = match_case ? std::string() : sjis::ToLowerKeepLength(needle);
+  const Needle n = MakeNeedle(match_case ? needle : std::string_view(folded), 0, !match_case);
+  MatchScan scan(text, &n, 1);
+  const size_t last_start = limit - needle.size();
+  size_t found = npos, which = 0;
+  for (size_t p = scan.Next(0, &which); p != npos && p <= last_start; p = scan.Next(p + 1, &which))
+    found = p;
+  return found;
+}
+
+}  // namespace sk::search
