@@ -3,6 +3,7 @@
 set(SEARCH_CORE_SOURCES
   src/search/date_find.cpp
   src/search/find_scan.cpp
+  src/search/page_search.cpp
 )
 set(SEARCH_CORE_TESTS
   src/search/date_find_test.cpp

@@ -76,11 +76,11 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent) {
   auto* hint_box = new QGridLayout(hints);
   hint_box->setContentsMargins(0, 0, 0, 0);
   hint_box->addWidget(new QLabel(QStringLiteral("ＯＲ検索の場合")), 0, 0);
-  hint_box->addWidget(
-      new QLabel(QStringLiteral("いくつでも，半角の「|」で区切って入力します。")), 0, 1);
+  hint_box->addWidget(new QLabel(QStringLiteral("いくつでも，半角の「|」で区切って入力します。")),
+                      0, 1);
   hint_box->addWidget(new QLabel(QStringLiteral("ＡＮＤ検索の場合")), 1, 0);
-  hint_box->addWidget(
-      new QLabel(QStringLiteral("いくつでも，半角の「&」で区切って入力します。")), 1, 1);
+  hint_box->addWidget(new QLabel(QStringLiteral("いくつでも，半角の「&」で区切って入力します。")),
+                      1, 1);
   hint_box->addWidget(new QLabel(QStringLiteral("(注) OR と AND を組み合わせることはできません。")),
                       2, 0, 1, 2);
   box->addWidget(hints);

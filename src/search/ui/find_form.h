@@ -29,7 +29,7 @@ class TFindForm : public QDialog {
   void ShowDateLayout(bool date);
 
   QString Input() const;
-  bool Forward() const;  // "…末尾方向へ"/"…下方へ" or "先頭…"
+  bool Forward() const;   // "…末尾方向へ"/"…下方へ" or "先頭…"
   bool FromEdge() const;  // the first or the last page (the start or the end of the text)
 
   QLabel* Label1 = nullptr;

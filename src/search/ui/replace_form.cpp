@@ -52,7 +52,8 @@ TReplaceForm::TReplaceForm(QWidget* parent, std::function<void(const QString&)> 
 
   auto* range = new QGroupBox(QStringLiteral("検索範囲"));
   auto* range_box = new QVBoxLayout(range);
-  OnePageRadioButton = Named(new QRadioButton(QStringLiteral("現ページのみ")), "OnePageRadioButton");
+  OnePageRadioButton =
+      Named(new QRadioButton(QStringLiteral("現ページのみ")), "OnePageRadioButton");
   AllPageRadioButton = Named(new QRadioButton(QStringLiteral("表示対象になっているすべてのページ")),
                              "AllPageRadioButton");
   range_box->addWidget(OnePageRadioButton);

@@ -20,7 +20,8 @@ class TReplaceForm : public QDialog {
 
   // `FormActivate`: both histories in the drop-downs (an empty one gets one empty entry), the
   // newest search string in `KensakuEdit`, all selected, `ChikanEdit` empty.  CP932.
-  void FormActivate(const std::vector<std::string>& kensaku, const std::vector<std::string>& chikan);
+  void FormActivate(const std::vector<std::string>& kensaku,
+                    const std::vector<std::string>& chikan);
   // `OnePageRadioButtonClick` / `AllPageRadioButtonClick`: the captions of the start buttons.
   void SetRangeCaptions(bool one_page);
 

@@ -47,7 +47,7 @@ constexpr ReplaceButtonLook kButtons[4] = {
 };
 
 // The menus that are off while a run waits at a hit.
-constexpr const char* kMenusOff[] = {"FileMenu", "EditMenu", "FindMenu",
+constexpr const char* kMenusOff[] = {"FileMenu",  "EditMenu", "FindMenu",
                                      "TableMenu", "ViewMenu", "ImageMenu"};
 
 }  // namespace
@@ -85,16 +85,19 @@ bool SearchController::StartReplace() {
   if (!f_.prompter().RunDialog(d)) return false;
   const QString from = d.From(), to = d.To();
   f_.Reg.OpenKey(settings::kRootKey, true);
-  f_.Reg.WriteStringList("KensakuText", PushHistory(std::move(from_history), cp932::EncodeReplacing(from)));
-  f_.Reg.WriteStringList("ChikanText", PushHistory(std::move(to_history), cp932::EncodeReplacing(to)));
+  f_.Reg.WriteStringList("KensakuText",
+                         PushHistory(std::move(from_history), cp932::EncodeReplacing(from)));
+  f_.Reg.WriteStringList("ChikanText",
+                         PushHistory(std::move(to_history), cp932::EncodeReplacing(to)));
   f_.Reg.CloseKey();
   ReplaceOnePage = d.OnePageRadioButton->isChecked();
   if (!ReplaceOnePage &&
       !f_.prompter().OkCancel(
           QStringLiteral("複数のページで置換を実行しようとしています"),
-          QStringLiteral("現在選択されている全てのページが置換対象になります。\n\n"
-                         "複数ページで置換をすると，やり直し操作が無効になります。\n\n"
-                         "それでもよろしければＯＫを，中止する場合はキャンセルをクリックしてください。")))
+          QStringLiteral(
+              "現在選択されている全てのページが置換対象になります。\n\n"
+              "複数ページで置換をすると，やり直し操作が無効になります。\n\n"
+              "それでもよろしければＯＫを，中止する場合はキャンセルをクリックしてください。")))
     return false;
   // A replacement the page file cannot hold would be stored damaged: refused before anything
   // changes.  A search string it cannot hold occurs nowhere.
@@ -120,6 +123,7 @@ bool SearchController::StartReplace() {
   ReplaceEndLeft = ReplaceStartLeft;
   f_.Nav->BeforeMove();
   ReplaceStartPage = t.RecNo();
+  replace_walk_done_ = false;
   if (ReplaceOnePage) {
     replace_first_image_ = f_.Images->ImageNum;
     ReplacePos = ReplaceFromTop ? 0 : ReplaceLastPos;
@@ -127,18 +131,19 @@ bool SearchController::StartReplace() {
     f_.Images->DeleteImage(0);
     f_.Nav->ResetLink();
     ReplacePos = 0;
+    replace_walk_done_ = t.IsEmpty();
     if (ReplaceFromTop) {
       f_.Report(t.First());
     } else if (ReplaceStartLeft) {
       // The start page stays current outside the selection: the run begins on its neighbour.
       f_.Report(ReplaceUpward ? t.Prior() : t.Next());
+      if (ReplaceUpward ? t.Bof() : t.Eof()) replace_walk_done_ = true;
     }
   }
   f_.Nav->ReplacingWithConfirmation = ReplaceConfirm;
   replace_page_ = t.RecNo();
-  replace_text_ = (t.Eof() || t.Bof()) ? std::string() : PageText();
+  replace_text_ = replace_walk_done_ ? std::string() : PageText();
   replace_dirty_ = false;
-  replace_walk_done_ = !ReplaceOnePage && (t.Eof() || t.Bof() || t.IsEmpty());
   return true;
 }
 
@@ -270,7 +275,7 @@ void SearchController::ReplaceLoop() {
       break;
     }
     f_.Report(ReplaceUpward ? t.Prior() : t.Next());
-    if (t.Eof() || t.Bof()) {
+    if (ReplaceUpward ? t.Bof() : t.Eof()) {
       replace_walk_done_ = true;
       break;
     }
@@ -330,7 +335,8 @@ void SearchController::ChangeButton(bool show) {
       b->setText(QString::fromUtf8(look.caption));
       b->setToolTip(QString::fromUtf8(look.hint));
       b->setStatusTip(QString::fromUtf8(look.hint));
-      b->setStyleSheet(QStringLiteral("font-weight: bold; color: %1;").arg(QLatin1String(look.color)));
+      b->setStyleSheet(
+          QStringLiteral("font-weight: bold; color: %1;").arg(QLatin1String(look.color)));
       b->adjustSize();
       const int code = int(i) + 1;
       QObject::connect(b, &QPushButton::clicked, b, [this, code] { ReplaceButtonClick(code); });

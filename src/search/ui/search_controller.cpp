@@ -67,24 +67,28 @@ void SearchController::MojiFindItemClick() {
 
 void SearchController::TitleFindItemClick() {
   const QString c = Caption(f_, 1);
-  RunFindDialog(3, c + QStringLiteral("検索"),
-                QStringLiteral("検索したい") + c + QStringLiteral("（の部分文字列）を入力してください。"));
+  RunFindDialog(
+      3, c + QStringLiteral("検索"),
+      QStringLiteral("検索したい") + c + QStringLiteral("（の部分文字列）を入力してください。"));
 }
 
 void SearchController::ChoshaFindItemClick() {
   const QString c = Caption(f_, 2);
-  RunFindDialog(4, c + QStringLiteral("検索"),
-                QStringLiteral("検索したい") + c + QStringLiteral("（の部分文字列）を入力してください。"));
+  RunFindDialog(
+      4, c + QStringLiteral("検索"),
+      QStringLiteral("検索したい") + c + QStringLiteral("（の部分文字列）を入力してください。"));
 }
 
 void SearchController::ImageFileNameFindItemClick() {
   const QString c = Caption(f_, 4);
-  RunFindDialog(5, c + QStringLiteral("検索"),
-                QStringLiteral("検索したい") + c + QStringLiteral("（の部分文字列）を入力してください。"));
+  RunFindDialog(
+      5, c + QStringLiteral("検索"),
+      QStringLiteral("検索したい") + c + QStringLiteral("（の部分文字列）を入力してください。"));
 }
 
 void SearchController::AllFindItemClick() {
-  RunFindDialog(-1, QStringLiteral("全項目検索"), QStringLiteral("検索したい文字列を入力して下さい。"));
+  RunFindDialog(-1, QStringLiteral("全項目検索"),
+                QStringLiteral("検索したい文字列を入力して下さい。"));
 }
 
 void SearchController::DateFindItemClick() {
@@ -94,8 +98,7 @@ void SearchController::DateFindItemClick() {
                     QStringLiteral("\"の形式で，半角数字を使って入力して下さい。"));
 }
 
-void SearchController::RunFindDialog(int kind, const QString& caption,
-                                     const QString& first_line) {
+void SearchController::RunFindDialog(int kind, const QString& caption, const QString& first_line) {
   if (!f_.FileIsOpen()) return;
   const int old_kind = FindKind;
   FindKind = kind;
@@ -135,7 +138,7 @@ void SearchController::RunFindDialog(int kind, const QString& caption,
       FindTargetDate = store::Date{date.year(), date.month(), date.day()};
     else
       f_.prompter().ErrorBox(QStringLiteral("入力ミス"),
-                          input + QStringLiteral(" は日付データではありません。"));
+                             input + QStringLiteral(" は日付データではありません。"));
   }
   NewFind = true;
   FindStart();

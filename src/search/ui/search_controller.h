@@ -8,9 +8,9 @@
 
 #include <QString>
 #include <memory>
-#include <vector>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "search/find_scan.h"
 #include "search/page_search.h"
@@ -33,12 +33,12 @@ class SearchController {
   ~SearchController();
 
   // ---- Commands ----
-  void MojiFindItemClick();            // text
-  void DateFindItemClick();            // date
-  void TitleFindItemClick();           // title
-  void ChoshaFindItemClick();          // subtitle
-  void ImageFileNameFindItemClick();   // image file names
-  void AllFindItemClick();             // all fields
+  void MojiFindItemClick();           // text
+  void DateFindItemClick();           // date
+  void TitleFindItemClick();          // title
+  void ChoshaFindItemClick();         // subtitle
+  void ImageFileNameFindItemClick();  // image file names
+  void AllFindItemClick();            // all fields
   void NextFindItemClick() { ContinueAcrossPages(true); }
   void PriorFindItemClick() { ContinueAcrossPages(false); }
   void DownFindItemClick() { UpDownFind(true); }
@@ -133,9 +133,9 @@ class SearchController {
   bool replace_buttons_ready_ = false;
   int replace_first_image_ = 0;
   bool from_encodable_ = true;
-  int replace_page_ = 0;         // the page replace_text_ was read from
-  std::string replace_text_;     // its text, changed in memory
-  bool replace_dirty_ = false;   // replace_text_ differs from the page's TEXT
+  int replace_page_ = 0;        // the page replace_text_ was read from
+  std::string replace_text_;    // its text, changed in memory
+  bool replace_dirty_ = false;  // replace_text_ differs from the page's TEXT
   bool replace_walk_done_ = false;
   std::vector<QAction*> disabled_actions_;
   std::vector<QAction*> hidden_tool_actions_;

@@ -84,11 +84,11 @@ TEST_F(SearchWindowTest, AcrossPagesInTwoOrdersWithASelection) {
   Trigger("NextFindItem");
   EXPECT_EQ(Rec(), 5);
   EXPECT_EQ(Sel(), std::make_pair(5, 3));
-  f.TextMemo->SetSelStart(1);
+  f.TextMemo->SetSelStart(2);
   f.TextMemo->SetSelLength(2);
   Trigger("NextFindItem");  // runs off the end: back where it started, selection kept
   EXPECT_EQ(Rec(), 5);
-  EXPECT_EQ(Sel(), std::make_pair(1, 2));
+  EXPECT_EQ(Sel(), std::make_pair(2, 2));
   EXPECT_EQ(Last(), "お知らせ|\"abc\" は見つかりませんでした。");
   EXPECT_EQ(S().NotFoundSignals(), 1);
   Trigger("PriorFindItem");
@@ -133,7 +133,7 @@ TEST_F(SearchWindowTest, APageThatLeftTheSelectionIsNotSearched) {
   sel.SelBunruiList = {J("日記")};
   f.Selector->ApplySelection(sel);
   Go(3);
-  f.BunruiComboBox->setEditText(QString::fromUtf8("メモ"));  // page 3 leaves the selection
+  f.BunruiComboBox->setCurrentText(QString::fromUtf8("メモ"));  // page 3 leaves the selection
   Answer("de");
   Trigger("MojiFindItem");
   EXPECT_EQ(Rec(), 4);  // not page 3, though it holds "de"
@@ -142,25 +142,25 @@ TEST_F(SearchWindowTest, APageThatLeftTheSelectionIsNotSearched) {
 
 TEST_F(SearchWindowTest, WithinThePage) {
   app::TSDIAppForm& f = Open();
-  // "今日は abc を見た。\r\nABC もあった。abc": abc at 7, ABC at 22, abc at 36.
+  // "今日は abc を見た。\r\nABC もあった。abc": abc at 7, ABC at 21, abc at 35.
   Answer("abc", "FromTopRadioButton", false, true);
   Trigger("MojiFindItem");
   EXPECT_EQ(Sel(), std::make_pair(7, 3));
   Trigger("DownFindItem");
-  EXPECT_EQ(Sel(), std::make_pair(22, 3));
+  EXPECT_EQ(Sel(), std::make_pair(21, 3));
   Trigger("DownFindItem");
-  EXPECT_EQ(Sel(), std::make_pair(36, 3));
+  EXPECT_EQ(Sel(), std::make_pair(35, 3));
   Trigger("DownFindItem");  // nothing further: the selection stays
-  EXPECT_EQ(Sel(), std::make_pair(36, 3));
+  EXPECT_EQ(Sel(), std::make_pair(35, 3));
   EXPECT_EQ(S().NotFoundSignals(), 1);
   Trigger("UpFindItem");
-  EXPECT_EQ(Sel(), std::make_pair(22, 3));
+  EXPECT_EQ(Sel(), std::make_pair(21, 3));
   Trigger("UpFindItem");
   EXPECT_EQ(Sel(), std::make_pair(7, 3));
   // Match case; and after an "AND" search the page continuations look for either string.
   Answer("ABC", "FromTopRadioButton", true, true);
   Trigger("MojiFindItem");
-  EXPECT_EQ(Sel(), std::make_pair(22, 3));
+  EXPECT_EQ(Sel(), std::make_pair(21, 3));
   Answer("見た&もあった", "FromLastRadioButton", false, true);
   Trigger("MojiFindItem");
   EXPECT_EQ(f.TextMemo->SelText(), J("もあった"));
@@ -177,9 +177,9 @@ TEST_F(SearchWindowTest, WithinThePage) {
   Answer("abc");
   Trigger("TitleFindItem");
   const auto before = Sel();
-  const int signals = S().NotFoundSignals();
+  const int beeps = S().NotFoundSignals();
   Trigger("DownFindItem");
-  EXPECT_EQ(S().NotFoundSignals(), signals);
+  EXPECT_EQ(S().NotFoundSignals(), beeps);
   EXPECT_EQ(Sel(), before);
 }
 
@@ -190,13 +190,14 @@ TEST_F(SearchWindowTest, FieldSearches) {
   EXPECT_EQ(Rec(), 2);
   EXPECT_EQ(f.TitleEdit->selectedText(), "ABC");
   EXPECT_EQ(f.TitleEdit->selectionStart(), 1);
-  EXPECT_EQ(S().FindForm().windowTitle(), QString::fromStdString(f.FieldCaptionsUtf8()[1]) + "検索");
+  EXPECT_EQ(S().FindForm().windowTitle(),
+            QString::fromStdString(f.FieldCaptionsUtf8()[1]) + "検索");
   EXPECT_TRUE(S().FindForm().OnlyOnePageCheckBox->isVisible() ||
               !S().FindForm().isVisible());  // shown again afterwards
   Trigger("NextFindItem");
   EXPECT_EQ(Rec(), 5);
   EXPECT_EQ(f.TitleEdit->selectedText(), "abc");
-  Answer("ABC書");
+  Answer("ABC書", "FromTopRadioButton");
   Trigger("ChoshaFindItem");
   EXPECT_EQ(Rec(), 3);
   EXPECT_EQ(f.ChoshaEdit->selectedText(), QString::fromUtf8("abc書"));
@@ -209,11 +210,11 @@ TEST_F(SearchWindowTest, FieldSearches) {
   EXPECT_EQ(f.Images->ImageNum, 1);
   // All fields: a hit in the subtitle lands there, then the text is searched and gives the signal.
   Go(1);
-  const int signals = S().NotFoundSignals();
+  const int beeps = S().NotFoundSignals();
   Answer("出典");
   Trigger("AllFindItem");
   EXPECT_EQ(Rec(), 2);
-  EXPECT_EQ(S().NotFoundSignals(), signals + 1);
+  EXPECT_EQ(S().NotFoundSignals(), beeps + 1);
   Answer("表示");
   Trigger("AllFindItem");
   EXPECT_EQ(Rec(), 5);
@@ -267,14 +268,14 @@ TEST_F(SearchWindowTest, ConfirmedReplaceStoppedAtTheThirdHit) {
   EXPECT_FALSE(f.Action("NextItem")->isEnabled());
   f.ReplaceButtons[0]->click();  // replace, then the next
   EXPECT_EQ(TextOf(), J("今日は XY を見た。\r\nABC もあった。abc"));
-  EXPECT_EQ(Sel(), std::make_pair(21, 3));
+  EXPECT_EQ(Sel(), std::make_pair(20, 3));
   f.ReplaceButtons[0]->click();
-  EXPECT_EQ(Sel(), std::make_pair(34, 3));
+  EXPECT_EQ(Sel(), std::make_pair(33, 3));
   f.ReplaceButtons[3]->click();  // stop at the third
   EXPECT_FALSE(S().ReplaceWaiting());
   EXPECT_EQ(Last(), "お知らせ|2 個の文字列を置換しました。");
   EXPECT_EQ(TextOf(), J("今日は XY を見た。\r\nXY もあった。abc"));
-  EXPECT_EQ(Sel(), std::make_pair(34, 3));
+  EXPECT_EQ(Sel(), std::make_pair(33, 3));
   EXPECT_FALSE(f.TextMemo->isReadOnly());
   EXPECT_FALSE(f.ReplaceButtons[0]->isVisible());
   EXPECT_TRUE(f.Action("NextItem")->isEnabled());
@@ -332,16 +333,16 @@ TEST_F(SearchWindowTest, ReplaceWithoutConfirmationAndAcrossPages) {
 TEST_F(SearchWindowTest, CancelledRunsLeaveThePageAndTheFileWhole) {
   app::TSDIAppForm& f = Open();
   Go(2);
-  f.TextMemo->SetSelStart(3);
-  int calls = 0;
-  S().ProgressForTest = [&](uint32_t, uint32_t) { return ++calls < 2; };
+  f.TextMemo->SetSelStart(4);
+  S().ProgressForTest = [](uint32_t, uint32_t) { return false; };
   Answer("見つからない");
   Trigger("MojiFindItem");
   EXPECT_EQ(Rec(), 2);
-  EXPECT_EQ(Sel(), std::make_pair(3, 0));
+  EXPECT_EQ(Sel(), std::make_pair(4, 0));
   EXPECT_EQ(S().NotFoundSignals(), 0);  // a cancel is no "not found"
   // A cancelled replace across pages keeps and reports what it replaced.
-  calls = 0;
+  int calls = 0;
+  S().ProgressForTest = [&](uint32_t, uint32_t) { return ++calls < 2; };
   Go(1);
   prompter_.dialogs.push_back([](QDialog& d) {
     auto& r = static_cast<TReplaceForm&>(d);
