@@ -135,7 +135,6 @@ void TSDIAppForm::ConstructRest() {
   Images->SetImageDirList();
   ApplySettings();
   MakeEditor();  // takes its layout values from the text font just set
-  LayoutHeaderControls();
   MainTable.Close();
   SetMenuEnabled(false);
   RecNoLabel->setText(QStringLiteral("0 "));

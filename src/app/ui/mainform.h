@@ -217,7 +217,6 @@ class TSDIAppForm : public QMainWindow {
   void BuildMenus();
   void BuildToolbar();
   void ApplySettings();
-  void LayoutHeaderControls();
   void FitHeaderWidths();
   void ApplyMiddleSkipCaptions();
   void ApplyCaptionChanges(const std::vector<CaptionChange>& changes);

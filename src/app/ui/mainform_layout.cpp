@@ -230,11 +230,6 @@ void TSDIAppForm::ApplySettings() {
   Reg.CloseKey();
 }
 
-void TSDIAppForm::LayoutHeaderControls() {
-  for (size_t i = 0; i < ReplaceButtons.size(); ++i)
-    if (ReplaceButtons[i]) ReplaceButtons[i]->move(int(i) * 80, 0);
-}
-
 void TSDIAppForm::SetSmallWindowFont() {
   QFont f =
       MakeFont(Q(Conf.SmallWindowFontName),
