@@ -1,7 +1,8 @@
 // sorakumo-tool: works on page files without a window.
 //
 // Arguments and output are UTF-8; everything stored is CP932.  Exit status 0 on success, 1 on a
-// failure of the file, 2 on bad arguments or text that CP932 cannot hold.
+// failure of the file, 2 on bad arguments or text that CP932 cannot hold; search, like grep, exits
+// 1 when nothing was found and 2 on any error.
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "convert/cp932.h"
+#include "search/page_search.h"
 #include "store/check.h"
 #include "store/maintenance.h"
 #include "store/page_file.h"
@@ -34,6 +36,8 @@ struct CommandInfo {
   const char* name;
   std::vector<std::string> options;  // "--name value"
   const char* usage;
+  std::vector<std::string> flags = {};  // "--name" alone
+  size_t operands = 1;                  // FILE.dbf and what follows it
 };
 
 const std::vector<CommandInfo>& Commands() {
@@ -56,6 +60,16 @@ const std::vector<CommandInfo>& Commands() {
       {"generate",
        {"pages", "seed"},
        "generate FILE.dbf --pages N [--seed S]   (realistic test pages)"},
+      {"search",
+       {"order", "fields"},
+       "search FILE.dbf INPUT [--match-case] [--order TAG] [--fields "
+       "text|title|subtitle|image|all]\n"
+       "                  (each page with a hit, in the order: page<TAB>byte offset of the first\n"
+       "                  hit; \"a|b\" any of the strings, \"a&b\" all on one page, \"\\|\" and "
+       "\"\\&\"\n"
+       "                  themselves; exit 0 found, 1 nothing found, 2 error)",
+       {"match-case"},
+       2},
   };
   return kCommands;
 }
@@ -84,9 +98,9 @@ void PrintNotice(const std::string& n) { std::cerr << "お知らせ: " << n << "
 
 // Parses the arguments after the command: "--name value" options, -h/--help, and one file name,
 // which may begin with "-" only after "--".  Returns -1 to go on, else the exit status.
-int ParseArguments(int argc, char** argv, const CommandInfo& cmd, std::string* file,
-                   std::map<std::string, std::string>* opts) {
-  bool have_file = false, options_end = false;
+int ParseArguments(int argc, char** argv, const CommandInfo& cmd,
+                   std::vector<std::string>* operands, std::map<std::string, std::string>* opts) {
+  bool options_end = false;
   for (int i = 2; i < argc; ++i) {
     std::string a = argv[i];
     if (!options_end && a == "--") {
@@ -98,6 +112,11 @@ int ParseArguments(int argc, char** argv, const CommandInfo& cmd, std::string* f
       return 0;
     }
     if (!options_end && !a.empty() && a[0] == '-') {
+      if (std::find(cmd.flags.begin(), cmd.flags.end(), a.substr(2)) != cmd.flags.end() &&
+          a.rfind("--", 0) == 0) {
+        (*opts)[a.substr(2)] = "1";
+        continue;
+      }
       bool known = false;
       for (const auto& n : cmd.options) known |= a == "--" + n;
       if (!known) return Usage("不明なオプション " + a, &cmd);
@@ -105,11 +124,14 @@ int ParseArguments(int argc, char** argv, const CommandInfo& cmd, std::string* f
       (*opts)[a.substr(2)] = argv[++i];
       continue;
     }
-    if (have_file) return Usage("ファイルは一つだけ指定してください (" + a + ")", &cmd);
-    *file = a;
-    have_file = true;
+    if (operands->size() == cmd.operands) {
+      if (cmd.operands == 1) return Usage("ファイルは一つだけ指定してください (" + a + ")", &cmd);
+      return Usage("引数が多すぎます (" + a + ")", &cmd);
+    }
+    operands->push_back(a);
   }
-  if (!have_file) return Usage("ファイルを指定してください", &cmd);
+  if (operands->empty()) return Usage("ファイルを指定してください", &cmd);
+  if (operands->size() < cmd.operands) return Usage("検索文字列を指定してください", &cmd);
   return -1;
 }
 
@@ -144,8 +166,10 @@ int CmdNew(const std::string& path) {
 
 int CmdAppend(const std::string& path, const std::map<std::string, std::string>& o) {
   std::map<std::string, std::string> fields;  // CP932 values by field name
-  static const std::vector<std::pair<std::string, std::string>> kMap = {
-      {"category", "BUNRUI"}, {"title", "TITLE"}, {"subtitle", "SUBTITLE"}, {"images", "IMAGEFILE"}};
+  static const std::vector<std::pair<std::string, std::string>> kMap = {{"category", "BUNRUI"},
+                                                                        {"title", "TITLE"},
+                                                                        {"subtitle", "SUBTITLE"},
+                                                                        {"images", "IMAGEFILE"}};
   for (const auto& [opt, field] : kMap) {
     auto it = o.find(opt);
     if (it == o.end()) continue;
@@ -165,7 +189,8 @@ int CmdAppend(const std::string& path, const std::map<std::string, std::string>&
   }
   if (auto it = o.find("date"); it != o.end()) {
     const std::string& d = it->second;
-    if (d.size() != 10 || d[4] != '-' || d[7] != '-') return Usage("--date は YYYY-MM-DD で指定してください");
+    if (d.size() != 10 || d[4] != '-' || d[7] != '-')
+      return Usage("--date は YYYY-MM-DD で指定してください");
     fields["DATE"] = d.substr(0, 4) + d.substr(5, 2) + d.substr(8, 2);
   }
   if (auto it = o.find("key"); it != o.end()) {
@@ -178,7 +203,8 @@ int CmdAppend(const std::string& path, const std::map<std::string, std::string>&
   Status st = t.Open(path, sk::store::PageFileOptions());
   if (!st.ok()) return Fail(st);
   st = t.Append();
-  for (auto it = fields.begin(); st.ok() && it != fields.end(); ++it) st = t.SetFieldString(it->first, it->second);
+  for (auto it = fields.begin(); st.ok() && it != fields.end(); ++it)
+    st = t.SetFieldString(it->first, it->second);
   if (st.ok()) st = t.Post();
   if (!st.ok()) return Fail(st);
   std::cout << t.RecNo() << "\n";
@@ -330,7 +356,8 @@ int CmdInfo(const std::string& path) {
   for (const auto& f : d.fields()) std::cout << " " << f.name << "(" << f.type << f.width << ")";
   std::cout << "\n";
   if (t.dbt().is_open())
-    std::cout << "memo block size: " << t.dbt().block_size() << ", next free block: " << t.dbt().next_free() << "\n";
+    std::cout << "memo block size: " << t.dbt().block_size()
+              << ", next free block: " << t.dbt().next_free() << "\n";
   if (!t.Tags().empty()) {
     std::cout << "tags: " << t.Tags().size() << (t.OrderInMemory() ? " (ordered in memory)" : "")
               << "\n";
@@ -402,10 +429,11 @@ int CmdCheck(const std::string& path) {
 
 std::string RandomText(std::mt19937& rng, size_t target) {
   static const char* kWords[] = {
-      "今日は", "朝から", "雨が", "降って", "いた。", "図書館で", "古い", "新聞を", "読んだ。",
-      "そらくも", "について", "考える。", "●", "メモ：", "東京", "京都", "散歩", "写真",
-      "日記", "記録", "http://example.com/", "電車", "駅前の", "喫茶店で", "コーヒーを", "飲む。",
-      "Linux", "dBASE", "2024年", "会議", "資料", "// 注記", "<要確認>", "\\section"};
+      "今日は", "朝から",   "雨が",     "降って",     "いた。",   "図書館で", "古い",
+      "新聞を", "読んだ。", "そらくも", "について",   "考える。", "●",        "メモ：",
+      "東京",   "京都",     "散歩",     "写真",       "日記",     "記録",     "http://example.com/",
+      "電車",   "駅前の",   "喫茶店で", "コーヒーを", "飲む。",   "Linux",    "dBASE",
+      "2024年", "会議",     "資料",     "// 注記",    "<要確認>", "\\section"};
   std::uniform_int_distribution<size_t> w(0, sizeof(kWords) / sizeof(kWords[0]) - 1);
   std::string out, cp;
   while (out.size() < target) {
@@ -430,9 +458,10 @@ int CmdGenerate(const std::string& path, const std::map<std::string, std::string
   bulk.bulk = true;  // one sync at the end, not one per page
   st = t.Open(path, bulk);
   if (!st.ok()) return Fail(st);
-  static const char* kCats[] = {"日記", "メモ", "切り抜き", "仕事", "MY日記", "旅行", "読書", "料理"};
-  static const char* kTitles[] = {"雨の日", "散歩", "会議の記録", "読書ノート", "旅の計画", "買い物",
-                                  "夕食", "映画", "新聞から", "Linux メモ"};
+  static const char* kCats[] = {"日記",   "メモ", "切り抜き", "仕事",
+                                "MY日記", "旅行", "読書",     "料理"};
+  static const char* kTitles[] = {"雨の日", "散歩", "会議の記録", "読書ノート", "旅の計画",
+                                  "買い物", "夕食", "映画",       "新聞から",   "Linux メモ"};
   static const char* kSubs[] = {"", "", "朝日", "自分", "山田", "", "Web"};
   std::string cp;
   for (long i = 0; i < pages && st.ok(); ++i) {
@@ -447,7 +476,8 @@ int CmdGenerate(const std::string& path, const std::map<std::string, std::string
     sk::store::Date d{1995 + int(rng() % 30), 1 + int(rng() % 12), 1 + int(rng() % 28)};
     if (st.ok()) st = t.SetFieldDate("DATE", d);
     if (st.ok()) st = t.SetFieldString("TEXT", RandomText(rng, 200 + rng() % 3800));
-    if (st.ok() && rng() % 10 == 0) st = t.SetFieldString("IMAGEFILE", "photo" + std::to_string(i) + ".jpg");
+    if (st.ok() && rng() % 10 == 0)
+      st = t.SetFieldString("IMAGEFILE", "photo" + std::to_string(i) + ".jpg");
     if (st.ok()) st = t.Post();
   }
   if (!st.ok()) return Fail(st);
@@ -455,6 +485,77 @@ int CmdGenerate(const std::string& path, const std::map<std::string, std::string
   if (st.ok()) st = Table::AddTags(path, sk::store::PageFileTags());
   if (!st.ok()) return Fail(st);
   return 0;
+}
+
+int CmdSearch(const std::string& path, const std::string& input_utf8,
+              const std::map<std::string, std::string>& o) {
+  using sk::search::SearchFields;
+  static const std::map<std::string, SearchFields> kFields = {{"text", SearchFields::kText},
+                                                              {"title", SearchFields::kTitle},
+                                                              {"subtitle", SearchFields::kSubtitle},
+                                                              {"image", SearchFields::kImage},
+                                                              {"all", SearchFields::kAll}};
+  SearchFields fields = SearchFields::kText;
+  if (auto it = o.find("fields"); it != o.end()) {
+    auto f = kFields.find(it->second);
+    if (f == kFields.end())
+      return Usage("--fields は text, title, subtitle, image, all のどれかです");
+    fields = f->second;
+  }
+  std::string input;
+  char32_t bad = 0;
+  if (!sk::cp932::FromUtf8ToCp932(input_utf8, &input, &bad)) {
+    char code[16];
+    snprintf(code, sizeof code, "U+%04X", unsigned(bad));
+    std::cerr << "sorakumo-tool: 検索文字列に Shift-JIS (CP932) で表せない文字 " << code
+              << " があります\n";
+    return 2;
+  }
+  // Image file names are always compared without case.
+  const bool match_case = o.count("match-case") && fields != SearchFields::kImage;
+  const sk::search::SearchStrings strings = sk::search::SetKensakuMojiList(input, match_case);
+
+  Table t;
+  t.SetNoticeSink(PrintNotice);
+  Status st = t.Open(path, sk::store::PageFileOptions(true));
+  if (st.ok()) st = t.SetIndexName(o.count("order") ? o.at("order") : "");
+  if (st.ok()) st = t.First();
+  const bool tty = isatty(STDERR_FILENO);
+  uint32_t before = 0;  // pages scanned by the earlier walks
+  bool shown = false;
+  sk::search::PageWalk walk;
+  if (tty) {
+    walk.progress = [&](uint32_t done, uint32_t total) {
+      std::cerr << "\r検索中 " << before + done << " / " << total << " ページ" << std::flush;
+      shown = true;
+      return true;
+    };
+  }
+  bool found = false;
+  while (st.ok()) {
+    sk::search::PageWalkResult r;
+    st = sk::search::ScanPages(t, strings, fields, walk, &r);
+    if (!st.ok() || !r.hit.found()) break;
+    found = true;
+    before += r.pages;
+    if (shown) {
+      std::cerr << "\r" << std::string(40, ' ') << "\r" << std::flush;
+      shown = false;
+    }
+    std::cout << t.RecNo() << '\t' << r.hit.position << '\n';
+    walk.step_first = true;
+  }
+  if (shown) std::cerr << "\r" << std::string(40, ' ') << "\r" << std::flush;
+  std::cout.flush();
+  if (!st.ok()) {
+    Fail(st);
+    return 2;
+  }
+  if (!std::cout) {
+    std::cerr << "sorakumo-tool: 標準出力に書き込めません (" << strerror(errno) << ")\n";
+    return 2;
+  }
+  return found ? 0 : 1;
 }
 
 }  // namespace
@@ -470,9 +571,10 @@ int main(int argc, char** argv) {
   for (const auto& c : Commands())
     if (name == c.name) cmd = &c;
   if (!cmd) return Usage("不明なコマンド " + name);
-  std::string path;
+  std::vector<std::string> operands;
   std::map<std::string, std::string> o;
-  if (int done = ParseArguments(argc, argv, *cmd, &path, &o); done >= 0) return done;
+  if (int done = ParseArguments(argc, argv, *cmd, &operands, &o); done >= 0) return done;
+  const std::string& path = operands[0];
   if (name == "new") return CmdNew(path);
   if (name == "append") return CmdAppend(path, o);
   if (name == "dump") return CmdDump(path, o);
@@ -481,5 +583,6 @@ int main(int argc, char** argv) {
   if (name == "reindex") return CmdReindex(path);
   if (name == "slim") return CmdSlim(path);
   if (name == "backup") return CmdBackup(path, o);
+  if (name == "search") return CmdSearch(path, operands[1], o);
   return CmdGenerate(path, o);
 }

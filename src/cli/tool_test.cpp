@@ -183,8 +183,8 @@ TEST_F(Tool, SlimAndBackup) {
 }
 
 TEST_F(Tool, CommandLine) {
-  for (const char* cmd :
-       {"new", "append", "dump", "info", "check", "reindex", "generate", "slim", "backup"}) {
+  for (const char* cmd : {"new", "append", "dump", "info", "check", "reindex", "generate", "slim",
+                          "backup", "search"}) {
     for (const char* help : {"-h", "--help"}) {
       SCOPED_TRACE(std::string(cmd) + " " + help);
       Outcome r = Cli({cmd, help});
@@ -209,6 +209,65 @@ TEST_F(Tool, CommandLine) {
   r = Cli({"check", "pages"});
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.out.find("pages: フォルダーです"), std::string::npos) << r.out;
+}
+
+TEST_F(Tool, Search) {
+  // Titles c b a: title order 3 2 1.
+  test::MakePageFile(Path("p.dbf"), {{"k", "c", "", "", "one XX two", "IMG_1.JPG", ""},
+                                     {"k", "b", "Sub", "", "nothing", "", ""},
+                                     {"k", "a", "", "", "xx and yy", "", ""},
+                                     {"k", "d", "", "", test::J("表") + " yy \\", "", ""}});
+  struct Case {
+    std::vector<std::string> args;
+    int code;
+    std::string out;
+  };
+  const Case cases[] = {
+      {{"xx"}, 0, "1\t4\n3\t0\n"},
+      {{"xx", "--match-case"}, 0, "3\t0\n"},
+      {{"XX", "--match-case"}, 0, "1\t4\n"},
+      {{"xx", "--order", "T"}, 0, "3\t0\n1\t4\n"},
+      {{"xx&yy"}, 0, "3\t0\n"},
+      {{"two|nothing"}, 0, "1\t7\n2\t0\n"},
+      {{"表"}, 0, "4\t0\n"},
+      {{"\\"}, 0, "4\t6\n"},  // never the trail byte of 表
+      {{"A", "--fields", "title"}, 0, "3\t0\n"},
+      {{"sub", "--fields", "subtitle"}, 0, "2\t0\n"},
+      {{"img_1", "--fields", "image", "--match-case"}, 0, "1\t0\n"},
+      {{"cimg", "--fields", "all"}, 1, ""},
+      {{"jpg\x01one", "--fields", "all"}, 0, "1\t9\n"},
+      {{"nowhere"}, 1, ""},
+      {{"|"}, 1, ""},
+      {{"xx", "--fields", "body"}, 2, ""},
+      {{"\xF0\x9F\x98\x80"}, 2, ""},
+      {{"xx", "--order", "NOTAG"}, 2, ""},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"search", "p.dbf"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    SCOPED_TRACE(c.args[0] + (c.args.size() > 1 ? " " + c.args[1] : ""));
+    Outcome r = Cli(args);
+    EXPECT_EQ(r.code, c.code) << r.err;
+    EXPECT_EQ(r.out, c.out);
+    if (c.code == 2) {
+      EXPECT_NE(r.err, "");
+    }
+  }
+  EXPECT_NE(Cli({"search", "p.dbf", "\xF0\x9F\x98\x80"}).err.find("U+1F600"), std::string::npos);
+  EXPECT_EQ(Cli({"search", "missing.dbf", "x"}).code, 2);
+  EXPECT_EQ(Cli({"search", "p.dbf"}).code, 2);
+  EXPECT_EQ(Cli({"search", "p.dbf", "a", "b"}).code, 2);
+
+  // The sample pages.
+  Outcome r = Cli({"search", SORAKUMO_SOURCE_DIR "/data/Sample.dbf", "そらくも"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, 5), "1\t21\n");
+  r = Cli({"search", SORAKUMO_SOURCE_DIR "/data/Sample.dbf", "HILL", "--fields", "all"});
+  EXPECT_EQ(r.out, "3\t10\n7\t6\n28\t10\n");
+  EXPECT_EQ(Cli({"search", SORAKUMO_SOURCE_DIR "/data/Sample.dbf", "HILL", "--fields", "all",
+                 "--match-case"})
+                .code,
+            1);
 }
 
 }  // namespace

@@ -57,6 +57,7 @@ Status ScanPages(store::Table& t, const SearchStrings& s, SearchFields fields, c
       result->hit = hit;
       return Status::Ok();
     }
+    // After the first page, then every kProgressEvery pages.
     if (walk.progress && result->pages % kProgressEvery == 1 &&
         !walk.progress(result->pages, t.RecordCount())) {
       result->cancelled = true;

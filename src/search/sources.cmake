@@ -2,10 +2,12 @@
 # Paths are relative to the project root.
 set(SEARCH_CORE_SOURCES
   src/search/date_find.cpp
+  src/search/find_history.cpp
   src/search/find_scan.cpp
   src/search/page_search.cpp
 )
 set(SEARCH_CORE_TESTS
   src/search/date_find_test.cpp
   src/search/find_scan_test.cpp
+  src/search/page_search_test.cpp
 )
