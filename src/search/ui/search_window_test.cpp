@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -361,6 +362,72 @@ TEST_F(SearchWindowTest, CancelledRunsLeaveThePageAndTheFileWhole) {
   EXPECT_EQ(t.FieldString("TEXT"), J("abc と de"));  // not reached
   ASSERT_TRUE(f.Nav->GotoRecNo(1));
   EXPECT_EQ(t.FieldString("TEXT"), J("今日は Q を見た。\r\nQ もあった。Q"));
+}
+
+// The pages `sorakumo-tool search` lists, and the pages the window's search visits from the first
+// page on with Ctrl+N, are the same, in the same order.
+class ToolAgreementTest : public SearchWindowTest {
+ protected:
+  std::vector<int> ToolPages(const QString& path, const QString& input, const QStringList& more) {
+    QProcess tool;
+    tool.start(SORAKUMO_TOOL, QStringList{"search", path, input} + more);
+    EXPECT_TRUE(tool.waitForFinished(60000));
+    std::vector<int> pages;
+    for (const QString& line : QString::fromUtf8(tool.readAllStandardOutput()).split('\n'))
+      if (!line.isEmpty()) pages.push_back(line.section('\t', 0, 0).toInt());
+    EXPECT_EQ(tool.exitCode(), pages.empty() ? 1 : 0) << input.toStdString();
+    return pages;
+  }
+  std::vector<int> WindowPages(const char* input, const char* menu_item, bool match_case) {
+    std::vector<int> pages;
+    Answer(input, "FromTopRadioButton", match_case);
+    const int beeps = S().NotFoundSignals();
+    Trigger(menu_item);
+    while (S().NotFoundSignals() == beeps && pages.size() < 1000) {
+      pages.push_back(Rec());
+      Trigger("NextFindItem");
+    }
+    return pages;
+  }
+};
+
+TEST_F(ToolAgreementTest, SampleAndGeneratedFile) {
+  const QString generated = Path("gen.dbf");
+  QProcess gen;
+  gen.start(SORAKUMO_TOOL, {"generate", generated, "--pages", "300", "--seed", "7"});
+  ASSERT_TRUE(gen.waitForFinished(60000));
+  ASSERT_EQ(gen.exitCode(), 0);
+  struct Case {
+    const char* input;
+    const char* item;
+    const char* fields;
+    bool match_case;
+  };
+  const Case cases[] = {
+      {"画像|京都", "MojiFindItem", "text", false}, {"linux|ページ", "MojiFindItem", "text", false},
+      {"A&e", "MojiFindItem", "text", true},        {"京都&dBASE", "MojiFindItem", "text", true},
+      {"の", "TitleFindItem", "title", false},      {"JPG", "ImageFileNameFindItem", "image", true},
+      {"\\section", "AllFindItem", "all", false},  // a backslash that is no escape
+  };
+
+  size_t hits = 0;
+  for (const QString& file : {Sample("agree"), generated}) {
+    // The tool first: the window holds the file for itself while it is open.
+    std::vector<std::vector<int>> tool;
+    for (const Case& c : cases) {
+      QStringList more{"--fields", c.fields};
+      if (c.match_case) more << "--match-case";
+      tool.push_back(ToolPages(file, QString::fromUtf8(c.input), more));
+      hits += !tool.back().empty();
+    }
+    Start({file});
+    for (size_t i = 0; i < std::size(cases); ++i) {
+      SCOPED_TRACE(file.toStdString() + " " + cases[i].input);
+      EXPECT_EQ(WindowPages(cases[i].input, cases[i].item, cases[i].match_case), tool[i]);
+    }
+    Stop();
+  }
+  EXPECT_GE(hits, 11u);  // nearly every case finds pages, so the comparison means something
 }
 
 }  // namespace
