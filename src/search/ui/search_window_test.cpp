@@ -289,6 +289,43 @@ TEST_F(SearchWindowTest, ConfirmedReplaceStoppedAtTheThirdHit) {
   EXPECT_EQ(f.MainTable.FieldString("TEXT"), J("今日は XY を見た。\r\nXY もあった。abc"));
 }
 
+TEST_F(SearchWindowTest, UpwardAndEmptyReplacements) {
+  app::TSDIAppForm& f = Open();
+  auto answer = [this](const char* direction, bool confirm) {
+    prompter_.dialogs.push_back([=](QDialog& d) {
+      auto& r = static_cast<TReplaceForm&>(d);
+      r.KensakuEdit->setEditText("abc");
+      r.ChikanEdit->setEditText("");
+      r.OnePageRadioButton->setChecked(true);
+      r.findChild<QRadioButton*>(QLatin1String(direction))->setChecked(true);
+      r.KakuninCheckBox->setChecked(confirm);
+      return true;
+    });
+  };
+  // From the caret towards the start, the nearest first: "ABC" at 21, then "abc" at 7.
+  f.TextMemo->SetSelStart(29);
+  answer("ToTopRadioButton", false);
+  Trigger("ReplaceItem");
+  EXPECT_EQ(TextOf(), J("今日は  を見た。\r\n もあった。abc"));
+  EXPECT_EQ(Last(), "お知らせ|2 個の文字列を置換しました。");
+  EXPECT_EQ(Sel(), std::make_pair(7, 0));
+  f.Editor->Undo();
+  f.Editor->Undo();
+  // With confirmation: skip the first, replace the second, stop at the third.
+  f.Nav->MainTablePost();
+  Go(1);
+  answer("FromTopToDownRadioButton", true);
+  Trigger("ReplaceItem");
+  EXPECT_EQ(Sel(), std::make_pair(7, 3));
+  f.ReplaceButtons[1]->click();
+  EXPECT_EQ(Sel(), std::make_pair(21, 3));
+  f.ReplaceButtons[0]->click();
+  EXPECT_EQ(Sel(), std::make_pair(32, 3));
+  f.ReplaceButtons[3]->click();
+  EXPECT_EQ(Last(), "お知らせ|1 個の文字列を置換しました。");
+  EXPECT_EQ(TextOf(), J("今日は abc を見た。\r\n もあった。abc"));
+}
+
 TEST_F(SearchWindowTest, ReplaceWithoutConfirmationAndAcrossPages) {
   app::TSDIAppForm& f = Open();
   Go(6);
