@@ -48,9 +48,10 @@ FindHit DoFind(const SearchStrings& s, std::string_view text);
 FindHit DoRevFind(const SearchStrings& s, std::string_view text);
 
 // The replace's lookups of one plain string (no separators), lower-cased on both sides unless
-// match_case.  Downward: the first occurrence starting at or after `from` on a character
-// boundary.  Upward: the last occurrence that starts on a character boundary and lies within the
-// first `limit` bytes.  npos when there is none; an empty needle is never found.
+// match_case.  An occurrence starts and ends on character boundaries, so that a replacement
+// never splits a character.  Downward: the first occurrence starting at or after `from`.
+// Upward: the last occurrence that lies within the first `limit` bytes.  npos when there is
+// none; an empty needle is never found.
 size_t FindPlain(std::string_view text, std::string_view needle, size_t from, bool match_case);
 size_t RFindPlain(std::string_view text, std::string_view needle, size_t limit, bool match_case);
 
