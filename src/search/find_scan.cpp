@@ -6,8 +6,8 @@
 
 #include "convert/sjis.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__SSE2__) && defined(__GNUC__)
+#include <immintrin.h>
 #endif
 
 namespace sk::search {
@@ -170,22 +170,136 @@ inline bool EqualAt(const Needle& n, const uint8_t* t) {
   return true;
 }
 
-// Finds the positions where some needle's first one or two bytes occur, sixteen positions at a
-// time where the processor allows.
+#if defined(__SSE2__) && defined(__GNUC__)
+#define SK_SEARCH_VECTOR 1
+#endif
+
+#ifdef SK_SEARCH_VECTOR
+// Up to four needles are looked for together, each as its first byte (one of two values) followed
+// by its second byte (one of two values; any byte for a one-byte needle).
+constexpr size_t kMaxVector = 4;
+
+struct Probes {
+  uint8_t a0[kMaxVector], a1[kMaxVector], b0[kMaxVector], b1[kMaxVector];
+  bool any_b[kMaxVector];
+};
+
+// 32 positions a round (two 16-byte blocks), for K needles; the first candidate at or after i
+// below size - 32, else the position where the caller goes on byte by byte.
+template <size_t K>
+size_t ScanSse2(const uint8_t* t, size_t size, size_t i, const Probes& p, bool* hit) {
+  __m128i a0[K], a1[K], b0[K], b1[K], any[K];
+  for (size_t k = 0; k < K; ++k) {
+    a0[k] = _mm_set1_epi8(char(p.a0[k]));
+    a1[k] = _mm_set1_epi8(char(p.a1[k]));
+    b0[k] = _mm_set1_epi8(char(p.b0[k]));
+    b1[k] = _mm_set1_epi8(char(p.b1[k]));
+    any[k] = _mm_set1_epi8(p.any_b[k] ? char(-1) : 0);
+  }
+  auto block = [&](const uint8_t* q) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 1));
+    __m128i mask = _mm_setzero_si128();
+    for (size_t k = 0; k < K; ++k) {
+      const __m128i first = _mm_or_si128(_mm_cmpeq_epi8(x, a0[k]), _mm_cmpeq_epi8(x, a1[k]));
+      const __m128i second =
+          _mm_or_si128(any[k], _mm_or_si128(_mm_cmpeq_epi8(y, b0[k]), _mm_cmpeq_epi8(y, b1[k])));
+      mask = _mm_or_si128(mask, _mm_and_si128(first, second));
+    }
+    return uint32_t(_mm_movemask_epi8(mask));
+  };
+  for (; i + 33 <= size; i += 32) {
+    const uint32_t bits = block(t + i) | (block(t + i + 16) << 16);
+    if (bits != 0) {
+      *hit = true;
+      return i + size_t(__builtin_ctz(bits));
+    }
+  }
+  // The rest but the last byte as one more round ending there, without the positions before i.
+  if (size >= 33 && i + 1 < size) {
+    const size_t q = size - 33;
+    const uint32_t bits = (block(t + q) | (block(t + q + 16) << 16)) & (~uint32_t(0) << (i - q));
+    if (bits != 0) {
+      *hit = true;
+      return q + size_t(__builtin_ctz(bits));
+    }
+    return size - 1;
+  }
+  return i;
+}
+
+template <size_t K>
+__attribute__((target("avx2"))) size_t ScanAvx2(const uint8_t* t, size_t size, size_t i,
+                                                const Probes& p, bool* hit) {
+  __m256i a0[K], a1[K], b0[K], b1[K], any[K];
+  for (size_t k = 0; k < K; ++k) {
+    a0[k] = _mm256_set1_epi8(char(p.a0[k]));
+    a1[k] = _mm256_set1_epi8(char(p.a1[k]));
+    b0[k] = _mm256_set1_epi8(char(p.b0[k]));
+    b1[k] = _mm256_set1_epi8(char(p.b1[k]));
+    any[k] = _mm256_set1_epi8(p.any_b[k] ? char(-1) : 0);
+  }
+  auto block = [&](const uint8_t* q) __attribute__((target("avx2"))) {
+    const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q));
+    const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 1));
+    __m256i mask = _mm256_setzero_si256();
+    for (size_t k = 0; k < K; ++k) {
+      const __m256i first =
+          _mm256_or_si256(_mm256_cmpeq_epi8(x, a0[k]), _mm256_cmpeq_epi8(x, a1[k]));
+      const __m256i second = _mm256_or_si256(
+          any[k], _mm256_or_si256(_mm256_cmpeq_epi8(y, b0[k]), _mm256_cmpeq_epi8(y, b1[k])));
+      mask = _mm256_or_si256(mask, _mm256_and_si256(first, second));
+    }
+    return uint64_t(uint32_t(_mm256_movemask_epi8(mask)));
+  };
+  for (; i + 65 <= size; i += 64) {
+    const uint64_t bits = block(t + i) | (block(t + i + 32) << 32);
+    if (bits != 0) {
+      *hit = true;
+      return i + size_t(__builtin_ctzll(bits));
+    }
+  }
+  if (size >= 65 && i + 1 < size) {
+    const size_t q = size - 65;
+    const uint64_t bits = (block(t + q) | (block(t + q + 32) << 32)) & (~uint64_t(0) << (i - q));
+    if (bits != 0) {
+      *hit = true;
+      return q + size_t(__builtin_ctzll(bits));
+    }
+    return size - 1;
+  }
+  return ScanSse2<K>(t, size, i, p, hit);
+}
+
+using ScanFn = size_t (*)(const uint8_t*, size_t, size_t, const Probes&, bool*);
+
+ScanFn PickScan(size_t count) {
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  static const ScanFn kSse2[] = {ScanSse2<1>, ScanSse2<2>, ScanSse2<3>, ScanSse2<4>};
+  static const ScanFn kAvx2[] = {ScanAvx2<1>, ScanAvx2<2>, ScanAvx2<3>, ScanAvx2<4>};
+  return avx2 ? kAvx2[count - 1] : kSse2[count - 1];
+}
+#endif
+
+// Finds the positions where some needle's first one or two bytes occur, many positions at a time
+// where the processor allows, else with a table of first bytes.
 class CandidateFinder {
  public:
   CandidateFinder(const Needle* needles, size_t count) : needles_(needles), count_(count) {
     for (size_t k = 0; k < count; ++k)
       for (int j = 0; j < needles[k].na; ++j) first_[needles[k].a[j]] = true;
     single_byte_ = count == 1 && needles[0].na == 1 && needles[0].nb == 0;
-#if defined(__SSE2__)
-    vector_ = count <= kMaxVector;
-    for (size_t k = 0; k < count && vector_; ++k) {
-      const Needle& n = needles[k];
-      va0_[k] = _mm_set1_epi8(char(n.a[0]));
-      va1_[k] = _mm_set1_epi8(char(n.a[n.na - 1]));
-      vb0_[k] = _mm_set1_epi8(char(n.b[0]));
-      vb1_[k] = _mm_set1_epi8(char(n.b[n.nb > 0 ? n.nb - 1 : 0]));
+#ifdef SK_SEARCH_VECTOR
+    if (count >= 1 && count <= kMaxVector) {
+      scan_ = PickScan(count);
+      for (size_t k = 0; k < count; ++k) {
+        const Needle& n = needles[k];
+        probes_.a0[k] = n.a[0];
+        probes_.a1[k] = n.a[n.na - 1];
+        probes_.b0[k] = n.b[0];
+        probes_.b1[k] = n.b[n.nb > 0 ? n.nb - 1 : 0];
+        probes_.any_b[k] = n.nb == 0;
+      }
     }
 #endif
   }
@@ -198,23 +312,11 @@ class CandidateFinder {
       return hit ? size_t(static_cast<const uint8_t*>(hit) - t) : npos;
     }
     size_t i = from;
-#if defined(__SSE2__)
-    if (vector_) {
-      while (i + 17 <= size) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
-        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i + 1));
-        __m128i mask = _mm_setzero_si128();
-        for (size_t k = 0; k < count_; ++k) {
-          __m128i m = _mm_or_si128(_mm_cmpeq_epi8(x, va0_[k]), _mm_cmpeq_epi8(x, va1_[k]));
-          if (needles_[k].nb > 0)
-            m = _mm_and_si128(m,
-                              _mm_or_si128(_mm_cmpeq_epi8(y, vb0_[k]), _mm_cmpeq_epi8(y, vb1_[k])));
-          mask = _mm_or_si128(mask, m);
-        }
-        const int bits = _mm_movemask_epi8(mask);
-        if (bits != 0) return i + size_t(__builtin_ctz(unsigned(bits)));
-        i += 16;
-      }
+#ifdef SK_SEARCH_VECTOR
+    if (scan_ && size - i >= 33) {  // shorter texts cost less byte by byte
+      bool hit = false;
+      i = scan_(t, size, i, probes_, &hit);
+      if (hit) return i;
     }
 #endif
     for (; i < size; ++i) {
@@ -230,14 +332,13 @@ class CandidateFinder {
   }
 
  private:
-  static constexpr size_t kMaxVector = 4;
   const Needle* needles_;
   size_t count_;
   bool first_[256] = {};
   bool single_byte_ = false;
-#if defined(__SSE2__)
-  bool vector_ = false;
-  __m128i va0_[kMaxVector], va1_[kMaxVector], vb0_[kMaxVector], vb1_[kMaxVector];
+#ifdef SK_SEARCH_VECTOR
+  ScanFn scan_ = nullptr;
+  Probes probes_;
 #endif
 };
 
