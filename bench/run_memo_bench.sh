@@ -17,23 +17,8 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-bench}
-scratch=${SORAKUMO_BENCH_DIR:-/tmp/sorakumo_bench}
-pages=${PAGES:-100000}
-rounds=${ROUNDS:-5}
-py=/usr/bin/python3
-
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORAKUMO_TESTS=OFF \
-    -DSORAKUMO_BENCH=ON
-fi
-cmake --build "$build" -j2 --target sorakumo-tool store_bench
-tool=$build/sorakumo-tool
-mkdir -p "$scratch/results"
-f=$scratch/p$pages.dbf
-if [ ! -f "$f" ] || [ ! -f "$scratch/p$pages.dbt" ] || [ ! -f "$scratch/p$pages.mdx" ]; then
-  echo "generating $pages pages..."
-  "$tool" generate "$f" --pages "$pages" --seed 1
-fi
+. "$root/bench/bench_setup.sh"
+bench_setup sorakumo-tool store_bench
 cat "$scratch/p$pages.dbf" "$scratch/p$pages.dbt" "$scratch/p$pages.mdx" > /dev/null
 
 echo "store_bench ReadText, ReadTextTitle ($rounds repetitions)..."

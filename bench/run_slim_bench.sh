@@ -17,24 +17,10 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-bench}
-scratch=${SORAKUMO_BENCH_DIR:-/tmp/sorakumo_bench}
-pages=${PAGES:-100000}
-rounds=${ROUNDS:-5}
 n_cp=${N_CP:-10}
 n_slim=${N_SLIM:-3}
-py=/usr/bin/python3
-
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORAKUMO_TESTS=OFF \
-    -DSORAKUMO_BENCH=ON
-fi
-cmake --build "$build" -j2 --target sorakumo-tool
-tool=$build/sorakumo-tool
-f=$scratch/p$pages.dbf
-if [ ! -f "$f" ] || [ ! -f "$scratch/p$pages.dbt" ] || [ ! -f "$scratch/p$pages.mdx" ]; then
-  echo "generating $pages pages..."
-  "$tool" generate "$f" --pages "$pages" --seed 1
-fi
+. "$root/bench/bench_setup.sh"
+bench_setup sorakumo-tool
 work=$scratch/slim
 rm -rf "$work"
 mkdir -p "$work/src" "$work/out" "$scratch/results"

@@ -10,33 +10,9 @@
 #include <QVBoxLayout>
 #include <functional>
 
+#include "app/ui/dialog_buttons.h"
+
 namespace sk::images {
-
-namespace {
-
-// OK, "ｷｬﾝｾﾙ" and optionally "ﾍﾙﾌﾟ" at the bottom right.
-QHBoxLayout* Buttons(QDialog* d, bool help, const std::function<void()>& ok) {
-  auto* row = new QHBoxLayout;
-  row->addStretch(1);
-  auto* okb = new QPushButton(QStringLiteral("OK"));
-  okb->setObjectName(QStringLiteral("OkBitBtn"));
-  okb->setDefault(true);
-  QObject::connect(okb, &QPushButton::clicked, d, ok);
-  auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"));
-  cancel->setObjectName(QStringLiteral("CancelBitBtn"));
-  QObject::connect(cancel, &QPushButton::clicked, d, &QDialog::reject);
-  row->addWidget(okb);
-  row->addWidget(cancel);
-  if (help) {
-    auto* h = new QPushButton(QStringLiteral("ﾍﾙﾌﾟ"));
-    h->setObjectName(QStringLiteral("HelpBitBtn"));
-    h->setEnabled(false);  // the help file arrives with its own work
-    row->addWidget(h);
-  }
-  return row;
-}
-
-}  // namespace
 
 TImageFileNameEditForm::TImageFileNameEditForm(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("ImageFileNameEditForm"));
@@ -52,7 +28,7 @@ TImageFileNameEditForm::TImageFileNameEditForm(QWidget* parent) : QDialog(parent
   FileNameText->setObjectName(QStringLiteral("FileNameText"));
   FileNameText->setLineWrapMode(QPlainTextEdit::NoWrap);
   box->addWidget(FileNameText, 1);
-  box->addLayout(Buttons(this, true, [this] { accept(); }));
+  box->addLayout(app::DialogButtonRow(this, true, [this] { accept(); }));
   resize(420, 300);
 }
 
@@ -83,7 +59,7 @@ TImageSaveQualityForm::TImageSaveQualityForm(QWidget* parent) : QDialog(parent) 
     items->addWidget(b);
   }
   box->addWidget(group);
-  box->addLayout(Buttons(this, false, [this] { OkBitBtnClick(); }));
+  box->addLayout(app::DialogButtonRow(this, false, [this] { OkBitBtnClick(); }));
   Prepare(QString());
 }
 

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/ui/dialog_buttons.h"
 #include "convert/cp932.h"
 
 namespace sk::search {
@@ -85,22 +86,7 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent) {
                       2, 0, 1, 2);
   box->addWidget(hints);
 
-  auto* row = new QHBoxLayout;
-  row->addStretch(1);
-  auto* ok = new QPushButton(QStringLiteral("OK"));
-  ok->setObjectName(QStringLiteral("OkBitBtn"));
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"));
-  cancel->setObjectName(QStringLiteral("CancelBitBtn"));
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-  auto* help = new QPushButton(QStringLiteral("ﾍﾙﾌﾟ"));
-  help->setObjectName(QStringLiteral("HelpBitBtn"));
-  help->setEnabled(false);  // the help file arrives with its own work
-  row->addWidget(ok);
-  row->addWidget(cancel);
-  row->addWidget(help);
-  box->addLayout(row);
+  box->addLayout(app::DialogButtonRow(this, true, [this] { accept(); }));
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/ui/dialog_buttons.h"
 #include "convert/cp932.h"
 
 namespace sk::search {
@@ -89,19 +90,7 @@ TReplaceForm::TReplaceForm(QWidget* parent, std::function<void(const QString&)> 
   KakuninCheckBox->setChecked(true);
   SetRangeCaptions(true);
 
-  auto* row = new QHBoxLayout;
-  row->addStretch(1);
-  auto* ok = Named(new QPushButton(QStringLiteral("OK")), "OkBitBtn");
-  ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, [this] { OkBitBtnClick(); });
-  auto* cancel = Named(new QPushButton(QStringLiteral("ｷｬﾝｾﾙ")), "CancelBitBtn");
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-  auto* help = Named(new QPushButton(QStringLiteral("ﾍﾙﾌﾟ")), "HelpBitBtn");
-  help->setEnabled(false);  // the help file arrives with its own work
-  row->addWidget(ok);
-  row->addWidget(cancel);
-  row->addWidget(help);
-  box->addLayout(row);
+  box->addLayout(app::DialogButtonRow(this, true, [this] { OkBitBtnClick(); }));
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
