@@ -225,8 +225,10 @@ void SearchController::ReplaceLoop() {
         f_.Editor->GotoSelStart(int(ReplacePos), int(ReplaceFrom.size()));
         return;
       }
-      // A button resumed the run at its hit.
+      // A button resumed the run at its hit.  The header boxes stayed editable while it waited:
+      // what was typed there is written before the run goes on.
       ReplaceResumed = false;
+      if (t.RecNo() == replace_page_) f_.Nav->MainTablePost();
       if (t.RecNo() != replace_page_) {  // the page changed under the run: stop it safely
         ChangeButton(false);
         aborted = true;

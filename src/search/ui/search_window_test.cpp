@@ -267,8 +267,10 @@ TEST_F(SearchWindowTest, ConfirmedReplaceStoppedAtTheThirdHit) {
   EXPECT_EQ(f.ReplaceButtons[3]->text(), "中止");
   EXPECT_TRUE(f.TextMemo->isReadOnly());
   EXPECT_FALSE(f.Action("NextItem")->isEnabled());
-  f.ReplaceButtons[0]->click();  // replace, then the next
+  f.TitleEdit->setText(QString::fromUtf8("朝の散歩（改）"));  // typed while the run waits
+  f.ReplaceButtons[0]->click();                               // replace, then the next
   EXPECT_EQ(TextOf(), J("今日は XY を見た。\r\nABC もあった。abc"));
+  EXPECT_EQ(f.MainTable.FieldString("TITLE"), J("朝の散歩（改）"));
   EXPECT_EQ(Sel(), std::make_pair(20, 3));
   f.ReplaceButtons[0]->click();
   EXPECT_EQ(Sel(), std::make_pair(33, 3));
