@@ -14,6 +14,8 @@ class QRadioButton;
 namespace sk::search {
 
 class TFindForm : public QDialog {
+  Q_OBJECT
+
  public:
   explicit TFindForm(QWidget* parent);
 

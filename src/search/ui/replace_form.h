@@ -14,6 +14,8 @@ class QRadioButton;
 namespace sk::search {
 
 class TReplaceForm : public QDialog {
+  Q_OBJECT
+
  public:
   // message: the information box for a refused OK ("検索文字列を指定してください。").
   TReplaceForm(QWidget* parent, std::function<void(const QString&)> message);
