@@ -194,7 +194,6 @@ void SearchController::ReplaceLoop() {
   std::optional<browse::BusyProgress> busy;
   store::Table::Progress progress;
   uint32_t pages = 0;
-  bool aborted = false;
   size_t final_start = 0;
   int final_length = 0;
   bool final_set = false;
@@ -212,10 +211,7 @@ void SearchController::ReplaceLoop() {
         }
         // Wait at the hit for a button.
         busy.reset();
-        if (!FlushPageText()) {
-          aborted = true;
-          break;
-        }
+        if (!FlushPageText()) break;
         f_.DrawImagesOnMove = false;
         f_.Nav->AfterMove(true, !ReplaceOnePage);
         f_.DrawImagesOnMove = true;
@@ -228,12 +224,11 @@ void SearchController::ReplaceLoop() {
       // A button resumed the run at its hit.  The header boxes stayed editable while it waited:
       // what was typed there is written before the run goes on.
       ReplaceResumed = false;
-      if (t.RecNo() == replace_page_) f_.Nav->MainTablePost();
       if (t.RecNo() != replace_page_) {  // the page changed under the run: stop it safely
         ChangeButton(false);
-        aborted = true;
         break;
       }
+      f_.Nav->MainTablePost();
       switch (ReplaceButtonCode) {
         case 1:
           if (!ReplaceOnePage) f_.Nav->ResetLink();
@@ -257,25 +252,19 @@ void SearchController::ReplaceLoop() {
           final_start = ReplacePos;
           final_length = int(ReplaceFrom.size());
           final_set = true;
-          aborted = true;
           break;
       }
       break;
     }
     // No further hit on this page.
-    if (!FlushPageText()) {
-      aborted = true;
-      break;
-    }
+    if (!FlushPageText()) break;
     if (ReplaceOnePage || replace_walk_done_) break;
     if (!busy) {
       busy.emplace(&f_, QStringLiteral("置換しています…"), QStringLiteral("ページ"));
       progress = ProgressForTest ? ProgressForTest : busy->Callback();
     }
-    if (progress && !progress(++pages, t.RecordCount())) {
-      aborted = true;  // cancelled: what was replaced stays replaced and is reported
-      break;
-    }
+    // Cancelled: what was replaced stays replaced and is reported.
+    if (progress && !progress(++pages, t.RecordCount())) break;
     f_.Report(ReplaceUpward ? t.Prior() : t.Next());
     if (ReplaceUpward ? t.Bof() : t.Eof()) {
       replace_walk_done_ = true;
@@ -286,18 +275,16 @@ void SearchController::ReplaceLoop() {
     replace_text_ = PageText();
   }
   busy.reset();
-  FinishReplace(downward, final_set, final_start, final_length, aborted);
+  FinishReplace(downward, final_set, final_start, final_length);
 }
 
 void SearchController::FinishReplace(bool downward, bool final_set, size_t final_start,
-                                     int final_length, bool aborted) {
-  (void)aborted;
+                                     int final_length) {
   store::Table& t = f_.MainTable;
   ReplaceConfirm = false;
   f_.Nav->ReplacingWithConfirmation = false;
   f_.Nav->SetLink();
   ChangeButton(false);
-  const int start_page = ReplaceStartPage;
   if (!final_set) {
     if (ReplaceOnlyStartPage && ReplaceEndLeft) {
       final_start = 0;
@@ -315,7 +302,6 @@ void SearchController::FinishReplace(bool downward, bool final_set, size_t final
       }
     }
   }
-  (void)start_page;
   const bool draw = f_.DrawImagesOnMove;
   if (ReplaceOnePage) f_.DrawImagesOnMove = false;
   f_.Nav->AfterMove(true, !ReplaceOnePage);

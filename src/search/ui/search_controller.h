@@ -119,8 +119,7 @@ class SearchController {
   void ChangeButton(bool show);
   // The end of a run: the final page and selection, and the report.  final_set: the selection
   // is given (a run stopped with "中止").
-  void FinishReplace(bool downward, bool final_set, size_t final_start, int final_length,
-                     bool aborted);
+  void FinishReplace(bool downward, bool final_set, size_t final_start, int final_length);
   std::string PageText() const;
 
   app::TSDIAppForm& f_;
