@@ -80,7 +80,7 @@ TEST_F(EditWindowTest, ClipboardCommandsAndTheHeaderBoxes) {
   f.TextMemo->SetSelStart(0);
   Trigger("TextPasteItem");
   EXPECT_EQ(TextOf(), J("% cfirst // note"));
-  EXPECT_EQ(f.Editor->Undos().Count(), 1);
+  EXPECT_EQ(EditorOf().Undos().Count(), 1);
   // The title box uses its own clipboard operations.
   f.FocusedArea = 1;
   f.TitleEdit->selectAll();

@@ -75,7 +75,6 @@ TSDIAppForm::TSDIAppForm(Prompter& prompter, QStringList args, QWidget* parent)
   Nav = std::make_unique<browse::Navigator>(*this);
   Keeper = std::make_unique<store::PageFileKeeper>(*this);
   Images = std::make_unique<images::ImageSide>(*this);
-  Search = std::make_unique<search::SearchController>(*this);
   // A repair the engine makes (an index rebuilt at open or while stepping) is told once the
   // command that met it has finished, never from inside the table's own work.
   MainTable.SetNoticeSink([this](const std::string& notice) {

@@ -57,6 +57,9 @@ namespace sk::app {
 
 class Prompter;
 class TAboutBox;
+namespace test {
+class MainFormTest;
+}
 
 class TSDIAppForm : public QMainWindow {
   Q_OBJECT
@@ -181,8 +184,6 @@ class TSDIAppForm : public QMainWindow {
   std::unique_ptr<browse::PageSelector> Selector;
   std::unique_ptr<store::PageFileKeeper> Keeper;
   std::unique_ptr<images::ImageSide> Images;
-  std::unique_ptr<editor::TextEditor> Editor;
-  std::unique_ptr<search::SearchController> Search;
 
   QString PageFilePath;  // real case (file names are case-sensitive here)
   QString PageFileName;
@@ -225,12 +226,20 @@ class TSDIAppForm : public QMainWindow {
   static bool BrowseCommandBuilt(const std::string& handler);
   bool RunEditHandler(const std::string& handler);  // mainform_edit.cpp
   static bool EditCommandBuilt(const std::string& handler);
+  bool RunSearchHandler(const std::string& handler);  // mainform_search.cpp
+  static bool SearchCommandBuilt(const std::string& handler);
+  // The text area's editor, then the controllers that reach it (mainform_edit.cpp).
   void MakeEditor();
   QMenu* MakePopup(const char* name, int root);
   void ShowOpenedFile();
   void WriteSettings();
 
   Prompter& prompter_;
+  // Controllers that only their own commands and a few other controllers reach: the window hands
+  // them over when it runs a command or makes a controller.
+  std::unique_ptr<editor::TextEditor> editor_;
+  std::unique_ptr<search::SearchController> search_;
+  friend class test::MainFormTest;  // the widget tests look into them
   std::map<std::string, QAction*, std::less<>> actions_;
   std::map<std::string, QMenu*, std::less<>> menus_;
   std::map<std::string, QToolButton*, std::less<>> tool_buttons_;

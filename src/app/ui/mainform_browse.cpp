@@ -1,7 +1,6 @@
 // The page and image commands of the menus and the toolbar: moving, the history, adding, deleting
 // and listing pages, the selection and the display order; the image list, the display mode and
-// the linked files.  Each calls a controller.  The searches and the replace are in
-// mainform_search.cpp.
+// the linked files.  Each calls a controller.
 #include <functional>
 #include <unordered_map>
 
@@ -14,8 +13,6 @@
 namespace sk::app {
 
 namespace {
-
-using Run = WindowCommand;
 
 WindowCommandMap MakeBrowseHandlers() {
   WindowCommandMap map = {
@@ -72,7 +69,6 @@ WindowCommandMap MakeBrowseHandlers() {
       {"PopUpImage1RefreshItemClick", [](TSDIAppForm& f) { f.Images->DrawImage(1, false); }},
       {"PopUpImage2RefreshItemClick", [](TSDIAppForm& f) { f.Images->DrawImage(2, false); }},
   };
-  AddSearchCommands(map);
   return map;
 }
 
@@ -84,10 +80,7 @@ const WindowCommandMap& BrowseHandlers() {
 }  // namespace
 
 bool TSDIAppForm::RunBrowseHandler(const std::string& handler) {
-  auto it = BrowseHandlers().find(handler);
-  if (it == BrowseHandlers().end()) return false;
-  it->second(*this);
-  return true;
+  return RunCommand(BrowseHandlers(), handler, *this);
 }
 
 bool TSDIAppForm::BrowseCommandBuilt(const std::string& handler) {

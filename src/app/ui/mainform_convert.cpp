@@ -15,30 +15,32 @@ namespace sk::app {
 
 namespace {
 
-WindowCommand OnSelection(editor::TextEditor::Conversion convert) {
-  return [convert = std::move(convert)](TSDIAppForm& f) {
-    if (f.FileIsOpen()) f.Editor->ConvertSelection(convert);
+using Command = EditCommandMap::mapped_type;
+
+// The editor converts only with a file open and a selection.
+Command OnSelection(editor::TextEditor::Conversion convert) {
+  return [convert = std::move(convert)](TSDIAppForm&, editor::TextEditor& e) {
+    e.ConvertSelection(convert);
   };
 }
 
-WindowCommand Width(bool to_full, bool symbols) {
+Command Width(bool to_full, bool symbols) {
   return OnSelection([to_full, symbols](std::string_view s) {
     return to_full ? convert::ToZenkaku(s, symbols) : convert::ToHankaku(s, symbols);
   });
 }
 
-WindowCommand Case(int mode) {
+Command Case(int mode) {
   return OnSelection([mode](std::string_view s) { return convert::ChangeCase(s, mode); });
 }
 
-WindowCommand Radix(int from, int to) {
+Command Radix(int from, int to) {
   return OnSelection([from, to](std::string_view s) { return convert::ConvertRadix(s, from, to); });
 }
 
-WindowCommand Punctuation(int kind) {
-  return [kind](TSDIAppForm& f) {
-    if (!f.FileIsOpen()) return;
-    f.Editor->ConvertSelectionOrAll(
+Command Punctuation(int kind) {
+  return [kind](TSDIAppForm&, editor::TextEditor& e) {
+    e.ConvertSelectionOrAll(
         [kind](std::string_view s) { return convert::ChangePunctuation(s, kind); });
   };
 }
@@ -48,7 +50,7 @@ std::string SelectionOrAll(TSDIAppForm& f) {
   return f.TextMemo->SelLength() > 0 ? f.TextMemo->SelText() : f.TextMemo->Text();
 }
 
-void MojisuItemClick(TSDIAppForm& f) {
+void MojisuItemClick(TSDIAppForm& f, editor::TextEditor&) {
   if (!f.FileIsOpen()) return;
   const bool selection = f.TextMemo->SelLength() > 0;
   const convert::CharCounts c = convert::CountChars(SelectionOrAll(f));
@@ -62,7 +64,7 @@ void MojisuItemClick(TSDIAppForm& f) {
                           .arg(c.control));
 }
 
-void StringCount(TSDIAppForm& f, bool ignore_case) {
+void StringCount(TSDIAppForm& f, editor::TextEditor& e, bool ignore_case) {
   if (!f.FileIsOpen()) return;
   const std::string text = SelectionOrAll(f);
   const int start = f.TextMemo->SelStart(), length = f.TextMemo->SelLength();
@@ -80,12 +82,12 @@ void StringCount(TSDIAppForm& f, bool ignore_case) {
       cp932::Encode(*answer, &needle) ? convert::CountString(text, needle, ignore_case) : 0;
   f.prompter().Inform(QStringLiteral("文字列の個数"),
                       *answer + QStringLiteral(" の個数 ＝ ") + QString::number(count));
-  f.Editor->GotoSelStart(start, length);
+  e.GotoSelStart(start, length);
 }
 
 }  // namespace
 
-void AddConvertCommands(WindowCommandMap& map) {
+void AddConvertCommands(EditCommandMap& map) {
   const auto kan = [](std::string_view s) { return convert::ArabiaToKan(s); };
   const auto arabia = [](std::string_view s) { return convert::KanToArabia(s); };
   map.insert({
@@ -109,8 +111,8 @@ void AddConvertCommands(WindowCommandMap& map) {
       {"ChangePunctuation2ItemClick", Punctuation(2)},
       {"ChangePunctuation3ItemClick", Punctuation(3)},
       {"MojisuItemClick", MojisuItemClick},
-      {"DoCaseItemClick", [](TSDIAppForm& f) { StringCount(f, false); }},
-      {"DontCaseItemClick", [](TSDIAppForm& f) { StringCount(f, true); }},
+      {"DoCaseItemClick", [](TSDIAppForm& f, editor::TextEditor& e) { StringCount(f, e, false); }},
+      {"DontCaseItemClick", [](TSDIAppForm& f, editor::TextEditor& e) { StringCount(f, e, true); }},
   });
 }
 

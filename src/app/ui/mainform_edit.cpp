@@ -17,6 +17,7 @@
 #include "editor/ui/highlighter.h"
 #include "editor/ui/text_area.h"
 #include "editor/ui/text_editor.h"
+#include "search/ui/search_controller.h"
 
 namespace sk::app {
 
@@ -58,29 +59,29 @@ QLineEdit* FocusedField(TSDIAppForm& f) {
 }
 
 // The text area's selection into the title or subtitle box, through the clipboard.
-void PasteSelectionToField(TSDIAppForm& f, QLineEdit* field) {
+void PasteSelectionToField(TSDIAppForm& f, editor::TextEditor& e, QLineEdit* field) {
   if (f.TextMemo->SelLength() == 0) return;
-  f.Editor->Copy();
+  e.Copy();
   field->setFocus();
   field->paste();
   f.TextMemo->setFocus();
 }
 
-void ChangeTextMode(TSDIAppForm& f, bool itemize) {
+void ChangeTextMode(TSDIAppForm& f, editor::TextEditor& e, bool itemize) {
   if (!f.FileIsOpen()) return;
-  f.Editor->ChangeTextMode(itemize);
+  e.ChangeTextMode(itemize);
   f.SetModeChecks();
 }
 
-void SetHighLight(TSDIAppForm& f, bool on) {
+void SetHighLight(TSDIAppForm& f, editor::TextEditor& e, bool on) {
   if (!f.FileIsOpen() || (f.Conf.HighLight != 0) == on) return;
   f.Nav->MainTablePost();
-  f.Editor->SetHighLight(on);
+  e.SetHighLight(on);
   f.SetModeChecks();
 }
 
 // Leaves the page and shows it again, without drawing the pictures again and keeping the history.
-void TextRepaintItemClick(TSDIAppForm& f) {
+void TextRepaintItemClick(TSDIAppForm& f, editor::TextEditor&) {
   if (!f.FileIsOpen()) return;
   f.Nav->BeforeMove();
   const bool draw = f.DrawImagesOnMove;
@@ -89,14 +90,14 @@ void TextRepaintItemClick(TSDIAppForm& f) {
   f.DrawImagesOnMove = draw;
 }
 
-void TextFontChanged(TSDIAppForm& f) {
+void TextFontChanged(TSDIAppForm& f, editor::TextEditor& e) {
   f.ApplyTextFont();
-  f.Editor->FontSet();
-  f.Editor->SetParagraph();
+  e.FontSet();
+  e.SetParagraph();
   f.TextMemo->setFocus();
 }
 
-void FontItemClick(TSDIAppForm& f) {
+void FontItemClick(TSDIAppForm& f, editor::TextEditor& e) {
   if (!f.FileIsOpen()) return;
   QFont font = f.TextMemo->font();
   QColor color = editor::ColorFromBgr(uint32_t(f.Conf.FontColor));
@@ -108,10 +109,10 @@ void FontItemClick(TSDIAppForm& f) {
   f.Conf.FontColor = int(editor::BgrFromRgb(color.red(), color.green(), color.blue()));
   f.Conf.FontStyle =
       editor::BitsFromFontStyle({font.bold(), font.italic(), font.underline(), font.strikeOut()});
-  TextFontChanged(f);
+  TextFontChanged(f, e);
 }
 
-void FontSizePopUpItemClick(TSDIAppForm& f) {
+void FontSizePopUpItemClick(TSDIAppForm& f, editor::TextEditor& e) {
   if (!f.FileIsOpen()) return;
   std::optional<QString> answer = f.prompter().Input(QStringLiteral("フォントサイズ"),
                                                      QStringLiteral("整数値で指定。"), QString());
@@ -124,50 +125,53 @@ void FontSizePopUpItemClick(TSDIAppForm& f) {
     return;
   }
   f.Conf.TextFontSizeB = size;
-  TextFontChanged(f);
+  TextFontChanged(f, e);
 }
 
-using Run = WindowCommand;
+using Run = EditCommandMap::mapped_type;
+
+// One editor operation as a command.
+Run On(void (editor::TextEditor::*op)()) {
+  return [op](TSDIAppForm&, editor::TextEditor& e) { (e.*op)(); };
+}
 
 // A clipboard command of the Edit menu acts on the input area that had the focus last: the title
 // and subtitle boxes with their own operation, the text area through the editor.
-Run OnFocusedArea(std::function<void(QLineEdit&)> field,
-                  std::function<void(editor::TextEditor&)> text) {
-  return [field, text](TSDIAppForm& f) {
-    if (QLineEdit* e = FocusedField(f))
-      field(*e);
+Run OnFocusedArea(std::function<void(QLineEdit&)> field, void (editor::TextEditor::*text)()) {
+  return [field, text](TSDIAppForm& f, editor::TextEditor& e) {
+    if (QLineEdit* box = FocusedField(f))
+      field(*box);
     else if (f.FocusedArea == 3)
-      text(*f.Editor);
+      (e.*text)();
   };
 }
 
-WindowCommandMap MakeEditHandlers() {
-  WindowCommandMap map = {
-      {"UndoItemClick", [](TSDIAppForm& f) { f.Editor->Undo(); }},
-      {"UndoUndoItemClick", [](TSDIAppForm& f) { f.Editor->UndoUndo(); }},
-      {"TextCopyItemClick",
-       OnFocusedArea([](QLineEdit& e) { e.copy(); }, [](editor::TextEditor& e) { e.Copy(); })},
-      {"CopyPopUpItemClick", [](TSDIAppForm& f) { f.Editor->Copy(); }},
-      {"TextCutItemClick",
-       OnFocusedArea([](QLineEdit& e) { e.cut(); }, [](editor::TextEditor& e) { e.Cut(); })},
-      {"CutPopUpItemClick", [](TSDIAppForm& f) { f.Editor->Cut(); }},
-      {"TextPasteItemClick",
-       OnFocusedArea([](QLineEdit& e) { e.paste(); }, [](editor::TextEditor& e) { e.Paste(); })},
-      {"PopUpPasteItemClick", [](TSDIAppForm& f) { f.Editor->Paste(); }},
-      {"TextDeleteItemClick", OnFocusedArea([](QLineEdit& e) { e.del(); },
-                                            [](editor::TextEditor& e) { e.DeleteSelection(); })},
-      {"PopUpDeleteItemClick", [](TSDIAppForm& f) { f.Editor->DeleteSelection(); }},
-      {"TextSelectAllItemClick", [](TSDIAppForm& f) { f.Editor->SelectAll(); }},
-      {"PopUpSelectAllItemClick", [](TSDIAppForm& f) { f.Editor->SelectAll(); }},
-      {"TextAllCopyItemClick", [](TSDIAppForm& f) { f.Editor->CopyAllText(); }},
-      {"PopUpTextAllCopyItemClick", [](TSDIAppForm& f) { f.Editor->CopyAllText(); }},
-      {"PopUpPasteToTitleItemClick", [](TSDIAppForm& f) { PasteSelectionToField(f, f.TitleEdit); }},
+EditCommandMap MakeEditHandlers() {
+  using E = editor::TextEditor;
+  void (E::*paste)() = &E::Paste;  // the clipboard's text, not a given one
+  EditCommandMap map = {
+      {"UndoItemClick", On(&E::Undo)},
+      {"UndoUndoItemClick", On(&E::UndoUndo)},
+      {"TextCopyItemClick", OnFocusedArea([](QLineEdit& b) { b.copy(); }, &E::Copy)},
+      {"CopyPopUpItemClick", On(&E::Copy)},
+      {"TextCutItemClick", OnFocusedArea([](QLineEdit& b) { b.cut(); }, &E::Cut)},
+      {"CutPopUpItemClick", On(&E::Cut)},
+      {"TextPasteItemClick", OnFocusedArea([](QLineEdit& b) { b.paste(); }, paste)},
+      {"PopUpPasteItemClick", On(paste)},
+      {"TextDeleteItemClick", OnFocusedArea([](QLineEdit& b) { b.del(); }, &E::DeleteSelection)},
+      {"PopUpDeleteItemClick", On(&E::DeleteSelection)},
+      {"TextSelectAllItemClick", On(&E::SelectAll)},
+      {"PopUpSelectAllItemClick", On(&E::SelectAll)},
+      {"TextAllCopyItemClick", On(&E::CopyAllText)},
+      {"PopUpTextAllCopyItemClick", On(&E::CopyAllText)},
+      {"PopUpPasteToTitleItemClick",
+       [](TSDIAppForm& f, E& e) { PasteSelectionToField(f, e, f.TitleEdit); }},
       {"PopUpPasteToSubtitleItemClick",
-       [](TSDIAppForm& f) { PasteSelectionToField(f, f.ChoshaEdit); }},
-      {"TextNormalModeItemClick", [](TSDIAppForm& f) { ChangeTextMode(f, false); }},
-      {"TextItemizeModeItemClick", [](TSDIAppForm& f) { ChangeTextMode(f, true); }},
-      {"DoHighLightItemClick", [](TSDIAppForm& f) { SetHighLight(f, true); }},
-      {"DontHighLightItemClick", [](TSDIAppForm& f) { SetHighLight(f, false); }},
+       [](TSDIAppForm& f, E& e) { PasteSelectionToField(f, e, f.ChoshaEdit); }},
+      {"TextNormalModeItemClick", [](TSDIAppForm& f, E& e) { ChangeTextMode(f, e, false); }},
+      {"TextItemizeModeItemClick", [](TSDIAppForm& f, E& e) { ChangeTextMode(f, e, true); }},
+      {"DoHighLightItemClick", [](TSDIAppForm& f, E& e) { SetHighLight(f, e, true); }},
+      {"DontHighLightItemClick", [](TSDIAppForm& f, E& e) { SetHighLight(f, e, false); }},
       {"TextRepaintItemClick", TextRepaintItemClick},
       {"FontItemClick", FontItemClick},
       {"FontSizePopUpItemClick", FontSizePopUpItemClick},
@@ -177,23 +181,22 @@ WindowCommandMap MakeEditHandlers() {
   return map;
 }
 
-const WindowCommandMap& EditHandlers() {
-  static const WindowCommandMap map = MakeEditHandlers();
+const EditCommandMap& EditHandlers() {
+  static const EditCommandMap map = MakeEditHandlers();
   return map;
 }
 
 }  // namespace
 
 void TSDIAppForm::MakeEditor() {
-  Editor = std::make_unique<editor::TextEditor>(*TextMemo, Conf,
-                                                std::make_unique<WindowEditorHost>(*this), Timer3);
+  editor_ = std::make_unique<editor::TextEditor>(*TextMemo, Conf,
+                                                 std::make_unique<WindowEditorHost>(*this), Timer3);
+  Nav->SetTextEditor(*editor_);
+  search_ = std::make_unique<search::SearchController>(*this, *editor_);
 }
 
 bool TSDIAppForm::RunEditHandler(const std::string& handler) {
-  auto it = EditHandlers().find(handler);
-  if (it == EditHandlers().end()) return false;
-  it->second(*this);
-  return true;
+  return editor_ && RunCommand(EditHandlers(), handler, *this, *editor_);
 }
 
 bool TSDIAppForm::EditCommandBuilt(const std::string& handler) {

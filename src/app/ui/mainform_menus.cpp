@@ -55,7 +55,8 @@ QString U(const std::string& utf8) { return QString::fromStdString(utf8); }
 }  // namespace
 
 bool TSDIAppForm::CommandBuilt(const std::string& handler) {
-  return Handlers().count(handler) > 0 || BrowseCommandBuilt(handler) || EditCommandBuilt(handler);
+  return Handlers().count(handler) > 0 || BrowseCommandBuilt(handler) ||
+         EditCommandBuilt(handler) || SearchCommandBuilt(handler);
 }
 
 void TSDIAppForm::RunHandler(const std::string& handler) {
@@ -64,7 +65,7 @@ void TSDIAppForm::RunHandler(const std::string& handler) {
     (this->*(it->second))();
     return;
   }
-  if (!RunEditHandler(handler)) RunBrowseHandler(handler);
+  if (!RunEditHandler(handler) && !RunSearchHandler(handler)) RunBrowseHandler(handler);
 }
 
 QMenu* TSDIAppForm::MakePopup(const char* name, int root) {

@@ -10,26 +10,31 @@ namespace {
 
 using Controller = search::SearchController;
 
-WindowCommand Call(void (Controller::*command)()) {
-  return [command](TSDIAppForm& f) { (f.Search.get()->*command)(); };
+const SearchCommandMap& SearchHandlers() {
+  static const SearchCommandMap map = {
+      {"MojiFindItemClick", &Controller::MojiFindItemClick},
+      {"DateFindItemClick", &Controller::DateFindItemClick},
+      {"TitleFindItemClick", &Controller::TitleFindItemClick},
+      {"ChoshaFindItemClick", &Controller::ChoshaFindItemClick},
+      {"ImageFileNameFindItemClick", &Controller::ImageFileNameFindItemClick},
+      {"AllFindItemClick", &Controller::AllFindItemClick},
+      {"NextFindItemClick", &Controller::NextFindItemClick},
+      {"PriorFindItemClick", &Controller::PriorFindItemClick},
+      {"UpFindItemClick", &Controller::UpFindItemClick},
+      {"DownFindItemClick", &Controller::DownFindItemClick},
+      {"ReplaceItemClick", &Controller::ReplaceItemClick},
+  };
+  return map;
 }
 
 }  // namespace
 
-void AddSearchCommands(WindowCommandMap& map) {
-  map.insert({
-      {"MojiFindItemClick", Call(&Controller::MojiFindItemClick)},
-      {"DateFindItemClick", Call(&Controller::DateFindItemClick)},
-      {"TitleFindItemClick", Call(&Controller::TitleFindItemClick)},
-      {"ChoshaFindItemClick", Call(&Controller::ChoshaFindItemClick)},
-      {"ImageFileNameFindItemClick", Call(&Controller::ImageFileNameFindItemClick)},
-      {"AllFindItemClick", Call(&Controller::AllFindItemClick)},
-      {"NextFindItemClick", Call(&Controller::NextFindItemClick)},
-      {"PriorFindItemClick", Call(&Controller::PriorFindItemClick)},
-      {"UpFindItemClick", Call(&Controller::UpFindItemClick)},
-      {"DownFindItemClick", Call(&Controller::DownFindItemClick)},
-      {"ReplaceItemClick", Call(&Controller::ReplaceItemClick)},
-  });
+bool TSDIAppForm::RunSearchHandler(const std::string& handler) {
+  return search_ && RunCommand(SearchHandlers(), handler, *search_);
+}
+
+bool TSDIAppForm::SearchCommandBuilt(const std::string& handler) {
+  return SearchHandlers().count(handler) > 0;
 }
 
 }  // namespace sk::app

@@ -1,9 +1,9 @@
 // Opens a page file in the main window on the display given (Xvfb in the tests), saves a picture
 // of the window (on a page with the widest date, on a page showing two pictures side by side,
 // OUT-pictures.png, and on the page about writing text in itemize mode, OUT-text.png) and of the
-// page list, the selection, the add-page, the image list, the search and the replace dialogs, and checks that the Japanese
-// texts on show are drawn with a font that holds every character, so that no replacement boxes
-// appear.
+// page list, the selection, the add-page, the image list, the search and the replace dialogs, and
+// checks that the Japanese texts on show are drawn with a font that holds every character, so that
+// no replacement boxes appear.
 //
 //   sorakumo_screenshot PAGEFILE OUT.png
 #include <QApplication>
@@ -146,9 +146,8 @@ int main(int argc, char** argv) {
     QString text_page = out.left(out.size() - 4) + "-text.png";
     bool saved_text = form.grab().save(text_page);
     std::printf("%s %s\n", saved_text ? "saved" : "could not save", text_page.toUtf8().constData());
-    for (const char* item :
-         {"PageListItem", "SelectRecordItem", "RecordAppendItem", "ImageFileDirectEditItem",
-          "MojiFindItem", "ReplaceItem"})
+    for (const char* item : {"PageListItem", "SelectRecordItem", "RecordAppendItem",
+                             "ImageFileDirectEditItem", "MojiFindItem", "ReplaceItem"})
       form.Action(item)->trigger();
     std::printf("%d dialog pictures saved\n", prompter.saved);
     rc = (saved && saved_pictures && saved_text && missing == 0 && cut == 0 && prompter.saved == 6)

@@ -22,6 +22,8 @@
 #include "app/ui/prompter.h"
 #include "convert/cp932.h"
 #include "editor/ui/text_area.h"
+#include "editor/ui/text_editor.h"
+#include "search/ui/search_controller.h"
 #include "settings/settings_store.h"
 
 namespace sk::app::test {
@@ -179,6 +181,9 @@ class MainFormTest : public ::testing::Test {
   }
 
   std::string TextOf() { return form_->TextMemo->Text(); }
+  // The controllers the window keeps to itself.
+  editor::TextEditor& EditorOf() { return *form_->editor_; }
+  search::SearchController& SearchOf() { return *form_->search_; }
 
   QTemporaryDir dir_;
   QString config_;

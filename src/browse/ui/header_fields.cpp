@@ -211,7 +211,7 @@ void Navigator::StartNewFile() {
 void Navigator::ClearPage() {
   f_.TextMemo->Clear();
   f_.TextMemo->SetModified(false);
-  f_.Editor->ResetUndoBuf();
+  editor_->ResetUndoBuf();
   f_.BunruiComboBox->clear();
   f_.TitleEdit->clear();
   f_.ChoshaEdit->clear();

@@ -166,7 +166,7 @@ void Navigator::AfterMove(bool focus, bool reset_undo) {
   int recno = t.RecNo();
   f_.RecNoLabel->setText(recno < 0 ? QStringLiteral("(追加)") : QString::number(recno) + ' ');
   if (f_.FieldsLinked) ShowHeaderFields();
-  f_.Editor->ShowPageText(t.FieldString("TEXT"), t.FieldString("KEY"), reset_undo);
+  editor_->ShowPageText(t.FieldString("TEXT"), t.FieldString("KEY"), reset_undo);
   if (!ReplacingWithConfirmation) PutSelImageNo();
   SetDateCaption();
   if (f_.DrawImagesOnMove) f_.Images->ShowPageImages();

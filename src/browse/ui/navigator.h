@@ -17,6 +17,9 @@
 namespace sk::app {
 class TSDIAppForm;
 }
+namespace sk::editor {
+class TextEditor;
+}
 
 namespace sk::browse {
 
@@ -27,6 +30,8 @@ class Navigator {
  public:
   explicit Navigator(app::TSDIAppForm& form);
   ~Navigator();
+  // The text area's editor, which shows each page's text (made after the navigator).
+  void SetTextEditor(editor::TextEditor& editor) { editor_ = &editor; }
 
   // ---- Showing and leaving pages ----
   // Writes the edits of the page on show into its record.  False when the write failed; the
@@ -129,6 +134,7 @@ class Navigator {
   void InstallFieldHandlers();
 
   app::TSDIAppForm& f_;
+  editor::TextEditor* editor_ = nullptr;
   std::vector<std::string> category_list_;  // CP932
   // What the header controls showed when the page was loaded, to see what the user changed.
   std::string shown_bunrui_, shown_title_, shown_chosha_;

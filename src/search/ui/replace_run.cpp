@@ -169,7 +169,7 @@ void SearchController::DoReplace(bool replace, bool downward) {
       // The text as it was, not the string as typed: without match case they may differ.
       r.OldText = old;
       r.NewText = ReplaceTo;
-      f_.Editor->AddUndoInfo(r);
+      editor_.AddUndoInfo(r);
     }
   }
   if (downward) ReplacePos += replace ? ReplaceTo.size() : ReplaceFrom.size();
@@ -218,7 +218,7 @@ void SearchController::ReplaceLoop() {
         f_.Nav->SetLink();
         ReplaceButtonCode = 0;
         ChangeButton(true);
-        f_.Editor->GotoSelStart(int(ReplacePos), int(ReplaceFrom.size()));
+        editor_.GotoSelStart(int(ReplacePos), int(ReplaceFrom.size()));
         return;
       }
       // A button resumed the run at its hit.  The header boxes stayed editable while it waited:
@@ -307,7 +307,7 @@ void SearchController::FinishReplace(bool downward, bool final_set, size_t final
   f_.Nav->AfterMove(true, !ReplaceOnePage);
   f_.DrawImagesOnMove = draw;
   if (ReplaceOnePage) f_.Images->ShowImagesFrom(replace_first_image_);
-  f_.Editor->GotoSelStart(int(final_start), final_length);
+  editor_.GotoSelStart(int(final_start), final_length);
   f_.Message(QString::number(ReplaceCount) + QStringLiteral(" 個の文字列を置換しました。"));
 }
 

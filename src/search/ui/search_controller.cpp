@@ -42,7 +42,8 @@ std::pair<int, int> CharRange(std::string_view text, size_t pos, size_t len) {
 
 }  // namespace
 
-SearchController::SearchController(app::TSDIAppForm& form) : f_(form) {}
+SearchController::SearchController(app::TSDIAppForm& form, editor::TextEditor& editor)
+    : f_(form), editor_(editor) {}
 
 SearchController::~SearchController() = default;
 
@@ -231,9 +232,9 @@ void SearchController::PagesFindStart() {
   if (r.hit.found()) {
     ShowFieldHit();
   } else if (t.RecNo() == start_page) {
-    f_.Editor->GotoSelStart(sel_start, sel_length);
+    editor_.GotoSelStart(sel_start, sel_length);
   } else {
-    f_.Editor->GotoSelStart(0, 0);
+    editor_.GotoSelStart(0, 0);
   }
 }
 
@@ -267,11 +268,11 @@ void SearchController::ShowFieldHit() {
       break;
     }
     case -1:
-      f_.Editor->GotoSelStart(0, 0);
+      editor_.GotoSelStart(0, 0);
       UpDownFind(true);
       break;
     default:
-      f_.Editor->GotoSelStart(int(pos), int(len));
+      editor_.GotoSelStart(int(pos), int(len));
       break;
   }
 }
@@ -280,7 +281,7 @@ void SearchController::InRecordMojiFindStart() {
   SetKensakuMojiList();
   TFindForm& d = FindForm();
   if (NewFind && d.OnlyOnePageCheckBox->isChecked() && d.FromEdge())
-    f_.Editor->GotoSelStart(FindForward ? 0 : f_.TextMemo->TextLength(), 0);
+    editor_.GotoSelStart(FindForward ? 0 : f_.TextMemo->TextLength(), 0);
   const std::string text = f_.TextMemo->Text();
   const std::string_view all(text);
   const size_t s = size_t(f_.TextMemo->SelStart()), l = size_t(f_.TextMemo->SelLength());
@@ -302,8 +303,8 @@ void SearchController::InRecordMojiFindStart() {
     NotFoundMessage();
     return;
   }
-  f_.Editor->GotoSelStart(int(base + hit.position),
-                          int(FindStrings.strings[size_t(hit.string_index)].size()));
+  editor_.GotoSelStart(int(base + hit.position),
+                       int(FindStrings.strings[size_t(hit.string_index)].size()));
 }
 
 void SearchController::ContinueAcrossPages(bool forward) {

@@ -1,7 +1,7 @@
 // The searches and the replace of the window: the search state, the dialogs, the search across
 // pages and within the page, the field searches, the continue commands, the not-found signal, and
 // the replace run that waits at each hit for one of the four toolbar buttons.  Owned by the main
-// window as `Search`; its commands call it.
+// window, which hands it to the search commands; it reaches the text area's editor directly.
 //
 // Files: search_controller.cpp (searches), replace_run.cpp (replace).
 #pragma once
@@ -21,6 +21,9 @@ class QAction;
 namespace sk::app {
 class TSDIAppForm;
 }
+namespace sk::editor {
+class TextEditor;
+}
 
 namespace sk::search {
 
@@ -29,7 +32,8 @@ class TReplaceForm;
 
 class SearchController {
  public:
-  explicit SearchController(app::TSDIAppForm& form);
+  // editor: the text area's, which selects the hits and records the replacements.
+  SearchController(app::TSDIAppForm& form, editor::TextEditor& editor);
   ~SearchController();
 
   // ---- Commands ----
@@ -123,6 +127,7 @@ class SearchController {
   std::string PageText() const;
 
   app::TSDIAppForm& f_;
+  editor::TextEditor& editor_;
   std::unique_ptr<TFindForm> find_form_;
   std::unique_ptr<TReplaceForm> replace_form_;
   bool input_encodable_ = true;

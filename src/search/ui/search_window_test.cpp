@@ -69,7 +69,7 @@ class SearchWindowTest : public app::test::MainFormTest {
     });
   }
   QString Last() { return prompter_.shown.empty() ? QString() : prompter_.shown.back(); }
-  SearchController& S() { return *form_->Search; }
+  SearchController& S() { return SearchOf(); }
 };
 
 TEST_F(SearchWindowTest, AcrossPagesInTwoOrdersWithASelection) {
@@ -283,9 +283,9 @@ TEST_F(SearchWindowTest, ConfirmedReplaceStoppedAtTheThirdHit) {
   EXPECT_FALSE(f.ReplaceButtons[0]->isVisible());
   EXPECT_TRUE(f.Action("NextItem")->isEnabled());
   // Undo takes the replacements back one by one, to the text as it was (its case too).
-  f.Editor->Undo();
+  EditorOf().Undo();
   EXPECT_EQ(TextOf(), J("今日は XY を見た。\r\nABC もあった。abc"));
-  f.Editor->Undo();
+  EditorOf().Undo();
   EXPECT_EQ(TextOf(), J("今日は abc を見た。\r\nABC もあった。abc"));
   // The page's field holds the replaced text (the undo is the text area's).
   EXPECT_EQ(f.MainTable.FieldString("TEXT"), J("今日は XY を見た。\r\nXY もあった。abc"));
@@ -311,8 +311,8 @@ TEST_F(SearchWindowTest, UpwardAndEmptyReplacements) {
   EXPECT_EQ(TextOf(), J("今日は  を見た。\r\n もあった。abc"));
   EXPECT_EQ(Last(), "お知らせ|2 個の文字列を置換しました。");
   EXPECT_EQ(Sel(), std::make_pair(7, 0));
-  f.Editor->Undo();
-  f.Editor->Undo();
+  EditorOf().Undo();
+  EditorOf().Undo();
   // With confirmation: skip the first, replace the second, stop at the third.
   f.Nav->MainTablePost();
   Go(1);
@@ -346,7 +346,7 @@ TEST_F(SearchWindowTest, ReplaceWithoutConfirmationAndAcrossPages) {
   Trigger("ReplaceItem");
   EXPECT_EQ(TextOf(), "aa");  // the search goes on after what was put in
   EXPECT_EQ(Last(), "お知らせ|2 個の文字列を置換しました。");
-  EXPECT_TRUE(f.Editor->CanUndo());
+  EXPECT_TRUE(EditorOf().CanUndo());
 
   // Across pages: the warning first; cancelling it changes nothing.
   answer("de", "DE", "AllPageRadioButton", false);
@@ -360,7 +360,7 @@ TEST_F(SearchWindowTest, ReplaceWithoutConfirmationAndAcrossPages) {
   EXPECT_EQ(Rec(), 4);  // the page of the last hit
   EXPECT_EQ(TextOf(), J("DE だけ"));
   EXPECT_EQ(Sel(), std::make_pair(0, 2));
-  EXPECT_FALSE(f.Editor->CanUndo());
+  EXPECT_FALSE(EditorOf().CanUndo());
   Go(3);
   EXPECT_EQ(TextOf(), J("abc と DE"));
   // A replacement the page file cannot hold is refused before anything changes.
