@@ -12,10 +12,10 @@
 
 namespace sk::sjis {
 
-inline bool IsLeadByte(unsigned char c) {
+constexpr bool IsLeadByte(unsigned char c) {
   return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
-inline bool IsTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+constexpr bool IsTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 
 // Length in bytes (1 or 2) of the character that starts at pos; 0 when pos is at or past the end.
 size_t CharLen(std::string_view s, size_t pos);

@@ -87,20 +87,18 @@ const FoldTables& Folds() {
   return tables;
 }
 
-// Bytes that can only begin a character or be its second byte: every lead byte is also a valid
-// trail byte, and every other byte ends a character.
-struct LeadTable {
+// The byte classes of sjis.h as tables, for the scans' inner loops.
+struct ByteClasses {
   bool lead[256];
   bool trail[256];
-  constexpr LeadTable() : lead(), trail() {
+  constexpr ByteClasses() : lead(), trail() {
     for (int b = 0; b < 256; ++b) {
-      lead[b] = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-      trail[b] = b >= 0x40 && b <= 0xFC && b != 0x7F;
+      lead[b] = sjis::IsLeadByte(static_cast<unsigned char>(b));
+      trail[b] = sjis::IsTrailByte(static_cast<unsigned char>(b));
     }
   }
 };
-constexpr LeadTable kBytes;
-static_assert(kBytes.lead[0x81] && !kBytes.lead[0xA0] && kBytes.trail[0x40] && !kBytes.trail[0x7F]);
+constexpr ByteClasses kBytes;
 
 // One search string ready for scanning: the raw byte values that its first and second bytes can
 // have in the text (two when an upper-case form folds to it), and whether it ends with a lead
@@ -530,12 +528,27 @@ size_t RFindPlain(std::string_view text, std::string_view needle, size_t limit, 
   if (needle.empty() || needle.size() > limit) return npos;
   const std::string folded = match_case ? std::string() : sjis::ToLowerKeepLength(needle);
   const Needle n = MakeNeedle(match_case ? needle : std::string_view(folded), 0, !match_case);
-  MatchScan scan(text, &n, 1);
-  const size_t last_start = limit - needle.size();
-  size_t found = npos, which = 0;
-  for (size_t p = scan.Next(0, &which); p != npos && p <= last_start; p = scan.Next(p + 1, &which))
-    found = p;
-  return found;
+  // Backwards from the limit, so that a replace going upwards costs the distance to each hit, not
+  // the text before it.  Whether a candidate starts a character is read from the run of
+  // lead-capable bytes just before it; the run is walked once however many candidates lie in it.
+  const uint8_t* t = reinterpret_cast<const uint8_t*>(text.data());
+  size_t run_lo = 0, run_hi = 0;  // [run_lo, run_hi): lead-capable bytes after a boundary
+  auto starts_character = [&](size_t p) {
+    if (!(p >= run_lo && p <= run_hi && run_hi > 0)) {
+      run_lo = p;
+      while (run_lo > 0 && kBytes.lead[t[run_lo - 1]]) --run_lo;
+      run_hi = p;
+    }
+    return (p - run_lo) % 2 == 0 || !kBytes.trail[t[p]];
+  };
+  for (size_t p = limit - needle.size() + 1; p-- > 0;) {
+    if (t[p] != n.a[0] && t[p] != n.a[n.na - 1]) continue;
+    if (!starts_character(p) || !EqualAt(n, t + p)) continue;
+    if (n.lone_lead_end && p + n.s.size() < text.size() && kBytes.trail[t[p + n.s.size()]])
+      continue;
+    return p;
+  }
+  return npos;
 }
 
 }  // namespace sk::search
