@@ -1,13 +1,26 @@
-// Input as a user's keyboard and input method deliver it, for the editor's widget tests.
+// Input as a user's keyboard and input method deliver it, and page text written in UTF-8, for the
+// editor's widget tests.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QString>
 #include <QWidget>
+#include <string>
+
+#include "convert/cp932.h"
 
 namespace sk::editor::test {
+
+// Page text (CP932) written in UTF-8 in a test.
+inline std::string Sjis(const char* utf8) {
+  std::string out;
+  EXPECT_TRUE(cp932::FromUtf8ToCp932(utf8, &out)) << utf8;
+  return out;
+}
 
 // A key press carrying text (key code 0 for plain typed text).
 inline void SendKeyPress(QWidget* w, const QString& text, int key = 0,

@@ -27,11 +27,7 @@
 namespace sk::editor {
 namespace {
 
-std::string Sjis(const char* utf8) {
-  std::string out;
-  EXPECT_TRUE(cp932::FromUtf8ToCp932(utf8, &out)) << utf8;
-  return out;
-}
+using test::Sjis;
 
 class FakeHost : public EditorHost {
  public:

@@ -66,24 +66,14 @@ void SearchController::MojiFindItemClick() {
                 QStringLiteral("検索したい本文テキスト中の文字列を入力してください。"));
 }
 
-void SearchController::TitleFindItemClick() {
-  const QString c = Caption(f_, 1);
-  RunFindDialog(
-      3, c + QStringLiteral("検索"),
-      QStringLiteral("検索したい") + c + QStringLiteral("（の部分文字列）を入力してください。"));
-}
+void SearchController::TitleFindItemClick() { RunFieldFindDialog(3, 1); }
+void SearchController::ChoshaFindItemClick() { RunFieldFindDialog(4, 2); }
+void SearchController::ImageFileNameFindItemClick() { RunFieldFindDialog(5, 4); }
 
-void SearchController::ChoshaFindItemClick() {
-  const QString c = Caption(f_, 2);
+void SearchController::RunFieldFindDialog(int kind, size_t caption_item) {
+  const QString c = Caption(f_, caption_item);
   RunFindDialog(
-      4, c + QStringLiteral("検索"),
-      QStringLiteral("検索したい") + c + QStringLiteral("（の部分文字列）を入力してください。"));
-}
-
-void SearchController::ImageFileNameFindItemClick() {
-  const QString c = Caption(f_, 4);
-  RunFindDialog(
-      5, c + QStringLiteral("検索"),
+      kind, c + QStringLiteral("検索"),
       QStringLiteral("検索したい") + c + QStringLiteral("（の部分文字列）を入力してください。"));
 }
 

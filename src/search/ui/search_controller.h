@@ -98,6 +98,8 @@ class SearchController {
   // Shows the dialog for `kind` with its caption and first line; on OK the history is updated,
   // `NewFind` set and the search started, on cancel `FindKind` gets its old value back.
   void RunFindDialog(int kind, const QString& caption, const QString& first_line);
+  // The dialog of a field search, captioned with item `caption_item` of the field captions.
+  void RunFieldFindDialog(int kind, size_t caption_item);
   void FindStart();
   void SetKensakuMojiList();
   // The search across pages for the text (kind 1) and the field searches (3, 4, 5, -1).
