@@ -141,26 +141,26 @@ bool SearchController::StartReplace() {
     }
   }
   f_.Nav->ReplacingWithConfirmation = ReplaceConfirm;
+  // Within one page the run goes the chosen way; across pages each page from its top.
+  replace_downward_ = !ReplaceOnePage || !ReplaceUpward;
   replace_page_ = t.RecNo();
-  replace_text_ = replace_walk_done_ ? std::string() : PageText();
-  replace_dirty_ = false;
+  replace_text_ = ReplaceText(replace_walk_done_ ? std::string() : PageText(), replace_downward_);
   return true;
 }
 
-bool SearchController::InRecordFind(bool downward) {
+bool SearchController::InRecordFind() {
   if (!from_encodable_ || replace_walk_done_) return false;
-  const size_t p = downward ? FindPlain(replace_text_, ReplaceFrom, ReplacePos, ReplaceMatchCase)
-                            : RFindPlain(replace_text_, ReplaceFrom, ReplacePos, ReplaceMatchCase);
+  const size_t p = replace_text_.FindNext(ReplaceFrom, ReplacePos, ReplaceMatchCase);
   if (p == std::string::npos) return false;
   ReplacePos = p;
   return true;
 }
 
-void SearchController::DoReplace(bool replace, bool downward) {
-  if (replace) {
-    const std::string old = replace_text_.substr(ReplacePos, ReplaceFrom.size());
-    replace_text_.replace(ReplacePos, ReplaceFrom.size(), ReplaceTo);
-    replace_dirty_ = true;
+void SearchController::DoReplace(bool replace) {
+  if (!replace) {
+    replace_text_.Skip(ReplacePos, ReplaceFrom.size());
+  } else {
+    const std::string old = replace_text_.Replace(ReplacePos, ReplaceFrom.size(), ReplaceTo);
     if (ReplaceOnePage) {
       editor::UndoRecord r;
       r.StartPos = r.SelStartBefore = int(ReplacePos);
@@ -172,25 +172,26 @@ void SearchController::DoReplace(bool replace, bool downward) {
       editor_.AddUndoInfo(r);
     }
   }
-  if (downward) ReplacePos += replace ? ReplaceTo.size() : ReplaceFrom.size();
+  if (replace_downward_) ReplacePos += replace ? ReplaceTo.size() : ReplaceFrom.size();
   ReplaceLastPos = ReplacePos;
 }
 
 bool SearchController::FlushPageText() {
-  if (!replace_dirty_) return true;
+  if (!replace_text_.changed()) return true;
   store::Table& t = f_.MainTable;
   // Only ever into the page the text was read from.
   if (t.RecNo() != replace_page_) return false;
+  std::string text = replace_text_.Text();
   Status st = t.Edit();
-  if (st.ok()) st = t.SetFieldString("TEXT", replace_text_);
+  if (st.ok()) st = t.SetFieldString("TEXT", text);
   if (st.ok()) st = t.Post();
-  replace_dirty_ = false;
+  // A run that waits at a hit goes on in the text as written.
+  replace_text_ = ReplaceText(std::move(text), replace_downward_);
   return f_.Report(st);
 }
 
 void SearchController::ReplaceLoop() {
   store::Table& t = f_.MainTable;
-  const bool downward = ReplaceOnePage ? !ReplaceUpward : true;
   std::optional<browse::BusyProgress> busy;
   store::Table::Progress progress;
   uint32_t pages = 0;
@@ -199,14 +200,14 @@ void SearchController::ReplaceLoop() {
   bool final_set = false;
   for (;;) {
     const bool resumed = ReplaceResumed;
-    if (resumed || InRecordFind(downward)) {
+    if (resumed || InRecordFind()) {
       if (!resumed) {
         ++ReplaceCount;
         ReplaceLastHitPage = t.RecNo();
         ReplaceLastPos = ReplacePos;
         if (t.RecNo() != ReplaceStartPage) ReplaceOnlyStartPage = false;
         if (!ReplaceConfirm) {
-          DoReplace(true, downward);
+          DoReplace(true);
           continue;
         }
         // Wait at the hit for a button.
@@ -232,18 +233,18 @@ void SearchController::ReplaceLoop() {
       switch (ReplaceButtonCode) {
         case 1:
           if (!ReplaceOnePage) f_.Nav->ResetLink();
-          DoReplace(true, downward);
+          DoReplace(true);
           continue;
         case 2:
           --ReplaceCount;
           if (!ReplaceOnePage) f_.Nav->ResetLink();
-          DoReplace(false, downward);
+          DoReplace(false);
           continue;
         case 3:
           ReplaceConfirm = false;
           f_.Nav->ReplacingWithConfirmation = false;
           ChangeButton(false);
-          DoReplace(true, downward);
+          DoReplace(true);
           if (!ReplaceOnePage) f_.Nav->ResetLink();
           continue;
         default:
@@ -272,14 +273,13 @@ void SearchController::ReplaceLoop() {
     }
     ReplacePos = 0;
     replace_page_ = t.RecNo();
-    replace_text_ = PageText();
+    replace_text_ = ReplaceText(PageText(), true);
   }
   busy.reset();
-  FinishReplace(downward, final_set, final_start, final_length);
+  FinishReplace(final_set, final_start, final_length);
 }
 
-void SearchController::FinishReplace(bool downward, bool final_set, size_t final_start,
-                                     int final_length) {
+void SearchController::FinishReplace(bool final_set, size_t final_start, int final_length) {
   store::Table& t = f_.MainTable;
   ReplaceConfirm = false;
   f_.Nav->ReplacingWithConfirmation = false;
@@ -293,8 +293,8 @@ void SearchController::FinishReplace(bool downward, bool final_set, size_t final
       if (!f_.Nav->GotoRecNo(ReplaceLastHitPage)) f_.Report(t.Last());
       if (ReplaceCount > 0) {
         const size_t to = ReplaceTo.size();
-        final_start = (downward || !ReplaceOnePage) ? ReplaceLastPos - std::min(to, ReplaceLastPos)
-                                                    : ReplaceLastPos;
+        final_start =
+            replace_downward_ ? ReplaceLastPos - std::min(to, ReplaceLastPos) : ReplaceLastPos;
         final_length = int(to);
       } else {
         final_start = ReplaceLastPos;

@@ -14,6 +14,7 @@
 
 #include "search/find_scan.h"
 #include "search/page_search.h"
+#include "search/replace_text.h"
 #include "store/table.h"
 
 class QAction;
@@ -118,14 +119,15 @@ class SearchController {
   // ---- replace (replace_run.cpp) ----
   bool StartReplace();
   void ReplaceLoop();
-  bool InRecordFind(bool downward);
-  void DoReplace(bool replace, bool downward);
+  // `InRecordFind` and `DoReplace` on the page's text, the way the run goes.
+  bool InRecordFind();
+  void DoReplace(bool replace);
   // Writes the changed text of the page the run stands on; false when it could not.
   bool FlushPageText();
   void ChangeButton(bool show);
   // The end of a run: the final page and selection, and the report.  final_set: the selection
   // is given (a run stopped with "中止").
-  void FinishReplace(bool downward, bool final_set, size_t final_start, int final_length);
+  void FinishReplace(bool final_set, size_t final_start, int final_length);
   std::string PageText() const;
 
   app::TSDIAppForm& f_;
@@ -139,9 +141,9 @@ class SearchController {
   bool replace_buttons_ready_ = false;
   int replace_first_image_ = 0;
   bool from_encodable_ = true;
-  int replace_page_ = 0;        // the page replace_text_ was read from
-  std::string replace_text_;    // its text, changed in memory
-  bool replace_dirty_ = false;  // replace_text_ differs from the page's TEXT
+  bool replace_downward_ = true;
+  int replace_page_ = 0;      // the page replace_text_ was read from
+  ReplaceText replace_text_;  // its text, replaced in memory
   bool replace_walk_done_ = false;
   std::vector<QAction*> disabled_actions_;
   std::vector<QAction*> hidden_tool_actions_;
