@@ -28,16 +28,18 @@ class DumpTest : public test::TempDirTest {
 TEST_F(DumpTest, EscapesAndConvertsEveryField) {
   // 表 is 95 5C: its second byte is a backslash code and must not be escaped.  0x80 is no
   // character (a stand-in, U+F780), 0x01 a control.
-  test::Page tricky{test::J("日記"), test::J("表\t\"x\"\\"), "\x80", "20240102",
-                    "a\r\nb\x01" + test::J("ｱ"), "", "\x05"};
+  test::Page tricky{test::J("日記"), test::J("表\t\"x\"\\"),      "\x80",
+                    "20240102",      "a\r\nb\x01" + test::J("ｱ"), "",
+                    "\x05"};
   test::MakePageFile(Path("p.dbf"), {tricky, test::Page{}});
 
   struct Case {
     std::string args, want;
   };
   const Case cases[] = {
-      {"", "1\t日記\t表\\t\"x\"\\\\\t\uF780\t2024-01-02\ta\\r\\nb\x01ｱ\t\t5\n"
-           "2\t\t\t\t\t\t\t\n"},
+      {"",
+       "1\t日記\t表\\t\"x\"\\\\\t\uF780\t2024-01-02\ta\\r\\nb\x01ｱ\t\t5\n"
+       "2\t\t\t\t\t\t\t\n"},
       {"--format json",
        "{\"page\":1,\"BUNRUI\":\"日記\",\"TITLE\":\"表\\t\\\"x\\\"\\\\\",\"SUBTITLE\":\"\uF780\","
        "\"DATE\":\"2024-01-02\",\"TEXT\":\"a\\r\\nb\\u0001ｱ\",\"IMAGEFILE\":\"\",\"KEY\":\"5\"}\n"

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/tool_common.h"
 #include "convert/cp932.h"
 #include "search/page_search.h"
 #include "store/check.h"
@@ -26,19 +27,9 @@
 #include "store/page_file.h"
 #include "store/table.h"
 
-namespace {
+namespace sk::cli {
 
-using sk::Status;
 using sk::store::Table;
-
-// Each command with its options and its usage line.
-struct CommandInfo {
-  const char* name;
-  std::vector<std::string> options;  // "--name value"
-  const char* usage;
-  std::vector<std::string> flags = {};  // "--name" alone
-  size_t operands = 1;                  // FILE.dbf and what follows it
-};
 
 const std::vector<CommandInfo>& Commands() {
   static const std::vector<CommandInfo> kCommands = {
@@ -69,12 +60,39 @@ const std::vector<CommandInfo>& Commands() {
        "\"\\&\"\n"
        "                  themselves; exit 0 found, 1 nothing found, 2 error)",
        {"match-case"},
-       2},
+       2,
+       "検索文字列を指定してください"},
+      {"export",
+       {"date-style", "fields", "pages", "from-page", "order", "category", "from", "to",
+        "empty-lines", "image-pos", "title", "paper", "font-size", "columns", "style"},
+       "export {text|html|tex} FILE.dbf OUT [--pages all|N] [--from-page P] [--order TAG]\n"
+       "                  [--category C[,C...]] [--from YYYY-MM-DD] [--to YYYY-MM-DD]\n"
+       "                  [--date-style 1..10] [--fields LIST] [--empty-lines N] [--utf8]\n"
+       "                  [--no-images] [--image-pos left|center|right] [--title T]\n"
+       "                  [--paper a4|a5|b4|b5] [--landscape] [--vertical] [--font-size 10|11|12]\n"
+       "                  [--columns 1|2] [--style article|report|book]\n"
+       "                  (without an option the export dialog's stored settings hold)",
+       {"utf8", "no-images", "vertical", "landscape"},
+       3,
+       "export の種類 (text, html, tex), ページファイル, 出力先を指定してください"},
+      {"import",
+       {"append-to"},
+       "import FILE.dbf TEXTFILE [--append-to N]   (new pages, or the end of page N; CP932 or\n"
+       "                  UTF-8; pages split near 30000 bytes)",
+       {},
+       2,
+       "取り込むテキストファイルを指定してください"},
+      {"merge",
+       {},
+       "merge FILE.dbf OTHER.dbf   (appends every page of OTHER.dbf)",
+       {},
+       2,
+       "追加するページファイルを指定してください"},
   };
   return kCommands;
 }
 
-std::string UsageText(const CommandInfo* only = nullptr) {
+std::string UsageText(const CommandInfo* only) {
   std::string u = "使い方: sorakumo-tool COMMAND [options] [--] FILE.dbf\n";
   for (const auto& c : Commands())
     if (!only || only == &c) u += std::string("  ") + c.usage + "\n";
@@ -82,7 +100,7 @@ std::string UsageText(const CommandInfo* only = nullptr) {
   return u;
 }
 
-int Usage(const std::string& why = "", const CommandInfo* only = nullptr) {
+int Usage(const std::string& why, const CommandInfo* only) {
   if (!why.empty()) std::cerr << "sorakumo-tool: " << why << "\n";
   std::cerr << UsageText(only);
   return 2;
@@ -131,7 +149,7 @@ int ParseArguments(int argc, char** argv, const CommandInfo& cmd,
     operands->push_back(a);
   }
   if (operands->empty()) return Usage("ファイルを指定してください", &cmd);
-  if (operands->size() < cmd.operands) return Usage("検索文字列を指定してください", &cmd);
+  if (operands->size() < cmd.operands) return Usage(cmd.missing, &cmd);
   return -1;
 }
 
@@ -558,9 +576,10 @@ int CmdSearch(const std::string& path, const std::string& input_utf8,
   return found ? 0 : 1;
 }
 
-}  // namespace
+}  // namespace sk::cli
 
 int main(int argc, char** argv) {
+  using namespace sk::cli;
   if (argc < 2) return Usage();
   std::string name = argv[1];
   if (name == "-h" || name == "--help") {
@@ -584,5 +603,8 @@ int main(int argc, char** argv) {
   if (name == "slim") return CmdSlim(path);
   if (name == "backup") return CmdBackup(path, o);
   if (name == "search") return CmdSearch(path, operands[1], o);
+  if (name == "export") return CmdExport(operands, o);
+  if (name == "import") return CmdImport(operands, o);
+  if (name == "merge") return CmdMerge(operands, o);
   return CmdGenerate(path, o);
 }

@@ -1,0 +1,71 @@
+// What the commands of sorakumo-tool share: the command table, messages, conversions of the
+// arguments, and progress on a terminal.
+#pragma once
+
+#include <unistd.h>
+
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "convert/status.h"
+#include "store/table.h"
+
+namespace sk::cli {
+
+using Options = std::map<std::string, std::string>;
+
+// Each command with its options and its usage line.
+struct CommandInfo {
+  const char* name;
+  std::vector<std::string> options;  // "--name value"
+  const char* usage;
+  std::vector<std::string> flags = {};  // "--name" alone
+  size_t operands = 1;                  // FILE.dbf and what follows it
+  const char* missing = "";             // the message when operands are missing
+};
+const std::vector<CommandInfo>& Commands();
+
+std::string UsageText(const CommandInfo* only = nullptr);
+// Prints why (when given) and the usage; returns 2.
+int Usage(const std::string& why = "", const CommandInfo* only = nullptr);
+// Prints the status's message; returns 1.
+int Fail(const Status& st);
+// A notice of the engine (an index rebuilt), on stderr.
+void PrintNotice(const std::string& n);
+// UTF-8 text of an argument to CP932, refusing (with a message naming `what`) what CP932 cannot
+// hold.
+bool Convert(const std::string& what, const std::string& utf8, std::string* out);
+// LF line ends to CR LF (CR LF kept).
+std::string ToCrLf(const std::string& s);
+
+// Progress of a long pass on stderr, only when stderr is a terminal: "\r<label> N / M ページ".
+class TerminalProgress {
+ public:
+  explicit TerminalProgress(std::string label) : label_(std::move(label)) {}
+  ~TerminalProgress() { Clear(); }
+  store::Table::Progress Callback() {
+    if (!isatty(STDERR_FILENO)) return {};
+    return [this](uint32_t done, uint32_t total) {
+      std::cerr << "\r" << label_ << " " << done << " / " << total << " ページ" << std::flush;
+      shown_ = true;
+      return true;
+    };
+  }
+  void Clear() {
+    if (shown_) std::cerr << "\r" << std::string(50, ' ') << "\r" << std::flush;
+    shown_ = false;
+  }
+
+ private:
+  std::string label_;
+  bool shown_ = false;
+};
+
+// The commands in their own files.
+int CmdExport(const std::vector<std::string>& operands, const Options& o);  // tool_export.cpp
+int CmdImport(const std::vector<std::string>& operands, const Options& o);  // tool_import.cpp
+int CmdMerge(const std::vector<std::string>& operands, const Options& o);   // tool_import.cpp
+
+}  // namespace sk::cli

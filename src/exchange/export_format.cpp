@@ -1,0 +1,1 @@
+#include "exchange/export_format.h"

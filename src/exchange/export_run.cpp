@@ -1,0 +1,1 @@
+#include "exchange/export_run.h"

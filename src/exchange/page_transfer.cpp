@@ -1,0 +1,1 @@
+#include "exchange/page_transfer.h"

@@ -1,0 +1,1 @@
+#include "exchange/text_import.h"
