@@ -8,6 +8,7 @@ set(EXCHANGE_CORE_SOURCES
 )
 set(EXCHANGE_CORE_TESTS
   src/exchange/export_format_test.cpp
+  src/exchange/export_render_test.cpp
   src/exchange/export_run_test.cpp
   src/exchange/page_transfer_test.cpp
   src/exchange/text_import_test.cpp
