@@ -1,1 +1,136 @@
 #include "exchange/export_run.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace sk::exchange {
+namespace {
+
+constexpr size_t kFlushBytes = 1 << 20;
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+Status Fault(const std::string& path, const char* what, int err) {
+  return Status::Error(path + " " + what + " (" + std::strerror(err) + ")");
+}
+
+}  // namespace
+
+AsideFile::~AsideFile() { Discard(); }
+
+Status AsideFile::Open(const std::string& path) {
+  Discard();
+  path_ = path;
+  if (path.empty() || path.back() == '/') return Status::Error("出力するファイル名がありません");
+  struct stat old {};
+  const bool exists = ::stat(path.c_str(), &old) == 0;
+  if (exists && !S_ISREG(old.st_mode))
+    return Status::Error(path + " は通常のファイルではないので，書き込めません");
+  if (exists && ::access(path.c_str(), W_OK) != 0)
+    return Fault(path, "は書き込み禁止です", errno);
+  std::string tmpl = FolderOf(path) + "/." + NameOf(path) + ".XXXXXX";
+  std::vector<char> buf(tmpl.begin(), tmpl.end());
+  buf.push_back('\0');
+  fd_ = ::mkostemp(buf.data(), O_CLOEXEC);
+  if (fd_ < 0) return Fault(path, "を作成できません", errno);
+  temp_ = buf.data();
+  // The new file gets the old one's permissions, or those a newly created file would get.
+  mode_t mode = 0;
+  if (exists) {
+    mode = old.st_mode & 07777;
+  } else {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  ::fchmod(fd_, mode);
+  return Status::Ok();
+}
+
+Status AsideFile::Write(std::string_view bytes) {
+  if (fd_ < 0) return Status::Error(path_ + " は開かれていません");
+  while (!bytes.empty()) {
+    ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Fault(path_, "に書き込めません", errno);
+    }
+    bytes.remove_prefix(size_t(n));
+  }
+  return Status::Ok();
+}
+
+Status AsideFile::Commit() {
+  if (fd_ < 0) return Status::Error(path_ + " は開かれていません");
+  int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0) return Fault(path_, "に書き込めません", errno);
+  if (::rename(temp_.c_str(), path_.c_str()) != 0) return Fault(path_, "を置き換えられません", errno);
+  temp_.clear();
+  return Status::Ok();
+}
+
+void AsideFile::Discard() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!temp_.empty()) ::unlink(temp_.c_str());
+  temp_.clear();
+}
+
+Status ExportPages(store::Table& t, const ExportRange& range, PageExporter& ex, AsideFile& out,
+                   const store::Table::Progress& progress, ExportOutcome* outcome) {
+  *outcome = {};
+  std::string buf;
+  buf.reserve(kFlushBytes + (64 << 10));
+  ex.Head(&buf);
+  Status st;
+  uint32_t total = 0;
+  if (range.all) {
+    st = t.First();
+    total = t.Filtered() && t.HasMarks() ? t.MarkedCount() : t.RecordCount();
+  } else {
+    total = range.count < 1 ? 0 : uint32_t(range.count);
+    if (range.current_left) st = t.Next();
+  }
+  ExportPage page;
+  const bool any = range.all || range.count >= 1;
+  while (st.ok() && any && !t.Eof() && !t.IsEmpty()) {
+    st = ReadExportPage(t, &page);
+    if (!st.ok()) break;
+    ex.Page(page, &buf);
+    ++outcome->pages;
+    if (buf.size() >= kFlushBytes) {
+      st = out.Write(buf);
+      buf.clear();
+      if (!st.ok()) break;
+    }
+    if (progress && (outcome->pages == 1 || outcome->pages % 256 == 0) &&
+        !progress(uint32_t(outcome->pages), std::max(total, uint32_t(outcome->pages)))) {
+      outcome->cancelled = true;
+      return Status::Ok();
+    }
+    if (!range.all && outcome->pages >= range.count) break;
+    st = t.Next();
+  }
+  if (!st.ok()) return st;
+  ex.Tail(&buf);
+  return out.Write(buf);
+}
+
+}  // namespace sk::exchange

@@ -29,6 +29,7 @@
 #include "editor/ui/text_area.h"
 #include "editor/ui/text_editor.h"
 #include "images/ui/image_side.h"
+#include "exchange/ui/exchange_controller.h"
 #include "search/ui/search_controller.h"
 #include "store/ui/page_file_keeper.h"
 

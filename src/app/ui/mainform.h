@@ -52,6 +52,9 @@ class PageSelector;
 namespace sk::search {
 class SearchController;
 }
+namespace sk::exchange {
+class ExchangeController;
+}
 
 namespace sk::app {
 
@@ -228,6 +231,8 @@ class TSDIAppForm : public QMainWindow {
   static bool EditCommandBuilt(const std::string& handler);
   bool RunSearchHandler(const std::string& handler);  // mainform_search.cpp
   static bool SearchCommandBuilt(const std::string& handler);
+  bool RunExchangeHandler(const std::string& handler);  // mainform_exchange.cpp
+  static bool ExchangeCommandBuilt(const std::string& handler);
   // The text area's editor, then the controllers that reach it (mainform_edit.cpp).
   void MakeEditor();
   QMenu* MakePopup(const char* name, int root);
@@ -239,6 +244,7 @@ class TSDIAppForm : public QMainWindow {
   // them over when it runs a command or makes a controller.
   std::unique_ptr<editor::TextEditor> editor_;
   std::unique_ptr<search::SearchController> search_;
+  std::unique_ptr<exchange::ExchangeController> exchange_;
   friend class test::MainFormTest;  // the widget tests look into them
   std::map<std::string, QAction*, std::less<>> actions_;
   std::map<std::string, QMenu*, std::less<>> menus_;

@@ -17,6 +17,7 @@
 #include "editor/ui/highlighter.h"
 #include "editor/ui/text_area.h"
 #include "editor/ui/text_editor.h"
+#include "exchange/ui/exchange_controller.h"
 #include "search/ui/search_controller.h"
 
 namespace sk::app {
@@ -193,6 +194,7 @@ void TSDIAppForm::MakeEditor() {
                                                  std::make_unique<WindowEditorHost>(*this), Timer3);
   Nav->SetTextEditor(*editor_);
   search_ = std::make_unique<search::SearchController>(*this, *editor_);
+  exchange_ = std::make_unique<exchange::ExchangeController>(*this, *editor_);
 }
 
 bool TSDIAppForm::RunEditHandler(const std::string& handler) {

@@ -56,7 +56,8 @@ QString U(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 bool TSDIAppForm::CommandBuilt(const std::string& handler) {
   return Handlers().count(handler) > 0 || BrowseCommandBuilt(handler) ||
-         EditCommandBuilt(handler) || SearchCommandBuilt(handler);
+         EditCommandBuilt(handler) || SearchCommandBuilt(handler) ||
+         ExchangeCommandBuilt(handler);
 }
 
 void TSDIAppForm::RunHandler(const std::string& handler) {
@@ -65,7 +66,8 @@ void TSDIAppForm::RunHandler(const std::string& handler) {
     (this->*(it->second))();
     return;
   }
-  if (!RunEditHandler(handler) && !RunSearchHandler(handler)) RunBrowseHandler(handler);
+  if (!RunEditHandler(handler) && !RunSearchHandler(handler) && !RunExchangeHandler(handler))
+    RunBrowseHandler(handler);
 }
 
 QMenu* TSDIAppForm::MakePopup(const char* name, int root) {

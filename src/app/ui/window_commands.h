@@ -13,6 +13,9 @@ class TextEditor;
 namespace sk::search {
 class SearchController;
 }
+namespace sk::exchange {
+class ExchangeController;
+}
 
 namespace sk::app {
 
@@ -27,6 +30,8 @@ using WindowCommandMap = CommandMap<TSDIAppForm&>;
 using EditCommandMap = CommandMap<TSDIAppForm&, editor::TextEditor&>;
 // The searches and the replace (mainform_search.cpp).
 using SearchCommandMap = CommandMap<search::SearchController&>;
+// The exports and imports of the File menu (mainform_exchange.cpp).
+using ExchangeCommandMap = CommandMap<exchange::ExchangeController&>;
 
 // Runs the command of `handler` from `map`; false when the map has none.
 template <class Map, class... Args>

@@ -82,6 +82,16 @@ void TextEditor::ConvertSelectionOrAll(const Conversion& convert) {
   GotoSelStart(start, 0);
 }
 
+void TextEditor::AppendAtEnd(std::string_view bytes) {
+  if (bytes.empty() || !host_->FileIsOpen()) return;
+  area_.SetSelStart(area_.TextLength());
+  area_.setFocus();
+  pasting_ = true;
+  RecordAndEdit(bytes, 0, false, 1);
+  pasting_ = false;
+  GotoSelStart(area_.TextLength(), 0);
+}
+
 void TextEditor::Drop(const QString& text, int char_pos, bool move) {
   int at = area_.ByteFromChar(char_pos);
   const int s = area_.SelStart(), len = area_.SelLength();

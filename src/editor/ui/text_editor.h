@@ -121,6 +121,9 @@ class TextEditor : public QObject, public TextAreaHooks {
   // The same on the whole text when nothing is selected; afterwards the caret stands where the
   // selection started, with nothing selected.
   void ConvertSelectionOrAll(const Conversion& convert);
+  // Text read from a file, put at the end of the text as one edit (undone in one step), with the
+  // item indents in itemize mode; the caret ends at the end of the text.
+  void AppendAtEnd(std::string_view bytes);
 
   // ---- keys ----
   bool InsertMode = true;

@@ -1,1 +1,396 @@
-// placeholder
+#include "exchange/ui/exchange_controller.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QLabel>
+#include <QScreen>
+
+#include "app/ui/mainform.h"
+#include "app/ui/prompter.h"
+#include "browse/ui/busy_progress.h"
+#include "browse/ui/navigator.h"
+#include "browse/ui/page_selector.h"
+#include "convert/cp932.h"
+#include "editor/ui/text_area.h"
+#include "editor/ui/text_editor.h"
+#include "exchange/export_run.h"
+#include "exchange/page_transfer.h"
+#include "exchange/text_import.h"
+#include "exchange/ui/html_form.h"
+#include "exchange/ui/save_text_form.h"
+#include "exchange/ui/tex_form.h"
+#include "images/image_list.h"
+#include "images/ui/image_side.h"
+#include "settings/settings_store.h"
+
+namespace sk::exchange {
+namespace {
+
+using app::B;
+using app::Q;
+
+std::string Utf8(const QString& s) { return QFile::encodeName(s).toStdString(); }
+
+std::string Date8(const QDate& d) { return d.toString(QStringLiteral("yyyyMMdd")).toStdString(); }
+
+// The folder a file dialog starts in: that of `last` when it still exists (with its name when
+// `with_name`), else the start folder.
+void StartIn(app::FileDialogSpec* spec, const QString& last, const QString& start_dir,
+             bool with_name) {
+  QFileInfo info(last);
+  if (!last.isEmpty() && info.absoluteDir().exists()) {
+    spec->folder = info.absolutePath();
+    if (with_name) spec->file_name = info.fileName();
+  } else {
+    spec->folder = start_dir;
+    if (spec->folder.size() > 1 && spec->folder.endsWith('/')) spec->folder.chop(1);
+  }
+}
+
+// "*.txt;*.htm*;*.tex" as a Qt filter: "(*.txt *.htm* *.tex) (*.txt *.htm* *.tex);;すべて(*.*) (*)".
+QString TextFilter(const std::string& wildcard) {
+  QString patterns = Q(wildcard).split(';', Qt::SkipEmptyParts).join(' ');
+  return QStringLiteral("(%1) (%1);;すべて(*.*) (*)").arg(patterns);
+}
+
+}  // namespace
+
+ExchangeController::ExchangeController(app::TSDIAppForm& form, editor::TextEditor& editor)
+    : f_(form), editor_(editor) {
+  text_.Load(f_.Reg);
+  html_.Load(f_.Reg);
+  tex_.Load(f_.Reg);
+}
+
+ExchangeController::~ExchangeController() = default;
+
+std::string ExchangeController::MyName() const {
+  f_.Reg.OpenKey(settings::kRootKey, true);
+  std::string name = f_.Reg.ReadString("MyName");
+  f_.Reg.CloseKey();
+  return name;
+}
+
+store::Table::Progress ExchangeController::Progress(store::Table::Progress dialog) {
+  store::Table::Progress inner = ProgressForTest ? ProgressForTest : std::move(dialog);
+  return [this, inner](uint32_t done, uint32_t total) {
+    f_.ShowHint(QString::number(done) + QStringLiteral("ページ処理"));
+    return inner ? inner(done, total) : true;
+  };
+}
+
+bool ExchangeController::CheckOutputFile(const QString& path) {
+  return !f_.Conf.AskOverWrite || f_.CheckOverWrite(path);
+}
+
+// ---- Exports of text, HTML and TeX ----
+
+void ExchangeController::RunPageExport(int kind, PageExporter& ex, const QString& path, bool all,
+                                       int count) {
+  RepeatExport = false;
+  f_.LastExportKind = kind;
+  if (!path.isEmpty() && !CheckOutputFile(path)) return;
+  AsideFile out;
+  Status st = path.isEmpty() ? Status::Error("出力するファイル名がありません")
+                             : out.Open(Utf8(QFileInfo(path).absoluteFilePath()));
+  if (!st.ok()) {
+    f_.Message(QStringLiteral("指定されたファイルが開けません。\n\n") +
+               QStringLiteral("他のアプリケーションで開かれているか，書き込み禁止ファイルです。") +
+               QStringLiteral("\n\n") + QString::fromStdString(st.message()));
+    return;
+  }
+  store::Table& t = f_.MainTable;
+  const int start_page = t.RecNo();
+  const bool left = !f_.Selector->CheckPageSelectedBeforePost();
+  f_.Nav->BeforeMove();
+  f_.Nav->ResetLink();
+  ExportOutcome outcome;
+  {
+    browse::BusyProgress busy(&f_, QStringLiteral("出力しています…"), QStringLiteral("ページ"));
+    st = ExportPages(t, {all, count, left}, ex, out, Progress(busy.Callback()), &outcome);
+    if (st.ok() && !outcome.cancelled) st = out.Commit();
+  }
+  if (!f_.Nav->GotoRecNo(start_page)) f_.Report(t.Last());
+  if (start_page < 0 || t.RecNo() != start_page || f_.Nav->AlternateShown())
+    f_.Nav->AfterMove(true, true);
+  f_.Nav->SetLink();
+  if (!st.ok()) {
+    out.Discard();
+    f_.Message(path + QStringLiteral(" に書き込めませんでした。ファイルは作られていません。\n\n") +
+               QString::fromStdString(st.message()));
+  } else if (outcome.cancelled) {
+    out.Discard();
+    f_.ShowHint(QStringLiteral("出力を中止しました。") + path +
+                QStringLiteral(" は書き込まれていません。"));
+  } else {
+    f_.ShowHint(QString::number(outcome.pages) + QStringLiteral("ページ処理"));
+  }
+}
+
+void ExchangeController::ToTextFileItemClick() {
+  if (!f_.FileIsOpen()) return;
+  if (!RepeatExport) {
+    QStringList captions;
+    for (const std::string& c : f_.FieldCaptions) captions << Q(c);
+    TSaveTextForm form(f_.prompter(), text_, f_.Conf.TypeOfDateForTextOutput, captions, &f_);
+    const bool ok = f_.prompter().RunDialog(form);
+    text_.Save(f_.Reg);
+    if (!ok) return;
+  }
+  TextExporter ex(text_, f_.Conf.TypeOfDateForTextOutput, f_.FieldCaptions);
+  RunPageExport(1, ex, Q(text_.FileName), text_.AllPage, text_.PageCount);
+}
+
+HtmlContext ExchangeController::MakeHtmlContext() const {
+  HtmlContext c;
+  c.page_file_name = B(f_.PageFileName);
+  c.my_name = MyName();
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const double dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
+  c.max_image_pixels = HtmlImagePixels(dpi, html_.GazoMaxWidth);
+  c.min_image_pixels = HtmlImagePixels(dpi, html_.GazoMinWidth);
+  const images::ImageSearchPath& path = f_.Images->SearchPath;
+  c.find_image = [&path](std::string_view bare) -> std::optional<std::string> {
+    std::optional<std::string> found = path.Find(cp932::ToUtf8(bare));
+    if (!found) return std::nullopt;
+    return B(QString::fromStdString(*found));
+  };
+  c.image_size = [](const std::string& cp932_path, int* w, int* h) {
+    QImageReader reader(Q(cp932_path));
+    const QSize size = reader.size();
+    if (!size.isValid()) return false;
+    *w = size.width();
+    *h = size.height();
+    return true;
+  };
+  return c;
+}
+
+void ExchangeController::HTMLFileItemClick() {
+  if (!f_.FileIsOpen()) return;
+  if (!RepeatExport) {
+    QStringList captions;
+    for (const std::string& c : f_.FieldCaptions) captions << Q(c);
+    THTMLForm form(f_.prompter(), html_, captions, &f_);
+    const bool ok = f_.prompter().RunDialog(form);
+    html_.Save(f_.Reg);
+    if (!ok) return;
+  }
+  HtmlWriter ex(html_, MakeHtmlContext());
+  RunPageExport(2, ex, Q(html_.HTMLFileName), html_.AllPage, html_.PageCount);
+}
+
+void ExchangeController::TeXFileItemClick() {
+  if (!f_.FileIsOpen()) return;
+  if (!RepeatExport) {
+    QStringList captions;
+    for (const std::string& c : f_.FieldCaptions) captions << Q(c);
+    TTeXForm form(f_.prompter(), tex_, captions, &f_);
+    const bool ok = f_.prompter().RunDialog(form);
+    tex_.Save(f_.Reg);
+    if (!ok) return;
+  }
+  const QDate today = QDate::currentDate();
+  TexWriter ex(tex_, MyName(), {today.year(), today.month(), today.day()});
+  RunPageExport(3, ex, Q(tex_.TeXFileName), tex_.AllPage, tex_.PageCount);
+}
+
+void ExchangeController::FileOutPutItemClick() {
+  RepeatExport = true;
+  switch (f_.LastExportKind) {
+    case 1:
+      ToTextFileItemClick();
+      break;
+    case 2:
+      HTMLFileItemClick();
+      break;
+    case 3:
+      TeXFileItemClick();
+      break;
+    case 4:
+      ToDBFItemClick();
+      break;
+    default:
+      break;
+  }
+  RepeatExport = false;
+}
+
+// ---- Pages between page files ----
+
+void ExchangeController::ToDBFItemClick() {
+  if (!f_.FileIsOpen()) return;
+  QString path = dbf_target_;
+  if (!RepeatExport || path.isEmpty()) {
+    app::FileDialogSpec spec;
+    spec.title = QStringLiteral("エクスポート先のファイル名");
+    spec.filter = QStringLiteral("DBFﾌｧｲﾙ (*.DBF *.dbf)");
+    spec.default_ext = QStringLiteral("dbf");
+    spec.folder = f_.PageFileDir;
+    if (spec.folder.isEmpty() || !QDir(spec.folder).exists()) {
+      spec.folder = f_.StartDir;
+      if (spec.folder.size() > 1 && spec.folder.endsWith('/')) spec.folder.chop(1);
+    }
+    std::optional<QString> chosen = f_.prompter().SaveFileName(spec);
+    if (!chosen || chosen->isEmpty()) return;
+    path = QFileInfo(*chosen).absoluteFilePath();
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".dbf");
+    dbf_target_ = path;
+  }
+  RepeatExport = false;
+  f_.LastExportKind = 4;
+  f_.Nav->BeforeMove();
+  if (QFileInfo(path).absoluteFilePath() == QFileInfo(f_.PageFilePath).absoluteFilePath()) return;
+  if (QFileInfo::exists(path) && !f_.CheckOverWrite(path)) return;
+  f_.Nav->ResetLink();
+  TransferOutcome outcome;
+  Status st;
+  {
+    browse::BusyProgress busy(&f_, QStringLiteral("出力しています…"), QStringLiteral("ページ"));
+    st = ExportToPageFile(f_.MainTable, Utf8(path), Progress(busy.Callback()), &outcome);
+  }
+  f_.Nav->SetLink();
+  if (!st.ok()) {
+    f_.Message(path + QStringLiteral(" に出力できませんでした。ファイルは作られていません。\n\n") +
+               QString::fromStdString(st.message()));
+    return;
+  }
+  if (outcome.cancelled) {
+    f_.ShowHint(QStringLiteral("出力を中止しました。") + path +
+                QStringLiteral(" は書き込まれていません。"));
+    return;
+  }
+  // The new file shows the open file's field captions.
+  f_.Reg.OpenKey(settings::PerFileKeyPath(B(QFileInfo(path).fileName())), true);
+  f_.Reg.WriteStringList("Caption", f_.FieldCaptions);
+  f_.Reg.CloseKey();
+  f_.ShowHint(QString::number(outcome.pages) + QStringLiteral("ページ処理"));
+}
+
+void ExchangeController::APPendDBFItemClick() {
+  if (!f_.FileIsOpen()) return;
+  app::FileDialogSpec spec;
+  spec.title = QStringLiteral("インポート元のファイル名");
+  spec.filter = QStringLiteral("DBFﾌｧｲﾙ (*.DBF *.dbf)");
+  spec.default_ext = QStringLiteral("dbf");
+  StartIn(&spec, Q(f_.Conf.RecentOpenedDBFAppendFileName), f_.StartDir, true);
+  std::optional<QString> chosen = f_.prompter().OpenFileName(spec);
+  if (!chosen || chosen->isEmpty()) return;
+  const QString path = QFileInfo(*chosen).absoluteFilePath();
+  f_.Conf.RecentOpenedDBFAppendFileName = B(path);
+  if (!f_.CheckOpenFileName(path, QStringLiteral("dbf"))) return;
+  f_.Nav->BeforeMove();
+  f_.Nav->ResetLink();
+  TransferOutcome outcome;
+  Status st;
+  {
+    browse::BusyProgress busy(&f_, QStringLiteral("追加しています…"), QStringLiteral("ページ"));
+    st = AppendPageFile(f_.MainTable, Utf8(path), Progress(busy.Callback()), &outcome);
+  }
+  // The categories of the new pages join the list; the selection goes off, page-number order.
+  f_.Nav->SetBunrui(true);
+  f_.Report(f_.MainTable.Last());
+  f_.Nav->AfterMove(true, true);
+  f_.Nav->SetLink();
+  if (!st.ok()) {
+    f_.Message(path + QStringLiteral(" のページを追加できませんでした（追加できたのは ") +
+               QString::number(outcome.pages) + QStringLiteral(" ページです）。\n\n") +
+               QString::fromStdString(st.message()));
+  } else if (outcome.cancelled) {
+    f_.ShowHint(QStringLiteral("追加を中止しました（") + QString::number(outcome.pages) +
+                QStringLiteral(" ページを追加済み）。"));
+  } else {
+    f_.ShowHint(QString::number(outcome.pages) + QStringLiteral("ページ処理"));
+  }
+}
+
+// ---- Text import ----
+
+void ExchangeController::AppendText(bool new_page) {
+  if (!f_.FileIsOpen()) return;
+  app::FileDialogSpec spec;
+  spec.title = QStringLiteral("インポートするファイル名");
+  spec.filter = TextFilter(f_.Conf.TextFileWildCard);
+  StartIn(&spec, Q(f_.Conf.RecentOpenedTextFileName), f_.StartDir, true);
+  std::optional<QString> chosen = f_.prompter().OpenFileName(spec);
+  if (!chosen || chosen->isEmpty()) return;
+  const QString path = QFileInfo(*chosen).absoluteFilePath();
+  if (!QFileInfo(path).isFile()) {
+    f_.Message(path + QStringLiteral(" は存在しません。"));
+    return;
+  }
+  f_.Conf.RecentOpenedTextFileName = B(path);
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    f_.Message(path + QStringLiteral(" を読み込めません。\n\n") + file.errorString());
+    return;
+  }
+  const QByteArray bytes = file.readAll();
+  file.close();
+  f_.Nav->BeforeMove();
+  const ImportedText text = DecodeImportBytes(std::string_view(bytes.constData(), bytes.size()));
+  const std::vector<std::string_view> lines = SplitImportLines(text.cp932);
+
+  store::Table& t = f_.MainTable;
+  std::string bunrui, title, subtitle, date;
+  if (new_page) {
+    date = Date8(QDate::currentDate());
+    title = B(QFileInfo(path).fileName());
+  } else {
+    if (std::optional<store::Date> d = f_.Nav->PickerDate())
+      date = Date8(QDate(d->year, d->month, d->day));
+    bunrui = f_.Nav->ShownBunrui();
+    title = f_.Nav->ShownTitle();
+    subtitle = f_.Nav->ShownChosha();
+  }
+  const size_t used = new_page ? 0 : size_t(f_.TextMemo->TextLength());
+  const ImportPlan plan = PlanImport(lines, used, !new_page);
+
+  QString note = text.utf8 ? QStringLiteral("UTF-8 のファイルとして読み込みました")
+                           : QStringLiteral("Shift-JIS のファイルとして読み込みました");
+  if (text.replaced > 0)
+    note += QStringLiteral("（Shift-JIS にない %1 文字を「〓」にしました）").arg(text.replaced);
+
+  if (plan.in_place) {
+    editor_.AppendAtEnd(plan.whole);
+    f_.ShowHint(note);
+    return;
+  }
+  auto append_page = [&](const std::string& page_title, const std::string& body) {
+    Status st = t.Append();
+    if (st.ok()) st = t.SetFieldString("BUNRUI", bunrui);
+    if (st.ok()) st = t.SetFieldString("TITLE", page_title);
+    if (st.ok()) st = t.SetFieldString("SUBTITLE", subtitle);
+    if (st.ok()) st = t.SetFieldString("DATE", date);
+    if (st.ok()) st = t.SetFieldString("TEXT", body);
+    if (st.ok()) st = t.Post();
+    return st;
+  };
+  f_.Nav->ResetLink();
+  Status st;
+  if (new_page) {
+    st = append_page(title, plan.chunks.empty() ? std::string() : plan.chunks[0]);
+  } else if (!plan.chunks.empty()) {
+    std::string old;
+    st = t.ReadField("TEXT", &old);
+    if (st.ok()) st = t.Edit();
+    if (st.ok()) st = t.SetFieldString("TEXT", old + plan.chunks[0]);
+    if (st.ok()) st = t.Post();
+  }
+  for (size_t i = 1; st.ok() && i < plan.chunks.size(); ++i)
+    st = append_page(new_page ? title : ContinuationTitle(title, int(i)), plan.chunks[i]);
+  f_.Report(st);
+  f_.Nav->AfterMove(true, true);
+  f_.Nav->SetLink();
+  editor_.GotoSelStart(f_.TextMemo->TextLength(), 0);
+  f_.ShowHint(note);
+  if (plan.split())
+    f_.Message(QStringLiteral(
+        "ファイルのデータが長すぎたので，ページを分割してインプットしました。"));
+}
+
+}  // namespace sk::exchange
