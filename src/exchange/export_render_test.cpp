@@ -134,7 +134,9 @@ TEST(ExportRenderTest, BrowserReadsTheHtmlAsShiftJis) {
   ASSERT_TRUE(WriteBytes(html, Export(w, pages)));
 
   const QString url = "file://" + html;
-  const QStringList common = {"--headless", "--no-sandbox", "--disable-gpu"};
+  // A profile of its own, so that runs at the same time do not share one.
+  const QStringList common = {"--headless", "--no-sandbox", "--disable-gpu",
+                              "--user-data-dir=" + dir.filePath("profile")};
   ProgramRun dom = RunProgram(chromium, common + QStringList{"--dump-dom", url}, dir.path(), 90000);
   ASSERT_TRUE(dom.finished) << "chromium did not finish";
   ASSERT_EQ(dom.exit_code, 0) << dom.err.toStdString();
