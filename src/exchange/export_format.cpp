@@ -1,1 +1,704 @@
 #include "exchange/export_format.h"
+
+#include <cinttypes>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "convert/cp932.h"
+#include "convert/sjis.h"
+#include "convert/text_convert.h"
+#include "images/image_list.h"
+#include "settings/settings_store.h"
+#include "store/keys.h"
+
+namespace sk::exchange {
+
+namespace {
+
+// CP932 pieces of the output.
+constexpr std::string_view kMaru = "\x81\x9c";      // "●"
+constexpr std::string_view kNen = "\x94\x4e";       // "年"
+constexpr std::string_view kGatsu = "\x8c\x8e";     // "月"
+constexpr std::string_view kNichi = "\x93\xfa";     // "日"
+constexpr std::string_view kZenOpen = "\x81\x69";   // "（"
+constexpr std::string_view kZenClose = "\x81\x6a";  // "）"
+constexpr std::string_view kZenSpace = "\x81\x40";  // "　"
+constexpr std::string_view kZenComma = "\x81\x43";  // "，"
+constexpr std::string_view kTouten = "\x81\x41";    // "、"
+constexpr std::string_view kShortWeekday[7] = {"\x93\xfa", "\x8c\x8e", "\x89\xce", "\x90\x85",
+                                               "\x96\xd8", "\x8b\xe0", "\x93\x79"};  // 日..土
+constexpr const char* kMonthName[12] = {"January",   "February", "March",    "April",
+                                        "May",       "June",     "July",     "August",
+                                        "September", "October",  "November", "December"};
+constexpr const char* kWeekdayName[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                         "Thursday", "Friday", "Saturday"};
+
+struct Ymd {
+  int y = 0, m = 0, d = 0, wday = 0;  // wday 0 Sunday
+};
+
+// A valid calendar date from "YYYYMMDD".
+bool ParseYmd(std::string_view s, Ymd* out) {
+  if (s.size() != 8) return false;
+  int y, m, d;
+  if (!store::ParseDate8(s.data(), &y, &m, &d)) return false;
+  static constexpr int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (y < 1 || m < 1 || m > 12 || d < 1 || d > kDays[m - 1]) return false;
+  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+  if (m == 2 && d == 29 && !leap) return false;
+  const long jdn = long(store::JulianDay(y, m, d));
+  *out = {y, m, d, int((jdn + 1) % 7)};
+  return true;
+}
+
+void AppendInt(std::string* out, long long v, const char* fmt = "%lld") {
+  char buf[32];
+  const int n = std::snprintf(buf, sizeof buf, fmt, v);
+  out->append(buf, size_t(n));
+}
+
+// "yyyy年m月d日"
+std::string NenGappi(const Ymd& t) {
+  std::string s;
+  AppendInt(&s, t.y, "%04lld");
+  s += kNen;
+  AppendInt(&s, t.m);
+  s += kGatsu;
+  AppendInt(&s, t.d);
+  s += kNichi;
+  return s;
+}
+
+std::string_view At(const std::vector<std::string>& v, size_t i) {
+  return i < v.size() ? std::string_view(v[i]) : std::string_view();
+}
+
+// The text with CR LF and CR made LF, ending in LF unless empty.
+void AppendTextLines(std::string_view text, std::string* out) {
+  if (text.empty()) return;
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p < end) {
+    const char* cr = static_cast<const char*>(std::memchr(p, '\r', size_t(end - p)));
+    if (!cr) {
+      out->append(p, size_t(end - p));
+      break;
+    }
+    out->append(p, size_t(cr - p));
+    p = cr + 1;
+    if (p == end || *p != '\n') out->push_back('\n');  // a lone CR; CR LF keeps its LF
+  }
+  const char last = text.back();
+  if (last != '\n' && last != '\r') out->push_back('\n');
+}
+
+std::string Hex6(int color) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "%02X%02X%02X", color & 0xFF, (color >> 8) & 0xFF,
+                (color >> 16) & 0xFF);
+  return buf;
+}
+
+std::string OpenTags(int style) {
+  std::string s;
+  if (style & 1) s += "<B>";
+  if (style & 2) s += "<I>";
+  if (style & 4) s += "<U>";
+  return s;
+}
+
+std::string CloseTags(int style) {
+  std::string s;
+  if (style & 4) s += "</U>";
+  if (style & 2) s += "</I>";
+  if (style & 1) s += "</B>";
+  return s;
+}
+
+constexpr double kMmToPoint = 2.834645669291339;
+
+void AppendFontRule(std::string* out, std::string_view id, const HtmlFont& f, double gyokan) {
+  const double l = gyokan * kMmToPoint;
+  *out += "#";
+  *out += id;
+  *out += "{line-height:";
+  *out += FormatNumber(l + f.Size);
+  *out += "pt; font-size:";
+  *out += FormatNumber(f.Size);
+  *out += "pt;font-family:";
+  *out += f.Name;
+  *out += ";color:#";
+  *out += Hex6(f.Color);
+  *out += "}\n";
+}
+
+// A title size stored as an integer; a missing value keeps the in-memory default.
+double ReadTitleSize(const settings::SettingsStore& reg, std::string_view name, double def) {
+  const int v = reg.ReadInteger(name, INT_MIN);
+  return v == INT_MIN ? def : double(v);
+}
+
+void LoadFont(const settings::SettingsStore& reg, std::string_view prefix, bool int_size,
+              HtmlFont* f) {
+  const HtmlFont d;
+  const std::string p(prefix);
+  f->Name = reg.ReadString(p + "FontName", d.Name);
+  f->Color = reg.ReadInteger(p + "FontColor", d.Color);
+  f->Size =
+      int_size ? ReadTitleSize(reg, p + "FontSize", d.Size) : reg.ReadFloat(p + "FontSize", d.Size);
+  f->Style = reg.ReadInteger(p + "FontStyle", d.Style);
+}
+
+void SaveFont(settings::SettingsStore& reg, std::string_view prefix, bool int_size,
+              const HtmlFont& f) {
+  const std::string p(prefix);
+  reg.WriteString(p + "FontName", f.Name);
+  reg.WriteInteger(p + "FontColor", f.Color);
+  if (int_size)
+    reg.WriteInteger(p + "FontSize", int(f.Size));
+  else
+    reg.WriteFloat(p + "FontSize", f.Size);
+  reg.WriteInteger(p + "FontStyle", f.Style);
+}
+
+constexpr std::string_view kHtmlKey = "\\Software\\sorakumo\\HTML";
+constexpr std::string_view kTexKey = "\\Software\\sorakumo\\TeX";
+
+}  // namespace
+
+Status ReadExportPage(const store::Table& t, ExportPage* page) {
+  struct {
+    const char* name;
+    std::string* field;
+  } const fields[] = {{"BUNRUI", &page->bunrui},     {"TITLE", &page->title},
+                      {"SUBTITLE", &page->subtitle}, {"DATE", &page->date},
+                      {"TEXT", &page->text},         {"IMAGEFILE", &page->imagefile}};
+  for (const auto& f : fields) {
+    Status st = t.ReadField(f.name, f.field);
+    if (!st.ok()) return st;
+  }
+  return Status();
+}
+
+std::string FormatTextDate(std::string_view yyyymmdd, int code) {
+  if (code < 1 || code > 10) return {};
+  Ymd t;
+  if (!ParseYmd(yyyymmdd, &t)) return {};
+  std::string s;
+  switch (code) {
+    case 1:
+    case 6:
+      AppendInt(&s, t.y, "%04lld");
+      s += '/';
+      AppendInt(&s, t.m, "%02lld");
+      s += '/';
+      AppendInt(&s, t.d, "%02lld");
+      break;
+    case 4:
+    case 5:
+      if (code == 5) {
+        s += kWeekdayName[t.wday];
+        s += ", ";
+      }
+      s += kMonthName[t.m - 1];
+      s += ' ';
+      AppendInt(&s, t.d);
+      s += ", ";
+      AppendInt(&s, t.y, "%04lld");
+      return s;
+    default:  // 2, 3, 7, 8, 9, 10
+      s = NenGappi(t);
+      if (code == 3 || code == 8 || code == 10) {
+        s += kZenOpen;
+        s += kShortWeekday[t.wday];
+        s += kZenClose;
+      }
+      break;
+  }
+  if (code >= 6) s = convert::ToZenkaku(s, true);
+  if (code >= 9) s = convert::ArabiaToKan(s);
+  return s;
+}
+
+std::string FormatTitleDate(std::string_view yyyymmdd, bool vertical) {
+  Ymd t;
+  if (!ParseYmd(yyyymmdd, &t)) return {};
+  std::string s = NenGappi(t);
+  s += '(';
+  s += kShortWeekday[t.wday];
+  s += ')';
+  return vertical ? convert::HankakuNumToKansuji(s) : s;
+}
+
+std::string FormatNumber(double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.15g", v);
+  return buf;
+}
+
+std::vector<std::string_view> SplitTextLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t j = i;
+    while (j < text.size() && text[j] != '\r' && text[j] != '\n') ++j;
+    lines.push_back(text.substr(i, j - i));
+    if (j < text.size() && text[j] == '\r' && j + 1 < text.size() && text[j + 1] == '\n') ++j;
+    i = j + 1;
+  }
+  return lines;
+}
+
+// ---- Plain text ----
+
+void TextExportSettings::Load(settings::SettingsStore& reg) {
+  const TextExportSettings d;
+  reg.OpenKey(settings::kRootKey, true);
+  FileName = reg.ReadString("SaveTextFileName", d.FileName);
+  AllPage = reg.ReadBool("SaveTextAllPage", d.AllPage);
+  PageCount = reg.ReadInteger("SaveTextPageCount", d.PageCount);
+  SaveBunrui = reg.ReadBool("SaveTextSaveBunrui", d.SaveBunrui);
+  SaveTitle = reg.ReadBool("SaveTextSaveTitle", d.SaveTitle);
+  SaveChosha = reg.ReadBool("SaveTextSaveChosha", d.SaveChosha);
+  SaveDate = reg.ReadBool("SaveTextSaveDate", d.SaveDate);
+  SaveImageFileName = reg.ReadBool("SaveTextSaveImageFileName", d.SaveImageFileName);
+  SaveText = reg.ReadBool("SaveTextSaveText", d.SaveText);
+  PageKan = reg.ReadInteger("SaveTextPageKan", d.PageKan);
+  reg.CloseKey();
+}
+
+void TextExportSettings::Save(settings::SettingsStore& reg) const {
+  reg.OpenKey(settings::kRootKey, true);
+  reg.WriteString("SaveTextFileName", FileName);
+  reg.WriteBool("SaveTextAllPage", AllPage);
+  reg.WriteInteger("SaveTextPageCount", PageCount);
+  reg.WriteBool("SaveTextSaveBunrui", SaveBunrui);
+  reg.WriteBool("SaveTextSaveTitle", SaveTitle);
+  reg.WriteBool("SaveTextSaveChosha", SaveChosha);
+  reg.WriteBool("SaveTextSaveDate", SaveDate);
+  reg.WriteBool("SaveTextSaveImageFileName", SaveImageFileName);
+  reg.WriteBool("SaveTextSaveText", SaveText);
+  reg.WriteInteger("SaveTextPageKan", PageKan);
+  reg.CloseKey();
+}
+
+void TextOfOneDayToFile(const ExportPage& page, const TextExportSettings& s, int date_type,
+                        const std::vector<std::string>& captions, std::string* out) {
+  auto field_line = [&](size_t caption, std::string_view value) {
+    *out += kMaru;
+    *out += At(captions, caption);
+    *out += " = ";
+    *out += value;
+    *out += '\n';
+  };
+  if (s.SaveDate && date_type >= 1 && date_type <= 10) {
+    *out += kMaru;
+    *out += FormatTextDate(page.date, date_type);
+    *out += '\n';
+  }
+  if (s.SaveBunrui) field_line(0, sjis::TrimBlanks(page.bunrui));
+  if (s.SaveTitle) field_line(1, sjis::TrimBlanks(page.title));
+  if (s.SaveChosha) field_line(2, sjis::TrimBlanks(page.subtitle));
+  if (s.SaveImageFileName) field_line(4, images::GetPureImageFileNames(page.imagefile));
+  if (s.SaveText) AppendTextLines(page.text, out);
+  if (s.PageKan > 0) out->append(size_t(s.PageKan), '\n');
+}
+
+TextExporter::TextExporter(TextExportSettings s, int date_type, std::vector<std::string> captions,
+                           bool utf8)
+    : s_(std::move(s)), date_type_(date_type), captions_(std::move(captions)), utf8_(utf8) {}
+
+void TextExporter::Page(const ExportPage& page, std::string* out) {
+  if (!utf8_) {
+    TextOfOneDayToFile(page, s_, date_type_, captions_, out);
+    return;
+  }
+  buf_.clear();
+  TextOfOneDayToFile(page, s_, date_type_, captions_, &buf_);
+  const size_t old = out->size();
+  out->resize(old + buf_.size() * cp932::Utf8BytesPerByte() + cp932::kUtf8Slack);
+  char* end = cp932::DecodeUtf8To(buf_, out->data() + old);
+  out->resize(size_t(end - out->data()));
+}
+
+// ---- HTML ----
+
+int HtmlImagePixels(double dpi, double mm) { return int(dpi * 0.03937007874015748 * mm); }
+
+void HtmlSettings::Load(settings::SettingsStore& reg) {
+  const HtmlSettings d;
+  reg.OpenKey(kHtmlKey, true);
+  LoadFont(reg, "Honbun", false, &Honbun);
+  LoadFont(reg, "PageTitle", true, &PageTitle);
+  LoadFont(reg, "DocumentTitle", true, &DocumentTitle);
+  DocumentTitleText = reg.ReadString("DocumentTitle", d.DocumentTitleText);
+  TitleTitle = reg.ReadBool("TitleTitle", d.TitleTitle);
+  TitleChosha = reg.ReadBool("TitleChosha", d.TitleChosha);
+  TitleDate = reg.ReadBool("TitleDate", d.TitleDate);
+  TitleUserName = reg.ReadBool("TitleUserName", d.TitleUserName);
+  Gyokan = reg.ReadFloat("Gyokan", d.Gyokan);
+  Pagekan = reg.ReadInteger("Pagekan", d.Pagekan);
+  DispGazo = reg.ReadBool("DispGazo", d.DispGazo);
+  GazoDispPos = reg.ReadInteger("GazoDispPos", d.GazoDispPos);
+  GazoToSmall = reg.ReadBool("GazoToSmall", d.GazoToSmall);
+  GazoMaxWidth = reg.ReadFloat("GazoMaxWidth", d.GazoMaxWidth);
+  GazoToLarge = reg.ReadBool("GazoToLarge", d.GazoToLarge);
+  GazoMinWidth = reg.ReadFloat("GazoMinWidth", d.GazoMinWidth);
+  AllPage = reg.ReadBool("AllPage", d.AllPage);
+  PageCount = reg.ReadInteger("PageCount", d.PageCount);
+  HTMLFileName = reg.ReadString("HTMLFileName", d.HTMLFileName);
+  reg.CloseKey();
+}
+
+void HtmlSettings::Save(settings::SettingsStore& reg) const {
+  reg.OpenKey(kHtmlKey, true);
+  SaveFont(reg, "Honbun", false, Honbun);
+  SaveFont(reg, "PageTitle", true, PageTitle);
+  SaveFont(reg, "DocumentTitle", true, DocumentTitle);
+  reg.WriteString("DocumentTitle", DocumentTitleText);
+  reg.WriteBool("TitleTitle", TitleTitle);
+  reg.WriteBool("TitleChosha", TitleChosha);
+  reg.WriteBool("TitleDate", TitleDate);
+  reg.WriteBool("TitleUserName", TitleUserName);
+  reg.WriteFloat("Gyokan", Gyokan);
+  reg.WriteInteger("Pagekan", Pagekan);
+  reg.WriteBool("DispGazo", DispGazo);
+  reg.WriteInteger("GazoDispPos", GazoDispPos);
+  reg.WriteBool("GazoToSmall", GazoToSmall);
+  reg.WriteFloat("GazoMaxWidth", GazoMaxWidth);
+  reg.WriteBool("GazoToLarge", GazoToLarge);
+  reg.WriteFloat("GazoMinWidth", GazoMinWidth);
+  reg.WriteBool("AllPage", AllPage);
+  reg.WriteInteger("PageCount", PageCount);
+  reg.WriteString("HTMLFileName", HTMLFileName);
+  reg.CloseKey();
+}
+
+HtmlWriter::HtmlWriter(HtmlSettings s, HtmlContext c) : s_(std::move(s)), c_(std::move(c)) {}
+
+void HtmlWriter::Head(std::string* out) {
+  const bool doc_title = !s_.DocumentTitleText.empty();
+  *out += "<HTML>\n<HEAD>\n";
+  *out += "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=Shift_JIS\">\n";
+  *out += "<TITLE>\x82\xbb\x82\xe7\x82\xad\x82\xe0\x92\x9f";  // "そらくも帖"
+  *out += kZenOpen;
+  *out += c_.page_file_name;
+  *out += kZenClose;
+  *out += "</TITLE>\n<STYLE TYPE = \"text/css\">\n";
+  AppendFontRule(out, "normalline", s_.Honbun, s_.Gyokan);
+  AppendFontRule(out, "pagetitleline", s_.PageTitle, s_.Gyokan);
+  if (doc_title) AppendFontRule(out, "documenttitleline", s_.DocumentTitle, s_.Gyokan);
+  *out += "</STYLE>\n</HEAD>\n<BODY>\n";
+  if (doc_title) {
+    *out += "<CENTER><FONT ID=documenttitleline>";
+    *out += OpenTags(s_.DocumentTitle.Style);
+    *out += s_.DocumentTitleText;
+    *out += CloseTags(s_.DocumentTitle.Style);
+    *out += "</FONT></CENTER><BR><BR>\n";
+  }
+}
+
+void HtmlWriter::Page(const ExportPage& page, std::string* out) {
+  const bool any_title = s_.TitleTitle || s_.TitleChosha || s_.TitleDate || s_.TitleUserName;
+  if (first_) {
+    first_ = false;
+    LastImageAlign = 0;
+  } else {
+    *out += "\n<BR";
+    if (LastImageAlign == 1) *out += " CLEAR=left";
+    if (LastImageAlign == 2) *out += " CLEAR=right";
+    *out += ">";
+    for (int i = 0; i < s_.Pagekan; ++i) *out += "<BR>";
+  }
+  *out += "\n";
+  *out += OpenTags(s_.PageTitle.Style);
+  *out += "<FONT ID=pagetitleline>";
+  if (s_.TitleTitle) {
+    const std::string_view t = sjis::TrimBlanks(page.title);
+    if (!t.empty()) {
+      *out += t;
+      *out += kZenSpace;
+    }
+  }
+  if (s_.TitleChosha) {
+    const std::string_view t = sjis::TrimBlanks(page.subtitle);
+    if (!t.empty()) {
+      *out += t;
+      *out += kZenSpace;
+    }
+  }
+  if (s_.TitleDate) {
+    *out += FormatTitleDate(page.date, false);
+    *out += kZenSpace;
+  }
+  if (s_.TitleUserName) *out += c_.my_name;
+  *out += "</FONT>";
+  *out += CloseTags(s_.PageTitle.Style);
+  *out += "\n";
+  if (any_title) *out += "<BR>\n";
+
+  *out += "<FONT ID=normalline>";
+  *out += OpenTags(s_.Honbun.Style);
+  *out += "\n";
+  if (s_.DispGazo && s_.GazoDispPos != 2) FputGazo(page, out);
+  bool first_line = true;
+  for (std::string_view line : SplitTextLines(page.text)) {
+    if (!first_line) *out += "<BR>\n";
+    first_line = false;
+    *out += line;
+    *out += "\n";
+  }
+  *out += CloseTags(s_.Honbun.Style);
+  *out += "</FONT>\n";
+  if (s_.DispGazo && s_.GazoDispPos == 2) FputGazo(page, out);
+}
+
+void HtmlWriter::Tail(std::string* out) { *out += "<BR>\n</BODY>\n</HTML>\n"; }
+
+void HtmlWriter::FputGazo(const ExportPage& page, std::string* out) {
+  if (!c_.find_image) return;
+  const std::vector<std::string> entries =
+      images::SplitImageNames(images::GetPureImageFileNames(page.imagefile));
+  if (entries.empty()) return;
+  const char* word = s_.GazoDispPos == 1 ? "left" : s_.GazoDispPos == 2 ? "center" : "right";
+  *out += "<TABLE BORDER=0 CELLSPACING=0 CELLPADDING=10 ALIGN=";
+  *out += word;
+  *out += ">\n";
+  for (const std::string& entry : entries) {
+    const std::string ext = images::GetKakuchoshi(entry);
+    if (!(ext.empty() || ext == "jpg" || ext == "jpeg" || ext == "bmp" || ext == "gif")) continue;
+    std::string path;
+    if (images::GetDir(entry).empty()) {
+      std::optional<std::string> found = c_.find_image(images::BareImageName(entry));
+      if (!found) continue;
+      path = std::move(*found);
+    } else {
+      path = entry;
+    }
+    *out += "<TR><TD ALIGN=";
+    *out += word;
+    *out += "><IMG SRC=\"";
+    *out += path;
+    *out += "\"";
+    if (s_.GazoToSmall || s_.GazoToLarge) {
+      const std::string kind = images::GetKakuchoshi(path);
+      int w = 0, h = 0;
+      if ((kind == "jpg" || kind == "jpeg" || kind == "bmp") && c_.image_size &&
+          c_.image_size(path, &w, &h)) {
+        const long long max = c_.max_image_pixels, min = c_.min_image_pixels;
+        if (s_.GazoToSmall && w > max) {
+          *out += " WIDTH=";
+          AppendInt(out, max);
+          *out += " HEIGHT=";
+          AppendInt(out, max * h / w);
+        } else if (s_.GazoToLarge && w > 0 && w < min) {
+          *out += " WIDTH=";
+          AppendInt(out, min);
+          *out += " HEIGHT=";
+          AppendInt(out, min * h / w);
+        }
+      }
+    }
+    *out += "></TD></TR>\n";
+    LastImageAlign = s_.GazoDispPos == 1 ? 1 : s_.GazoDispPos == 2 ? 0 : 2;
+  }
+  *out += "</TABLE>\n";
+}
+
+// ---- TeX ----
+
+void TexSettings::Load(settings::SettingsStore& reg) {
+  const TexSettings d;
+  reg.OpenKey(kTexKey, true);
+  Yoshi = reg.ReadInteger("Yoshi", d.Yoshi);
+  YoshiMuki = reg.ReadInteger("YoshiMuki", d.YoshiMuki);
+  MojiHoko = reg.ReadInteger("MojiHoko", d.MojiHoko);
+  MojiSize = reg.ReadInteger("MojiSize", d.MojiSize);
+  Dangumi = reg.ReadInteger("Dangumi", d.Dangumi);
+  Style = reg.ReadInteger("Style", d.Style);
+  Gyokan = reg.ReadFloat("Gyokan", d.Gyokan);
+  Dankan = reg.ReadFloat("Dankan", d.Dankan);
+  Pagekan = reg.ReadFloat("Pagekan", d.Pagekan);
+  LeftMargin = reg.ReadFloat("LeftMargin", d.LeftMargin);
+  RightMargin = reg.ReadFloat("RightMargin", d.RightMargin);
+  TopMargin = reg.ReadFloat("TopMargin", d.TopMargin);
+  BottomMargin = reg.ReadFloat("BottomMargin", d.BottomMargin);
+  ParIndent = reg.ReadFloat("ParIndent", d.ParIndent);
+  InputFileName = reg.ReadStringList("InputFileName", d.InputFileName);
+  TeXFileName = reg.ReadString("TeXFileName", d.TeXFileName);
+  DocumentTitle = reg.ReadString("DocumentTitle", d.DocumentTitle);
+  TitleTitle = reg.ReadBool("TitleTitle", d.TitleTitle);
+  TitleChosha = reg.ReadBool("TitleChosha", d.TitleChosha);
+  TitleDate = reg.ReadBool("TitleDate", d.TitleDate);
+  TitleUserName = reg.ReadBool("TitleUserName", d.TitleUserName);
+  AllPage = reg.ReadBool("AllPage", d.AllPage);
+  PageCount = reg.ReadInteger("PageCount", d.PageCount);
+  CommaHenkan = reg.ReadBool("CommaHenkan", d.CommaHenkan);
+  NumHenkan = reg.ReadBool("NumHenkan", d.NumHenkan);
+  KaigyoHenkan = reg.ReadBool("KaigyoHenkan", d.KaigyoHenkan);
+  reg.CloseKey();
+}
+
+void TexSettings::Save(settings::SettingsStore& reg) const {
+  reg.OpenKey(kTexKey, true);
+  reg.WriteInteger("Yoshi", Yoshi);
+  reg.WriteInteger("YoshiMuki", YoshiMuki);
+  reg.WriteInteger("MojiHoko", MojiHoko);
+  reg.WriteInteger("MojiSize", MojiSize);
+  reg.WriteInteger("Dangumi", Dangumi);
+  reg.WriteInteger("Style", Style);
+  reg.WriteFloat("Gyokan", Gyokan);
+  reg.WriteFloat("Dankan", Dankan);
+  reg.WriteFloat("Pagekan", Pagekan);
+  reg.WriteFloat("LeftMargin", LeftMargin);
+  reg.WriteFloat("RightMargin", RightMargin);
+  reg.WriteFloat("TopMargin", TopMargin);
+  reg.WriteFloat("BottomMargin", BottomMargin);
+  reg.WriteFloat("ParIndent", ParIndent);
+  reg.WriteStringList("InputFileName", InputFileName);
+  reg.WriteString("TeXFileName", TeXFileName);
+  reg.WriteString("DocumentTitle", DocumentTitle);
+  reg.WriteBool("TitleTitle", TitleTitle);
+  reg.WriteBool("TitleChosha", TitleChosha);
+  reg.WriteBool("TitleDate", TitleDate);
+  reg.WriteBool("TitleUserName", TitleUserName);
+  reg.WriteBool("AllPage", AllPage);
+  reg.WriteInteger("PageCount", PageCount);
+  reg.WriteBool("CommaHenkan", CommaHenkan);
+  reg.WriteBool("NumHenkan", NumHenkan);
+  reg.WriteBool("KaigyoHenkan", KaigyoHenkan);
+  reg.CloseKey();
+}
+
+std::string MojiHenkan(std::string_view line, bool num, bool comma) {
+  std::string s = num ? convert::ArabiaToKan(line) : std::string(line);
+  if (!comma) return s;
+  for (size_t i = 0; i < s.size();) {
+    const size_t len = sjis::CharLen(s, i);
+    if (len == 2 && std::string_view(s).substr(i, 2) == kZenComma) s.replace(i, 2, kTouten);
+    i += len;
+  }
+  return s;
+}
+
+TexWriter::TexWriter(TexSettings s, std::string my_name, store::Date today)
+    : s_(std::move(s)), my_name_(std::move(my_name)), today_(today) {}
+
+void TexWriter::Head(std::string* out) {
+  static constexpr const char* kPaper[4] = {"a4", "a5", "b4", "b5"};
+  static constexpr double kPaperW[4] = {210, 148, 257, 182};
+  static constexpr double kPaperH[4] = {297, 210, 364, 257};
+  static constexpr const char* kStyle[3] = {"article}\n", "report}\n", "book}\n"};
+  const int paper = s_.Yoshi >= 0 && s_.Yoshi < 4 ? s_.Yoshi : 0;
+  const bool vertical = s_.MojiHoko == 1;
+  const bool landscape = s_.YoshiMuki == 1;
+  const double w = landscape ? kPaperH[paper] : kPaperW[paper];
+  const double h = landscape ? kPaperW[paper] : kPaperH[paper];
+
+  *out += "\\documentstyle[";
+  *out += kPaper[paper];
+  *out += vertical && !landscape ? "p" : "j";
+  if (s_.MojiSize == 1) *out += ",11pt";
+  if (s_.MojiSize == 2) *out += ",12pt";
+  if (s_.Dangumi == 1) *out += ",twocolumn";
+  *out += ",fleqn,tascmac]{";
+  *out += vertical ? "t" : "j";
+  *out += kStyle[s_.Style >= 0 && s_.Style < 3 ? s_.Style : 0];
+
+  for (const std::string& line : s_.InputFileName) {
+    const std::string name = images::GetName(sjis::TrimBlanks(line));
+    if (name.empty()) continue;
+    *out += "\\input{";
+    *out += name;
+    *out += "}\n";
+  }
+  const std::string side = FormatNumber(s_.LeftMargin - 25.4);
+  *out += "\\oddsidemargin=" + side + "mm\n";
+  *out += "\\evensidemargin=" + side + "mm\n";
+  *out += vertical ? "\\textheight=" : "\\textwidth=";
+  *out += FormatNumber(w - s_.LeftMargin - s_.RightMargin) + "mm\n";
+  *out += "\\topmargin=" + FormatNumber(s_.TopMargin - 25.4) + "mm\n";
+  *out += "\\headheight=0mm\n\\headsep=0mm\n";
+  *out += "\\topskip=" + FormatNumber(10 + s_.MojiSize) + "pt\n";
+  *out += vertical ? "\\textwidth=" : "\\textheight=";
+  *out += FormatNumber(h - s_.TopMargin - s_.BottomMargin) + "mm\n";
+  if (s_.Dangumi == 1) *out += "\\columnsep=" + FormatNumber(s_.Dankan) + "mm\n";
+  *out += "\\parindent=" + FormatNumber(s_.ParIndent) + "zw\n";
+  const bool title = !s_.DocumentTitle.empty();
+  if (title) {
+    *out += "\\title{" + s_.DocumentTitle + "}\n";
+    *out += "\\author{" + my_name_ + "}\n";
+    std::string date;
+    AppendInt(&date, today_.year, "%04lld");
+    date += kNen;
+    AppendInt(&date, today_.month);
+    date += kGatsu;
+    AppendInt(&date, today_.day);
+    date += kNichi;
+    *out += "\\date{" + (vertical ? convert::HankakuNumToKansuji(date) : date) + "}\n";
+  }
+  *out += "\\begin{document}\n";
+  if (title) *out += "\\maketitle\n";
+  *out += "\\baselineskip=" + FormatNumber((10 + s_.MojiSize) * 0.35277777777777775 + s_.Gyokan) +
+          "mm\n";
+}
+
+void TexWriter::Page(const ExportPage& page, std::string* out) {
+  const bool vertical = s_.MojiHoko == 1;
+  std::string date_part, title_part, chosha_part;
+  if (s_.TitleDate) {
+    date_part = FormatTitleDate(page.date, vertical);
+    date_part += kZenSpace;
+  }
+  if (s_.TitleTitle) {
+    title_part = sjis::TrimBlanks(page.title);
+    if (!title_part.empty()) title_part += kZenSpace;
+  }
+  if (s_.TitleChosha) {
+    chosha_part = sjis::TrimBlanks(page.subtitle);
+    if (!chosha_part.empty()) chosha_part += kZenSpace;
+  }
+  const bool any_title = s_.TitleTitle || s_.TitleChosha || s_.TitleDate || s_.TitleUserName;
+
+  if (first_)
+    first_ = false;
+  else
+    *out += "\n\\vskip " + FormatNumber(s_.Pagekan - s_.Gyokan) + "mm\n";
+  if (any_title) *out += "\\noindent\n";
+  if (s_.TitleTitle) *out += "{\\large\\bf " + title_part + "}";
+  if (s_.TitleChosha || s_.TitleDate || s_.TitleUserName) {
+    *out += "{\\bf ";
+    *out += chosha_part;
+    *out += date_part;
+    if (s_.TitleUserName) *out += my_name_;
+    *out += "}\n\n";
+  } else {
+    *out += "\n\n";
+  }
+  if (any_title) *out += "\\smallskip\n";
+
+  std::vector<std::string_view> lines = SplitTextLines(page.text);
+  while (!lines.empty() && lines.back().empty()) lines.pop_back();
+  std::string converted;
+  for (std::string_view line : lines) {
+    if (vertical) {
+      converted = MojiHenkan(line, s_.NumHenkan, s_.CommaHenkan);
+      line = converted;
+    }
+    if (s_.KaigyoHenkan) {
+      if (line.empty())
+        *out += kZenSpace;
+      else
+        *out += line;
+      *out += "\n\n";
+    } else {
+      *out += line;
+      *out += "\n";
+    }
+  }
+}
+
+void TexWriter::Tail(std::string* out) { *out += "\\end{document}\n"; }
+
+}  // namespace sk::exchange

@@ -84,6 +84,7 @@ struct TextExportSettings {
        SaveImageFileName = true, SaveText = true;
   int PageKan = 2;
 
+  bool operator==(const TextExportSettings&) const = default;
   void Load(settings::SettingsStore& reg);        // from the root key
   void Save(settings::SettingsStore& reg) const;  // to the root key
 };
@@ -119,6 +120,7 @@ struct HtmlFont {
   int Color = 0;
   double Size = 10.5;
   int Style = 0;
+  bool operator==(const HtmlFont&) const = default;
 };
 
 // The HTML dialog's values, key "\Software\sorakumo\HTML".
@@ -138,6 +140,7 @@ struct HtmlSettings {
   int PageCount = 1;
   std::string HTMLFileName;  // CP932
 
+  bool operator==(const HtmlSettings&) const = default;
   void Load(settings::SettingsStore& reg);
   void Save(settings::SettingsStore& reg) const;
 };
@@ -194,6 +197,7 @@ struct TexSettings {
   int PageCount = 1;
   bool CommaHenkan = true, NumHenkan = true, KaigyoHenkan = true;
 
+  bool operator==(const TexSettings&) const = default;
   void Load(settings::SettingsStore& reg);
   void Save(settings::SettingsStore& reg) const;
 };
