@@ -108,6 +108,9 @@ Status ExportToPageFile(store::Table& source, const std::string& target,
   const std::string name = NameOf(target);
   if (SameFile(target, source.path()))
     return Status::Error(name + " は開いているページファイルそのものなので出力先にできません");
+  std::error_code ec;
+  if (fs::is_directory(fs::path(target), ec))
+    return Status::Error(name + " はフォルダーなので出力先にできません");
   if (store::FileExists(target) && HeldElsewhere(target))
     return Status::Error(name + ": ほかのプログラムが開いているので上書きできません");
 

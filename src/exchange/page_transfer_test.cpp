@@ -211,14 +211,17 @@ TEST_F(PageTransfer, CancelledOrRefusedExportLeavesTheTargetAlone) {
   EXPECT_TRUE(out.cancelled);
   EXPECT_EQ(Folder(), before);
 
-  // Refused: the open file itself, a target open elsewhere, a folder that does not exist.
+  // Refused: the open file itself, a target open elsewhere, a folder that does not exist, a
+  // folder in the target's place.
   Table held;
   ASSERT_TRUE(held.Open(Path("Old.dbf"), PageFileOptions(true)).ok());
-  for (const std::string& target : {src, Path("Old.dbf"), Path("nowhere/X.dbf")}) {
+  std::filesystem::create_directory(Path("Dir.dbf"));
+  const auto with_folder = Folder();
+  for (const std::string& target : {src, Path("Old.dbf"), Path("nowhere/X.dbf"), Path("Dir.dbf")}) {
     SCOPED_TRACE(target);
     Status st = ExportToPageFile(t, target, {}, &out);
     EXPECT_FALSE(st.ok());
-    EXPECT_EQ(Folder(), before);
+    EXPECT_EQ(Folder(), with_folder);
   }
   ASSERT_TRUE(held.Close().ok());
   EXPECT_EQ(ReadAll(Path("Old.dbf")), Pages(3, "old"));
