@@ -1,9 +1,152 @@
 // sorakumo-tool import and merge: a text file into pages, another page file's pages appended.
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <iterator>
+
 #include "cli/tool_common.h"
+#include "convert/cp932.h"
+#include "exchange/page_transfer.h"
+#include "exchange/text_import.h"
+#include "store/file_io.h"
+#include "store/page_file.h"
 
 namespace sk::cli {
 
-int CmdImport(const std::vector<std::string>&, const Options&) { return Usage("未実装"); }
-int CmdMerge(const std::vector<std::string>&, const Options&) { return Usage("未実装"); }
+namespace {
+
+using store::Table;
+
+std::string Today() {
+  std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&now, &tm);
+  char d[16];
+  std::strftime(d, sizeof d, "%Y%m%d", &tm);
+  return d;
+}
+
+// Appends a page with the header values and the text; *recno receives its number.
+Status AddPage(Table& t, const std::string& category, const std::string& title,
+               const std::string& subtitle, const std::string& date, const std::string& text,
+               int* recno) {
+  Status st = t.Append();
+  if (st.ok()) st = t.SetFieldString("BUNRUI", category);
+  if (st.ok()) st = t.SetFieldString("TITLE", title);
+  if (st.ok()) st = t.SetFieldString("SUBTITLE", subtitle);
+  if (st.ok()) st = t.SetFieldString("DATE", date);
+  if (st.ok()) st = t.SetFieldString("TEXT", text);
+  if (st.ok()) st = t.Post();
+  if (st.ok()) *recno = t.RecNo();
+  return st;
+}
+
+}  // namespace
+
+int CmdImport(const std::vector<std::string>& operands, const Options& o) {
+  const std::string& path = operands[0];
+  const std::string& text_path = operands[1];
+  int append_to = 0;
+  if (auto it = o.find("append-to"); it != o.end()) {
+    char* end = nullptr;
+    long n = std::strtol(it->second.c_str(), &end, 10);
+    if (it->second.empty() || *end != '\0' || n < 1 || n > 0x7FFFFFFF)
+      return Usage("--append-to にはページ番号 (1 以上) を指定してください");
+    append_to = int(n);
+  }
+  if (!store::FileExists(text_path)) {
+    std::cerr << "sorakumo-tool: " << text_path << " は存在しません。\n";
+    return 1;
+  }
+  std::ifstream in(text_path, std::ios::binary);
+  std::string bytes(std::istreambuf_iterator<char>(in), {});
+  if (!in && !in.eof()) {
+    std::cerr << "sorakumo-tool: " << text_path << " を読めません (" << strerror(errno) << ")\n";
+    return 1;
+  }
+  exchange::ImportedText text = exchange::DecodeImportBytes(bytes);
+  bytes.clear();
+  const auto lines = exchange::SplitImportLines(text.cp932);
+
+  Table t;
+  t.SetNoticeSink(PrintNotice);
+  Status st = t.Open(path, store::PageFileOptions());
+  if (!st.ok()) return Fail(st);
+
+  std::vector<int> written;
+  bool split = false;
+  if (append_to > 0) {
+    st = t.GotoBookmark(Table::Bookmark(append_to));
+    std::string old_text, category, title, subtitle, date;
+    if (st.ok()) st = t.ReadField("TEXT", &old_text);
+    if (st.ok()) st = t.ReadField("BUNRUI", &category);
+    if (st.ok()) st = t.ReadField("TITLE", &title);
+    if (st.ok()) st = t.ReadField("SUBTITLE", &subtitle);
+    if (st.ok()) st = t.ReadField("DATE", &date);
+    if (!st.ok()) return Fail(st);
+    exchange::ImportPlan plan = exchange::PlanImport(lines, old_text.size(), true);
+    split = plan.split();
+    const std::string& added = plan.in_place ? plan.whole : plan.chunks[0];
+    if (!added.empty()) {
+      st = t.Edit();
+      if (st.ok()) st = t.SetFieldString("TEXT", old_text + added);
+      if (st.ok()) st = t.Post();
+      if (st.ok()) written.push_back(append_to);
+    }
+    for (size_t i = 1; st.ok() && i < plan.chunks.size(); ++i) {
+      int recno = 0;
+      st = AddPage(t, category, exchange::ContinuationTitle(title, int(i)), subtitle, date,
+                   plan.chunks[i], &recno);
+      if (st.ok()) written.push_back(recno);
+    }
+  } else {
+    const size_t slash = text_path.find_last_of('/');
+    const std::string name = slash == std::string::npos ? text_path : text_path.substr(slash + 1);
+    const std::string title = cp932::EncodeReplacing(cp932::FromUtf8(name));
+    exchange::ImportPlan plan = exchange::PlanImport(lines, 0, false);
+    split = plan.split();
+    const std::string today = Today();
+    for (size_t i = 0; st.ok() && i < plan.chunks.size(); ++i) {
+      int recno = 0;
+      st = AddPage(t, "", title, "", today, plan.chunks[i], &recno);
+      if (st.ok()) written.push_back(recno);
+    }
+  }
+  // The pages written before a failure are kept and named.
+  for (int n : written) std::cout << n << "\n";
+  if (text.utf8) std::cerr << "UTF-8 から変換しました\n";
+  if (text.replaced > 0) std::cerr << text.replaced << " 文字を〓に置き換えました\n";
+  if (split) std::cerr << "ファイルのデータが長すぎたので，ページを分割してインプットしました。\n";
+  if (!st.ok()) return Fail(st);
+  st = t.Close();
+  if (!st.ok()) return Fail(st);
+  return 0;
+}
+
+int CmdMerge(const std::vector<std::string>& operands, const Options&) {
+  const std::string& path = operands[0];
+  const std::string& other = operands[1];
+  if (!store::FileExists(other)) {
+    std::cerr << "sorakumo-tool: " << other << " は存在しません。\n";
+    return 1;
+  }
+  Table t;
+  t.SetNoticeSink(PrintNotice);
+  Status st = t.Open(path, store::PageFileOptions());
+  if (!st.ok()) return Fail(st);
+  TerminalProgress progress("追加中");
+  exchange::TransferOutcome out;
+  st = exchange::AppendPageFile(t, other, progress.Callback(), &out);
+  progress.Clear();
+  if (!st.ok()) {
+    if (out.pages > 0) std::cout << out.pages << "\n";
+    return Fail(st);
+  }
+  std::cout << out.pages << "\n";
+  st = t.Close();
+  if (!st.ok()) return Fail(st);
+  return 0;
+}
 
 }  // namespace sk::cli

@@ -16,8 +16,8 @@ inline constexpr size_t kAppendLimit = 31999;
 inline constexpr size_t kPageLimit = 30000;
 
 // A file's bytes as CP932.  A file that starts with a UTF-8 byte-order mark, or is valid UTF-8
-// and not valid CP932, is converted (the mark dropped; characters CP932 cannot hold become "〓",
-// counted in `replaced`); any other file is taken as CP932, byte for byte.
+// with some non-ASCII character, is converted (the mark dropped; characters CP932 cannot hold
+// become "〓", counted in `replaced`); any other file is taken as CP932, byte for byte.
 struct ImportedText {
   std::string cp932;
   bool utf8 = false;

@@ -28,11 +28,16 @@ Status AddIndex(const std::string& path);
 // Copies the source's records, in its current order and filter, to dest.  Copy mode creates
 // dest with the source's fields and no tags; append mode adds the records to an existing table,
 // matching fields by name.  The source's current record is kept.
+// `progress` (when given) hears how many records of how many are done every few records and at
+// the end; when it returns false the copy stops after a whole record and *cancelled is set (the
+// records copied so far stay, and the status is Ok).
 enum class BatchMode { kCopy, kAppend };
-Status BatchCopy(Table& source, const std::string& dest, BatchMode mode, int* copied = nullptr);
+Status BatchCopy(Table& source, const std::string& dest, BatchMode mode, int* copied = nullptr,
+                 const Table::Progress& progress = {}, bool* cancelled = nullptr);
 // Append mode into a table that is already open (the open page file taking another's pages).
 // The destination's index stays current; its cursor is left on the last record appended.
-Status BatchAppend(Table& source, Table& dest, int* copied = nullptr);
+Status BatchAppend(Table& source, Table& dest, int* copied = nullptr,
+                   const Table::Progress& progress = {}, bool* cancelled = nullptr);
 
 // The view-mode byte of a page: set bit, itemize bit, indent field, highlight bit.
 struct ViewMode {
