@@ -95,16 +95,23 @@ bool SelectionOf(const Options& o, browse::PageSelection* sel) {
 
 // --fields for the text export: category,title,subtitle,date,images,text.
 bool TextFields(const std::string& list, exchange::TextExportSettings* s) {
-  s->SaveBunrui = s->SaveTitle = s->SaveChosha = s->SaveDate = s->SaveImageFileName =
-      s->SaveText = false;
+  s->SaveBunrui = s->SaveTitle = s->SaveChosha = s->SaveDate = s->SaveImageFileName = s->SaveText =
+      false;
   for (const std::string& f : SplitComma(list)) {
-    if (f == "category") s->SaveBunrui = true;
-    else if (f == "title") s->SaveTitle = true;
-    else if (f == "subtitle") s->SaveChosha = true;
-    else if (f == "date") s->SaveDate = true;
-    else if (f == "images") s->SaveImageFileName = true;
-    else if (f == "text") s->SaveText = true;
-    else return false;
+    if (f == "category")
+      s->SaveBunrui = true;
+    else if (f == "title")
+      s->SaveTitle = true;
+    else if (f == "subtitle")
+      s->SaveChosha = true;
+    else if (f == "date")
+      s->SaveDate = true;
+    else if (f == "images")
+      s->SaveImageFileName = true;
+    else if (f == "text")
+      s->SaveText = true;
+    else
+      return false;
   }
   return true;
 }
@@ -114,11 +121,16 @@ template <class S>
 bool TitleFields(const std::string& list, S* s) {
   s->TitleTitle = s->TitleChosha = s->TitleDate = s->TitleUserName = false;
   for (const std::string& f : SplitComma(list)) {
-    if (f == "title") s->TitleTitle = true;
-    else if (f == "subtitle") s->TitleChosha = true;
-    else if (f == "date") s->TitleDate = true;
-    else if (f == "name") s->TitleUserName = true;
-    else return false;
+    if (f == "title")
+      s->TitleTitle = true;
+    else if (f == "subtitle")
+      s->TitleChosha = true;
+    else if (f == "date")
+      s->TitleDate = true;
+    else if (f == "name")
+      s->TitleUserName = true;
+    else
+      return false;
   }
   return true;
 }
@@ -183,8 +195,7 @@ int CmdExport(const std::vector<std::string>& operands, const Options& o) {
       all = s.AllPage;
       count = s.PageCount;
     }
-    ex = std::make_unique<exchange::TextExporter>(s, date_type, Captions(reg, path),
-                                                  has("utf8"));
+    ex = std::make_unique<exchange::TextExporter>(s, date_type, Captions(reg, path), has("utf8"));
   } else if (kind == "html") {
     exchange::HtmlSettings s;
     s.Load(reg);
@@ -259,8 +270,8 @@ int CmdExport(const std::vector<std::string>& operands, const Options& o) {
       count = s.PageCount;
     }
     const QDate today = QDate::currentDate();
-    ex = std::make_unique<exchange::TexWriter>(s, my_name,
-                                               store::Date{today.year(), today.month(), today.day()});
+    ex = std::make_unique<exchange::TexWriter>(
+        s, my_name, store::Date{today.year(), today.month(), today.day()});
   }
   browse::PageSelection sel;
   if (!SelectionOf(o, &sel)) return 2;

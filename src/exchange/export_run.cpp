@@ -42,8 +42,7 @@ Status AsideFile::Open(const std::string& path) {
   const bool exists = ::stat(path.c_str(), &old) == 0;
   if (exists && !S_ISREG(old.st_mode))
     return Status::Error(path + " は通常のファイルではないので，書き込めません");
-  if (exists && ::access(path.c_str(), W_OK) != 0)
-    return Fault(path, "は書き込み禁止です", errno);
+  if (exists && ::access(path.c_str(), W_OK) != 0) return Fault(path, "は書き込み禁止です", errno);
   std::string tmpl = FolderOf(path) + "/." + NameOf(path) + ".XXXXXX";
   std::vector<char> buf(tmpl.begin(), tmpl.end());
   buf.push_back('\0');
@@ -81,7 +80,8 @@ Status AsideFile::Commit() {
   int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0) return Fault(path_, "に書き込めません", errno);
-  if (::rename(temp_.c_str(), path_.c_str()) != 0) return Fault(path_, "を置き換えられません", errno);
+  if (::rename(temp_.c_str(), path_.c_str()) != 0)
+    return Fault(path_, "を置き換えられません", errno);
   temp_.clear();
   return Status::Ok();
 }

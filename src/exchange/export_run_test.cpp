@@ -56,7 +56,9 @@ class ExportRunTest : public store::test::TempDirTest {
     TitleExporter ex;
     st = ExportPages(t_, r, ex, out, progress, o ? o : &local);
     EXPECT_TRUE(st.ok()) << st.message();
-    if (!(o ? o : &local)->cancelled) EXPECT_TRUE(out.Commit().ok());
+    if (!(o ? o : &local)->cancelled) {
+      EXPECT_TRUE(out.Commit().ok());
+    }
     return ReadBytes(Path("out.txt"));
   }
 
@@ -139,7 +141,9 @@ TEST_F(ExportRunTest, FilesThatCannotBeWrittenAreRefusedBeforeAnything) {
   EXPECT_NE(st.message().find("sub"), std::string::npos);
   WriteBytes(Path("ro.txt"), "x");
   ::chmod(Path("ro.txt").c_str(), 0444);
-  if (::access(Path("ro.txt").c_str(), W_OK) != 0) EXPECT_FALSE(out.Open(Path("ro.txt")).ok());
+  if (::access(Path("ro.txt").c_str(), W_OK) != 0) {
+    EXPECT_FALSE(out.Open(Path("ro.txt")).ok());
+  }
 }
 
 }  // namespace

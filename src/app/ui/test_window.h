@@ -23,6 +23,7 @@
 #include "convert/cp932.h"
 #include "editor/ui/text_area.h"
 #include "editor/ui/text_editor.h"
+#include "exchange/ui/exchange_controller.h"
 #include "search/ui/search_controller.h"
 #include "settings/settings_store.h"
 
@@ -184,6 +185,7 @@ class MainFormTest : public ::testing::Test {
   // The controllers the window keeps to itself.
   editor::TextEditor& EditorOf() { return *form_->editor_; }
   search::SearchController& SearchOf() { return *form_->search_; }
+  exchange::ExchangeController& ExchangeOf() { return *form_->exchange_; }
 
   QTemporaryDir dir_;
   QString config_;

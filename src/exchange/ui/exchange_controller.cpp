@@ -51,7 +51,8 @@ void StartIn(app::FileDialogSpec* spec, const QString& last, const QString& star
   }
 }
 
-// "*.txt;*.htm*;*.tex" as a Qt filter: "(*.txt *.htm* *.tex) (*.txt *.htm* *.tex);;すべて(*.*) (*)".
+// "*.txt;*.htm*;*.tex" as a Qt filter: "(*.txt *.htm* *.tex) (*.txt *.htm* *.tex);;すべて(*.*)
+// (*)".
 QString TextFilter(const std::string& wildcard) {
   QString patterns = Q(wildcard).split(';', Qt::SkipEmptyParts).join(' ');
   return QStringLiteral("(%1) (%1);;すべて(*.*) (*)").arg(patterns);
@@ -389,8 +390,8 @@ void ExchangeController::AppendText(bool new_page) {
   editor_.GotoSelStart(f_.TextMemo->TextLength(), 0);
   f_.ShowHint(note);
   if (plan.split())
-    f_.Message(QStringLiteral(
-        "ファイルのデータが長すぎたので，ページを分割してインプットしました。"));
+    f_.Message(
+        QStringLiteral("ファイルのデータが長すぎたので，ページを分割してインプットしました。"));
 }
 
 }  // namespace sk::exchange
