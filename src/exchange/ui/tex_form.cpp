@@ -148,7 +148,9 @@ TTeXForm::TTeXForm(app::Prompter& prompter, TexSettings& s, const QStringList& c
   InputFileNameMemo = new QPlainTextEdit;
   InputFileNameMemo->setObjectName(QStringLiteral("InputFileNameMemo"));
   InputFileNameMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
-  InputFileNameMemo->setFixedHeight(96);
+  InputFileNameMemo->setMinimumHeight(72);
+  // As tall as the groups beside it.
+  InputFileNameMemo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
   input_box->addWidget(InputFileNameMemo);
 
   auto* title_group = new QGroupBox(QStringLiteral("ページタイトルの項目"));
