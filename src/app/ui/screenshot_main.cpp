@@ -147,10 +147,11 @@ int main(int argc, char** argv) {
     bool saved_text = form.grab().save(text_page);
     std::printf("%s %s\n", saved_text ? "saved" : "could not save", text_page.toUtf8().constData());
     for (const char* item : {"PageListItem", "SelectRecordItem", "RecordAppendItem",
-                             "ImageFileDirectEditItem", "MojiFindItem", "ReplaceItem"})
+                             "ImageFileDirectEditItem", "MojiFindItem", "ReplaceItem",
+                             "ToTextFileItem", "HTMLFileItem", "TeXFileItem"})
       form.Action(item)->trigger();
     std::printf("%d dialog pictures saved\n", prompter.saved);
-    rc = (saved && saved_pictures && saved_text && missing == 0 && cut == 0 && prompter.saved == 6)
+    rc = (saved && saved_pictures && saved_text && missing == 0 && cut == 0 && prompter.saved == 9)
              ? 0
              : 1;
     form.close();

@@ -138,6 +138,8 @@ void ExchangeController::ToTextFileItemClick() {
     QStringList captions;
     for (const std::string& c : f_.FieldCaptions) captions << Q(c);
     TSaveTextForm form(f_.prompter(), text_, f_.Conf.TypeOfDateForTextOutput, captions, &f_);
+    form.TextFileWildCard = Q(f_.Conf.TextFileWildCard);
+    form.ProgramDir = f_.StartDir;
     const bool ok = f_.prompter().RunDialog(form);
     text_.Save(f_.Reg);
     if (!ok) return;
@@ -177,6 +179,7 @@ void ExchangeController::HTMLFileItemClick() {
     QStringList captions;
     for (const std::string& c : f_.FieldCaptions) captions << Q(c);
     THTMLForm form(f_.prompter(), html_, captions, &f_);
+    form.StartDir = f_.StartDir;
     const bool ok = f_.prompter().RunDialog(form);
     html_.Save(f_.Reg);
     if (!ok) return;
@@ -191,6 +194,7 @@ void ExchangeController::TeXFileItemClick() {
     QStringList captions;
     for (const std::string& c : f_.FieldCaptions) captions << Q(c);
     TTeXForm form(f_.prompter(), tex_, captions, &f_);
+    form.StartDir = f_.StartDir;
     const bool ok = f_.prompter().RunDialog(form);
     tex_.Save(f_.Reg);
     if (!ok) return;
