@@ -52,16 +52,25 @@ bool ParseYmd(std::string_view s, Ymd* out) {
   return true;
 }
 
-void AppendInt(std::string* out, long long v, const char* fmt = "%lld") {
-  char buf[32];
-  const int n = std::snprintf(buf, sizeof buf, fmt, v);
-  out->append(buf, size_t(n));
+// A non-negative number in decimal, at least `width` digits (leading zeros).
+void AppendInt(std::string* out, long long v, int width = 1) {
+  char buf[24];
+  char* p = buf + sizeof buf;
+  unsigned long long u =
+      v < 0 ? 0ull - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
+  do {
+    *--p = char('0' + u % 10);
+    u /= 10;
+  } while (u);
+  while (buf + sizeof buf - p < width) *--p = '0';
+  if (v < 0) *--p = '-';
+  out->append(p, size_t(buf + sizeof buf - p));
 }
 
 // "yyyy年m月d日"
 std::string NenGappi(const Ymd& t) {
   std::string s;
-  AppendInt(&s, t.y, "%04lld");
+  AppendInt(&s, t.y, 4);
   s += kNen;
   AppendInt(&s, t.m);
   s += kGatsu;
@@ -167,18 +176,25 @@ constexpr std::string_view kTexKey = "\\Software\\sorakumo\\TeX";
 
 }  // namespace
 
-Status ReadExportPage(const store::Table& t, ExportPage* page) {
-  struct {
-    const char* name;
-    std::string* field;
-  } const fields[] = {{"BUNRUI", &page->bunrui},     {"TITLE", &page->title},
-                      {"SUBTITLE", &page->subtitle}, {"DATE", &page->date},
-                      {"TEXT", &page->text},         {"IMAGEFILE", &page->imagefile}};
-  for (const auto& f : fields) {
-    Status st = t.ReadField(f.name, f.field);
+ExportFields ExportFieldsOf(const store::Table& t) {
+  const store::DbfFile& d = t.dbf();
+  return {d.FieldIndex("BUNRUI"), d.FieldIndex("TITLE"), d.FieldIndex("SUBTITLE"),
+          d.FieldIndex("DATE"),   d.FieldIndex("TEXT"),  d.FieldIndex("IMAGEFILE")};
+}
+
+Status ReadExportPage(const store::Table& t, const ExportFields& f, ExportPage* page) {
+  const std::pair<int, std::string*> fields[] = {
+      {f.bunrui, &page->bunrui}, {f.title, &page->title}, {f.subtitle, &page->subtitle},
+      {f.date, &page->date},     {f.text, &page->text},   {f.imagefile, &page->imagefile}};
+  for (const auto& [index, value] : fields) {
+    Status st = t.ReadFieldAt(index, value);
     if (!st.ok()) return st;
   }
   return Status();
+}
+
+Status ReadExportPage(const store::Table& t, ExportPage* page) {
+  return ReadExportPage(t, ExportFieldsOf(t), page);
 }
 
 std::string FormatTextDate(std::string_view yyyymmdd, int code) {
@@ -189,11 +205,11 @@ std::string FormatTextDate(std::string_view yyyymmdd, int code) {
   switch (code) {
     case 1:
     case 6:
-      AppendInt(&s, t.y, "%04lld");
+      AppendInt(&s, t.y, 4);
       s += '/';
-      AppendInt(&s, t.m, "%02lld");
+      AppendInt(&s, t.m, 2);
       s += '/';
-      AppendInt(&s, t.d, "%02lld");
+      AppendInt(&s, t.d, 2);
       break;
     case 4:
     case 5:
@@ -205,7 +221,7 @@ std::string FormatTextDate(std::string_view yyyymmdd, int code) {
       s += ' ';
       AppendInt(&s, t.d);
       s += ", ";
-      AppendInt(&s, t.y, "%04lld");
+      AppendInt(&s, t.y, 4);
       return s;
     default:  // 2, 3, 7, 8, 9, 10
       s = NenGappi(t);
@@ -630,7 +646,7 @@ void TexWriter::Head(std::string* out) {
     *out += "\\title{" + s_.DocumentTitle + "}\n";
     *out += "\\author{" + my_name_ + "}\n";
     std::string date;
-    AppendInt(&date, today_.year, "%04lld");
+    AppendInt(&date, today_.year, 4);
     date += kNen;
     AppendInt(&date, today_.month);
     date += kGatsu;

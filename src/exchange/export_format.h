@@ -49,6 +49,12 @@ struct ExportPage {
 };
 // The fields of the table's current record.
 Status ReadExportPage(const store::Table& t, ExportPage* page);
+// The positions of the page's fields in the table, looked up once for a pass over many pages.
+struct ExportFields {
+  int bunrui = -1, title = -1, subtitle = -1, date = -1, text = -1, imagefile = -1;
+};
+ExportFields ExportFieldsOf(const store::Table& t);
+Status ReadExportPage(const store::Table& t, const ExportFields& f, ExportPage* page);
 
 // The page's date in the ten styles of the text export (1 "2010/03/21" ... 10
 // "二〇一〇年三月二一日（日）"); "" for any other code and for a blank or invalid date.

@@ -109,9 +109,10 @@ Status ExportPages(store::Table& t, const ExportRange& range, PageExporter& ex, 
     if (range.current_left) st = t.Next();
   }
   ExportPage page;
+  const ExportFields fields = ExportFieldsOf(t);
   const bool any = range.all || range.count >= 1;
   while (st.ok() && any && !t.Eof() && !t.IsEmpty()) {
-    st = ReadExportPage(t, &page);
+    st = ReadExportPage(t, fields, &page);
     if (!st.ok()) break;
     ex.Page(page, &buf);
     ++outcome->pages;

@@ -23,7 +23,6 @@ std::string FormatMemoPointer(uint32_t block) {
   return b;
 }
 
-
 }  // namespace
 
 Status ResolveTags(const std::vector<TagSpec>& specs, const std::vector<FieldDef>& fields,
@@ -828,27 +827,36 @@ Status Table::ReadMemoAt(int f, std::string* out) const {
 
 Status Table::ReadField(const std::string& name, std::string* out) const {
   out->clear();
+  int f = dbf_.FieldIndex(name);
+  if (f < 0 && dbf_.is_open())
+    return Status::Error(BaseName(path_) + ": フィールド " + name + " がありません");
+  return ReadFieldAt(f, out);
+}
+
+Status Table::ReadFieldAt(int f, std::string* out) const {
+  out->clear();
   Status st = CheckActive();
   if (!st.ok()) return st;
-  int f = dbf_.FieldIndex(name);
-  if (f < 0) return Status::Error(BaseName(path_) + ": フィールド " + name + " がありません");
+  if (f < 0 || size_t(f) >= dbf_.fields().size())
+    return Status::Error(BaseName(path_) + ": フィールド番号 " + std::to_string(f) +
+                         " がありません");
   st = LoadCurrent();
   if (!st.ok()) return st;
   const FieldDef& fd = dbf_.fields()[size_t(f)];
   if (fd.type == 'M') return ReadMemoAt(f, out);
-  std::string v = buf_.substr(size_t(1 + fd.offset), size_t(fd.width));
+  // The bytes go straight into *out (a pass over many records reuses its capacity).
+  std::string_view v = std::string_view(buf_).substr(size_t(1 + fd.offset), size_t(fd.width));
   if (fd.type == 'D') {
     int y, m, d;
-    if (v.size() != 8 || !ParseDate8(v.data(), &y, &m, &d)) v.clear();
-    *out = v;
+    if (v.size() == 8 && ParseDate8(v.data(), &y, &m, &d)) out->assign(v);
     return Status::Ok();
   }
-  while (!v.empty() && (v.back() == ' ' || v.back() == '\0')) v.pop_back();
+  while (!v.empty() && (v.back() == ' ' || v.back() == '\0')) v.remove_suffix(1);
   if (fd.type == 'N' || fd.type == 'F') {
     size_t a = v.find_first_not_of(' ');
-    v = a == std::string::npos ? std::string() : v.substr(a);
+    v = a == std::string_view::npos ? std::string_view() : v.substr(a);
   }
-  *out = std::move(v);
+  out->assign(v);
   return Status::Ok();
 }
 

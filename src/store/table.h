@@ -145,6 +145,8 @@ class Table {
   // Fields by name.  Strings are CP932 bytes; C fields lose trailing spaces; a date field reads
   // as "YYYYMMDD" or "" when blank.
   Status ReadField(const std::string& name, std::string* out) const;
+  // The same by the field's position in fields() (a pass over many records looks names up once).
+  Status ReadFieldAt(int index, std::string* out) const;
   std::string FieldString(const std::string& name) const;  // "" on any error
   std::optional<Date> FieldDate(const std::string& name) const;
   // The current record's bytes (deletion byte first, record_length bytes; empty when there is
