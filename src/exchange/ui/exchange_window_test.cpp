@@ -86,7 +86,9 @@ class ExchangeWindowTest : public app::test::MainFormTest {
       walk(t);
       EXPECT_TRUE(t.SetIndexName(tag).ok());
       EXPECT_TRUE(t.SetFiltered(filtered).ok());
-      if (here != 0) EXPECT_TRUE(t.GotoBookmark(here).ok());
+      if (here != 0) {
+        EXPECT_TRUE(t.GotoBookmark(here).ok());
+      }
       return v;
     }
     store::Table t;
