@@ -2,8 +2,9 @@
 // Input: one byte k (bit 0: append mode; bits 1-3 pick the text already on the page: 0, 5,000,
 // 29,990 or 31,990 bytes), then the bytes of a text file.  A file taken as CP932 keeps every byte;
 // the pages of the plan hold exactly the file's lines with CR LF after each, no page after the
-// first is empty, and a page past the limit holds one line.  The text export writes no CR for a
-// page whose image list is one line; the HTML and TeX writers run over the same page.
+// first is empty, and a page past the limit holds one line.  The text export writes the file's
+// lines each with LF, and no CR for a page whose image list is one line; the HTML and TeX
+// writers run over the same page.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -63,7 +64,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   page.imagefile = text.cp932.substr(0, 64);
   std::replace(page.imagefile.begin(), page.imagefile.end(), '\r', ';');
   std::replace(page.imagefile.begin(), page.imagefile.end(), '\n', ';');
-  std::string out;
+  // The text alone: its lines, each followed by LF.
+  TextExportSettings only_text;
+  only_text.SaveBunrui = only_text.SaveTitle = only_text.SaveChosha = only_text.SaveDate =
+      only_text.SaveImageFileName = false;
+  only_text.PageKan = 0;
+  std::string out, expected;
+  for (std::string_view l : lines) expected.append(l).append("\n");
+  TextExporter(only_text, 1, {"a", "b", "c", "d", "e"}).Page(page, &out);
+  Check(out == expected);
+  out.clear();
   TextExporter(TextExportSettings{}, 1 + k % 10, {"a", "b", "c", "d", "e"}).Page(page, &out);
   Check(out.find('\r') == std::string::npos);
   HtmlWriter html(HtmlSettings{}, HtmlContext{});

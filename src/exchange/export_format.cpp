@@ -4,6 +4,9 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "convert/cp932.h"
 #include "convert/sjis.h"
@@ -86,20 +89,40 @@ std::string_view At(const std::vector<std::string>& v, size_t i) {
 // The text with CR LF and CR made LF, ending in LF unless empty.
 void AppendTextLines(std::string_view text, std::string* out) {
   if (text.empty()) return;
+  // Copied 16 bytes at a time, stopping only at a CR: the output is never longer than the text
+  // (plus a final LF), so each 16-byte store stays inside the room made here.
+  const size_t old = out->size();
+  out->resize(old + text.size() + 1);
+  char* dst = out->data() + old;
   const char* p = text.data();
   const char* const end = p + text.size();
-  while (p < end) {
-    const char* cr = static_cast<const char*>(std::memchr(p, '\r', size_t(end - p)));
-    if (!cr) {
-      out->append(p, size_t(end - p));
-      break;
+#ifdef __SSE2__
+  const __m128i cr = _mm_set1_epi8('\r');
+  while (end - p >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), v);
+    const unsigned mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)));
+    if (mask == 0) {
+      p += 16;
+      dst += 16;
+      continue;
     }
-    out->append(p, size_t(cr - p));
-    p = cr + 1;
-    if (p == end || *p != '\n') out->push_back('\n');  // a lone CR; CR LF keeps its LF
+    const int k = __builtin_ctz(mask);
+    p += k + 1;
+    dst += k;
+    if (p == end || *p != '\n') *dst++ = '\n';  // a lone CR; CR LF keeps its LF
+  }
+#endif
+  for (; p < end; ++p) {
+    if (*p != '\r') {
+      *dst++ = *p;
+    } else if (p + 1 == end || p[1] != '\n') {
+      *dst++ = '\n';
+    }
   }
   const char last = text.back();
-  if (last != '\n' && last != '\r') out->push_back('\n');
+  if (last != '\n' && last != '\r') *dst++ = '\n';
+  out->resize(size_t(dst - out->data()));
 }
 
 std::string Hex6(int color) {
@@ -182,15 +205,23 @@ ExportFields ExportFieldsOf(const store::Table& t) {
           d.FieldIndex("DATE"),   d.FieldIndex("TEXT"),  d.FieldIndex("IMAGEFILE")};
 }
 
-Status ReadExportPage(const store::Table& t, const ExportFields& f, ExportPage* page) {
-  const std::pair<int, std::string*> fields[] = {
-      {f.bunrui, &page->bunrui}, {f.title, &page->title}, {f.subtitle, &page->subtitle},
-      {f.date, &page->date},     {f.text, &page->text},   {f.imagefile, &page->imagefile}};
+Status ReadExportPageHeader(const store::Table& t, const ExportFields& f, ExportPage* page) {
+  const std::pair<int, std::string*> fields[] = {{f.bunrui, &page->bunrui},
+                                                 {f.title, &page->title},
+                                                 {f.subtitle, &page->subtitle},
+                                                 {f.date, &page->date},
+                                                 {f.imagefile, &page->imagefile}};
   for (const auto& [index, value] : fields) {
     Status st = t.ReadFieldAt(index, value);
     if (!st.ok()) return st;
   }
   return Status();
+}
+
+Status ReadExportPage(const store::Table& t, const ExportFields& f, ExportPage* page) {
+  Status st = ReadExportPageHeader(t, f, page);
+  if (st.ok()) st = t.ReadFieldAt(f.text, &page->text);
+  return st;
 }
 
 Status ReadExportPage(const store::Table& t, ExportPage* page) {
@@ -301,6 +332,11 @@ void TextExportSettings::Save(settings::SettingsStore& reg) const {
 
 void TextOfOneDayToFile(const ExportPage& page, const TextExportSettings& s, int date_type,
                         const std::vector<std::string>& captions, std::string* out) {
+  TextOfOneDayToFile(page, page.text, s, date_type, captions, out);
+}
+
+void TextOfOneDayToFile(const ExportPage& page, std::string_view text, const TextExportSettings& s,
+                        int date_type, const std::vector<std::string>& captions, std::string* out) {
   auto field_line = [&](size_t caption, std::string_view value) {
     *out += kMaru;
     *out += At(captions, caption);
@@ -317,7 +353,7 @@ void TextOfOneDayToFile(const ExportPage& page, const TextExportSettings& s, int
   if (s.SaveTitle) field_line(1, sjis::TrimBlanks(page.title));
   if (s.SaveChosha) field_line(2, sjis::TrimBlanks(page.subtitle));
   if (s.SaveImageFileName) field_line(4, images::GetPureImageFileNames(page.imagefile));
-  if (s.SaveText) AppendTextLines(page.text, out);
+  if (s.SaveText) AppendTextLines(text, out);
   if (s.PageKan > 0) out->append(size_t(s.PageKan), '\n');
 }
 
@@ -326,12 +362,16 @@ TextExporter::TextExporter(TextExportSettings s, int date_type, std::vector<std:
     : s_(std::move(s)), date_type_(date_type), captions_(std::move(captions)), utf8_(utf8) {}
 
 void TextExporter::Page(const ExportPage& page, std::string* out) {
+  PageView(page, page.text, out);
+}
+
+void TextExporter::PageView(const ExportPage& page, std::string_view text, std::string* out) {
   if (!utf8_) {
-    TextOfOneDayToFile(page, s_, date_type_, captions_, out);
+    TextOfOneDayToFile(page, text, s_, date_type_, captions_, out);
     return;
   }
   buf_.clear();
-  TextOfOneDayToFile(page, s_, date_type_, captions_, &buf_);
+  TextOfOneDayToFile(page, text, s_, date_type_, captions_, &buf_);
   const size_t old = out->size();
   out->resize(old + buf_.size() * cp932::Utf8BytesPerByte() + cp932::kUtf8Slack);
   char* end = cp932::DecodeUtf8To(buf_, out->data() + old);

@@ -55,6 +55,8 @@ struct ExportFields {
 };
 ExportFields ExportFieldsOf(const store::Table& t);
 Status ReadExportPage(const store::Table& t, const ExportFields& f, ExportPage* page);
+// Every field but TEXT (page->text is left as it is).
+Status ReadExportPageHeader(const store::Table& t, const ExportFields& f, ExportPage* page);
 
 // The page's date in the ten styles of the text export (1 "2010/03/21" ... 10
 // "二〇一〇年三月二一日（日）"); "" for any other code and for a blank or invalid date.
@@ -77,6 +79,13 @@ class PageExporter {
   virtual void Head(std::string* out) = 0;
   virtual void Page(const ExportPage& page, std::string* out) = 0;
   virtual void Tail(std::string* out) = 0;
+  // A writer that can take the page text where the table holds it (no copy) says so; it is
+  // then given the page with `text` left empty and the text beside it.
+  virtual bool TakesTextView() const { return false; }
+  virtual void PageView(const ExportPage& page, std::string_view text, std::string* out) {
+    (void)text;
+    Page(page, out);
+  }
 };
 
 // ---- Plain text ----
@@ -99,6 +108,9 @@ struct TextExportSettings {
 // "TypeOfDateForTextOutput" code.
 void TextOfOneDayToFile(const ExportPage& page, const TextExportSettings& s, int date_type,
                         const std::vector<std::string>& captions, std::string* out);
+// The same with the page text given apart from the page.
+void TextOfOneDayToFile(const ExportPage& page, std::string_view text, const TextExportSettings& s,
+                        int date_type, const std::vector<std::string>& captions, std::string* out);
 
 class TextExporter : public PageExporter {
  public:
@@ -108,6 +120,8 @@ class TextExporter : public PageExporter {
   void Head(std::string*) override {}
   void Page(const ExportPage& page, std::string* out) override;
   void Tail(std::string*) override {}
+  bool TakesTextView() const override { return true; }
+  void PageView(const ExportPage& page, std::string_view text, std::string* out) override;
 
  private:
   TextExportSettings s_;

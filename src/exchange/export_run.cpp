@@ -12,7 +12,7 @@
 namespace sk::exchange {
 namespace {
 
-constexpr size_t kFlushBytes = 1 << 20;
+constexpr size_t kFlushBytes = 1 << 22;
 
 std::string FolderOf(const std::string& path) {
   size_t slash = path.rfind('/');
@@ -110,11 +110,22 @@ Status ExportPages(store::Table& t, const ExportRange& range, PageExporter& ex, 
   }
   ExportPage page;
   const ExportFields fields = ExportFieldsOf(t);
+  const bool by_view = ex.TakesTextView();
+  std::string_view text;
+  std::string scratch;
   const bool any = range.all || range.count >= 1;
   while (st.ok() && any && !t.Eof() && !t.IsEmpty()) {
-    st = ReadExportPage(t, fields, &page);
-    if (!st.ok()) break;
-    ex.Page(page, &buf);
+    if (by_view) {
+      // The text last: reading another memo may refill the buffer the view points into.
+      st = ReadExportPageHeader(t, fields, &page);
+      if (st.ok()) st = t.ReadMemoViewAt(fields.text, &text, &scratch);
+      if (!st.ok()) break;
+      ex.PageView(page, text, &buf);
+    } else {
+      st = ReadExportPage(t, fields, &page);
+      if (!st.ok()) break;
+      ex.Page(page, &buf);
+    }
     ++outcome->pages;
     if (buf.size() >= kFlushBytes) {
       st = out.Write(buf);

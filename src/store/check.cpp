@@ -29,7 +29,8 @@ std::vector<std::string> CheckTableFiles(const std::string& path) {
       break;
     }
     if (rec[0] != ' ' && rec[0] != '*')
-      faults.push_back(BaseName(path) + ": レコード " + std::to_string(r) + " の削除フラグが不正です");
+      faults.push_back(BaseName(path) + ": レコード " + std::to_string(r) +
+                       " の削除フラグが不正です");
     live[r] = rec[0] != '*';
   }
   if (t.dbt().is_open() && t.dbt().header_next_free() > t.dbt().blocks_in_file())
@@ -72,21 +73,28 @@ std::vector<std::string> CheckTableFiles(const std::string& path) {
           faults.push_back(where + "のレコード番号 " + std::to_string(r) + " がテーブルの外です");
           continue;
         }
-        if (seen[r]++) faults.push_back(where + "にレコード " + std::to_string(r) + " が二度あります");
-        if (!live[r]) faults.push_back(where + "に削除されたレコード " + std::to_string(r) + " のキーがあります");
-        if (dbf.ReadRecord(r, &rec).ok() && MakeKey(tag, dbf.fields(), rec) != es[i].key && bad++ < 20)
-          faults.push_back(where + "のレコード " + std::to_string(r) + " のキーがレコードと合いません");
+        if (seen[r]++)
+          faults.push_back(where + "にレコード " + std::to_string(r) + " が二度あります");
+        if (!live[r])
+          faults.push_back(where + "に削除されたレコード " + std::to_string(r) +
+                           " のキーがあります");
+        if (dbf.ReadRecord(r, &rec).ok() && MakeKey(tag, dbf.fields(), rec) != es[i].key &&
+            bad++ < 20)
+          faults.push_back(where + "のレコード " + std::to_string(r) +
+                           " のキーがレコードと合いません");
         if (i > 0) {
           int c = CompareKeys(tag, reinterpret_cast<const unsigned char*>(es[i - 1].key.data()),
                               reinterpret_cast<const unsigned char*>(es[i].key.data()));
           if (c > 0 || (c == 0 && es[i - 1].recno >= r))
-            if (bad++ < 20) faults.push_back(where + "の順序がレコード " + std::to_string(r) + " の前で乱れています");
+            if (bad++ < 20)
+              faults.push_back(where + "の順序がレコード " + std::to_string(r) +
+                               " の前で乱れています");
         }
       }
       for (uint32_t r = 1; r <= dbf.record_count(); ++r)
         if (live[r] && !seen[r]) {
-          faults.push_back(BaseName(mdx.path()) + ": タグ " + tag.name + " にレコード " + std::to_string(r) +
-                           " のキーがありません");
+          faults.push_back(BaseName(mdx.path()) + ": タグ " + tag.name + " にレコード " +
+                           std::to_string(r) + " のキーがありません");
           if (bad++ > 20) break;
         }
     }

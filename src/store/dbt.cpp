@@ -130,6 +130,15 @@ const unsigned char* DbtFile::Header(uint64_t off) const {
 
 Status DbtFile::Read(uint32_t block, std::string* out, uint32_t recno,
                      const std::string& field) const {
+  std::string_view view;
+  Status st = ReadView(block, &view, out, recno, field);
+  if (st.ok() && view.data() != out->data()) out->assign(view);
+  return st;
+}
+
+Status DbtFile::ReadView(uint32_t block, std::string_view* view, std::string* out, uint32_t recno,
+                         const std::string& field) const {
+  *view = {};
   out->clear();
   auto context = [&] {
     return recno ? "レコード " + std::to_string(recno) + " の " + field + " " : std::string();
@@ -161,7 +170,7 @@ Status DbtFile::Read(uint32_t block, std::string* out, uint32_t recno,
     mean_len_ =
         mean_len_ == 0 ? len : uint32_t(mean_len_ + (int64_t(len) - int64_t(mean_len_)) / 8);
     if (const unsigned char* p = Cached(off, len)) {
-      out->assign(reinterpret_cast<const char*>(p) + 8, len - 8);
+      *view = std::string_view(reinterpret_cast<const char*>(p) + 8, len - 8);
       return Status::Ok();
     }
     // The memo runs past the buffer: what the buffer holds, and one read for the rest.
@@ -173,6 +182,7 @@ Status DbtFile::Read(uint32_t block, std::string* out, uint32_t recno,
       out->clear();
       return Fail(context() + "のメモを読めません");
     }
+    *view = *out;
     return Status::Ok();
   }
   // dBASE III: the text runs to 1A 1A (or to the end of the file).
@@ -190,6 +200,7 @@ Status DbtFile::Read(uint32_t block, std::string* out, uint32_t recno,
     if (end != std::string::npos) {
       buf.resize(end);
       *out = std::move(buf);
+      *view = *out;
       return Status::Ok();
     }
     pos += n;
@@ -197,6 +208,7 @@ Status DbtFile::Read(uint32_t block, std::string* out, uint32_t recno,
   // No end mark: take what there is, without trailing padding.
   while (!buf.empty() && (buf.back() == '\x1A' || buf.back() == '\0')) buf.pop_back();
   *out = std::move(buf);
+  *view = *out;
   return Status::Ok();
 }
 

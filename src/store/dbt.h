@@ -38,6 +38,10 @@ class DbtFile {
   // Reads the memo that starts at block.  recno and field name the record for a message.
   Status Read(uint32_t block, std::string* out, uint32_t recno = 0,
               const std::string& field = {}) const;
+  // The same without a copy where it can: *view points into the read-ahead buffer (valid until
+  // the next read of this file) or, for a memo the buffer does not hold whole, into *scratch.
+  Status ReadView(uint32_t block, std::string_view* view, std::string* scratch, uint32_t recno = 0,
+                  const std::string& field = {}) const;
   // Writes data as a new memo and returns its first block.  On disk after Sync.
   Status Write(const std::string& data, uint32_t* block);
   // Puts the memos written so far on disk (before a record points at them), then records the

@@ -50,7 +50,8 @@ Status ParseTag(const std::string& name, const std::string& expr, bool is_expr,
   t.expr = expr;
   t.is_expr = is_expr;
   auto bad = [&](const std::string& why) {
-    return Status::Error("索引タグ " + name + " のキー式 \"" + expr + "\" を解釈できません: " + why);
+    return Status::Error("索引タグ " + name + " のキー式 \"" + expr +
+                         "\" を解釈できません: " + why);
   };
   if (name.empty() || name.size() > 10) return bad("タグ名の長さ");
   if (!is_expr) {
@@ -69,7 +70,8 @@ Status ParseTag(const std::string& name, const std::string& expr, bool is_expr,
     std::string e = expr;
     while (true) {
       size_t plus = e.find('+', pos);
-      std::string term = Trim(e.substr(pos, plus == std::string::npos ? std::string::npos : plus - pos));
+      std::string term =
+          Trim(e.substr(pos, plus == std::string::npos ? std::string::npos : plus - pos));
       KeyTerm kt;
       std::string fname = term;
       size_t open = term.find('(');
@@ -77,9 +79,12 @@ Status ParseTag(const std::string& name, const std::string& expr, bool is_expr,
         if (term.back() != ')') return bad("括弧が閉じていません");
         std::string fn = Trim(term.substr(0, open));
         fname = Trim(term.substr(open + 1, term.size() - open - 2));
-        if (strcasecmp(fn.c_str(), "UPPER") == 0) kt.kind = KeyTerm::kUpper;
-        else if (strcasecmp(fn.c_str(), "DTOS") == 0) kt.kind = KeyTerm::kDtos;
-        else return bad("関数 " + fn + " は使えません");
+        if (strcasecmp(fn.c_str(), "UPPER") == 0)
+          kt.kind = KeyTerm::kUpper;
+        else if (strcasecmp(fn.c_str(), "DTOS") == 0)
+          kt.kind = KeyTerm::kDtos;
+        else
+          return bad("関数 " + fn + " は使えません");
       }
       int f = FindField(fields, fname);
       if (f < 0) return bad("フィールド " + fname + " がありません");
@@ -103,7 +108,8 @@ Status ParseTag(const std::string& name, const std::string& expr, bool is_expr,
   return Status::Ok();
 }
 
-std::string MakeKey(const TagDef& tag, const std::vector<FieldDef>& fields, const std::string& rec) {
+std::string MakeKey(const TagDef& tag, const std::vector<FieldDef>& fields,
+                    const std::string& rec) {
   if (tag.type == 'D') {
     const FieldDef& f = fields[size_t(tag.terms[0].field)];
     double jd = 0.0;

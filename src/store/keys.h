@@ -23,10 +23,10 @@ struct KeyTerm {
 };
 
 struct TagDef {
-  std::string name;       // at most 10 characters, upper case
-  std::string expr;       // the key expression as stored, or the field name
-  bool is_expr = true;    // false: keyed on the field itself
-  char type = 'C';        // 'C' or 'D'
+  std::string name;     // at most 10 characters, upper case
+  std::string expr;     // the key expression as stored, or the field name
+  bool is_expr = true;  // false: keyed on the field itself
+  char type = 'C';      // 'C' or 'D'
   int key_len = 0;
   std::vector<KeyTerm> terms;
 

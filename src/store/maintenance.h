@@ -34,8 +34,7 @@ struct SlimOutcome {
 // whole old page file or the whole new one; the next writable open finishes or clears what was
 // left.  `progress` may cancel until the files are switched; the page file is then untouched
 // and out->cancelled is set.
-Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress,
-                    SlimOutcome* out);
+Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress, SlimOutcome* out);
 // Finishes a slimming of the page file that a crash cut short after the new files were
 // complete, or clears the temporary files of one cut short before.  *notice says what was done
 // (empty when nothing was left).  Writable opens call it before reading the table.

@@ -177,7 +177,8 @@ Status MdxFile::BuildFlat(const std::string& path, const std::string& table_name
     }
     uint32_t root = level[0].page;
     std::string th = TagHeader(tag, root, next_page - first_node, !recnos.empty());
-    if (!f.WriteAt(uint64_t(header_page) * 512, th.data(), th.size())) return fail("索引の書き込みに失敗しました");
+    if (!f.WriteAt(uint64_t(header_page) * 512, th.data(), th.size()))
+      return fail("索引の書き込みに失敗しました");
     tag_pages.push_back(header_page);
     roots.push_back(root);
   }
@@ -271,7 +272,8 @@ Status MdxFile::Open(const std::string& path, bool read_only, const std::vector<
   int ntags = Get16(p + 28);
   if (ntags < 1 || ntags > 47) {
     Close();
-    return Status::Error(BaseName(path) + ": 索引ファイルのタグ数 " + std::to_string(ntags) + " が不正です");
+    return Status::Error(BaseName(path) + ": 索引ファイルのタグ数 " + std::to_string(ntags) +
+                         " が不正です");
   }
   tags_.clear();
   roots_.clear();
@@ -279,13 +281,17 @@ Status MdxFile::Open(const std::string& path, bool read_only, const std::vector<
   for (int t = 0; t < ntags; ++t) {
     const unsigned char* s = p + 544 + 32 * t;
     uint32_t hp = Get32(s);
-    std::string name(reinterpret_cast<const char*>(s + 4), strnlen(reinterpret_cast<const char*>(s + 4), 11));
+    std::string name(reinterpret_cast<const char*>(s + 4),
+                     strnlen(reinterpret_cast<const char*>(s + 4), 11));
     unsigned char th[256];
-    if (hp < kHeaderPages || hp + 2 > pages_ || !file_.ReadExact(uint64_t(hp) * 512, th, sizeof th)) {
+    if (hp < kHeaderPages || hp + 2 > pages_ ||
+        !file_.ReadExact(uint64_t(hp) * 512, th, sizeof th)) {
       Close();
-      return Status::Error(BaseName(path) + ": タグ " + name + " の見出しページ " + std::to_string(hp) + " が不正です");
+      return Status::Error(BaseName(path) + ": タグ " + name + " の見出しページ " +
+                           std::to_string(hp) + " が不正です");
     }
-    std::string expr(reinterpret_cast<const char*>(th + 24), strnlen(reinterpret_cast<const char*>(th + 24), 220));
+    std::string expr(reinterpret_cast<const char*>(th + 24),
+                     strnlen(reinterpret_cast<const char*>(th + 24), 220));
     bool is_expr = expr.find_first_of("(+") != std::string::npos;
     TagDef tag;
     Status st = ParseTag(name, expr, is_expr, fields, &tag);
@@ -293,14 +299,17 @@ Status MdxFile::Open(const std::string& path, bool read_only, const std::vector<
       Close();
       return Status::Error(BaseName(path) + ": " + st.message());
     }
-    if (th[9] != uint8_t(tag.type) || Get16(th + 12) != tag.key_len || Get16(th + 18) != tag.item_len()) {
+    if (th[9] != uint8_t(tag.type) || Get16(th + 12) != tag.key_len ||
+        Get16(th + 18) != tag.item_len()) {
       Close();
-      return Status::Error(BaseName(path) + ": タグ " + name + " のキー長または型がキー式と合いません");
+      return Status::Error(BaseName(path) + ": タグ " + name +
+                           " のキー長または型がキー式と合いません");
     }
     uint32_t root = Get32(th);
     if (root < kHeaderPages || root + 2 > pages_) {
       Close();
-      return Status::Error(BaseName(path) + ": タグ " + name + " の根ページ " + std::to_string(root) + " が不正です");
+      return Status::Error(BaseName(path) + ": タグ " + name + " の根ページ " +
+                           std::to_string(root) + " が不正です");
     }
     tags_.push_back(tag);
     roots_.push_back(root);
@@ -334,7 +343,8 @@ Status MdxFile::Load(int tag, uint32_t page, std::shared_ptr<const Node>* out) c
   }
   const TagDef& t = tags_[size_t(tag)];
   if (page < kHeaderPages || page + 2 > pages_)
-    return Fail("タグ " + t.name + " のページ番号 " + std::to_string(page) + " がファイルの外を指しています");
+    return Fail("タグ " + t.name + " のページ番号 " + std::to_string(page) +
+                " がファイルの外を指しています");
   auto node = std::make_shared<Node>();
   node->page = page;
   node->data.resize(kBlock);
@@ -363,7 +373,8 @@ Status MdxFile::AllocBlock(uint32_t* page) {
   *page = pages_;
   pages_ += 2;
   std::vector<unsigned char> zero(kBlock, 0);
-  if (!file_.WriteAt(uint64_t(*page) * 512, zero.data(), zero.size())) return Fail("索引の書き込みに失敗しました");
+  if (!file_.WriteAt(uint64_t(*page) * 512, zero.data(), zero.size()))
+    return Fail("索引の書き込みに失敗しました");
   unsigned char b[4];
   Put32(b, pages_);
   if (!file_.WriteAt(32, b, 4)) return Fail("索引の書き込みに失敗しました");
@@ -373,7 +384,8 @@ Status MdxFile::AllocBlock(uint32_t* page) {
 Status MdxFile::WriteTagRoot(int tag, uint32_t root) {
   unsigned char b[4];
   Put32(b, root);
-  if (!file_.WriteAt(uint64_t(tag_pages_[size_t(tag)]) * 512, b, 4)) return Fail("索引の書き込みに失敗しました");
+  if (!file_.WriteAt(uint64_t(tag_pages_[size_t(tag)]) * 512, b, 4))
+    return Fail("索引の書き込みに失敗しました");
   roots_[size_t(tag)] = root;
   return Status::Ok();
 }
@@ -451,8 +463,10 @@ Status MdxFile::DescendTo(int tag, const unsigned char* key, uint32_t recno,
       while (lo < hi) {  // first entry >= (key, recno)
         uint32_t mid = (lo + hi) / 2;
         int c = CompareKeys(t, n->key(item, mid), key);
-        if (c < 0 || (c == 0 && n->num(item, mid) < recno)) lo = mid + 1;
-        else hi = mid;
+        if (c < 0 || (c == 0 && n->num(item, mid) < recno))
+          lo = mid + 1;
+        else
+          hi = mid;
       }
       path->push_back({n, lo});
       return Status::Ok();
@@ -467,8 +481,10 @@ Status MdxFile::DescendTo(int tag, const unsigned char* key, uint32_t recno,
         if (!st.ok()) return st;
         below = mr < recno;
       }
-      if (below) lo = mid + 1;
-      else hi = mid;
+      if (below)
+        lo = mid + 1;
+      else
+        hi = mid;
     }
     path->push_back({n, lo});
     page = n->child(item, lo);
@@ -480,7 +496,8 @@ Status MdxFile::Insert(int tag, const std::string& key, uint32_t recno) {
   std::vector<PathStep> path;
   Status st = DescendTo(tag, reinterpret_cast<const unsigned char*>(key.data()), recno, &path);
   if (!st.ok()) return st;
-  st = InsertInto(tag, path, path.size() - 1, reinterpret_cast<const unsigned char*>(key.data()), recno);
+  st = InsertInto(tag, path, path.size() - 1, reinterpret_cast<const unsigned char*>(key.data()),
+                  recno);
   if (!st.ok()) return st;
   if (path.size() == 1 && path[0].node->n() == 1) {
     // The tag has keys now.
@@ -549,7 +566,8 @@ Status MdxFile::InsertInto(int tag, std::vector<PathStep>& path, size_t level,
   return InsertInto(tag, path, level - 1, sepk, left_page);
 }
 
-Status MdxFile::FixMaxUpward(int tag, std::vector<PathStep>& path, size_t level, const unsigned char* key) {
+Status MdxFile::FixMaxUpward(int tag, std::vector<PathStep>& path, size_t level,
+                             const unsigned char* key) {
   const TagDef& t = tags_[size_t(tag)];
   const int item = t.item_len();
   for (size_t l = level; l-- > 0;) {
@@ -608,7 +626,8 @@ Status MdxFile::Remove(int tag, const std::string& key, uint32_t recno) {
   if (!st.ok()) return st;
   auto leaf = path.back().node;
   uint32_t idx = path.back().idx;
-  if (idx >= leaf->n() || leaf->num(item, idx) != recno || CompareKeys(t, leaf->key(item, idx), k) != 0)
+  if (idx >= leaf->n() || leaf->num(item, idx) != recno ||
+      CompareKeys(t, leaf->key(item, idx), k) != 0)
     return Fail("タグ " + t.name + " にレコード " + std::to_string(recno) + " のキーがありません");
   uint32_t cnt = leaf->n();
   if (cnt == 1 && path.size() > 1) return RemoveChild(tag, path, path.size() - 1);
@@ -622,7 +641,8 @@ Status MdxFile::Remove(int tag, const std::string& key, uint32_t recno) {
   if (!st.ok()) return st;
   path.back().node = cache_[CacheKey(tag, leaf->page)];
   if (!newmax.empty())
-    return FixMaxUpward(tag, path, path.size() - 1, reinterpret_cast<const unsigned char*>(newmax.data()));
+    return FixMaxUpward(tag, path, path.size() - 1,
+                        reinterpret_cast<const unsigned char*>(newmax.data()));
   return Status::Ok();
 }
 
@@ -636,7 +656,8 @@ uint32_t MdxFile::Cursor::recno() const {
 std::string MdxFile::Cursor::key() const {
   const auto& l = path_.back();
   const TagDef& t = mdx_->tags_[size_t(tag_)];
-  return std::string(reinterpret_cast<const char*>(l.node->key(t.item_len(), l.idx)), size_t(t.key_len));
+  return std::string(reinterpret_cast<const char*>(l.node->key(t.item_len(), l.idx)),
+                     size_t(t.key_len));
 }
 
 Status MdxFile::Cursor::DescendEdge(uint32_t page, bool right, bool* found) {
@@ -725,7 +746,8 @@ Status MdxFile::Cursor::CheckStep(const std::shared_ptr<const Node>& from_node, 
   bool after = c > 0 || (c == 0 && a > b);
   bool before = c < 0 || (c == 0 && a < b);
   if (forward ? after : before) return Status::Ok();
-  return mdx_->Fail("タグ " + t.name + " の順序が乱れています (レコード " + std::to_string(a) + ")");
+  return mdx_->Fail("タグ " + t.name + " の順序が乱れています (レコード " + std::to_string(a) +
+                    ")");
 }
 
 Status MdxFile::Cursor::Next(bool* found) {
@@ -786,7 +808,8 @@ Status MdxFile::Cursor::StepBack(bool* found) {
   }
 }
 
-Status MdxFile::Walk(int tag, std::vector<IndexEntry>* out, std::vector<std::string>* faults) const {
+Status MdxFile::Walk(int tag, std::vector<IndexEntry>* out,
+                     std::vector<std::string>* faults) const {
   out->clear();
   const TagDef& t = tags_[size_t(tag)];
   const int item = t.item_len();
@@ -802,8 +825,8 @@ Status MdxFile::Walk(int tag, std::vector<IndexEntry>* out, std::vector<std::str
     Frame f = stack.back();
     stack.pop_back();
     if (f.page < pages_ && seen[f.page]) {
-      faults->push_back(BaseName(file_.path()) + ": タグ " + t.name + " のページ " + std::to_string(f.page) +
-                        " が二度参照されています (ループ)");
+      faults->push_back(BaseName(file_.path()) + ": タグ " + t.name + " のページ " +
+                        std::to_string(f.page) + " が二度参照されています (ループ)");
       return Status::Error(faults->back());
     }
     if (f.depth > kMaxDepth) return Fail("タグ " + t.name + " が深すぎます");
@@ -816,12 +839,15 @@ Status MdxFile::Walk(int tag, std::vector<IndexEntry>* out, std::vector<std::str
     seen[f.page] = 1;
     uint32_t cnt = n->n();
     if (n->leaf(item)) {
-      if (leaf_depth < 0) leaf_depth = f.depth;
+      if (leaf_depth < 0)
+        leaf_depth = f.depth;
       else if (leaf_depth != f.depth)
-        faults->push_back(BaseName(file_.path()) + ": タグ " + t.name + " の葉の深さがそろっていません");
+        faults->push_back(BaseName(file_.path()) + ": タグ " + t.name +
+                          " の葉の深さがそろっていません");
       for (uint32_t j = 0; j < cnt; ++j)
-        out->push_back({std::string(reinterpret_cast<const char*>(n->key(item, j)), size_t(t.key_len)),
-                        n->num(item, j)});
+        out->push_back(
+            {std::string(reinterpret_cast<const char*>(n->key(item, j)), size_t(t.key_len)),
+             n->num(item, j)});
     } else {
       for (uint32_t j = cnt + 1; j-- > 0;) stack.push_back({n->child(item, j), f.depth + 1});
     }

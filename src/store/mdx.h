@@ -103,8 +103,12 @@ class MdxFile {
     uint32_t n() const { return Get32(data.data()); }
     bool leaf(int item) const { return Get32(data.data() + 8 + n() * uint32_t(item)) == 0; }
     uint32_t num(int item, uint32_t j) const { return Get32(data.data() + 8 + j * uint32_t(item)); }
-    const unsigned char* key(int item, uint32_t j) const { return data.data() + 12 + j * uint32_t(item); }
-    uint32_t child(int item, uint32_t j) const { return Get32(data.data() + 8 + j * uint32_t(item)); }
+    const unsigned char* key(int item, uint32_t j) const {
+      return data.data() + 12 + j * uint32_t(item);
+    }
+    uint32_t child(int item, uint32_t j) const {
+      return Get32(data.data() + 8 + j * uint32_t(item));
+    }
   };
   // Reads and checks a node of a tag (entry count, child pages inside the file).
   Status Load(int tag, uint32_t page, std::shared_ptr<const Node>* out) const;
@@ -151,7 +155,8 @@ class MdxFile {
   Status WriteHeaderFields();
   Status WriteTagRoot(int tag, uint32_t root);
   // Path of (node, index) from the root to the leaf slot of (key, recno).
-  Status DescendTo(int tag, const unsigned char* key, uint32_t recno, std::vector<PathStep>* path) const;
+  Status DescendTo(int tag, const unsigned char* key, uint32_t recno,
+                   std::vector<PathStep>* path) const;
   Status MaxRecno(int tag, uint32_t page, uint32_t* recno) const;
   Status InsertInto(int tag, std::vector<PathStep>& path, size_t level, const unsigned char* key,
                     uint32_t num);
@@ -174,7 +179,9 @@ class MdxFile {
 
   // Nodes read, by tag and page: a node is checked against the key length of the tag it was read
   // for, so a damaged file that shares a page between tags cannot make it read past the block.
-  static uint64_t CacheKey(int tag, uint32_t page) { return (uint64_t(uint32_t(tag)) << 32) | page; }
+  static uint64_t CacheKey(int tag, uint32_t page) {
+    return (uint64_t(uint32_t(tag)) << 32) | page;
+  }
   mutable std::unordered_map<uint64_t, std::shared_ptr<const Node>> cache_;
 };
 

@@ -825,6 +825,29 @@ Status Table::ReadMemoAt(int f, std::string* out) const {
   return dbt_.Read(block, out, cur_, fd.name);
 }
 
+Status Table::ReadMemoViewAt(int f, std::string_view* view, std::string* scratch) const {
+  *view = {};
+  Status st = CheckActive();
+  if (!st.ok()) return st;
+  if (f < 0 || size_t(f) >= dbf_.fields().size() || dbf_.fields()[size_t(f)].type != 'M')
+    return Status::Error(BaseName(path_) + ": フィールド番号 " + std::to_string(f) +
+                         " はメモではありません");
+  st = LoadCurrent();
+  if (!st.ok()) return st;
+  auto it = memos_.find(f);
+  if (it != memos_.end() && it->second.loaded) {
+    *view = it->second.value;
+    return Status::Ok();
+  }
+  const FieldDef& fd = dbf_.fields()[size_t(f)];
+  uint32_t block = 0;
+  if (!ParseMemoPointer(buf_.data() + 1 + fd.offset, fd.width, &block))
+    return Status::Error(BaseName(path_) + ": レコード " + std::to_string(cur_) + " の " + fd.name +
+                         " のメモ番号が壊れています");
+  if (block == 0 || !dbt_.is_open()) return Status::Ok();
+  return dbt_.ReadView(block, view, scratch, cur_, fd.name);
+}
+
 Status Table::ReadField(const std::string& name, std::string* out) const {
   out->clear();
   int f = dbf_.FieldIndex(name);

@@ -147,6 +147,9 @@ class Table {
   Status ReadField(const std::string& name, std::string* out) const;
   // The same by the field's position in fields() (a pass over many records looks names up once).
   Status ReadFieldAt(int index, std::string* out) const;
+  // A memo field without a copy where it can: *view points into the memo file's read-ahead
+  // buffer, the edited value, or *scratch; valid until the next read of a field or move.
+  Status ReadMemoViewAt(int index, std::string_view* view, std::string* scratch) const;
   std::string FieldString(const std::string& name) const;  // "" on any error
   std::optional<Date> FieldDate(const std::string& name) const;
   // The current record's bytes (deletion byte first, record_length bytes; empty when there is

@@ -170,7 +170,7 @@ Status Table::RebuildIndex(const std::vector<TagDef>& tags) {
     return Status::Ok();
   };
   Status st = MdxFile::BuildFlat(mdx_path, StemOf(path_), dbf_.language(), tags, entries_for,
-                             dbf_.record_count());
+                                 dbf_.record_count());
   if (!st.ok()) return st;
   st = mdx_.Open(mdx_path, false, dbf_.fields());
   if (!st.ok()) return st;

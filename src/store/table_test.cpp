@@ -10,8 +10,8 @@
 #include <functional>
 
 #include "store/check.h"
-#include "store/maintenance.h"
 #include "store/file_io.h"
+#include "store/maintenance.h"
 #include "store/page_file.h"
 #include "store/test_util.h"
 
