@@ -12,7 +12,8 @@
 # missing; ROUNDS (default 5) is the number of rounds.  The exports run with the default settings
 # (an empty settings folder).  Each round times every command side by side; a command is run often
 # enough in a round that its CPU time there is at least one second, so the clock's resolution stays
-# under 2 %.  Each figure is the median of the rounds; ratios use CPU time (user + system), wall
+# under 2 %.  Before each run the written files are synced, so that one command's writes are not
+# put on the disk (and charged) during another's.  Each figure is the median of the rounds; ratios use CPU time (user + system), wall
 # time beside.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -53,7 +54,9 @@ with open(dst, "wb") as o:
 
 
 def run_once(cmd):
-    """CPU (user + system, from wait4) and wall seconds of one run, output discarded."""
+    """CPU (user + system, from wait4) and wall seconds of one run, output discarded.  The
+    writes of the run before are put on the disk first, so that no run pays for another's."""
+    os.sync()
     start = time.perf_counter()
     with open(os.devnull, "wb") as null:
         p = subprocess.Popen(cmd, stdout=null, stderr=null)

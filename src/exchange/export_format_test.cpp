@@ -199,6 +199,28 @@ TEST(TextExportTest, TextLineEnds) {
   }
 }
 
+TEST(TextExportTest, LongTextsWithLineEndsAtEveryPlaceOfABlock) {
+  // Line ends of every kind at every distance from the 16- and 64-byte blocks the text is copied
+  // in, against the lines written one by one.
+  TextExportSettings s;
+  s.SaveBunrui = s.SaveTitle = s.SaveChosha = s.SaveDate = s.SaveImageFileName = false;
+  s.PageKan = 0;
+  const char* const kEnds[] = {"\r\n", "\r", "\n", "\r\r\n", "\n\r"};
+  for (size_t shift = 0; shift < 70; ++shift) {
+    std::string text(shift, 'x');
+    for (int i = 0; i < 60; ++i)
+      text += std::string(size_t(i * 7 % 23), 'a' + char(i % 26)) + kEnds[i % 5];
+    text += shift % 2 ? "tail" : "";
+    std::string want;
+    for (std::string_view line : SplitTextLines(text)) want.append(line).append("\n");
+    ExportPage p;
+    p.text = text;
+    std::string out;
+    TextOfOneDayToFile(p, s, 1, Captions(), &out);
+    ASSERT_EQ(out, want) << shift;
+  }
+}
+
 TEST(TextExportTest, SplitTextLines) {
   using V = std::vector<std::string_view>;
   EXPECT_EQ(SplitTextLines(""), V{});
