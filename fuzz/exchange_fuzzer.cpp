@@ -3,8 +3,8 @@
 // 29,990 or 31,990 bytes), then the bytes of a text file.  A file taken as CP932 keeps every byte;
 // the pages of the plan hold exactly the file's lines with CR LF after each, no page after the
 // first is empty, and a page past the limit holds one line.  The text export writes the file's
-// lines each with LF, and no CR for a page whose image list is one line; the HTML and TeX
-// writers run over the same page.
+// lines each with LF, and no CR for a page whose image list is one line; the HTML export the
+// lines with "<BR>" between them; the TeX writer runs over the same page.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -76,9 +76,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   out.clear();
   TextExporter(TextExportSettings{}, 1 + k % 10, {"a", "b", "c", "d", "e"}).Page(page, &out);
   Check(out.find('\r') == std::string::npos);
+  // The HTML page's text: the lines with "<BR>" between them.
   HtmlWriter html(HtmlSettings{}, HtmlContext{});
-  html.Head(&out);
+  std::string html_text;
+  for (size_t i = 0; i < lines.size(); ++i)
+    html_text.append(i ? "<BR>\n" : "").append(lines[i]).append("\n");
+  out.clear();
   html.Page(page, &out);
+  Check(out.find("<FONT ID=normalline>\n" + html_text + "</FONT>") != std::string::npos);
+  html.Head(&out);
   html.Tail(&out);
   TexSettings tex;
   tex.MojiHoko = k & 1;

@@ -1,5 +1,6 @@
 #include "exchange/export_format.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <climits>
 #include <cstdio>
@@ -151,6 +152,58 @@ void AppendTextLines(std::string_view text, std::string* out) {
   }
   const char last = text.back();
   if (last != '\n' && last != '\r') *dst++ = '\n';
+  out->resize(size_t(dst - out->data()));
+}
+
+// Copies the bytes from p up to the first CR or LF (or the end) to *dst; returns where it stopped.
+// Stores 16 bytes at a time, so *dst needs room for what it copies plus 16.
+const char* CopyToLineEnd(const char* p, const char* end, char** dst_io) {
+  char* dst = *dst_io;
+#ifdef __SSE2__
+  const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+  while (end - p >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), v);
+    const unsigned mask =
+        unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
+    if (mask != 0) {
+      const int k = __builtin_ctz(mask);
+      *dst_io = dst + k;
+      return p + k;
+    }
+    p += 16;
+    dst += 16;
+  }
+#endif
+  while (p < end && *p != '\r' && *p != '\n') *dst++ = *p++;
+  *dst_io = dst;
+  return p;
+}
+
+// The lines of a page text in HTML: each line followed by LF, "<BR>" and LF between lines (a
+// final line break makes no empty line).
+void AppendHtmlLines(std::string_view text, std::string* out) {
+  if (text.empty()) return;
+  // Room: a line break (one or two bytes) becomes at most six, and the 16-byte stores of the copy
+  // never run past the place of the bytes they read plus what the breaks before them added.
+  const size_t breaks = size_t(std::count(text.begin(), text.end(), '\r') +
+                               std::count(text.begin(), text.end(), '\n'));
+  const size_t old = out->size();
+  out->resize(old + text.size() + 5 * breaks + 1);
+  char* dst = out->data() + old;
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  for (;;) {
+    p = CopyToLineEnd(p, end, &dst);
+    const char* next = p == end ? end : p + 1 + (*p == '\r' && p + 1 < end && p[1] == '\n');
+    if (next == end) {
+      *dst++ = '\n';
+      break;
+    }
+    std::memcpy(dst, "\n<BR>\n", 6);
+    dst += 6;
+    p = next;
+  }
   out->resize(size_t(dst - out->data()));
 }
 
@@ -484,7 +537,9 @@ void HtmlWriter::Head(std::string* out) {
   }
 }
 
-void HtmlWriter::Page(const ExportPage& page, std::string* out) {
+void HtmlWriter::Page(const ExportPage& page, std::string* out) { PageView(page, page.text, out); }
+
+void HtmlWriter::PageView(const ExportPage& page, std::string_view text, std::string* out) {
   const bool any_title = s_.TitleTitle || s_.TitleChosha || s_.TitleDate || s_.TitleUserName;
   if (first_) {
     first_ = false;
@@ -527,13 +582,7 @@ void HtmlWriter::Page(const ExportPage& page, std::string* out) {
   *out += OpenTags(s_.Honbun.Style);
   *out += "\n";
   if (s_.DispGazo && s_.GazoDispPos != 2) FputGazo(page, out);
-  bool first_line = true;
-  for (std::string_view line : SplitTextLines(page.text)) {
-    if (!first_line) *out += "<BR>\n";
-    first_line = false;
-    *out += line;
-    *out += "\n";
-  }
+  AppendHtmlLines(text, out);
   *out += CloseTags(s_.Honbun.Style);
   *out += "</FONT>\n";
   if (s_.DispGazo && s_.GazoDispPos == 2) FputGazo(page, out);

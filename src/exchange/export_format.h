@@ -187,6 +187,8 @@ class HtmlWriter : public PageExporter {
   void Head(std::string* out) override;
   void Page(const ExportPage& page, std::string* out) override;
   void Tail(std::string* out) override;
+  bool TakesTextView() const override { return true; }
+  void PageView(const ExportPage& page, std::string_view text, std::string* out) override;
 
  private:
   void FputGazo(const ExportPage& page, std::string* out);
