@@ -355,10 +355,10 @@ void ExchangeController::AppendText(bool new_page) {
   const size_t used = new_page ? 0 : size_t(f_.TextMemo->TextLength());
   const ImportPlan plan = PlanImport(lines, used, !new_page);
 
-  QString note = text.utf8 ? QStringLiteral("UTF-8 のファイルとして読み込みました")
-                           : QStringLiteral("Shift-JIS のファイルとして読み込みました");
+  QString note = text.utf8 ? QStringLiteral("UTF-8 として読み込みました")
+                           : QStringLiteral("Shift-JIS として読み込みました");
   if (text.replaced > 0)
-    note += QStringLiteral("（Shift-JIS にない %1 文字を「〓」にしました）").arg(text.replaced);
+    note = QStringLiteral("UTF-8 として読み込み，%1 文字を「〓」にしました").arg(text.replaced);
 
   if (plan.in_place) {
     editor_.AppendAtEnd(plan.whole);

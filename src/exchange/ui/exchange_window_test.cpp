@@ -275,7 +275,7 @@ TEST_F(ExchangeWindowTest, TextImportInNewPagesSplitsALongFile) {
   EXPECT_EQ(prompter_.shown.back(),
             QStringLiteral(
                 "お知らせ|ファイルのデータが長すぎたので，ページを分割してインプットしました。"));
-  EXPECT_EQ(Hint(), QStringLiteral("Shift-JIS のファイルとして読み込みました"));
+  EXPECT_EQ(Hint(), QStringLiteral("Shift-JIS として読み込みました"));
   // A missing file.
   prompter_.files = {Path("none.txt")};
   Trigger("AppendTextToNewRecordItem");
