@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "cli/tool_test_util.h"
 #include "settings/settings_store.h"
 #include "store/test_util.h"
 
@@ -26,21 +27,10 @@ class ToolExport : public test::TempDirTest {
                                        {"a", "T3", "S3", "20240102", "three\r\nlines", "", ""},
                                        {"a", "T4", "", "20240101", "", "", ""}});
   }
-  struct Outcome {
-    int code = -1;
-    std::string err;
-  };
+  using Outcome = cli::test::ToolOutcome;
   // Runs the tool in the test's folder with its own settings folder.
   Outcome Cli(const std::vector<std::string>& args) {
-    std::string cmd =
-        "cd '" + dir_ + "' && SORAKUMO_CONFIG_DIR='" + Path("conf") + "' '" + SORAKUMO_TOOL "'";
-    for (const auto& a : args) cmd += " '" + a + "'";
-    cmd += " >/dev/null 2>'" + dir_ + "/.err'";
-    int status = std::system(cmd.c_str());
-    Outcome r;
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.err = ReadBytes(dir_ + "/.err");
-    return r;
+    return cli::test::RunTool(dir_, args, Path("conf"));
   }
   // The titles in a text export (the lines after "●タイトル = ").
   std::string Titles(const std::string& file) {

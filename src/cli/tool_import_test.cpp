@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "cli/tool_test_util.h"
 #include "store/check.h"
 #include "store/test_util.h"
 
@@ -14,26 +15,11 @@ namespace {
 using test::J;
 using test::Page;
 
-struct Outcome {
-  int code = -1;
-  std::string out, err;
-};
+using Outcome = cli::test::ToolOutcome;
 
 class ToolImport : public test::TempDirTest {
  protected:
-  Outcome Cli(const std::vector<std::string>& args) {
-    std::string cmd = "cd '" + dir_ + "' && '" SORAKUMO_TOOL "'";
-    for (const auto& a : args) cmd += " '" + a + "'";
-    cmd += " >'" + dir_ + "/.out' 2>'" + dir_ + "/.err'";
-    int status = std::system(cmd.c_str());
-    Outcome r;
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = test::ReadBytes(dir_ + "/.out");
-    r.err = test::ReadBytes(dir_ + "/.err");
-    std::filesystem::remove(dir_ + "/.out");
-    std::filesystem::remove(dir_ + "/.err");
-    return r;
-  }
+  Outcome Cli(const std::vector<std::string>& args) { return cli::test::RunTool(dir_, args); }
   std::vector<Page> ReadAll(const std::string& name) {
     Table t;
     Status st = t.Open(Path(name), PageFileOptions(true));

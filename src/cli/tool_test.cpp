@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 
+#include "cli/tool_test_util.h"
 #include "store/check.h"
 #include "store/file_io.h"
 #include "store/test_util.h"
@@ -16,27 +17,12 @@
 namespace sk::store {
 namespace {
 
-struct Outcome {
-  int code = -1;
-  std::string out, err;
-};
+using Outcome = cli::test::ToolOutcome;
 
 class Tool : public test::TempDirTest {
  protected:
   // Runs the tool in the test's folder with the arguments (shell-quoted here).
-  Outcome Cli(const std::vector<std::string>& args) {
-    std::string cmd = "cd '" + dir_ + "' && '" SORAKUMO_TOOL "'";
-    for (const auto& a : args) cmd += " '" + a + "'";
-    cmd += " >'" + dir_ + "/.out' 2>'" + dir_ + "/.err'";
-    int status = std::system(cmd.c_str());
-    Outcome r;
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = test::ReadBytes(dir_ + "/.out");
-    r.err = test::ReadBytes(dir_ + "/.err");
-    std::filesystem::remove(dir_ + "/.out");
-    std::filesystem::remove(dir_ + "/.err");
-    return r;
-  }
+  Outcome Cli(const std::vector<std::string>& args) { return cli::test::RunTool(dir_, args); }
   // n pages titled "<prefix>NNN" (100 and up), scrambled; the record numbers in title order.
   static std::vector<int> Make(const std::string& path, const std::string& prefix, int n = 30) {
     return test::MakeTitledPages(path, n, prefix, 100);

@@ -26,24 +26,6 @@ namespace sk::exchange {
 
 namespace {
 
-QCheckBox* Check(const char* name, const QString& text) {
-  auto* c = new QCheckBox(text);
-  c->setObjectName(QLatin1String(name));
-  return c;
-}
-
-QRadioButton* Radio(const char* name, const QString& text) {
-  auto* r = new QRadioButton(text);
-  r->setObjectName(QLatin1String(name));
-  return r;
-}
-
-QPushButton* Button(const char* name, const QString& text) {
-  auto* b = new QPushButton(text);
-  b->setObjectName(QLatin1String(name));
-  return b;
-}
-
 QFont QFontOf(const HtmlFont& f) {
   QFont font(cp932::Decode(f.Name));
   if (f.Size > 0) font.setPointSizeF(f.Size);
@@ -110,16 +92,8 @@ THTMLForm::THTMLForm(app::Prompter& prompter, HtmlSettings& s, const QStringList
   DocumentTitleEdit->setObjectName(QStringLiteral("DocumentTitleEdit"));
   doc_row->addWidget(DocumentTitleEdit);
 
-  auto* title_group = new QGroupBox(QStringLiteral("ページタイトルの項目"));
-  auto* title_grid = new QGridLayout(title_group);
-  TitleCheckBox = Check("TitleCheckBox", captions.value(1));
-  ChoshaCheckBox = Check("ChoshaCheckBox", captions.value(2));
-  DateCheckBox = Check("DateCheckBox", captions.value(3));
-  UserNameCheckBox = Check("UserNameCheckBox", QStringLiteral("ユーザー名"));
-  title_grid->addWidget(TitleCheckBox, 0, 0);
-  title_grid->addWidget(ChoshaCheckBox, 0, 1);
-  title_grid->addWidget(DateCheckBox, 1, 0);
-  title_grid->addWidget(UserNameCheckBox, 1, 1);
+  QGroupBox* title_group =
+      PageTitleGroup(captions, &TitleCheckBox, &ChoshaCheckBox, &DateCheckBox, &UserNameCheckBox);
 
   auto* left = new QVBoxLayout;
   left->addWidget(font_group);
@@ -171,18 +145,8 @@ THTMLForm::THTMLForm(app::Prompter& prompter, HtmlSettings& s, const QStringList
   for (QCheckBox* c : {GazoCheckBox, ToSmallCheckBox, ToLargeCheckBox})
     connect(c, &QCheckBox::toggled, this, [this] { SetEnabled(); });
 
-  auto* page_group = new QGroupBox(QStringLiteral("出力するページ"));
-  auto* page_box = new QVBoxLayout(page_group);
-  AllPageRadioButton = Radio("AllPageRadioButton", QStringLiteral("選択されている全ページ"));
-  NowPageRadioButton = Radio("NowPageRadioButton", QStringLiteral("現ページ(含む)から"));
-  PageCountEdit = NumberEdit("PageCountEdit");
-  auto* count_row = new QHBoxLayout;
-  count_row->addWidget(NowPageRadioButton);
-  count_row->addWidget(PageCountEdit);
-  count_row->addWidget(new QLabel(QStringLiteral("ページ")));
-  count_row->addStretch(1);
-  page_box->addWidget(AllPageRadioButton);
-  page_box->addLayout(count_row);
+  QGroupBox* page_group = PageRangeGroup("NowPageRadioButton", &AllPageRadioButton,
+                                         &NowPageRadioButton, &PageCountEdit);
   connect(NowPageRadioButton, &QRadioButton::toggled, this, [this] { SetEnabled(); });
 
   auto* right = new QVBoxLayout;
@@ -290,13 +254,9 @@ void THTMLForm::ChooseFont(HtmlFont* font, QLabel* sample, double max_size) {
 }
 
 void THTMLForm::FileNameDialogButtonClick() {
-  app::FileDialogSpec spec;
-  spec.title = QStringLiteral("出力するHTMLファイル名");
-  spec.filter = QtFileFilter(QStringLiteral("HTMLﾌｧｲﾙ(*.HTML,*.HTM)|*.HTML;*.HTM"));
-  spec.default_ext = QStringLiteral("HTML");
-  StartSaveDialogAt(FileNameEdit->text(), StartDir, &spec);
-  const std::optional<QString> chosen = prompter_.SaveFileName(spec);
-  if (chosen && !chosen->isEmpty()) FileNameEdit->setText(*chosen);
+  ChooseSaveFileInto(prompter_, QStringLiteral("出力するHTMLファイル名"),
+                     QStringLiteral("HTMLﾌｧｲﾙ(*.HTML,*.HTM)|*.HTML;*.HTM"), QStringLiteral("HTML"),
+                     StartDir, FileNameEdit);
 }
 
 void THTMLForm::showEvent(QShowEvent* e) {

@@ -43,6 +43,19 @@ void StartSaveDialogAt(const QString& current, const QString& fallback, app::Fil
   }
 }
 
+bool ChooseSaveFileInto(app::Prompter& prompter, const QString& title, const QString& pipe_filter,
+                        const QString& ext, const QString& fallback, QLineEdit* box) {
+  app::FileDialogSpec spec;
+  spec.title = title;
+  spec.filter = QtFileFilter(pipe_filter);
+  spec.default_ext = ext;
+  StartSaveDialogAt(box->text(), fallback, &spec);
+  const std::optional<QString> chosen = prompter.SaveFileName(spec);
+  if (!chosen || chosen->isEmpty()) return false;
+  box->setText(*chosen);
+  return true;
+}
+
 bool ParseInt(const QString& text, int* value) {
   bool ok = false;
   const int v = text.trimmed().toInt(&ok);
@@ -66,7 +79,37 @@ QLineEdit* NumberEdit(const char* name, int width) {
   return e;
 }
 
-namespace {
+QGroupBox* PageRangeGroup(const char* from_name, QRadioButton** all, QRadioButton** from,
+                          QLineEdit** count) {
+  auto* group = new QGroupBox(QStringLiteral("出力するページ"));
+  auto* box = new QVBoxLayout(group);
+  *all = Radio("AllPageRadioButton", QStringLiteral("選択されている全ページ"));
+  *from = Radio(from_name, QStringLiteral("現ページ(含む)から"));
+  *count = NumberEdit("PageCountEdit");
+  auto* row = new QHBoxLayout;
+  row->addWidget(*from);
+  row->addWidget(*count);
+  row->addWidget(new QLabel(QStringLiteral("ページ")));
+  row->addStretch(1);
+  box->addWidget(*all);
+  box->addLayout(row);
+  return group;
+}
+
+QGroupBox* PageTitleGroup(const QStringList& captions, QCheckBox** title, QCheckBox** chosha,
+                          QCheckBox** date, QCheckBox** user_name) {
+  auto* group = new QGroupBox(QStringLiteral("ページタイトルの項目"));
+  auto* grid = new QGridLayout(group);
+  *title = Check("TitleCheckBox", captions.value(1));
+  *chosha = Check("ChoshaCheckBox", captions.value(2));
+  *date = Check("DateCheckBox", captions.value(3));
+  *user_name = Check("UserNameCheckBox", QStringLiteral("ユーザー名"));
+  grid->addWidget(*title, 0, 0);
+  grid->addWidget(*chosha, 0, 1);
+  grid->addWidget(*date, 1, 0);
+  grid->addWidget(*user_name, 1, 1);
+  return group;
+}
 
 QCheckBox* Check(const char* name, const QString& text) {
   auto* c = new QCheckBox(text);
@@ -79,6 +122,14 @@ QRadioButton* Radio(const char* name, const QString& text) {
   r->setObjectName(QLatin1String(name));
   return r;
 }
+
+QPushButton* Button(const char* name, const QString& text) {
+  auto* b = new QPushButton(text);
+  b->setObjectName(QLatin1String(name));
+  return b;
+}
+
+namespace {
 
 // The example of each date style, as the buttons show it.
 const char* const kDateExamples[10] = {
@@ -118,18 +169,8 @@ TSaveTextForm::TSaveTextForm(app::Prompter& prompter, TextExportSettings& s, int
   file_row->addWidget(GetFileNameButton);
   box->addWidget(file_group);
 
-  auto* page_group = new QGroupBox(QStringLiteral("出力するページ"));
-  auto* page_box = new QVBoxLayout(page_group);
-  AllPageRadioButton = Radio("AllPageRadioButton", QStringLiteral("選択されている全ページ"));
-  SelectedPageRadioButton = Radio("SelectedPageRadioButton", QStringLiteral("現ページ(含む)から"));
-  PageCountEdit = NumberEdit("PageCountEdit");
-  auto* count_row = new QHBoxLayout;
-  count_row->addWidget(SelectedPageRadioButton);
-  count_row->addWidget(PageCountEdit);
-  count_row->addWidget(new QLabel(QStringLiteral("ページ")));
-  count_row->addStretch(1);
-  page_box->addWidget(AllPageRadioButton);
-  page_box->addLayout(count_row);
+  QGroupBox* page_group = PageRangeGroup("SelectedPageRadioButton", &AllPageRadioButton,
+                                         &SelectedPageRadioButton, &PageCountEdit);
   connect(AllPageRadioButton, &QRadioButton::toggled, this, [this] { SetPageCountEnabled(); });
   connect(SelectedPageRadioButton, &QRadioButton::toggled, this, [this] { SetPageCountEnabled(); });
 
@@ -219,16 +260,11 @@ void TSaveTextForm::OkBitBtnClick() {
 }
 
 void TSaveTextForm::GetFileNameButtonClick() {
-  app::FileDialogSpec spec;
-  spec.title = QStringLiteral("保存先のファイル名");
-  spec.filter = QtFileFilter(QLatin1Char('(') + TextFileWildCard + QStringLiteral(")|") +
-                             TextFileWildCard + QStringLiteral("|すべて(*.*)|*.*"));
-  spec.default_ext = QStringLiteral("TXT");
-  StartSaveDialogAt(FileNameEdit->text(), ProgramDir, &spec);
-  const std::optional<QString> chosen = prompter_.SaveFileName(spec);
-  if (!chosen || chosen->isEmpty()) return;
-  FileNameEdit->setText(*chosen);
-  s_.FileName = cp932::EncodeReplacing(*chosen);
+  if (ChooseSaveFileInto(prompter_, QStringLiteral("保存先のファイル名"),
+                         QLatin1Char('(') + TextFileWildCard + QStringLiteral(")|") +
+                             TextFileWildCard + QStringLiteral("|すべて(*.*)|*.*"),
+                         QStringLiteral("TXT"), ProgramDir, FileNameEdit))
+    s_.FileName = cp932::EncodeReplacing(FileNameEdit->text());
 }
 
 void TSaveTextForm::showEvent(QShowEvent* e) {

@@ -12,6 +12,7 @@
 #include "exchange/export_format.h"
 
 class QCheckBox;
+class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -31,6 +32,12 @@ QString QtFileFilter(const QString& pipe_filter);
 // names a folder that exists, else `fallback` with no name.
 void StartSaveDialogAt(const QString& current, const QString& fallback, app::FileDialogSpec* spec);
 
+// A dialog's file button: the save dialog with `title`, `pipe_filter` and `ext`, starting as
+// StartSaveDialogAt says from the name in `box` or `fallback`; a chosen name goes into `box`.
+// True when a name was chosen.
+bool ChooseSaveFileInto(app::Prompter& prompter, const QString& title, const QString& pipe_filter,
+                        const QString& ext, const QString& fallback, QLineEdit* box);
+
 // A whole number typed into a box (blanks around it ignored).
 bool ParseInt(const QString& text, int* value);
 // A decimal number typed into a box (blanks around it ignored).
@@ -38,6 +45,18 @@ bool ParseDouble(const QString& text, double* value);
 
 // A number box: the input method closed.
 QLineEdit* NumberEdit(const char* name, int width = 48);
+// The group "出力するページ" of the three dialogs: "選択されている全ページ" (AllPageRadioButton),
+// or from the current page (a button named `from_name`) the number of pages in PageCountEdit.
+QGroupBox* PageRangeGroup(const char* from_name, QRadioButton** all, QRadioButton** from,
+                          QLineEdit** count);
+// The group "ページタイトルの項目" of the HTML and TeX dialogs: the title, subtitle and date
+// (captioned with the field captions 1, 2 and 3) and the user name.
+QGroupBox* PageTitleGroup(const QStringList& captions, QCheckBox** title, QCheckBox** chosha,
+                          QCheckBox** date, QCheckBox** user_name);
+// Controls with their object names.
+QCheckBox* Check(const char* name, const QString& text);
+QRadioButton* Radio(const char* name, const QString& text);
+QPushButton* Button(const char* name, const QString& text);
 
 class TSaveTextForm : public QDialog {
   Q_OBJECT

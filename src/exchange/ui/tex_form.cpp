@@ -23,18 +23,6 @@ namespace sk::exchange {
 
 namespace {
 
-QCheckBox* Check(const char* name, const QString& text) {
-  auto* c = new QCheckBox(text);
-  c->setObjectName(QLatin1String(name));
-  return c;
-}
-
-QRadioButton* Radio(const char* name, const QString& text) {
-  auto* r = new QRadioButton(text);
-  r->setObjectName(QLatin1String(name));
-  return r;
-}
-
 QString Number(double v) { return QString::number(v, 'g', 15); }
 
 // A number box with its label before and its unit after, on one row of a grid.
@@ -153,29 +141,11 @@ TTeXForm::TTeXForm(app::Prompter& prompter, TexSettings& s, const QStringList& c
   InputFileNameMemo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
   input_box->addWidget(InputFileNameMemo);
 
-  auto* title_group = new QGroupBox(QStringLiteral("ページタイトルの項目"));
-  auto* title_grid = new QGridLayout(title_group);
-  TitleCheckBox = Check("TitleCheckBox", captions.value(1));
-  ChoshaCheckBox = Check("ChoshaCheckBox", captions.value(2));
-  DateCheckBox = Check("DateCheckBox", captions.value(3));
-  UserNameCheckBox = Check("UserNameCheckBox", QStringLiteral("ユーザー名"));
-  title_grid->addWidget(TitleCheckBox, 0, 0);
-  title_grid->addWidget(ChoshaCheckBox, 0, 1);
-  title_grid->addWidget(DateCheckBox, 1, 0);
-  title_grid->addWidget(UserNameCheckBox, 1, 1);
+  QGroupBox* title_group =
+      PageTitleGroup(captions, &TitleCheckBox, &ChoshaCheckBox, &DateCheckBox, &UserNameCheckBox);
 
-  auto* page_group = new QGroupBox(QStringLiteral("出力するページ"));
-  auto* page_box = new QVBoxLayout(page_group);
-  AllPageRadioButton = Radio("AllPageRadioButton", QStringLiteral("選択されている全ページ"));
-  NowPageRadioButton = Radio("NowPageRadioButton", QStringLiteral("現ページ(含む)から"));
-  PageCountEdit = NumberEdit("PageCountEdit");
-  auto* count_row = new QHBoxLayout;
-  count_row->addWidget(NowPageRadioButton);
-  count_row->addWidget(PageCountEdit);
-  count_row->addWidget(new QLabel(QStringLiteral("ページ")));
-  count_row->addStretch(1);
-  page_box->addWidget(AllPageRadioButton);
-  page_box->addLayout(count_row);
+  QGroupBox* page_group = PageRangeGroup("NowPageRadioButton", &AllPageRadioButton,
+                                         &NowPageRadioButton, &PageCountEdit);
   connect(NowPageRadioButton, &QRadioButton::toggled, this, [this] { SetEnabled(); });
 
   auto* right = new QVBoxLayout;
@@ -293,13 +263,9 @@ void TTeXForm::OkBitBtnClick() {
 }
 
 void TTeXForm::SpeedButton1Click() {
-  app::FileDialogSpec spec;
-  spec.title = QStringLiteral("出力するTEXファイル名");
-  spec.filter = QtFileFilter(QStringLiteral("TEXﾌｧｲﾙ(*.TEX)|*.TEX"));
-  spec.default_ext = QStringLiteral("TEX");
-  StartSaveDialogAt(TeXFileNameEdit->text(), StartDir, &spec);
-  const std::optional<QString> chosen = prompter_.SaveFileName(spec);
-  if (chosen && !chosen->isEmpty()) TeXFileNameEdit->setText(*chosen);
+  ChooseSaveFileInto(prompter_, QStringLiteral("出力するTEXファイル名"),
+                     QStringLiteral("TEXﾌｧｲﾙ(*.TEX)|*.TEX"), QStringLiteral("TEX"), StartDir,
+                     TeXFileNameEdit);
 }
 
 void TTeXForm::showEvent(QShowEvent* e) {
