@@ -26,11 +26,13 @@ mkdir -p "$out/conf"
 cat "$f" "$scratch/p$pages.dbt" "$scratch/p$pages.mdx" > /dev/null
 
 echo "export text, export html, cp, dbfread ($rounds rounds)..."
-SORAKUMO_CONFIG_DIR=$out/conf $py - "$tool" "$f" "$out" "$rounds" <<'PYEOF'
-import math, os, statistics, subprocess, sys, time
+SORAKUMO_CONFIG_DIR=$out/conf $py - "$tool" "$f" "$out" "$rounds" "$root/bench" <<'PYEOF'
+import os, sys
 
-tool, dbf, out, rounds = sys.argv[1:5]
-rounds = int(rounds)
+tool, dbf, out, rounds, bench_dir = sys.argv[1:6]
+sys.path.insert(0, bench_dir)
+from side_by_side import Rounds, Table
+
 dbt = dbf[:-4] + ".dbt"
 
 DBFREAD = r'''
@@ -52,83 +54,30 @@ with open(dst, "wb") as o:
         o.write(body.encode("cp932", errors="surrogateescape"))
 '''
 
+# Each run starts with the writes of the one before on the disk.
+synced = {"sync": True}
+r = Rounds({
+    "export text": ([tool, "export", "text", dbf, os.path.join(out, "p.txt")], synced),
+    "export html": ([tool, "export", "html", dbf, os.path.join(out, "p.html")], synced),
+    "cp memo file": (["cp", dbt, os.path.join(out, "copy.dbt")], synced),
+    "dbfread to text": ([sys.executable, "-c", DBFREAD, dbf, os.path.join(out, "dbfread.txt")],
+                        synced),
+}, int(rounds))
 
-def run_once(cmd):
-    """CPU (user + system, from wait4) and wall seconds of one run, output discarded.  The
-    writes of the run before are put on the disk first, so that no run pays for another's."""
-    os.sync()
-    start = time.perf_counter()
-    with open(os.devnull, "wb") as null:
-        p = subprocess.Popen(cmd, stdout=null, stderr=null)
-        _, status, ru = os.wait4(p.pid, 0)
-    if status != 0:
-        sys.exit("failed: %s" % " ".join(cmd))
-    return ru.ru_utime + ru.ru_stime, time.perf_counter() - start
-
-
-cmds = {
-    "export text": [tool, "export", "text", dbf, os.path.join(out, "p.txt")],
-    "export html": [tool, "export", "html", dbf, os.path.join(out, "p.html")],
-    "cp memo file": ["cp", dbt, os.path.join(out, "copy.dbt")],
-    "dbfread to text": [sys.executable, "-c", DBFREAD, dbf, os.path.join(out, "dbfread.txt")],
-}
-
-
-def repeats_for(cmd):
-    cpu, _ = run_once(cmd)
-    return max(1, math.ceil(1.0 / max(cpu, 1e-3)))
-
-
-def sample(cmd, k):
-    cpu = wall = 0.0
-    for _ in range(k):
-        c, w = run_once(cmd)
-        cpu += c
-        wall += w
-    return cpu / k, wall / k
-
-
-reps = {name: repeats_for(c) for name, c in cmds.items()}
-got = {name: [] for name in cmds}
-for _ in range(rounds):
-    for name, cmd in cmds.items():
-        got[name].append(sample(cmd, reps[name]))
-
-
-def med(name, i=0):
-    return statistics.median(s[i] for s in got[name])
-
-
-rows = []
-
-
-def row(what, target, a, b, ok=None, faster=False):
-    ratio = med(b) / med(a) if faster else med(a) / med(b)
-    wall = med(b, 1) / med(a, 1) if faster else med(a, 1) / med(b, 1)
-    figure = "%.3f s vs %.3f s = %.2fx%s" % (med(a), med(b), ratio, " faster" if faster else "")
-    rows.append((what, target, figure, "%.2fx" % wall,
-                 "" if ok is None else ("PASS" if ok(ratio) else "FAIL")))
-
-
-row("export text vs cp of the memo file", "<= 2x", "export text", "cp memo file",
-    lambda r: r <= 2)
-row("export text vs dbfread to text", ">= 5x faster", "export text", "dbfread to text",
-    lambda r: r >= 5, faster=True)
-row("export html vs export text", "<= 2x", "export html", "export text", lambda r: r <= 2)
+t = Table()
+t.ratio(r, "export text vs cp of the memo file", "<= 2x", "export text", "cp memo file",
+        lambda x: x <= 2)
+t.ratio(r, "export text vs dbfread to text", ">= 5x faster", "export text", "dbfread to text",
+        lambda x: x >= 5, faster=True)
+t.ratio(r, "export html vs export text", "<= 2x", "export html", "export text", lambda x: x <= 2)
 
 sizes = {n: os.path.getsize(os.path.join(out, p)) / 1e6 for n, p in
          (("text", "p.txt"), ("html", "p.html"), ("dbfread", "dbfread.txt"), ("memo", "copy.dbt"))}
 print()
-print("%s: medians of %d rounds; runs per round: %s" % (
-    os.path.basename(dbf), rounds, ", ".join("%s %d" % kv for kv in reps.items())))
+print("%s: medians of %s rounds; runs per round: %s" % (os.path.basename(dbf), rounds, r.runs()))
 print("  sizes (MB): " + ", ".join("%s %.0f" % kv for kv in sizes.items()))
-for name in cmds:
-    print("  %-20s %.3f s CPU  %.3f s wall" % (name, med(name), med(name, 1)))
+for name in r.got:
+    print("  %-20s %.3f s CPU  %.3f s wall" % (name, r.med(name), r.med(name, 1)))
 print()
-header = ("measure", "target", "figure (CPU)", "wall", "")
-w = [max(len(r[i]) for r in rows + [header]) for i in range(4)]
-print("%-*s  %-*s  %-*s  %-*s  %s" % (w[0], "measure", w[1], "target", w[2], "figure (CPU)",
-                                       w[3], "wall", "result"))
-for r in rows:
-    print("%-*s  %-*s  %-*s  %-*s  %s" % (w[0], r[0], w[1], r[1], w[2], r[2], w[3], r[3], r[4]))
+t.print()
 PYEOF

@@ -28,60 +28,23 @@ SORAKUMO_BENCH_DIR=$scratch "$build/bench/store_bench" \
 
 echo "dump, dump --order T, cat, dbfread ($rounds rounds)..."
 $py - "$tool" "$f" "$scratch/p$pages.dbt" "$rounds" "$root/bench/dbfread_bench.py" \
-  "$scratch/results/memo_bench.json" <<'PYEOF'
-import json, math, os, statistics, subprocess, sys, time
+  "$scratch/results/memo_bench.json" "$root/bench" <<'PYEOF'
+import json, os, subprocess, sys
 
-tool, dbf, dbt, rounds, dbfread, bench_json = sys.argv[1:7]
+tool, dbf, dbt, rounds, dbfread, bench_json, bench_dir = sys.argv[1:8]
 rounds = int(rounds)
+sys.path.insert(0, bench_dir)
+from side_by_side import Rounds, Table
 
-
-def run_once(cmd):
-    """CPU (user + system, from wait4) and wall seconds of one run, output discarded."""
-    start = time.perf_counter()
-    with open(os.devnull, "wb") as null:
-        p = subprocess.Popen(cmd, stdout=null, stderr=null)
-        _, status, ru = os.wait4(p.pid, 0)
-        p.returncode = status
-    if status != 0:
-        sys.exit("failed: %s" % " ".join(cmd))
-    return ru.ru_utime + ru.ru_stime, time.perf_counter() - start
-
-
-def repeats_for(cmd):
-    """Runs of cmd that make at least one second of CPU time."""
-    cpu, _ = run_once(cmd)
-    return max(1, math.ceil(1.0 / max(cpu, 1e-3)))
-
-
-def sample(cmd, k):
-    """Mean CPU and wall seconds per run over k runs."""
-    cpu = wall = 0.0
-    for _ in range(k):
-        c, w = run_once(cmd)
-        cpu += c
-        wall += w
-    return cpu / k, wall / k
-
-
-dump = [tool, "dump", dbf]
-dump_t = [tool, "dump", dbf, "--order", "T"]
-cat = ["cat", dbt]
-cmds = {"dump": dump, "dump T": dump_t, "cat": cat}
-reps = {name: repeats_for(cmd) for name, cmd in cmds.items()}
-got = {name: [] for name in list(cmds) + ["dbfread raw", "dbfread rawmemo"]}
+runs = Rounds({"dump": ([tool, "dump", dbf], {}), "dump T": ([tool, "dump", dbf, "--order", "T"], {}),
+            "cat": (["cat", dbt], {})}, rounds)
+# dbfread times its own reading loop (process_time, no start-up), one pass a round.
 for _ in range(rounds):
-    for name, cmd in cmds.items():
-        got[name].append(sample(cmd, reps[name]))
-    # dbfread times its own reading loop (process_time, no start-up), one pass a round.
     for mode in ("raw", "rawmemo"):
         out = subprocess.run([sys.executable, dbfread, dbf, "1", mode], capture_output=True,
                              text=True, check=True).stdout.split()
-        got["dbfread " + mode].append((float(out[2]), float(out[1])))
-
-
-def med(name, i=0):
-    return statistics.median(s[i] for s in got[name])
-
+        runs.add("dbfread " + mode, float(out[2]), float(out[1]))
+med = runs.med
 
 bench = {}
 for b in json.load(open(bench_json))["benchmarks"]:
@@ -97,12 +60,8 @@ def eng(name, kind="cpu_time"):
 
 memo_bytes = bench["ReadText"]["memo_bytes"]
 dbt_size = os.path.getsize(dbt)
-rows = []
-
-
-def row(what, target, figure, wall, ok):
-    rows.append((what, target, figure, wall, "PASS" if ok else "FAIL"))
-
+table = Table()
+row = table.add
 
 t, p = eng("ReadTextTitle"), eng("ReadText")
 row("memos in title order vs page order (engine)", "<= 1.5x",
@@ -124,12 +83,6 @@ for mode, what in (("rawmemo", "raw memo bytes"), ("raw", "all fields raw")):
 
 print()
 print("%d pages; medians of %d rounds; runs per round: %s; memo bytes %.0f MB, .dbt %.0f MB" % (
-    int(os.path.basename(dbf)[1:-4]), rounds,
-    ", ".join("%s %d" % kv for kv in reps.items()), memo_bytes / 1e6, dbt_size / 1e6))
-w = [max(len(r[i]) for r in rows + [("measure", "target", "figure (CPU)", "wall", "")])
-     for i in range(4)]
-print("%-*s  %-*s  %-*s  %-*s  %s" % (w[0], "measure", w[1], "target", w[2], "figure (CPU)",
-                                       w[3], "wall", "result"))
-for r in rows:
-    print("%-*s  %-*s  %-*s  %-*s  %s" % (w[0], r[0], w[1], r[1], w[2], r[2], w[3], r[3], r[4]))
+    int(os.path.basename(dbf)[1:-4]), rounds, runs.runs(), memo_bytes / 1e6, dbt_size / 1e6))
+table.print()
 PYEOF

@@ -59,25 +59,16 @@ SORAKUMO_BENCH_DIR=$scratch SEARCH_PAGES=$pages "$build/bench/search_bench" \
   --benchmark_out="$scratch/results/search_bench.json" --benchmark_out_format=json > /dev/null
 
 echo "search, grep, sqlite3 ($rounds rounds)..."
-$py - "$tool" "$f" "$flat" "$db" "$rounds" "$scratch/results/search_bench.json" <<'PYEOF'
-import json, math, os, statistics, subprocess, sys, time
+$py - "$tool" "$f" "$flat" "$db" "$rounds" "$scratch/results/search_bench.json" "$root/bench" \
+  <<'PYEOF'
+import json, os, subprocess, sys
 
-tool, dbf, flat, db, rounds, bench_json = sys.argv[1:7]
+tool, dbf, flat, db, rounds, bench_json, bench_dir = sys.argv[1:8]
 rounds = int(rounds)
+sys.path.insert(0, bench_dir)
+from side_by_side import Rounds, Table
+
 ascii_word, japanese_word = "Solaris", "北海道"
-
-
-def run_once(cmd, env=None):
-    """CPU (user + system, from wait4) and wall seconds of one run, output discarded."""
-    start = time.perf_counter()
-    with open(os.devnull, "wb") as null:
-        p = subprocess.Popen(cmd, stdout=null, stderr=null, env=env)
-        _, status, ru = os.wait4(p.pid, 0)
-    # search and grep exit 1 when nothing is found, which is what is asked of them here.
-    if os.waitstatus_to_exitcode(status) not in (0, 1) or (
-            cmd[0] == "sqlite3" and status != 0):
-        sys.exit("failed: %s" % " ".join(cmd))
-    return ru.ru_utime + ru.ru_stime, time.perf_counter() - start
 
 
 def check_nothing_found(cmd, env=None):
@@ -86,73 +77,40 @@ def check_nothing_found(cmd, env=None):
         sys.exit("the string is found: %s -> %r" % (" ".join(cmd), out[:80]))
 
 
-grep_env = dict(os.environ, LC_ALL="C")
+# search and grep exit 1 when nothing is found, which is what is asked of them here.
+found_nothing = {"ok": (0, 1)}
+grep_env = {"ok": (0, 1), "env": dict(os.environ, LC_ALL="C")}
 cmds = {
-    "search": ([tool, "search", dbf, ascii_word], None),
-    "search --match-case": ([tool, "search", dbf, ascii_word, "--match-case"], None),
-    "search (Japanese)": ([tool, "search", dbf, japanese_word], None),
-    "search --match-case (Japanese)": ([tool, "search", dbf, japanese_word, "--match-case"], None),
+    "search": ([tool, "search", dbf, ascii_word], found_nothing),
+    "search --match-case": ([tool, "search", dbf, ascii_word, "--match-case"], found_nothing),
+    "search (Japanese)": ([tool, "search", dbf, japanese_word], found_nothing),
+    "search --match-case (Japanese)": ([tool, "search", dbf, japanese_word, "--match-case"],
+                                       found_nothing),
     "grep -c -F": (["grep", "-c", "-F", ascii_word, flat], grep_env),
     "grep -c -F (Japanese)": (["grep", "-c", "-F", japanese_word.encode("cp932"), flat], grep_env),
     "sqlite3 LIKE": (["sqlite3", db,
-                      "SELECT count(*) FROM pages WHERE text LIKE '%%%s%%'" % ascii_word], None),
+                      "SELECT count(*) FROM pages WHERE text LIKE '%%%s%%'" % ascii_word], {}),
     "sqlite3 LIKE (Japanese)": (["sqlite3", db, "SELECT count(*) FROM pages WHERE text LIKE '%%%s%%'"
-                                 % japanese_word], None),
+                                 % japanese_word], {}),
 }
-for cmd, env in cmds.values():
-    check_nothing_found(cmd, env)
+for cmd, kw in cmds.values():
+    check_nothing_found(cmd, kw.get("env"))
+r = Rounds(cmds, rounds)
 
-
-def repeats_for(cmd, env):
-    """Runs of cmd that make at least one second of CPU time."""
-    cpu, _ = run_once(cmd, env)
-    return max(1, math.ceil(1.0 / max(cpu, 1e-3)))
-
-
-def sample(cmd, env, k):
-    cpu = wall = 0.0
-    for _ in range(k):
-        c, w = run_once(cmd, env)
-        cpu += c
-        wall += w
-    return cpu / k, wall / k
-
-
-reps = {name: repeats_for(*c) for name, c in cmds.items()}
-got = {name: [] for name in cmds}
-for _ in range(rounds):
-    for name, (cmd, env) in cmds.items():
-        got[name].append(sample(cmd, env, reps[name]))
-
-
-def med(name, i=0):
-    return statistics.median(s[i] for s in got[name])
-
-
-rows = []
-
-
-def row(what, target, a, b, ok=None, faster=False):
-    ratio = med(b) / med(a) if faster else med(a) / med(b)
-    wall = med(b, 1) / med(a, 1) if faster else med(a, 1) / med(b, 1)
-    figure = "%.3f s vs %.3f s = %.2fx%s" % (med(a), med(b), ratio, " faster" if faster else "")
-    rows.append((what, target, figure, "%.2fx" % wall,
-                 "" if ok is None else ("PASS" if ok(ratio) else "FAIL")))
-
-
-row("search vs grep -c -F (ASCII, match case)", "<= 3x", "search --match-case", "grep -c -F",
-    lambda r: r <= 3)
-row("search vs grep -c -F (ASCII, any case)", "", "search", "grep -c -F")
-row("search vs grep -c -F (Japanese)", "<= 3x", "search --match-case (Japanese)",
-    "grep -c -F (Japanese)", lambda r: r <= 3)
-row("search vs sqlite3 LIKE (ASCII, any case)", ">= 3x faster", "search", "sqlite3 LIKE",
-    lambda r: r >= 3, faster=True)
-row("search vs sqlite3 LIKE (Japanese)", ">= 3x faster", "search (Japanese)",
-    "sqlite3 LIKE (Japanese)", lambda r: r >= 3, faster=True)
-row("search any case vs match case (ASCII)", "<= 1.5x", "search", "search --match-case",
-    lambda r: r <= 1.5)
-row("search any case vs match case (Japanese)", "<= 1.5x", "search (Japanese)",
-    "search --match-case (Japanese)", lambda r: r <= 1.5)
+t = Table()
+t.ratio(r, "search vs grep -c -F (ASCII, match case)", "<= 3x", "search --match-case",
+        "grep -c -F", lambda x: x <= 3)
+t.ratio(r, "search vs grep -c -F (ASCII, any case)", "", "search", "grep -c -F")
+t.ratio(r, "search vs grep -c -F (Japanese)", "<= 3x", "search --match-case (Japanese)",
+        "grep -c -F (Japanese)", lambda x: x <= 3)
+t.ratio(r, "search vs sqlite3 LIKE (ASCII, any case)", ">= 3x faster", "search", "sqlite3 LIKE",
+        lambda x: x >= 3, faster=True)
+t.ratio(r, "search vs sqlite3 LIKE (Japanese)", ">= 3x faster", "search (Japanese)",
+        "sqlite3 LIKE (Japanese)", lambda x: x >= 3, faster=True)
+t.ratio(r, "search any case vs match case (ASCII)", "<= 1.5x", "search", "search --match-case",
+        lambda x: x <= 1.5)
+t.ratio(r, "search any case vs match case (Japanese)", "<= 1.5x", "search (Japanese)",
+        "search --match-case (Japanese)", lambda x: x <= 1.5)
 
 bench = {}
 for b in json.load(open(bench_json))["benchmarks"]:
@@ -162,27 +120,21 @@ for b in json.load(open(bench_json))["benchmarks"]:
 for a, b in (("Scan/AsciiFoldCase", "Scan/AsciiMatchCase"),
              ("Scan/JapaneseFoldCase", "Scan/JapaneseMatchCase")):
     ta, tb = bench[a]["cpu_time"], bench[b]["cpu_time"]
-    rows.append(("DoFind in memory, %s vs %s" % (a.split("/")[1], b.split("/")[1]), "<= 1.5x",
-                 "%.1f ms / %.1f ms = %.2fx" % (ta, tb, ta / tb),
-                 "%.2fx" % (bench[a]["real_time"] / bench[b]["real_time"]),
-                 "PASS" if ta / tb <= 1.5 else "FAIL"))
+    t.add("DoFind in memory, %s vs %s" % (a.split("/")[1], b.split("/")[1]), "<= 1.5x",
+          "%.1f ms / %.1f ms = %.2fx" % (ta, tb, ta / tb),
+          "%.2fx" % (bench[a]["real_time"] / bench[b]["real_time"]), ta / tb <= 1.5)
 
 print()
 print("%s: %d pages, %.0f MB of text; medians of %d rounds; runs per round: %s" % (
     os.path.basename(dbf), sum(1 for _ in open(flat + ".lengths")),
-    (os.path.getsize(flat)) / 1e6, rounds, ", ".join("%s %d" % kv for kv in reps.items())))
+    (os.path.getsize(flat)) / 1e6, rounds, r.runs()))
 for name in cmds:
-    print("  %-32s %.3f s CPU  %.3f s wall" % (name, med(name), med(name, 1)))
+    print("  %-32s %.3f s CPU  %.3f s wall" % (name, r.med(name), r.med(name, 1)))
 print("  DoFind over the texts in memory (CPU, median):")
 for name, b in sorted(bench.items()):
     gbs = b.get("bytes_per_second", 0) / 1e9
     print("    %-28s %7.1f %s  %s" % (name, b["cpu_time"], b["time_unit"],
                                       "%.2f GB/s" % gbs if gbs else ""))
 print()
-header = ("measure", "target", "figure (CPU)", "wall", "")
-w = [max(len(r[i]) for r in rows + [header]) for i in range(4)]
-print("%-*s  %-*s  %-*s  %-*s  %s" % (w[0], "measure", w[1], "target", w[2], "figure (CPU)",
-                                       w[3], "wall", "result"))
-for r in rows:
-    print("%-*s  %-*s  %-*s  %-*s  %s" % (w[0], r[0], w[1], r[1], w[2], r[2], w[3], r[3], r[4]))
+t.print()
 PYEOF
