@@ -12,17 +12,14 @@
 #include <vector>
 
 #include "convert/cp932.h"
+#include "exchange/export_test_util.h"
 #include "settings/settings_store.h"
 
 namespace sk::exchange {
 namespace {
 
-// CP932 bytes of UTF-8 text.
-std::string J(std::string_view utf8) {
-  std::string out;
-  EXPECT_TRUE(cp932::FromUtf8ToCp932(utf8, &out)) << utf8;
-  return out;
-}
+using test::Export;
+using test::J;
 
 const std::vector<std::string>& Captions() {
   static const std::vector<std::string> c = {J("分類"), J("タイトル"), J("サブタイトル"), J("日付"),
@@ -62,15 +59,6 @@ void ExpectGolden(const std::string& name, const std::string& actual) {
                 << "  expected: " << line_of(expected) << "\n"
                 << "  actual:   " << line_of(actual) << "\n"
                 << "  sizes: expected " << expected.size() << ", actual " << actual.size();
-}
-
-template <typename Exporter>
-std::string Export(Exporter& w, const std::vector<ExportPage>& pages) {
-  std::string out;
-  w.Head(&out);
-  for (const ExportPage& p : pages) w.Page(p, &out);
-  w.Tail(&out);
-  return out;
 }
 
 // ---- Plain text ----

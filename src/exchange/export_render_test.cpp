@@ -13,29 +13,18 @@
 
 #include "convert/cp932.h"
 #include "exchange/export_format.h"
+#include "exchange/export_test_util.h"
 
 namespace sk::exchange {
 namespace {
 
-std::string J(std::string_view utf8) {
-  std::string out;
-  EXPECT_TRUE(cp932::FromUtf8ToCp932(utf8, &out)) << utf8;
-  return out;
-}
+using test::Export;
+using test::J;
 
 bool WriteBytes(const QString& path, const std::string& bytes) {
   QFile f(path);
   if (!f.open(QIODevice::WriteOnly)) return false;
   return f.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
-}
-
-template <typename Exporter>
-std::string Export(Exporter& w, const std::vector<ExportPage>& pages) {
-  std::string out;
-  w.Head(&out);
-  for (const ExportPage& p : pages) w.Page(p, &out);
-  w.Tail(&out);
-  return out;
 }
 
 struct ProgramRun {
