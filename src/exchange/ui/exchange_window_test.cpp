@@ -6,7 +6,10 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
+#include <QScreen>
 
 #include "app/ui/test_window.h"
 #include "browse/page_selection.h"
@@ -184,6 +187,31 @@ TEST_F(ExchangeWindowTest, CancelledAndRefusedExportsLeaveNoFile) {
   // Cancelling a dialog writes nothing and keeps the last kind.
   Trigger("ToTextFileItem");
   EXPECT_EQ(f.LastExportKind, 3);
+}
+
+TEST_F(ExchangeWindowTest, HtmlExportFindsPicturesAndTheirSizes) {
+  app::TSDIAppForm& f = Open();
+  // Page 3 lists a.jpg, which lies beside the page file: 400 x 300 pixels.
+  QImage picture(400, 300, QImage::Format_RGB32);
+  picture.fill(Qt::blue);
+  ASSERT_TRUE(picture.save(Path("a.jpg"), "JPEG"));
+  HtmlSettings& h = ExchangeOf().HTMLSettings();
+  h.HTMLFileName = B(Path("out.html"));
+  h.GazoToSmall = true;
+  h.GazoMaxWidth = 25.4;  // one inch: the screen's pixels per inch
+  AcceptDialog();
+  Trigger("HTMLFileItem");
+  const std::string html = ReadBytes(Path("out.html").toStdString());
+  const int max = HtmlImagePixels(QGuiApplication::primaryScreen()->logicalDotsPerInchX(), 25.4);
+  ASSERT_LT(max, 400);
+  const std::string img = "<IMG SRC=\"" + B(Path("a.jpg")) + "\" WIDTH=" + std::to_string(max) +
+                          " HEIGHT=" + std::to_string(max * 300 / 400) + "></TD></TR>";
+  EXPECT_NE(html.find(img), std::string::npos) << html.substr(0, 2000);
+  EXPECT_NE(
+      html.find("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=Shift_JIS\">"),
+      std::string::npos);
+  EXPECT_NE(html.find("<TITLE>" + J("そらくも帖（ex.dbf）") + "</TITLE>"), std::string::npos);
+  (void)f;
 }
 
 TEST_F(ExchangeWindowTest, PagesOfAnotherPageFileAreAppended) {
