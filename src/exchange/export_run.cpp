@@ -12,7 +12,7 @@
 namespace sk::exchange {
 namespace {
 
-constexpr size_t kFlushBytes = 1 << 22;
+constexpr size_t kFlushBytes = 1 << 20;
 
 std::string FolderOf(const std::string& path) {
   size_t slash = path.rfind('/');
