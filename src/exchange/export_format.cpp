@@ -180,14 +180,28 @@ const char* CopyToLineEnd(const char* p, const char* end, char** dst_io) {
   return p;
 }
 
+// The number of CR and LF bytes in the text.
+size_t CountLineBreakBytes(std::string_view text) {
+  size_t count = 0, i = 0;
+#ifdef __SSE2__
+  const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+  for (; i + 16 <= text.size(); i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+    count += size_t(__builtin_popcount(
+        unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))))));
+  }
+#endif
+  for (; i < text.size(); ++i) count += text[i] == '\r' || text[i] == '\n';
+  return count;
+}
+
 // The lines of a page text in HTML: each line followed by LF, "<BR>" and LF between lines (a
 // final line break makes no empty line).
 void AppendHtmlLines(std::string_view text, std::string* out) {
   if (text.empty()) return;
   // Room: a line break (one or two bytes) becomes at most six, and the 16-byte stores of the copy
   // never run past the place of the bytes they read plus what the breaks before them added.
-  const size_t breaks = size_t(std::count(text.begin(), text.end(), '\r') +
-                               std::count(text.begin(), text.end(), '\n'));
+  const size_t breaks = CountLineBreakBytes(text);
   const size_t old = out->size();
   out->resize(old + text.size() + 5 * breaks + 1);
   char* dst = out->data() + old;
