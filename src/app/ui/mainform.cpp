@@ -21,6 +21,7 @@
 
 #include "app/shell_logic.h"
 #include "app/ui/about_box.h"
+#include "app/ui/command_controllers.h"
 #include "app/ui/prompter.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
@@ -29,7 +30,6 @@
 #include "editor/ui/text_area.h"
 #include "editor/ui/text_editor.h"
 #include "images/ui/image_side.h"
-#include "exchange/ui/exchange_controller.h"
 #include "search/ui/search_controller.h"
 #include "store/ui/page_file_keeper.h"
 
@@ -134,7 +134,8 @@ void TSDIAppForm::ConstructRest() {
   Images->SearchPath.SetStartDir(StartDir.toStdString());
   Images->SetImageDirList();
   ApplySettings();
-  MakeEditor();  // takes its layout values from the text font just set
+  // The editor takes its layout values from the text font just set.
+  commands_ = std::make_unique<CommandControllers>(*this);
   MainTable.Close();
   SetMenuEnabled(false);
   RecNoLabel->setText(QStringLiteral("0 "));

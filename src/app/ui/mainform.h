@@ -37,7 +37,6 @@ class QToolButton;
 
 namespace sk::editor {
 class TextArea;
-class TextEditor;
 }  // namespace sk::editor
 namespace sk::store {
 class PageFileKeeper;
@@ -49,15 +48,10 @@ namespace sk::browse {
 class Navigator;
 class PageSelector;
 }  // namespace sk::browse
-namespace sk::search {
-class SearchController;
-}
-namespace sk::exchange {
-class ExchangeController;
-}
 
 namespace sk::app {
 
+class CommandControllers;
 class Prompter;
 class TAboutBox;
 namespace test {
@@ -227,24 +221,13 @@ class TSDIAppForm : public QMainWindow {
   void RunHandler(const std::string& handler);
   bool RunBrowseHandler(const std::string& handler);  // mainform_browse.cpp
   static bool BrowseCommandBuilt(const std::string& handler);
-  bool RunEditHandler(const std::string& handler);  // mainform_edit.cpp
-  static bool EditCommandBuilt(const std::string& handler);
-  bool RunSearchHandler(const std::string& handler);  // mainform_search.cpp
-  static bool SearchCommandBuilt(const std::string& handler);
-  bool RunExchangeHandler(const std::string& handler);  // mainform_exchange.cpp
-  static bool ExchangeCommandBuilt(const std::string& handler);
-  // The text area's editor, then the controllers that reach it (mainform_edit.cpp).
-  void MakeEditor();
   QMenu* MakePopup(const char* name, int root);
   void ShowOpenedFile();
   void WriteSettings();
 
   Prompter& prompter_;
-  // Controllers that only their own commands and a few other controllers reach: the window hands
-  // them over when it runs a command or makes a controller.
-  std::unique_ptr<editor::TextEditor> editor_;
-  std::unique_ptr<search::SearchController> search_;
-  std::unique_ptr<exchange::ExchangeController> exchange_;
+  // The controllers only the window's commands reach (the editor, the searches, the exchange).
+  std::unique_ptr<CommandControllers> commands_;
   friend class test::MainFormTest;  // the widget tests look into them
   std::map<std::string, QAction*, std::less<>> actions_;
   std::map<std::string, QMenu*, std::less<>> menus_;

@@ -17,40 +17,10 @@
 #include "editor/ui/highlighter.h"
 #include "editor/ui/text_area.h"
 #include "editor/ui/text_editor.h"
-#include "exchange/ui/exchange_controller.h"
-#include "search/ui/search_controller.h"
 
 namespace sk::app {
 
 namespace {
-
-// The window's side of the editor.
-class WindowEditorHost : public editor::EditorHost {
- public:
-  explicit WindowEditorHost(TSDIAppForm& f) : f_(f) {}
-  bool FileIsOpen() const override { return f_.FileIsOpen(); }
-  void SetStatusText(int panel, const QString& text) override {
-    if (panel >= 0 && panel < int(f_.StatusPanels.size()))
-      f_.StatusPanels[size_t(panel)]->setText(text);
-  }
-  void SavePageFields() override { f_.Nav->MainTablePost(); }
-  void Message(const QString& text) override { f_.Message(text); }
-  bool OpenUrl(const QUrl& url) override { return f_.prompter().OpenUrl(url); }
-  void SetModeItemsEnabled(bool enabled) override {
-    for (const char* n :
-         {"TextNormalModeItem", "TextItemizeModeItem", "DoHighLightItem", "DontHighLightItem",
-          "TextNormalModePopUpItem", "TextItemizeModePopUpItem", "DoHighLightPopUpItem",
-          "DontHighLightPopUpItem"})
-      if (QAction* a = f_.Action(n)) a->setEnabled(enabled && f_.FileIsOpen());
-  }
-  void SetUndoEnabled(bool undo, bool redo) override {
-    f_.Action("UndoItem")->setEnabled(undo && f_.FileIsOpen());
-    f_.Action("UndoUndoItem")->setEnabled(redo && f_.FileIsOpen());
-  }
-
- private:
-  TSDIAppForm& f_;
-};
 
 // The title or subtitle box when it had the focus last.
 QLineEdit* FocusedField(TSDIAppForm& f) {
@@ -182,27 +152,11 @@ EditCommandMap MakeEditHandlers() {
   return map;
 }
 
+}  // namespace
+
 const EditCommandMap& EditHandlers() {
   static const EditCommandMap map = MakeEditHandlers();
   return map;
-}
-
-}  // namespace
-
-void TSDIAppForm::MakeEditor() {
-  editor_ = std::make_unique<editor::TextEditor>(*TextMemo, Conf,
-                                                 std::make_unique<WindowEditorHost>(*this), Timer3);
-  Nav->SetTextEditor(*editor_);
-  search_ = std::make_unique<search::SearchController>(*this, *editor_);
-  exchange_ = std::make_unique<exchange::ExchangeController>(*this, *editor_);
-}
-
-bool TSDIAppForm::RunEditHandler(const std::string& handler) {
-  return editor_ && RunCommand(EditHandlers(), handler, *this, *editor_);
-}
-
-bool TSDIAppForm::EditCommandBuilt(const std::string& handler) {
-  return EditHandlers().count(handler) > 0;
 }
 
 void TSDIAppForm::SetModeChecks() {

@@ -5,11 +5,8 @@
 
 namespace sk::app {
 
-namespace {
-
-using Controller = exchange::ExchangeController;
-
 const ExchangeCommandMap& ExchangeHandlers() {
+  using Controller = exchange::ExchangeController;
   static const ExchangeCommandMap map = {
       {"ToTextFileItemClick", &Controller::ToTextFileItemClick},
       {"HTMLFileItemClick", &Controller::HTMLFileItemClick},
@@ -21,16 +18,6 @@ const ExchangeCommandMap& ExchangeHandlers() {
       {"AppendTextToNewRecordItemClick", &Controller::AppendTextToNewRecordItemClick},
   };
   return map;
-}
-
-}  // namespace
-
-bool TSDIAppForm::RunExchangeHandler(const std::string& handler) {
-  return exchange_ && RunCommand(ExchangeHandlers(), handler, *exchange_);
-}
-
-bool TSDIAppForm::ExchangeCommandBuilt(const std::string& handler) {
-  return ExchangeHandlers().count(handler) > 0;
 }
 
 }  // namespace sk::app

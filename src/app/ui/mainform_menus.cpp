@@ -19,6 +19,7 @@
 
 #include "app/captions.h"
 #include "app/menu_table.h"
+#include "app/ui/command_controllers.h"
 #include "app/ui/icons.h"
 #include "app/ui/mainform.h"
 #include "convert/cp932.h"
@@ -56,8 +57,7 @@ QString U(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 bool TSDIAppForm::CommandBuilt(const std::string& handler) {
   return Handlers().count(handler) > 0 || BrowseCommandBuilt(handler) ||
-         EditCommandBuilt(handler) || SearchCommandBuilt(handler) ||
-         ExchangeCommandBuilt(handler);
+         CommandControllers::Built(handler);
 }
 
 void TSDIAppForm::RunHandler(const std::string& handler) {
@@ -66,8 +66,7 @@ void TSDIAppForm::RunHandler(const std::string& handler) {
     (this->*(it->second))();
     return;
   }
-  if (!RunEditHandler(handler) && !RunSearchHandler(handler) && !RunExchangeHandler(handler))
-    RunBrowseHandler(handler);
+  if (!(commands_ && commands_->Run(handler))) RunBrowseHandler(handler);
 }
 
 QMenu* TSDIAppForm::MakePopup(const char* name, int root) {

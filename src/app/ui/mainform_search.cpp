@@ -6,11 +6,8 @@
 
 namespace sk::app {
 
-namespace {
-
-using Controller = search::SearchController;
-
 const SearchCommandMap& SearchHandlers() {
+  using Controller = search::SearchController;
   static const SearchCommandMap map = {
       {"MojiFindItemClick", &Controller::MojiFindItemClick},
       {"DateFindItemClick", &Controller::DateFindItemClick},
@@ -25,16 +22,6 @@ const SearchCommandMap& SearchHandlers() {
       {"ReplaceItemClick", &Controller::ReplaceItemClick},
   };
   return map;
-}
-
-}  // namespace
-
-bool TSDIAppForm::RunSearchHandler(const std::string& handler) {
-  return search_ && RunCommand(SearchHandlers(), handler, *search_);
-}
-
-bool TSDIAppForm::SearchCommandBuilt(const std::string& handler) {
-  return SearchHandlers().count(handler) > 0;
 }
 
 }  // namespace sk::app

@@ -146,9 +146,9 @@ int main(int argc, char** argv) {
     QString text_page = out.left(out.size() - 4) + "-text.png";
     bool saved_text = form.grab().save(text_page);
     std::printf("%s %s\n", saved_text ? "saved" : "could not save", text_page.toUtf8().constData());
-    for (const char* item : {"PageListItem", "SelectRecordItem", "RecordAppendItem",
-                             "ImageFileDirectEditItem", "MojiFindItem", "ReplaceItem",
-                             "ToTextFileItem", "HTMLFileItem", "TeXFileItem"})
+    for (const char* item :
+         {"PageListItem", "SelectRecordItem", "RecordAppendItem", "ImageFileDirectEditItem",
+          "MojiFindItem", "ReplaceItem", "ToTextFileItem", "HTMLFileItem", "TeXFileItem"})
       form.Action(item)->trigger();
     std::printf("%d dialog pictures saved\n", prompter.saved);
     rc = (saved && saved_pictures && saved_text && missing == 0 && cut == 0 && prompter.saved == 9)

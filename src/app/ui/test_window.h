@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/ui/command_controllers.h"
 #include "app/ui/mainform.h"
 #include "app/ui/prompter.h"
 #include "convert/cp932.h"
@@ -183,9 +184,9 @@ class MainFormTest : public ::testing::Test {
 
   std::string TextOf() { return form_->TextMemo->Text(); }
   // The controllers the window keeps to itself.
-  editor::TextEditor& EditorOf() { return *form_->editor_; }
-  search::SearchController& SearchOf() { return *form_->search_; }
-  exchange::ExchangeController& ExchangeOf() { return *form_->exchange_; }
+  editor::TextEditor& EditorOf() { return form_->commands_->Editor(); }
+  search::SearchController& SearchOf() { return form_->commands_->Search(); }
+  exchange::ExchangeController& ExchangeOf() { return form_->commands_->Exchange(); }
 
   QTemporaryDir dir_;
   QString config_;

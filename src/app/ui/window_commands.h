@@ -45,4 +45,9 @@ bool RunCommand(const Map& map, const std::string& handler, Args&... args) {
 // mainform_convert.cpp: the Edit menu's conversions and counts of the text.
 void AddConvertCommands(EditCommandMap& map);
 
+// The command maps of the controllers the window keeps together (command_controllers.h).
+const EditCommandMap& EditHandlers();          // mainform_edit.cpp
+const SearchCommandMap& SearchHandlers();      // mainform_search.cpp
+const ExchangeCommandMap& ExchangeHandlers();  // mainform_exchange.cpp
+
 }  // namespace sk::app

@@ -1,0 +1,70 @@
+#include "app/ui/command_controllers.h"
+
+#include <QAction>
+#include <QLabel>
+
+#include "app/ui/mainform.h"
+#include "app/ui/prompter.h"
+#include "app/ui/window_commands.h"
+#include "browse/ui/navigator.h"
+#include "editor/ui/text_editor.h"
+#include "exchange/ui/exchange_controller.h"
+#include "search/ui/search_controller.h"
+
+namespace sk::app {
+
+namespace {
+
+// The window's side of the editor.
+class WindowEditorHost : public editor::EditorHost {
+ public:
+  explicit WindowEditorHost(TSDIAppForm& f) : f_(f) {}
+  bool FileIsOpen() const override { return f_.FileIsOpen(); }
+  void SetStatusText(int panel, const QString& text) override {
+    if (panel >= 0 && panel < int(f_.StatusPanels.size()))
+      f_.StatusPanels[size_t(panel)]->setText(text);
+  }
+  void SavePageFields() override { f_.Nav->MainTablePost(); }
+  void Message(const QString& text) override { f_.Message(text); }
+  bool OpenUrl(const QUrl& url) override { return f_.prompter().OpenUrl(url); }
+  void SetModeItemsEnabled(bool enabled) override {
+    for (const char* n :
+         {"TextNormalModeItem", "TextItemizeModeItem", "DoHighLightItem", "DontHighLightItem",
+          "TextNormalModePopUpItem", "TextItemizeModePopUpItem", "DoHighLightPopUpItem",
+          "DontHighLightPopUpItem"})
+      if (QAction* a = f_.Action(n)) a->setEnabled(enabled && f_.FileIsOpen());
+  }
+  void SetUndoEnabled(bool undo, bool redo) override {
+    f_.Action("UndoItem")->setEnabled(undo && f_.FileIsOpen());
+    f_.Action("UndoUndoItem")->setEnabled(redo && f_.FileIsOpen());
+  }
+
+ private:
+  TSDIAppForm& f_;
+};
+
+}  // namespace
+
+CommandControllers::CommandControllers(TSDIAppForm& form)
+    : f_(form),
+      editor_(std::make_unique<editor::TextEditor>(
+          *form.TextMemo, form.Conf, std::make_unique<WindowEditorHost>(form), form.Timer3)),
+      search_(std::make_unique<search::SearchController>(form, *editor_)),
+      exchange_(std::make_unique<exchange::ExchangeController>(form, *editor_)) {
+  form.Nav->SetTextEditor(*editor_);
+}
+
+CommandControllers::~CommandControllers() = default;
+
+bool CommandControllers::Run(const std::string& handler) {
+  return RunCommand(EditHandlers(), handler, f_, *editor_) ||
+         RunCommand(SearchHandlers(), handler, *search_) ||
+         RunCommand(ExchangeHandlers(), handler, *exchange_);
+}
+
+bool CommandControllers::Built(const std::string& handler) {
+  return EditHandlers().count(handler) > 0 || SearchHandlers().count(handler) > 0 ||
+         ExchangeHandlers().count(handler) > 0;
+}
+
+}  // namespace sk::app
