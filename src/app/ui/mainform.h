@@ -41,6 +41,9 @@ class TextArea;
 namespace sk::store {
 class PageFileKeeper;
 }
+namespace sk::exchange {
+class AsideFile;
+}
 namespace sk::images {
 class ImageSide;
 }
@@ -117,7 +120,10 @@ class TSDIAppForm : public QMainWindow {
   void ExitItemClick();
   void AboutItemClick();
   bool CheckOpenFileName(const QString& path, const QString& ext);
-  bool CheckSaveFileName(const QString& path, const QString& ext, bool close_after);
+  // The checks before a file is written: the extension (none required when ext is empty), the
+  // overwrite question when "AskOverWrite" is on, and that the file can be made.  *out is then
+  // open beside the target and takes its place when committed.
+  bool CheckSaveFileName(const QString& path, const QString& ext, exchange::AsideFile* out);
   bool CheckOverWrite(const QString& path);
 
   bool FileIsOpen() const { return MainTable.is_open(); }
@@ -200,7 +206,6 @@ class TSDIAppForm : public QMainWindow {
   int LastExportKind = 0;
   bool FusenShown = false;
   std::vector<std::string> FieldCaptions;  // CP932
-  int OutputFile = -1;                     // the export file opened by CheckSaveFileName
 
  protected:
   bool event(QEvent* e) override;

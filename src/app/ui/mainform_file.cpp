@@ -1,9 +1,7 @@
 // Opening, creating, closing and reopening page files, and the file-name checks before a page
 // file is opened or an export file written.
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <QComboBox>
 #include <QDate>
@@ -18,6 +16,7 @@
 #include "app/ui/prompter.h"
 #include "browse/ui/navigator.h"
 #include "editor/ui/text_area.h"
+#include "exchange/export_run.h"
 #include "images/ui/image_side.h"
 #include "store/page_file.h"
 #include "store/ui/page_file_keeper.h"
@@ -70,23 +69,20 @@ bool TSDIAppForm::CheckOpenFileName(const QString& path, const QString& ext) {
   return true;
 }
 
-bool TSDIAppForm::CheckSaveFileName(const QString& path, const QString& ext, bool close_after) {
+bool TSDIAppForm::CheckSaveFileName(const QString& path, const QString& ext,
+                                    exchange::AsideFile* out) {
   if (!HasExtension(Utf8(path), Utf8(ext))) {
     Message(QStringLiteral("拡張子が \"%1\" でないので，書き込めません。").arg(ext.toLower()));
     return false;
   }
   if (Conf.AskOverWrite && !CheckOverWrite(path)) return false;
-  if (OutputFile >= 0) ::close(OutputFile);
-  OutputFile =
-      ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (OutputFile < 0) {
+  const std::string target =
+      path.isEmpty() ? std::string()
+                     : QFile::encodeName(QFileInfo(path).absoluteFilePath()).toStdString();
+  if (!out->Open(target).ok()) {
     Message(QStringLiteral("指定されたファイルが開けません。\n\n") +
             QStringLiteral("他のアプリケーションで開かれているか，書き込み禁止ファイルです。"));
     return false;
-  }
-  if (close_after) {
-    ::close(OutputFile);
-    OutputFile = -1;
   }
   return true;
 }

@@ -37,6 +37,7 @@
 #include "browse/ui/navigator.h"
 #include "convert/cp932.h"
 #include "editor/ui/text_area.h"
+#include "exchange/export_run.h"
 #include "settings/settings_store.h"
 #include "store/check.h"
 #include "store/file_io.h"
@@ -561,12 +562,17 @@ TEST_F(MainFormTest, OpenCountAndOldFilesAskForSlimming) {
 TEST_F(MainFormTest, ExportTargetChecks) {
   TSDIAppForm& f = Start();
   QString target = Path("out.txt");
+  // Checked and written at once: an empty file takes the target's place.
+  auto check = [&](const QString& path, const char* ext) {
+    exchange::AsideFile out;
+    return f.CheckSaveFileName(path, ext, &out) && out.Commit().ok();
+  };
   // Wrong extension: refused before anything is written.
-  EXPECT_FALSE(f.CheckSaveFileName(Path("out.htm"), "txt", true));
+  EXPECT_FALSE(check(Path("out.htm"), "txt"));
   EXPECT_EQ(prompter_.shown.back(), "お知らせ|拡張子が \"txt\" でないので，書き込めません。");
   EXPECT_FALSE(QFile::exists(Path("out.htm")));
   // A new file is created empty.
-  EXPECT_TRUE(f.CheckSaveFileName(target, "txt", true));
+  EXPECT_TRUE(check(target, "txt"));
   EXPECT_TRUE(QFile::exists(target));
   // An existing one: replaced only after Yes.
   {
@@ -575,13 +581,13 @@ TEST_F(MainFormTest, ExportTargetChecks) {
     file.write("keep");
   }
   prompter_.answers.push_back(false);
-  EXPECT_FALSE(f.CheckSaveFileName(target, "txt", true));
+  EXPECT_FALSE(check(target, "txt"));
   EXPECT_EQ(QFileInfo(target).size(), 4);
   prompter_.answers.push_back(true);
-  EXPECT_TRUE(f.CheckSaveFileName(target, "txt", true));
+  EXPECT_TRUE(check(target, "txt"));
   EXPECT_EQ(QFileInfo(target).size(), 0);
   // A folder that does not exist.
-  EXPECT_FALSE(f.CheckSaveFileName(Path("no/such/dir/out.txt"), "txt", true));
+  EXPECT_FALSE(check(Path("no/such/dir/out.txt"), "txt"));
   EXPECT_EQ(prompter_.shown.back(),
             "お知らせ|指定されたファイルが開けません。\n\n"
             "他のアプリケーションで開かれているか，書き込み禁止ファイルです。");

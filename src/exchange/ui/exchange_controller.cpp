@@ -84,32 +84,21 @@ store::Table::Progress ExchangeController::Progress(store::Table::Progress dialo
   };
 }
 
-bool ExchangeController::CheckOutputFile(const QString& path) {
-  return !f_.Conf.AskOverWrite || f_.CheckOverWrite(path);
-}
-
 // ---- Exports of text, HTML and TeX ----
 
 void ExchangeController::RunPageExport(int kind, PageExporter& ex, const QString& path, bool all,
                                        int count) {
   RepeatExport = false;
   f_.LastExportKind = kind;
-  if (!path.isEmpty() && !CheckOutputFile(path)) return;
   AsideFile out;
-  Status st = path.isEmpty() ? Status::Error("出力するファイル名がありません")
-                             : out.Open(Utf8(QFileInfo(path).absoluteFilePath()));
-  if (!st.ok()) {
-    f_.Message(QStringLiteral("指定されたファイルが開けません。\n\n") +
-               QStringLiteral("他のアプリケーションで開かれているか，書き込み禁止ファイルです。") +
-               QStringLiteral("\n\n") + QString::fromStdString(st.message()));
-    return;
-  }
+  if (!f_.CheckSaveFileName(path, {}, &out)) return;
   store::Table& t = f_.MainTable;
   const int start_page = t.RecNo();
   const bool left = !f_.Selector->CheckPageSelectedBeforePost();
   f_.Nav->BeforeMove();
   f_.Nav->ResetLink();
   ExportOutcome outcome;
+  Status st;
   {
     browse::BusyProgress busy(&f_, QStringLiteral("出力しています…"), QStringLiteral("ページ"));
     st = ExportPages(t, {all, count, left}, ex, out, Progress(busy.Callback()), &outcome);
@@ -119,12 +108,11 @@ void ExchangeController::RunPageExport(int kind, PageExporter& ex, const QString
   if (start_page < 0 || t.RecNo() != start_page || f_.Nav->AlternateShown())
     f_.Nav->AfterMove(true, true);
   f_.Nav->SetLink();
+  // A file not committed is removed with `out`.
   if (!st.ok()) {
-    out.Discard();
     f_.Message(path + QStringLiteral(" に書き込めませんでした。ファイルは作られていません。\n\n") +
                QString::fromStdString(st.message()));
   } else if (outcome.cancelled) {
-    out.Discard();
     f_.ShowHint(QStringLiteral("出力を中止しました。") + path +
                 QStringLiteral(" は書き込まれていません。"));
   } else {

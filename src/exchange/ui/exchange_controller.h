@@ -60,8 +60,6 @@ class ExchangeController {
   // Writes the pages through `ex` into `path` (the checks, the walk with progress, the way back
   // to the page that was on show); kind: 1 text, 2 HTML, 3 TeX.
   void RunPageExport(int kind, PageExporter& ex, const QString& path, bool all, int count);
-  // Asks before overwriting (when the settings say so); false when the user declined.
-  bool CheckOutputFile(const QString& path);
   // The progress of a long pass: the dialog's callback (or the tests'), with the running count
   // in the status bar.
   store::Table::Progress Progress(store::Table::Progress dialog);
