@@ -7,24 +7,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <vector>
+
+#include "store/file_io.h"
 
 namespace sk::exchange {
 namespace {
 
 constexpr size_t kFlushBytes = 1 << 20;
-
-std::string FolderOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 Status Fault(const std::string& path, const char* what, int err) {
   return Status::Error(path + " " + what + " (" + std::strerror(err) + ")");
@@ -43,7 +34,8 @@ Status AsideFile::Open(const std::string& path) {
   if (exists && !S_ISREG(old.st_mode))
     return Status::Error(path + " は通常のファイルではないので，書き込めません");
   if (exists && ::access(path.c_str(), W_OK) != 0) return Fault(path, "は書き込み禁止です", errno);
-  std::string tmpl = FolderOf(path) + "/." + NameOf(path) + ".XXXXXX";
+  std::string tmpl =
+      store::FolderOf(path) + "/." + std::filesystem::path(path).filename().string() + ".XXXXXX";
   std::vector<char> buf(tmpl.begin(), tmpl.end());
   buf.push_back('\0');
   fd_ = ::mkostemp(buf.data(), O_CLOEXEC);

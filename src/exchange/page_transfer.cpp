@@ -22,17 +22,6 @@ bool SameFile(const std::string& a, const std::string& b) {
   return fs::equivalent(fs::path(a), fs::path(b), ec) && !ec;
 }
 
-std::string FolderOf(const std::string& path) {
-  size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path) {
-  size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // True when some program holds the file open as a page file (a lock of any kind on it).
 bool HeldElsewhere(const std::string& path) {
   store::File f;
@@ -52,7 +41,7 @@ class TempFolder {
  public:
   ~TempFolder() { Remove(); }
   bool Make(const std::string& beside) {
-    std::string tmpl = FolderOf(beside) + "/.sorakumo-export-XXXXXX";
+    std::string tmpl = store::FolderOf(beside) + "/.sorakumo-export-XXXXXX";
     if (!::mkdtemp(tmpl.data())) return false;
     path_ = tmpl;
     return true;
@@ -78,7 +67,7 @@ Status AppendPageFile(store::Table& dest, const std::string& source_path,
   TransferOutcome& out = outcome ? *outcome : local;
   out = {};
   if (!dest.is_open()) return Status::Error("追加先のページファイルが開かれていません");
-  const std::string name = NameOf(source_path);
+  const std::string name = fs::path(source_path).filename().string();
   if (SameFile(source_path, dest.path()))
     return Status::Error(name + " は開いているページファイルそのものなので追加できません");
   store::Table source;
@@ -105,7 +94,7 @@ Status ExportToPageFile(store::Table& source, const std::string& target,
   TransferOutcome& out = outcome ? *outcome : local;
   out = {};
   if (!source.is_open()) return Status::Error("出力元のページファイルが開かれていません");
-  const std::string name = NameOf(target);
+  const std::string name = fs::path(target).filename().string();
   if (SameFile(target, source.path()))
     return Status::Error(name + " は開いているページファイルそのものなので出力先にできません");
   std::error_code ec;
@@ -141,7 +130,8 @@ Status ExportToPageFile(store::Table& source, const std::string& target,
     if (store::FileExists(from)) {
       moves.push_back({from, to});
     } else if (store::FileExists(to) && !store::RemoveFile(to)) {
-      return Status::Error(NameOf(to) + " を削除できません (" + strerror(errno) + ")");
+      return Status::Error(fs::path(to).filename().string() + " を削除できません (" +
+                           strerror(errno) + ")");
     }
   }
   moves.push_back({built, target});
@@ -153,7 +143,8 @@ Status ExportToPageFile(store::Table& source, const std::string& target,
     return Status::Error(name + ": ほかのプログラムが開いているので上書きできません");
   for (const auto& m : moves) {
     if (!store::RenameFile(m.from, m.to))
-      return Status::Error(NameOf(m.to) + " を作れません (" + strerror(errno) + ")");
+      return Status::Error(fs::path(m.to).filename().string() + " を作れません (" +
+                           strerror(errno) + ")");
   }
   if (!store::SyncFolderOf(target)) return Status::Error(name + ": 書き出せません");
   return Status::Ok();

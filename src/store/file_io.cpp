@@ -50,11 +50,12 @@ bool LinkFile(const std::string& from, const std::string& to) {
   return g_layer->Link(from.c_str(), to.c_str()) == 0;
 }
 
-bool SyncFolderOf(const std::string& path) {
+std::string FolderOf(const std::string& path) {
   size_t slash = path.find_last_of('/');
-  std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  return g_layer->SyncDir(dir.c_str()) == 0;
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
+
+bool SyncFolderOf(const std::string& path) { return g_layer->SyncDir(FolderOf(path).c_str()) == 0; }
 
 File& File::operator=(File&& o) noexcept {
   if (this != &o) {

@@ -50,6 +50,8 @@ bool RenameFile(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);
 bool LinkFile(const std::string& from, const std::string& to);
 bool SyncFolderOf(const std::string& path);
+// The folder that holds `path`: "." for a bare name, "/" for a name at the root.
+std::string FolderOf(const std::string& path);
 
 class File {
  public:

@@ -50,11 +50,6 @@ struct Journal {
   std::vector<std::pair<std::string, std::string>> moves;  // file names without folder
 };
 
-std::string FolderOf(const std::string& path) {
-  std::string d = GetDir(path);
-  return d.empty() ? "." : d;
-}
-
 Status WriteJournal(const std::string& path, const Journal& j) {
   std::string text = "SKSLIM1\nstate\t" + j.state + "\n";
   for (const auto& [from, to] : j.moves) text += "move\t" + from + "\t" + to + "\n";

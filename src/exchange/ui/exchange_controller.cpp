@@ -37,27 +37,6 @@ std::string Utf8(const QString& s) { return QFile::encodeName(s).toStdString(); 
 
 std::string Date8(const QDate& d) { return d.toString(QStringLiteral("yyyyMMdd")).toStdString(); }
 
-// The folder a file dialog starts in: that of `last` when it still exists (with its name when
-// `with_name`), else the start folder.
-void StartIn(app::FileDialogSpec* spec, const QString& last, const QString& start_dir,
-             bool with_name) {
-  QFileInfo info(last);
-  if (!last.isEmpty() && info.absoluteDir().exists()) {
-    spec->folder = info.absolutePath();
-    if (with_name) spec->file_name = info.fileName();
-  } else {
-    spec->folder = start_dir;
-    if (spec->folder.size() > 1 && spec->folder.endsWith('/')) spec->folder.chop(1);
-  }
-}
-
-// "*.txt;*.htm*;*.tex" as a Qt filter: "(*.txt *.htm* *.tex) (*.txt *.htm* *.tex);;すべて(*.*)
-// (*)".
-QString TextFilter(const std::string& wildcard) {
-  QString patterns = Q(wildcard).split(';', Qt::SkipEmptyParts).join(' ');
-  return QStringLiteral("(%1) (%1);;すべて(*.*) (*)").arg(patterns);
-}
-
 }  // namespace
 
 ExchangeController::ExchangeController(app::TSDIAppForm& form, editor::TextEditor& editor)
@@ -68,6 +47,12 @@ ExchangeController::ExchangeController(app::TSDIAppForm& form, editor::TextEdito
 }
 
 ExchangeController::~ExchangeController() = default;
+
+QStringList ExchangeController::Captions() const {
+  QStringList captions;
+  for (const std::string& c : f_.FieldCaptions) captions << Q(c);
+  return captions;
+}
 
 std::string ExchangeController::MyName() const {
   f_.Reg.OpenKey(settings::kRootKey, true);
@@ -123,9 +108,7 @@ void ExchangeController::RunPageExport(int kind, PageExporter& ex, const QString
 void ExchangeController::ToTextFileItemClick() {
   if (!f_.FileIsOpen()) return;
   if (!RepeatExport) {
-    QStringList captions;
-    for (const std::string& c : f_.FieldCaptions) captions << Q(c);
-    TSaveTextForm form(f_.prompter(), text_, f_.Conf.TypeOfDateForTextOutput, captions, &f_);
+    TSaveTextForm form(f_.prompter(), text_, f_.Conf.TypeOfDateForTextOutput, Captions(), &f_);
     form.TextFileWildCard = Q(f_.Conf.TextFileWildCard);
     form.ProgramDir = f_.StartDir;
     const bool ok = f_.prompter().RunDialog(form);
@@ -164,9 +147,7 @@ HtmlContext ExchangeController::MakeHtmlContext() const {
 void ExchangeController::HTMLFileItemClick() {
   if (!f_.FileIsOpen()) return;
   if (!RepeatExport) {
-    QStringList captions;
-    for (const std::string& c : f_.FieldCaptions) captions << Q(c);
-    THTMLForm form(f_.prompter(), html_, captions, &f_);
+    THTMLForm form(f_.prompter(), html_, Captions(), &f_);
     form.StartDir = f_.StartDir;
     const bool ok = f_.prompter().RunDialog(form);
     html_.Save(f_.Reg);
@@ -179,9 +160,7 @@ void ExchangeController::HTMLFileItemClick() {
 void ExchangeController::TeXFileItemClick() {
   if (!f_.FileIsOpen()) return;
   if (!RepeatExport) {
-    QStringList captions;
-    for (const std::string& c : f_.FieldCaptions) captions << Q(c);
-    TTeXForm form(f_.prompter(), tex_, captions, &f_);
+    TTeXForm form(f_.prompter(), tex_, Captions(), &f_);
     form.StartDir = f_.StartDir;
     const bool ok = f_.prompter().RunDialog(form);
     tex_.Save(f_.Reg);
@@ -223,11 +202,8 @@ void ExchangeController::ToDBFItemClick() {
     spec.title = QStringLiteral("エクスポート先のファイル名");
     spec.filter = QStringLiteral("DBFﾌｧｲﾙ (*.DBF *.dbf)");
     spec.default_ext = QStringLiteral("dbf");
-    spec.folder = f_.PageFileDir;
-    if (spec.folder.isEmpty() || !QDir(spec.folder).exists()) {
-      spec.folder = f_.StartDir;
-      if (spec.folder.size() > 1 && spec.folder.endsWith('/')) spec.folder.chop(1);
-    }
+    // The page file's folder, with no name.
+    StartFileDialogAt(f_.PageFileDir + QLatin1Char('/'), f_.StartDir, &spec);
     std::optional<QString> chosen = f_.prompter().SaveFileName(spec);
     if (!chosen || chosen->isEmpty()) return;
     path = QFileInfo(*chosen).absoluteFilePath();
@@ -270,7 +246,7 @@ void ExchangeController::APPendDBFItemClick() {
   spec.title = QStringLiteral("インポート元のファイル名");
   spec.filter = QStringLiteral("DBFﾌｧｲﾙ (*.DBF *.dbf)");
   spec.default_ext = QStringLiteral("dbf");
-  StartIn(&spec, Q(f_.Conf.RecentOpenedDBFAppendFileName), f_.StartDir, true);
+  StartFileDialogAt(Q(f_.Conf.RecentOpenedDBFAppendFileName), f_.StartDir, &spec);
   std::optional<QString> chosen = f_.prompter().OpenFileName(spec);
   if (!chosen || chosen->isEmpty()) return;
   const QString path = QFileInfo(*chosen).absoluteFilePath();
@@ -307,8 +283,10 @@ void ExchangeController::AppendText(bool new_page) {
   if (!f_.FileIsOpen()) return;
   app::FileDialogSpec spec;
   spec.title = QStringLiteral("インポートするファイル名");
-  spec.filter = TextFilter(f_.Conf.TextFileWildCard);
-  StartIn(&spec, Q(f_.Conf.RecentOpenedTextFileName), f_.StartDir, true);
+  const QString wildcard = Q(f_.Conf.TextFileWildCard);
+  spec.filter = QtFileFilter(QLatin1Char('(') + wildcard + QStringLiteral(")|") + wildcard +
+                             QStringLiteral("|すべて(*.*)|*.*"));
+  StartFileDialogAt(Q(f_.Conf.RecentOpenedTextFileName), f_.StartDir, &spec);
   std::optional<QString> chosen = f_.prompter().OpenFileName(spec);
   if (!chosen || chosen->isEmpty()) return;
   const QString path = QFileInfo(*chosen).absoluteFilePath();

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <string>
 
@@ -65,6 +66,7 @@ class ExchangeController {
   store::Table::Progress Progress(store::Table::Progress dialog);
   HtmlContext MakeHtmlContext() const;
   std::string MyName() const;
+  QStringList Captions() const;  // the field captions, for the dialogs
 
   app::TSDIAppForm& f_;
   editor::TextEditor& editor_;

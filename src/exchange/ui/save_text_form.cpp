@@ -31,7 +31,7 @@ QString QtFileFilter(const QString& pipe_filter) {
   return filters.join(QStringLiteral(";;"));
 }
 
-void StartSaveDialogAt(const QString& current, const QString& fallback, app::FileDialogSpec* spec) {
+void StartFileDialogAt(const QString& current, const QString& fallback, app::FileDialogSpec* spec) {
   // A bare name has no folder of its own: it starts in the fallback like an empty one.
   const QFileInfo info(current);
   if (current.contains(QLatin1Char('/')) && QFileInfo(info.path()).isDir()) {
@@ -39,6 +39,7 @@ void StartSaveDialogAt(const QString& current, const QString& fallback, app::Fil
     spec->file_name = info.fileName();
   } else {
     spec->folder = fallback;
+    if (spec->folder.size() > 1 && spec->folder.endsWith(QLatin1Char('/'))) spec->folder.chop(1);
     spec->file_name.clear();
   }
 }
@@ -49,7 +50,7 @@ bool ChooseSaveFileInto(app::Prompter& prompter, const QString& title, const QSt
   spec.title = title;
   spec.filter = QtFileFilter(pipe_filter);
   spec.default_ext = ext;
-  StartSaveDialogAt(box->text(), fallback, &spec);
+  StartFileDialogAt(box->text(), fallback, &spec);
   const std::optional<QString> chosen = prompter.SaveFileName(spec);
   if (!chosen || chosen->isEmpty()) return false;
   box->setText(*chosen);

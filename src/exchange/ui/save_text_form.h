@@ -28,12 +28,12 @@ namespace sk::exchange {
 // in Qt's syntax: "description (pattern pattern);;description (pattern)".
 QString QtFileFilter(const QString& pipe_filter);
 
-// Where a save dialog starts: the folder of `current` with its name preselected when `current`
-// names a folder that exists, else `fallback` with no name.
-void StartSaveDialogAt(const QString& current, const QString& fallback, app::FileDialogSpec* spec);
+// Where a file dialog starts: the folder of `current` with its name preselected when `current`
+// names a folder that exists, else `fallback` (without a final "/") with no name.
+void StartFileDialogAt(const QString& current, const QString& fallback, app::FileDialogSpec* spec);
 
 // A dialog's file button: the save dialog with `title`, `pipe_filter` and `ext`, starting as
-// StartSaveDialogAt says from the name in `box` or `fallback`; a chosen name goes into `box`.
+// StartFileDialogAt says from the name in `box` or `fallback`; a chosen name goes into `box`.
 // True when a name was chosen.
 bool ChooseSaveFileInto(app::Prompter& prompter, const QString& title, const QString& pipe_filter,
                         const QString& ext, const QString& fallback, QLineEdit* box);
