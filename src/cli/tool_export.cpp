@@ -4,7 +4,6 @@
 // uses) unless an option gives it.  The pages are those of the order and selection the options
 // give (page-number order, every page, by default), written aside and renamed into place.
 #include <QDate>
-#include <QImageReader>
 #include <QString>
 #include <charconv>
 #include <filesystem>
@@ -16,6 +15,7 @@
 #include "convert/cp932.h"
 #include "exchange/export_format.h"
 #include "exchange/export_run.h"
+#include "exchange/ui/html_images.h"
 #include "images/image_list.h"
 #include "images/image_search_path.h"
 #include "settings/main_settings.h"
@@ -181,6 +181,7 @@ int CmdExport(const std::vector<std::string>& operands, const Options& o) {
     return Usage("--from-page はページ番号です", cmd);
 
   std::unique_ptr<exchange::PageExporter> ex;
+  images::ImageSearchPath search;  // the HTML export's image folders, for the whole export
   if (kind == "text") {
     exchange::TextExportSettings s;
     s.Load(reg);
@@ -220,25 +221,10 @@ int CmdExport(const std::vector<std::string>& operands, const Options& o) {
     c.my_name = my_name;
     c.max_image_pixels = exchange::HtmlImagePixels(96.0, s.GazoMaxWidth);
     c.min_image_pixels = exchange::HtmlImagePixels(96.0, s.GazoMinWidth);
-    auto search = std::make_shared<images::ImageSearchPath>();
-    search->SetStartDir(std::filesystem::current_path().string());
-    search->SetPageFileDir(std::filesystem::absolute(path).parent_path().string());
-    search->SetImageDirList(cp932::ToUtf8(conf.ImageDir));
-    c.find_image = [search](std::string_view bare) -> std::optional<std::string> {
-      std::optional<std::string> found = search->Find(cp932::ToUtf8(bare));
-      if (!found) return std::nullopt;
-      std::string b;
-      if (!cp932::FromUtf8ToCp932(*found, &b)) return std::nullopt;
-      return b;
-    };
-    c.image_size = [](const std::string& p, int* w, int* h) {
-      QImageReader reader(cp932::Decode(p));
-      const QSize size = reader.size();
-      if (!size.isValid()) return false;
-      *w = size.width();
-      *h = size.height();
-      return true;
-    };
+    search.SetStartDir(std::filesystem::current_path().string());
+    search.SetPageFileDir(std::filesystem::absolute(path).parent_path().string());
+    search.SetImageDirList(cp932::ToUtf8(conf.ImageDir));
+    exchange::SetHtmlImages(search, &c);
     ex = std::make_unique<exchange::HtmlWriter>(s, std::move(c));
   } else {
     exchange::TexSettings s;

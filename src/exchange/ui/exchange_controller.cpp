@@ -1,12 +1,9 @@
 #include "exchange/ui/exchange_controller.h"
 
 #include <QDate>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QImageReader>
-#include <QLabel>
 #include <QScreen>
 
 #include "app/ui/mainform.h"
@@ -14,16 +11,15 @@
 #include "browse/ui/busy_progress.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
-#include "convert/cp932.h"
 #include "editor/ui/text_area.h"
 #include "editor/ui/text_editor.h"
 #include "exchange/export_run.h"
 #include "exchange/page_transfer.h"
 #include "exchange/text_import.h"
 #include "exchange/ui/html_form.h"
+#include "exchange/ui/html_images.h"
 #include "exchange/ui/save_text_form.h"
 #include "exchange/ui/tex_form.h"
-#include "images/image_list.h"
 #include "images/ui/image_side.h"
 #include "settings/settings_store.h"
 
@@ -127,20 +123,7 @@ HtmlContext ExchangeController::MakeHtmlContext() const {
   const double dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
   c.max_image_pixels = HtmlImagePixels(dpi, html_.GazoMaxWidth);
   c.min_image_pixels = HtmlImagePixels(dpi, html_.GazoMinWidth);
-  const images::ImageSearchPath& path = f_.Images->SearchPath;
-  c.find_image = [&path](std::string_view bare) -> std::optional<std::string> {
-    std::optional<std::string> found = path.Find(cp932::ToUtf8(bare));
-    if (!found) return std::nullopt;
-    return B(QString::fromStdString(*found));
-  };
-  c.image_size = [](const std::string& cp932_path, int* w, int* h) {
-    QImageReader reader(Q(cp932_path));
-    const QSize size = reader.size();
-    if (!size.isValid()) return false;
-    *w = size.width();
-    *h = size.height();
-    return true;
-  };
+  SetHtmlImages(f_.Images->SearchPath, &c);
   return c;
 }
 

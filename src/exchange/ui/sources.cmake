@@ -4,6 +4,7 @@ set(EXCHANGE_UI_SOURCES
   src/exchange/ui/html_form.cpp
   src/exchange/ui/tex_form.cpp
   src/exchange/ui/exchange_controller.cpp
+  src/exchange/ui/html_images.cpp
 )
 set(EXCHANGE_UI_TESTS
   src/exchange/ui/export_forms_test.cpp
