@@ -27,21 +27,6 @@ std::string Today() {
   return d;
 }
 
-// Appends a page with the header values and the text; *recno receives its number.
-Status AddPage(Table& t, const std::string& category, const std::string& title,
-               const std::string& subtitle, const std::string& date, const std::string& text,
-               int* recno) {
-  Status st = t.Append();
-  if (st.ok()) st = t.SetFieldString("BUNRUI", category);
-  if (st.ok()) st = t.SetFieldString("TITLE", title);
-  if (st.ok()) st = t.SetFieldString("SUBTITLE", subtitle);
-  if (st.ok()) st = t.SetFieldString("DATE", date);
-  if (st.ok()) st = t.SetFieldString("TEXT", text);
-  if (st.ok()) st = t.Post();
-  if (st.ok()) *recno = t.RecNo();
-  return st;
-}
-
 }  // namespace
 
 int CmdImport(const std::vector<std::string>& operands, const Options& o) {
@@ -75,44 +60,27 @@ int CmdImport(const std::vector<std::string>& operands, const Options& o) {
   if (!st.ok()) return Fail(st);
 
   std::vector<int> written;
-  bool split = false;
+  exchange::ImportHeader header;
+  size_t used = 0;
   if (append_to > 0) {
     st = t.GotoBookmark(Table::Bookmark(append_to));
-    std::string old_text, category, title, subtitle, date;
+    std::string old_text;
     if (st.ok()) st = t.ReadField("TEXT", &old_text);
-    if (st.ok()) st = t.ReadField("BUNRUI", &category);
-    if (st.ok()) st = t.ReadField("TITLE", &title);
-    if (st.ok()) st = t.ReadField("SUBTITLE", &subtitle);
-    if (st.ok()) st = t.ReadField("DATE", &date);
+    if (st.ok()) st = t.ReadField("BUNRUI", &header.bunrui);
+    if (st.ok()) st = t.ReadField("TITLE", &header.title);
+    if (st.ok()) st = t.ReadField("SUBTITLE", &header.subtitle);
+    if (st.ok()) st = t.ReadField("DATE", &header.date);
     if (!st.ok()) return Fail(st);
-    exchange::ImportPlan plan = exchange::PlanImport(lines, old_text.size(), true);
-    split = plan.split();
-    const std::string& added = plan.in_place ? plan.whole : plan.chunks[0];
-    if (!added.empty()) {
-      st = t.Edit();
-      if (st.ok()) st = t.SetFieldString("TEXT", old_text + added);
-      if (st.ok()) st = t.Post();
-      if (st.ok()) written.push_back(append_to);
-    }
-    for (size_t i = 1; st.ok() && i < plan.chunks.size(); ++i) {
-      int recno = 0;
-      st = AddPage(t, category, exchange::ContinuationTitle(title, int(i)), subtitle, date,
-                   plan.chunks[i], &recno);
-      if (st.ok()) written.push_back(recno);
-    }
+    used = old_text.size();
   } else {
     const size_t slash = text_path.find_last_of('/');
     const std::string name = slash == std::string::npos ? text_path : text_path.substr(slash + 1);
-    const std::string title = cp932::EncodeReplacing(cp932::FromUtf8(name));
-    exchange::ImportPlan plan = exchange::PlanImport(lines, 0, false);
-    split = plan.split();
-    const std::string today = Today();
-    for (size_t i = 0; st.ok() && i < plan.chunks.size(); ++i) {
-      int recno = 0;
-      st = AddPage(t, "", title, "", today, plan.chunks[i], &recno);
-      if (st.ok()) written.push_back(recno);
-    }
+    header.title = cp932::EncodeReplacing(cp932::FromUtf8(name));
+    header.date = Today();
   }
+  const exchange::ImportPlan plan = exchange::PlanImport(lines, used, append_to > 0);
+  const bool split = plan.split();
+  st = exchange::WriteImportPlan(t, plan, header, append_to > 0, &written);
   // The pages written before a failure are kept and named.
   for (int n : written) std::cout << n << "\n";
   if (text.utf8) std::cerr << "UTF-8 から変換しました\n";

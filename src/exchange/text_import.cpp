@@ -128,4 +128,40 @@ std::string ContinuationTitle(std::string_view title, int n) {
   return out;
 }
 
+Status WriteImportPlan(store::Table& t, const ImportPlan& plan, const ImportHeader& header,
+                       bool append_mode, std::vector<int>* written) {
+  auto done = [&] {
+    if (written) written->push_back(t.RecNo());
+  };
+  auto add_page = [&](const std::string& title, const std::string& text) {
+    Status st = t.Append();
+    if (st.ok()) st = t.SetFieldString("BUNRUI", header.bunrui);
+    if (st.ok()) st = t.SetFieldString("TITLE", title);
+    if (st.ok()) st = t.SetFieldString("SUBTITLE", header.subtitle);
+    if (st.ok()) st = t.SetFieldString("DATE", header.date);
+    if (st.ok()) st = t.SetFieldString("TEXT", text);
+    if (st.ok()) st = t.Post();
+    if (st.ok()) done();
+    return st;
+  };
+  const std::string first = plan.in_place         ? plan.whole
+                            : plan.chunks.empty() ? std::string()
+                                                  : plan.chunks[0];
+  Status st;
+  if (!append_mode) {
+    st = add_page(header.title, first);
+  } else if (!first.empty()) {
+    std::string old;
+    st = t.ReadField("TEXT", &old);
+    if (st.ok()) st = t.Edit();
+    if (st.ok()) st = t.SetFieldString("TEXT", old + first);
+    if (st.ok()) st = t.Post();
+    if (st.ok()) done();
+  }
+  for (size_t i = 1; st.ok() && i < plan.chunks.size(); ++i)
+    st = add_page(append_mode ? ContinuationTitle(header.title, int(i)) : header.title,
+                  plan.chunks[i]);
+  return st;
+}
+
 }  // namespace sk::exchange

@@ -10,6 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/status.h"
+#include "store/table.h"
+
 namespace sk::exchange {
 
 inline constexpr size_t kAppendLimit = 31999;
@@ -45,5 +48,19 @@ ImportPlan PlanImport(const std::vector<std::string_view>& lines, size_t used, b
 
 // The title of the n-th continuation page in append mode: title + "(追加" + n + ")".
 std::string ContinuationTitle(std::string_view title, int n);
+
+// The header fields of the pages an import makes (CP932; date "YYYYMMDD" or "").
+struct ImportHeader {
+  std::string bunrui, title, subtitle, date;
+};
+
+// Writes a plan into the table.  Append mode: the current page's text gets `whole` (in place) or
+// chunks[0] at its end (nothing is written when that is empty), and every further chunk becomes a
+// new page titled ContinuationTitle(header.title, n).  New-page mode: a new page with `header`
+// and chunks[0] (empty for an empty file), then a page for every further chunk with the same
+// header.  *written (when given) receives the record numbers changed or added, in order; the
+// cursor ends on the last of them.
+Status WriteImportPlan(store::Table& t, const ImportPlan& plan, const ImportHeader& header,
+                       bool append_mode, std::vector<int>* written = nullptr);
 
 }  // namespace sk::exchange

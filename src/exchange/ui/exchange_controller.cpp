@@ -290,16 +290,16 @@ void ExchangeController::AppendText(bool new_page) {
   const std::vector<std::string_view> lines = SplitImportLines(text.cp932);
 
   store::Table& t = f_.MainTable;
-  std::string bunrui, title, subtitle, date;
+  ImportHeader header;
   if (new_page) {
-    date = Date8(QDate::currentDate());
-    title = B(QFileInfo(path).fileName());
+    header.date = Date8(QDate::currentDate());
+    header.title = B(QFileInfo(path).fileName());
   } else {
     if (std::optional<store::Date> d = f_.Nav->PickerDate())
-      date = Date8(QDate(d->year, d->month, d->day));
-    bunrui = f_.Nav->ShownBunrui();
-    title = f_.Nav->ShownTitle();
-    subtitle = f_.Nav->ShownChosha();
+      header.date = Date8(QDate(d->year, d->month, d->day));
+    header.bunrui = f_.Nav->ShownBunrui();
+    header.title = f_.Nav->ShownTitle();
+    header.subtitle = f_.Nav->ShownChosha();
   }
   const size_t used = new_page ? 0 : size_t(f_.TextMemo->TextLength());
   const ImportPlan plan = PlanImport(lines, used, !new_page);
@@ -314,30 +314,8 @@ void ExchangeController::AppendText(bool new_page) {
     f_.ShowHint(note);
     return;
   }
-  auto append_page = [&](const std::string& page_title, const std::string& body) {
-    Status st = t.Append();
-    if (st.ok()) st = t.SetFieldString("BUNRUI", bunrui);
-    if (st.ok()) st = t.SetFieldString("TITLE", page_title);
-    if (st.ok()) st = t.SetFieldString("SUBTITLE", subtitle);
-    if (st.ok()) st = t.SetFieldString("DATE", date);
-    if (st.ok()) st = t.SetFieldString("TEXT", body);
-    if (st.ok()) st = t.Post();
-    return st;
-  };
   f_.Nav->ResetLink();
-  Status st;
-  if (new_page) {
-    st = append_page(title, plan.chunks.empty() ? std::string() : plan.chunks[0]);
-  } else if (!plan.chunks.empty()) {
-    std::string old;
-    st = t.ReadField("TEXT", &old);
-    if (st.ok()) st = t.Edit();
-    if (st.ok()) st = t.SetFieldString("TEXT", old + plan.chunks[0]);
-    if (st.ok()) st = t.Post();
-  }
-  for (size_t i = 1; st.ok() && i < plan.chunks.size(); ++i)
-    st = append_page(new_page ? title : ContinuationTitle(title, int(i)), plan.chunks[i]);
-  f_.Report(st);
+  f_.Report(WriteImportPlan(t, plan, header, !new_page));
   f_.Nav->AfterMove(true, true);
   f_.Nav->SetLink();
   editor_.GotoSelStart(f_.TextMemo->TextLength(), 0);
