@@ -114,19 +114,59 @@ bool ImageSearchPath::AddPickedFolder(std::string_view folder) {
   return true;
 }
 
-std::optional<std::string> ImageSearchPath::Find(std::string_view bare_name) const {
+std::string AsciiLower(std::string_view name) {
+  std::string out(name);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  return out;
+}
+
+const FolderListings::Listing& FolderListings::Of(const std::string& folder) {
+  auto [it, added] = listings_.try_emplace(folder);
+  if (!added) return it->second;
+  Listing& l = it->second;
+  std::error_code ec;
+  fs::directory_iterator dir(folder, fs::directory_options::skip_permission_denied, ec);
+  for (; !ec && dir != fs::directory_iterator(); dir.increment(ec)) {
+    std::error_code ec2;
+    if (!dir->is_regular_file(ec2) || ec2) continue;
+    std::string name = dir->path().filename().string();
+    auto [f, fresh] = l.folded.try_emplace(AsciiLower(name), name);
+    if (!fresh && name < f->second) f->second = name;
+    l.names.insert(std::move(name));
+  }
+  return l;
+}
+
+std::optional<std::string> ImageSearchPath::Find(std::string_view bare_name,
+                                                 FolderListings* listings) const {
   if (bare_name.empty()) return std::nullopt;
-  auto look = [&](const std::string& dir) -> std::optional<std::string> {
-    if (dir.empty()) return std::nullopt;
-    std::string p = dir + std::string(bare_name);
-    std::error_code ec;
-    if (fs::is_regular_file(p, ec)) return p;
-    return std::nullopt;
-  };
-  if (auto p = look(start_dir_)) return p;
-  if (auto p = look(page_dir_)) return p;
-  for (const std::string& d : search_dirs_)
-    if (auto p = look(d)) return p;
+  std::vector<const std::string*> dirs;
+  dirs.reserve(search_dirs_.size() + 2);
+  for (const std::string* d : {&start_dir_, &page_dir_})
+    if (!d->empty()) dirs.push_back(d);
+  for (const std::string& d : search_dirs_) dirs.push_back(&d);
+
+  const std::string name(bare_name);
+  if (listings) {
+    for (const std::string* d : dirs)
+      if (listings->Of(*d).names.count(name)) return *d + name;
+  } else {
+    for (const std::string* d : dirs) {
+      std::error_code ec;
+      std::string p = *d + name;
+      if (fs::is_regular_file(p, ec)) return p;
+    }
+  }
+  // Not there under that exact name: the same folders again, ignoring ASCII case.
+  const std::string key = AsciiLower(name);
+  FolderListings once;
+  FolderListings& l = listings ? *listings : once;
+  for (const std::string* d : dirs) {
+    const FolderListings::Listing& in = l.Of(*d);
+    auto it = in.folded.find(key);
+    if (it != in.folded.end()) return *d + it->second;
+  }
   return std::nullopt;
 }
 

@@ -109,13 +109,51 @@ TEST_F(ImageSearchPathTest, FindLooksInOrder) {
   p.SetStartDir(Path("start"));
   p.SetPageFileDir(Path("page") + "/");
   p.SetImageDirList(Path("d1") + ";" + Path("d2"));
-  EXPECT_EQ(p.Find("s.jpg"), Path("start/s.jpg"));
-  EXPECT_EQ(p.Find("p.jpg"), Path("page/p.jpg"));
-  EXPECT_EQ(p.Find("d.jpg"), Path("d1/d.jpg"));
-  EXPECT_EQ(p.Find("only2.jpg"), Path("d2/only2.jpg"));
-  EXPECT_EQ(p.Find("none.jpg"), std::nullopt);
-  EXPECT_EQ(p.Find("a.jpg.dir"), std::nullopt);  // a folder is not a file
-  EXPECT_EQ(p.Find(""), std::nullopt);
+  // The same answers asking for each name and through folder listings read once.
+  FolderListings listings;
+  for (FolderListings* l : {static_cast<FolderListings*>(nullptr), &listings}) {
+    SCOPED_TRACE(l ? "listings" : "each name");
+    EXPECT_EQ(p.Find("s.jpg", l), Path("start/s.jpg"));
+    EXPECT_EQ(p.Find("p.jpg", l), Path("page/p.jpg"));
+    EXPECT_EQ(p.Find("d.jpg", l), Path("d1/d.jpg"));
+    EXPECT_EQ(p.Find("only2.jpg", l), Path("d2/only2.jpg"));
+    EXPECT_EQ(p.Find("none.jpg", l), std::nullopt);
+    EXPECT_EQ(p.Find("a.jpg.dir", l), std::nullopt);  // a folder is not a file
+    EXPECT_EQ(p.Find("", l), std::nullopt);
+  }
+  EXPECT_EQ(listings.FoldersRead(), 4u);
+}
+
+// A name written on Windows in another case: an exact name anywhere along the path goes first,
+// then the first folder holding it in any ASCII case; other characters must match as they are.
+TEST_F(ImageSearchPathTest, FindIgnoresAsciiCaseOnlyWhenNoExactName) {
+  Dir("start");
+  Dir("d1");
+  Dir("d2");
+  Dir("d1/SUB.JPG");  // a folder is not a file in any case
+  Touch("d1/sky.jpg");
+  Touch("d2/SKY.JPG");
+  Touch("d1/Moon.JPG");
+  Touch("d1/moon.jpg");
+  Touch("d2/moon.Jpg");
+  Touch("d1/\xc3\xa9t\xc3\xa9.jpg");
+  Touch("d2/sub.jpg");
+  const std::string e_acute = "\xc3\xa9t\xc3\xa9.jpg", e_upper = "\xc3\x89T\xc3\x89.JPG";
+  ImageSearchPath p;
+  p.SetStartDir(Path("start"));
+  p.SetImageDirList(Path("d1") + ";" + Path("d2"));
+  FolderListings listings;
+  for (FolderListings* l : {static_cast<FolderListings*>(nullptr), &listings}) {
+    SCOPED_TRACE(l ? "listings" : "each name");
+    EXPECT_EQ(p.Find("SKY.JPG", l), Path("d2/SKY.JPG"));    // exact in a later folder wins
+    EXPECT_EQ(p.Find("Sky.Jpg", l), Path("d1/sky.jpg"));    // else the first folder
+    EXPECT_EQ(p.Find("MOON.JPG", l), Path("d1/Moon.JPG"));  // first in byte order
+    EXPECT_EQ(p.Find("moon.JPG", l), Path("d1/Moon.JPG"));
+    EXPECT_EQ(p.Find("moon.jpg", l), Path("d1/moon.jpg"));
+    EXPECT_EQ(p.Find("\xc3\xa9T\xc3\xa9.JPG", l), Path("d1/") + e_acute);
+    EXPECT_EQ(p.Find(e_upper, l), std::nullopt);  // not an ASCII letter
+    EXPECT_EQ(p.Find("Sub.jpg", l), Path("d2/sub.jpg"));
+  }
 }
 
 }  // namespace

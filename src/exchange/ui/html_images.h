@@ -11,7 +11,8 @@ class ImageSearchPath;
 
 namespace sk::exchange {
 
-// Sets c->find_image and c->image_size.  `path` must outlive the export.
+// Sets c->find_image and c->image_size.  `path` must outlive the export; the folders are read
+// once, when first asked, so set these anew for each export.
 void SetHtmlImages(const images::ImageSearchPath& path, HtmlContext* c);
 
 }  // namespace sk::exchange

@@ -3,6 +3,7 @@
 // and the commands that add, edit, remove, save and open the linked files.
 #include "images/ui/image_side.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QFile>
 #include <QGuiApplication>
@@ -93,8 +94,9 @@ TEST_F(ImageSideTest, CountCaptionAndWhatEachAreaShows) {
   Picture("one.jpg");
   Bytes("notes.txt", "memo");
   Picture("photo.bmp");
-  TSDIAppForm& f = Start({PagesWithImages({"one.jpg", "", "*D:\\p.htm", "gone.jpg;notes.txt",
-                                           " C:\\old\\photo ; ;", "a.jpg;;b.jpg;"})});
+  TSDIAppForm& f =
+      Start({PagesWithImages({"one.jpg", "", "*D:\\p.htm", "gone.jpg;notes.txt",
+                              " C:\\old\\photo ; ;", "a.jpg;;b.jpg;", "ONE.JPG;Notes.TXT"})});
   ASSERT_TRUE(f.FileIsOpen());
   // One name, two areas: area 2 stays empty.
   Show(1);
@@ -112,6 +114,15 @@ TEST_F(ImageSideTest, CountCaptionAndWhatEachAreaShows) {
   EXPECT_EQ(Caption(), "画像ファイル(1,2/2)");
   EXPECT_EQ(Canvas(0)->lines(), QStringList({"gone.jpg", "このファイルは存在しません。"}));
   EXPECT_EQ(I().AreaPath[0], ";;gone.jpg");
+  // The notice follows the area when it gets smaller (as when the layout settles after a
+  // start), without scroll bars.
+  f.Image1Panel->resize(f.Image1Panel->width() - 30, f.Image1Panel->height() - 20);
+  QApplication::processEvents();
+  EXPECT_EQ(Canvas(0)->size(), f.Image1Panel->size());
+  EXPECT_EQ(f.Image1Panel->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+  EXPECT_EQ(f.Image1Panel->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+  EXPECT_EQ(f.Image1Panel->statusTip(), "第１画像領域");
+  EXPECT_EQ(f.Image2Panel->statusTip(), "第２画像領域");
   EXPECT_EQ(Canvas(1)->lines(), QStringList({"notes.txt", "(ダブルクリック→ファイルを開く)"}));
   EXPECT_EQ(f.ImageFileNameEdit->text(), " || notes.txt");
   EXPECT_EQ(f.Image2Panel->cursor().shape(), Qt::PointingHandCursor);
@@ -131,6 +142,16 @@ TEST_F(ImageSideTest, CountCaptionAndWhatEachAreaShows) {
   EXPECT_EQ(I().AreaPath[0], Path("photo.bmp").toStdString());
   Show(6);
   EXPECT_EQ(I().ImageList.size(), 2u);
+  // Names written on Windows in another case find the files all the same, and the double-click
+  // opens the file found.
+  Show(7);
+  EXPECT_FALSE(Canvas(0)->image().isNull());
+  EXPECT_EQ(I().AreaPath[0], Path("one.jpg").toStdString());
+  EXPECT_EQ(Canvas(1)->lines(), QStringList({"Notes.TXT", "(ダブルクリック→ファイルを開く)"}));
+  prompter_.opened.clear();
+  QTest::mouseDClick(Canvas(1), Qt::LeftButton, {}, QPoint(5, 5));
+  ASSERT_EQ(prompter_.opened.size(), 1u);
+  EXPECT_EQ(prompter_.opened[0], Path("notes.txt"));
 }
 
 TEST_F(ImageSideTest, HideImageAreaAndTextOnly) {
