@@ -604,6 +604,23 @@ void HtmlWriter::PageView(const ExportPage& page, std::string_view text, std::st
 
 void HtmlWriter::Tail(std::string* out) { *out += "<BR>\n</BODY>\n</HTML>\n"; }
 
+// A file path as it may stand in a URL: the bytes that would end the attribute or the path ('"',
+// '#', '?'), '%' itself and control bytes percent-encoded.  Other bytes stay as they are, CP932
+// double-byte characters included (the page declares its character set, and none of the encoded
+// bytes can be the second byte of a double-byte character).
+void AppendUrlPath(std::string_view path, std::string* out) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  for (unsigned char b : path) {
+    if (b == '"' || b == '#' || b == '%' || b == '?' || b < 0x20 || b == 0x7F) {
+      *out += '%';
+      *out += kHex[b >> 4];
+      *out += kHex[b & 15];
+    } else {
+      *out += char(b);
+    }
+  }
+}
+
 void HtmlWriter::FputGazo(const ExportPage& page, std::string* out) {
   if (!c_.find_image) return;
   const std::vector<std::string> entries =
@@ -627,7 +644,7 @@ void HtmlWriter::FputGazo(const ExportPage& page, std::string* out) {
     *out += "<TR><TD ALIGN=";
     *out += word;
     *out += "><IMG SRC=\"";
-    *out += path;
+    AppendUrlPath(path, out);
     *out += "\"";
     if (s_.GazoToSmall || s_.GazoToLarge) {
       const std::string kind = images::GetKakuchoshi(path);

@@ -178,6 +178,10 @@ struct HtmlContext {
   std::function<bool(const std::string& path, int* width, int* height)> image_size;
 };
 
+// Appends a file path (CP932) as it may stand in an <IMG SRC="...">: '"', '#', '?', '%' and
+// control bytes percent-encoded.
+void AppendUrlPath(std::string_view path, std::string* out);
+
 // The pixel count of a width in mm on a screen of `dpi` pixels per inch.
 int HtmlImagePixels(double dpi, double mm);
 

@@ -349,6 +349,23 @@ TEST(HtmlExportTest, ImageTableNeedsImageFolders) {
   EXPECT_NE(l.find("\n<BR CLEAR=left><BR><BR>\n"), std::string::npos);
 }
 
+TEST(HtmlExportTest, PicturePathsAreWrittenAsUrls) {
+  HtmlSettings s;
+  HtmlContext c = FakeContext();
+  c.find_image = [](std::string_view bare) -> std::optional<std::string> {
+    return "/img/" + std::string(bare);
+  };
+  ExportPage p;
+  p.date = "20100321";
+  // Bytes that would end the attribute or the path are encoded; a double-byte name stays as it
+  // stands (its second byte 0x5C is not a separator to encode).
+  p.imagefile = "a\"b#1%20?.jpg;" + J("表.jpg");
+  HtmlWriter w(s, c);
+  const std::string out = Export(w, {p});
+  EXPECT_NE(out.find("<IMG SRC=\"/img/a%22b%231%2520%3F.jpg\">"), std::string::npos) << out;
+  EXPECT_NE(out.find("<IMG SRC=\"/img/" + J("表.jpg") + "\">"), std::string::npos);
+}
+
 // ---- TeX ----
 
 std::vector<ExportPage> TexPages() {
