@@ -67,6 +67,11 @@ store::Table::Progress ExchangeController::Progress(store::Table::Progress dialo
 
 // ---- Exports of text, HTML and TeX ----
 
+QString ExportDoneLine(int64_t pages, const QString& path) {
+  return QString::number(pages) + QStringLiteral("ページを ") + path +
+         QStringLiteral(" に書き出しました。");
+}
+
 void ExchangeController::RunPageExport(int kind, PageExporter& ex, const QString& path, bool all,
                                        int count) {
   RepeatExport = false;
@@ -97,7 +102,7 @@ void ExchangeController::RunPageExport(int kind, PageExporter& ex, const QString
     f_.ShowHint(QStringLiteral("出力を中止しました。") + path +
                 QStringLiteral(" は書き込まれていません。"));
   } else {
-    f_.ShowHint(QString::number(outcome.pages) + QStringLiteral("ページ処理"));
+    f_.ShowHint(ExportDoneLine(outcome.pages, path));
   }
 }
 
@@ -220,7 +225,7 @@ void ExchangeController::ToDBFItemClick() {
   f_.Reg.OpenKey(settings::PerFileKeyPath(B(QFileInfo(path).fileName())), true);
   f_.Reg.WriteStringList("Caption", f_.FieldCaptions);
   f_.Reg.CloseKey();
-  f_.ShowHint(QString::number(outcome.pages) + QStringLiteral("ページ処理"));
+  f_.ShowHint(ExportDoneLine(outcome.pages, path));
 }
 
 void ExchangeController::APPendDBFItemClick() {
@@ -266,9 +271,7 @@ void ExchangeController::AppendText(bool new_page) {
   if (!f_.FileIsOpen()) return;
   app::FileDialogSpec spec;
   spec.title = QStringLiteral("インポートするファイル名");
-  const QString wildcard = Q(f_.Conf.TextFileWildCard);
-  spec.filter = QtFileFilter(QLatin1Char('(') + wildcard + QStringLiteral(")|") + wildcard +
-                             QStringLiteral("|すべて(*.*)|*.*"));
+  spec.filter = TextFileFilter(Q(f_.Conf.TextFileWildCard));
   StartFileDialogAt(Q(f_.Conf.RecentOpenedTextFileName), f_.StartDir, &spec);
   std::optional<QString> chosen = f_.prompter().OpenFileName(spec);
   if (!chosen || chosen->isEmpty()) return;

@@ -28,6 +28,9 @@ class THTMLForm;
 class TTeXForm;
 class PageExporter;
 
+// The status-bar line an export ends with: the pages written and the file.
+QString ExportDoneLine(int64_t pages, const QString& path);
+
 class ExchangeController {
  public:
   ExchangeController(app::TSDIAppForm& form, editor::TextEditor& editor);

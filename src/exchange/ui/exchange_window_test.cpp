@@ -114,7 +114,7 @@ TEST_F(ExchangeWindowTest, TextExportFromTheCurrentPageWithASelection) {
   Trigger("ToTextFileItem");
   EXPECT_EQ(ReadBytes(Path("out.txt").toStdString()), Golden("window_from_current.txt"));
   EXPECT_EQ(Rec(), 3);  // back on the page that was on show
-  EXPECT_EQ(Hint(), QStringLiteral("2ページ処理"));
+  EXPECT_EQ(Hint(), "2ページを " + Path("out.txt") + " に書き出しました。");
   EXPECT_EQ(f.LastExportKind, 1);
   // The settings went back to the store when the dialog closed.
   settings::SettingsStore reg = Store();
@@ -191,10 +191,11 @@ TEST_F(ExchangeWindowTest, CancelledAndRefusedExportsLeaveNoFile) {
 
 TEST_F(ExchangeWindowTest, HtmlExportFindsPicturesAndTheirSizes) {
   app::TSDIAppForm& f = Open();
-  // Page 3 lists a.jpg, which lies beside the page file: 400 x 300 pixels.
+  // Page 3 lists a.jpg; beside the page file lies A.JPG (named in another case, as a page
+  // written on Windows does): 400 x 300 pixels.
   QImage picture(400, 300, QImage::Format_RGB32);
   picture.fill(Qt::blue);
-  ASSERT_TRUE(picture.save(Path("a.jpg"), "JPEG"));
+  ASSERT_TRUE(picture.save(Path("A.JPG"), "JPEG"));
   HtmlSettings& h = ExchangeOf().HTMLSettings();
   h.HTMLFileName = B(Path("out.html"));
   h.GazoToSmall = true;
@@ -204,7 +205,7 @@ TEST_F(ExchangeWindowTest, HtmlExportFindsPicturesAndTheirSizes) {
   const std::string html = ReadBytes(Path("out.html").toStdString());
   const int max = HtmlImagePixels(QGuiApplication::primaryScreen()->logicalDotsPerInchX(), 25.4);
   ASSERT_LT(max, 400);
-  const std::string img = "<IMG SRC=\"" + B(Path("a.jpg")) + "\" WIDTH=" + std::to_string(max) +
+  const std::string img = "<IMG SRC=\"" + B(Path("A.JPG")) + "\" WIDTH=" + std::to_string(max) +
                           " HEIGHT=" + std::to_string(max * 300 / 400) + "></TD></TR>";
   EXPECT_NE(html.find(img), std::string::npos) << html.substr(0, 2000);
   EXPECT_NE(
@@ -259,6 +260,7 @@ TEST_F(ExchangeWindowTest, SelectedPagesGoToANewPageFile) {
   ASSERT_EQ(pages.size(), 4u);
   EXPECT_EQ(pages[0].title, J("第8"));
   EXPECT_EQ(pages[3].title, J("第5"));
+  EXPECT_EQ(Hint(), "4ページを " + target + " に書き出しました。");
   EXPECT_EQ(Rec(), 6);  // the window stays where it was
   EXPECT_TRUE(f.MainTable.Filtered());
   settings::SettingsStore reg = Store();
@@ -290,6 +292,8 @@ TEST_F(ExchangeWindowTest, TextImportInNewPagesSplitsALongFile) {
   WriteBytes(Path("long.txt").toStdString(), file);
   prompter_.files = {Path("long.txt")};
   Trigger("AppendTextToNewRecordItem");
+  EXPECT_EQ(prompter_.last_spec.title, "インポートするファイル名");
+  EXPECT_EQ(prompter_.last_spec.filter, "テキストファイル (*.txt *.htm* *.tex);;すべて (*.*)");
   std::vector<Page> pages = PagesOf(Path("ex.dbf"));
   ASSERT_EQ(pages.size(), 13u);
   size_t total = 0;

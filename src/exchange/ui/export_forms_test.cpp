@@ -29,10 +29,14 @@ const QStringList kCaptions = {QStringLiteral("分類"), QStringLiteral("タイ�
 std::string Sjis(const char* utf8) { return cp932::EncodeReplacing(QString::fromUtf8(utf8)); }
 
 TEST(ExportFileFilterTest, PipeFilterInQtSyntax) {
+  // The patterns a description ends with are not shown twice; one without a name keeps them.
   EXPECT_EQ(QtFileFilter(QStringLiteral("(*.txt;*.htm*;*.tex)|*.txt;*.htm*;*.tex|すべて(*.*)|*.*")),
-            QStringLiteral("(*.txt;*.htm*;*.tex) (*.txt *.htm* *.tex);;すべて(*.*) (*.*)"));
+            QStringLiteral("(*.txt;*.htm*;*.tex) (*.txt *.htm* *.tex);;すべて (*.*)"));
   EXPECT_EQ(QtFileFilter(QStringLiteral("HTMLﾌｧｲﾙ(*.HTML,*.HTM)|*.HTML;*.HTM")),
-            QStringLiteral("HTMLﾌｧｲﾙ(*.HTML,*.HTM) (*.HTML *.HTM)"));
+            QStringLiteral("HTMLﾌｧｲﾙ (*.HTML *.HTM)"));
+  // The text file dialogs name their patterns.
+  EXPECT_EQ(TextFileFilter(QStringLiteral("*.txt;*.htm*;*.tex")),
+            QStringLiteral("テキストファイル (*.txt *.htm* *.tex);;すべて (*.*)"));
 }
 
 // ---- text export ----
@@ -194,7 +198,7 @@ TEST(SaveTextFormTest, FileButton) {
     form.GetFileNameButton->click();
     SCOPED_TRACE(c.current.toStdString());
     EXPECT_EQ(p.last_spec.title, QStringLiteral("保存先のファイル名"));
-    EXPECT_EQ(p.last_spec.filter, QStringLiteral("(*.txt;*.doc) (*.txt *.doc);;すべて(*.*) (*.*)"));
+    EXPECT_EQ(p.last_spec.filter, QStringLiteral("テキストファイル (*.txt *.doc);;すべて (*.*)"));
     EXPECT_EQ(p.last_spec.default_ext, QStringLiteral("TXT"));
     EXPECT_EQ(p.last_spec.folder, c.folder);
     EXPECT_EQ(p.last_spec.file_name, c.name);
@@ -576,11 +580,11 @@ TEST(ExportFileButtonTest, HtmlAndTex) {
       (html ? hf.FileNameDialogButton : tf.SpeedButton1)->click();
       if (html) {
         EXPECT_EQ(p.last_spec.title, QStringLiteral("出力するHTMLファイル名"));
-        EXPECT_EQ(p.last_spec.filter, QStringLiteral("HTMLﾌｧｲﾙ(*.HTML,*.HTM) (*.HTML *.HTM)"));
+        EXPECT_EQ(p.last_spec.filter, QStringLiteral("HTMLﾌｧｲﾙ (*.HTML *.HTM)"));
         EXPECT_EQ(p.last_spec.default_ext, QStringLiteral("HTML"));
       } else {
         EXPECT_EQ(p.last_spec.title, QStringLiteral("出力するTEXファイル名"));
-        EXPECT_EQ(p.last_spec.filter, QStringLiteral("TEXﾌｧｲﾙ(*.TEX) (*.TEX)"));
+        EXPECT_EQ(p.last_spec.filter, QStringLiteral("TEXﾌｧｲﾙ (*.TEX)"));
         EXPECT_EQ(p.last_spec.default_ext, QStringLiteral("TEX"));
       }
       const bool exists = current.startsWith(dir.path());

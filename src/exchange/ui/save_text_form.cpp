@@ -26,9 +26,18 @@ QString QtFileFilter(const QString& pipe_filter) {
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
     for (QString& p : patterns) p = p.trimmed();
-    filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    // Qt shows the patterns after the name itself.
+    QString name = parts[i].trimmed();
+    const qsizetype open = name.lastIndexOf(QLatin1Char('('));
+    if (open > 0 && name.endsWith(QLatin1Char(')'))) name = name.left(open).trimmed();
+    filters << name + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
   }
   return filters.join(QStringLiteral(";;"));
+}
+
+QString TextFileFilter(const QString& wildcard) {
+  return QtFileFilter(QStringLiteral("テキストファイル(") + wildcard + QStringLiteral(")|") +
+                      wildcard + QStringLiteral("|すべて(*.*)|*.*"));
 }
 
 void StartFileDialogAt(const QString& current, const QString& fallback, app::FileDialogSpec* spec) {
@@ -262,8 +271,9 @@ void TSaveTextForm::OkBitBtnClick() {
 
 void TSaveTextForm::GetFileNameButtonClick() {
   if (ChooseSaveFileInto(prompter_, QStringLiteral("保存先のファイル名"),
-                         QLatin1Char('(') + TextFileWildCard + QStringLiteral(")|") +
-                             TextFileWildCard + QStringLiteral("|すべて(*.*)|*.*"),
+                         QStringLiteral("テキストファイル(") + TextFileWildCard +
+                             QStringLiteral(")|") + TextFileWildCard +
+                             QStringLiteral("|すべて(*.*)|*.*"),
                          QStringLiteral("TXT"), ProgramDir, FileNameEdit))
     s_.FileName = cp932::EncodeReplacing(FileNameEdit->text());
 }

@@ -25,8 +25,12 @@ struct FileDialogSpec;
 namespace sk::exchange {
 
 // A filter written as "description|patterns|description|patterns" (patterns separated by ";")
-// in Qt's syntax: "description (pattern pattern);;description (pattern)".
+// in Qt's syntax: "description (pattern pattern);;description (pattern)".  Patterns already
+// written in parentheses at the end of a description are not shown twice.
 QString QtFileFilter(const QString& pipe_filter);
+
+// The text file dialogs' filter: the "TextFileWildCard" patterns under a name, then all files.
+QString TextFileFilter(const QString& wildcard);
 
 // Where a file dialog starts: the folder of `current` with its name preselected when `current`
 // names a folder that exists, else `fallback` (without a final "/") with no name.

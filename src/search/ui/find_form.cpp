@@ -108,9 +108,11 @@ void TFindForm::FormActivate(int kind, const std::vector<std::string>& history) 
   FindMojiEdit->setCurrentIndex(0);
   FindMojiEdit->setEditText(FindMojiEdit->itemText(0));
   FindMojiEdit->lineEdit()->selectAll();
-  // Only the text search can stay within the page; the field searches always go across pages.
-  if (kind == 1) SetHokoCaption(OnlyOnePageCheckBox->isChecked());
-  if (kind == 3 || kind == 4 || kind == 5) SetHokoCaption(false);
+  // The text and image file name searches label the directions from the "current page only"
+  // box (the image file name search keeps the labels its box last gave them); the title and
+  // subtitle searches always name pages.
+  if (kind == 1 || kind == 5) SetHokoCaption(OnlyOnePageCheckBox->isChecked());
+  if (kind == 3 || kind == 4) SetHokoCaption(false);
 }
 
 void TFindForm::ShowDateLayout(bool date) {

@@ -322,6 +322,9 @@ void SearchController::UpDownFind(bool forward) {
 void SearchController::NotFoundMessage() {
   QApplication::beep();
   ++not_found_signals_;
+  // Most Linux desktops keep the bell silent: the status bar says it as well.
+  f_.ShowHint(QStringLiteral("「") + cp932::Decode(FindInput) +
+              QStringLiteral("」は見つかりませんでした。"));
   if (f_.Conf.NotFoundMode == 1)
     f_.Message(QStringLiteral("\"") + cp932::Decode(FindInput) +
                QStringLiteral("\" は見つかりませんでした。"));

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -92,6 +93,16 @@ TEST_F(SearchWindowTest, AcrossPagesInTwoOrdersWithASelection) {
   EXPECT_EQ(Sel(), std::make_pair(2, 2));
   EXPECT_EQ(Last(), "お知らせ|\"abc\" は見つかりませんでした。");
   EXPECT_EQ(S().NotFoundSignals(), 1);
+  // The status bar says it too, whatever NotFoundMode is.
+  EXPECT_EQ(f.StatusPanels[3]->text(), "「abc」は見つかりませんでした。");
+  f.Conf.NotFoundMode = 0;
+  prompter_.shown.clear();
+  f.StatusPanels[3]->clear();
+  Trigger("NextFindItem");
+  EXPECT_TRUE(prompter_.shown.empty());
+  EXPECT_EQ(f.StatusPanels[3]->text(), "「abc」は見つかりませんでした。");
+  EXPECT_EQ(S().NotFoundSignals(), 2);
+  f.Conf.NotFoundMode = 1;
   Trigger("PriorFindItem");
   EXPECT_EQ(Rec(), 3);
 
@@ -108,7 +119,7 @@ TEST_F(SearchWindowTest, AcrossPagesInTwoOrdersWithASelection) {
   EXPECT_EQ(Rec(), 1);
   Trigger("NextFindItem");  // page 5 has it but is no diary page
   EXPECT_EQ(Rec(), 1);
-  EXPECT_EQ(S().NotFoundSignals(), 2);
+  EXPECT_EQ(S().NotFoundSignals(), 3);
   Answer("de", "FromLastRadioButton");
   Trigger("MojiFindItem");
   EXPECT_EQ(Rec(), 4);
@@ -227,6 +238,38 @@ TEST_F(SearchWindowTest, FieldSearches) {
   EXPECT_EQ(f.Reg.ReadStringList("FindTitle"), (std::vector<std::string>{"ABC"}));
   EXPECT_EQ(f.Reg.ReadStringList("FindChosha"), (std::vector<std::string>{J("ABC書")}));
   f.Reg.CloseKey();
+}
+
+// The direction buttons name the cursor or the pages: the text search and the image file name
+// search by the "current page only" box as the text search left it, the title and subtitle
+// searches always the pages.
+TEST_F(SearchWindowTest, DirectionLabelsFollowTheKind) {
+  Open();
+  struct Case {
+    const char* command;
+    bool in_page;  // the box as the text search leaves it
+    const char* next_label;
+  } cases[] = {
+      {"MojiFindItem", true, "カーソル位置から下方へ"},
+      {"ImageFileNameFindItem", true, "カーソル位置から下方へ"},
+      {"TitleFindItem", true, "現ページ（含む）から末尾方向へ"},
+      {"ChoshaFindItem", true, "現ページ（含む）から末尾方向へ"},
+      {"MojiFindItem", false, "現ページ（含む）から末尾方向へ"},
+      {"ImageFileNameFindItem", false, "現ページ（含む）から末尾方向へ"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    QString label;
+    prompter_.dialogs.push_back([&](QDialog& d) {
+      auto& form = static_cast<TFindForm&>(d);
+      label = form.NextRadioButton->text();
+      return false;
+    });
+    // The text search's box as the user left it.
+    S().FindForm().OnlyOnePageCheckBox->setChecked(c.in_page);
+    Trigger(c.command);
+    EXPECT_EQ(label, QString::fromUtf8(c.next_label));
+  }
 }
 
 TEST_F(SearchWindowTest, DateSearch) {
