@@ -156,12 +156,14 @@ std::vector<CaptionChange> TextPopupCaptions(const std::vector<std::string>& c_i
 }
 
 std::vector<CaptionChange> MiddleSkipCaptions(int count) {
+  // The menu items keep their letters; their keys stand in the menu's shortcut column, so only
+  // the toolbar hints name them.
   const std::string n = std::to_string(count);
   const std::string back = KeyHint(n + "ページ戻る", "TenPriorItem");
   const std::string forward = KeyHint(n + "ページ進む", "TenNextItem");
   return {
-      Caption("TenPriorItem", back),
-      Caption("TenNextItem", forward),
+      Caption("TenPriorItem", n + "ページ戻る(&Q)"),
+      Caption("TenNextItem", n + "ページ進む(&M)"),
       Hint("TenPriorSpeedButton", back),
       Hint("TenNextSpeedButton", forward),
   };

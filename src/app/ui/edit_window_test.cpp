@@ -57,6 +57,10 @@ TEST_F(EditWindowTest, UndoAndRedoFromMenuAndKeys) {
   EXPECT_TRUE(f.Action("UndoUndoItem")->isEnabled());
   Trigger("UndoUndoItem");
   EXPECT_EQ(TextOf(), J("firstx // note"));
+  // The redisplay keeps the history, and panel 2 still says so.
+  Trigger("TextRepaintItem");
+  EXPECT_EQ(f.StatusPanels[2]->text(), "変更あり");
+  EXPECT_TRUE(f.Action("UndoItem")->isEnabled());
   // The edit is kept when the page is left, and the next page starts with an empty history.
   Trigger("NextItem");
   MenuState();

@@ -110,7 +110,6 @@ void TSDIAppForm::SetPageFilePath(const QString& path) {
   PageFileName = QString::fromStdString(store::GetName(Utf8(PageFilePath)));
   PageFileDir = QString::fromStdString(store::GetDir(Utf8(PageFilePath)));
   Images->SetPageFileDir(PageFileDir);
-  LastExportKind = 0;
 }
 
 // An existing page file just opened: commands, captions, categories, its view state and page.
@@ -144,6 +143,7 @@ void TSDIAppForm::OpenItemClick() {
   if (FileIsOpen()) SaveCloseItemClick();
 
   SetPageFilePath(path);
+  LastExportKind = 0;
   if (Conf.BackUp) Keeper->DoBackUp();
 
   if (!OpenMainTable()) return;
@@ -180,6 +180,7 @@ void TSDIAppForm::NewItemClick() {
   if (FileIsOpen()) SaveCloseItemClick();
 
   SetPageFilePath(path);
+  LastExportKind = 0;
 
   Status st = store::CreatePageFile(Utf8(PageFilePath));
   if (!st.ok()) {

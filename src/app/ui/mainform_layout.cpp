@@ -168,6 +168,10 @@ void TSDIAppForm::BuildRegions() {
   Image1Panel->setObjectName(QStringLiteral("Image1Panel"));
   Image2Panel = new QScrollArea;
   Image2Panel->setObjectName(QStringLiteral("Image2Panel"));
+  Image1Panel->setStatusTip(QStringLiteral("第１画像領域"));
+  Image1Panel->setToolTip(QStringLiteral("第１画像領域"));
+  Image2Panel->setStatusTip(QStringLiteral("第２画像領域"));
+  Image2Panel->setToolTip(QStringLiteral("第２画像領域"));
   for (QScrollArea* a : {Image1Panel, Image2Panel}) {
     a->setFrameShape(QFrame::NoFrame);
     a->setAlignment(Qt::AlignCenter);

@@ -186,8 +186,9 @@ TEST_F(MainFormTest, StoredWindowLargerThanTheScreenIsPulledBack) {
   EXPECT_EQ(f.size(), QSize(screen.width() - 100, screen.height() - 20));
   EXPECT_FALSE(f.StatusBar->isVisible());
   EXPECT_EQ(TextOf(), "");  // not a first run
-  EXPECT_EQ(f.Action("TenPriorItem")->text(), "5ページ戻る (F9)");
-  EXPECT_EQ(f.Action("TenNextItem")->text(), "5ページ進む (F12)");
+  EXPECT_EQ(f.Action("TenPriorItem")->text(), "5ページ戻る(&Q)");
+  EXPECT_EQ(f.Action("TenPriorItem")->shortcut(), QKeySequence(Qt::Key_F9));
+  EXPECT_EQ(f.Action("TenNextItem")->text(), "5ページ進む(&M)");
   EXPECT_EQ(f.ToolButton("TenNextSpeedButton")->toolTip(), "5ページ進む (F12)");
   EXPECT_FALSE(f.Labels[0]->isVisible());
   EXPECT_EQ(f.Panel1->height(), 21);
@@ -321,6 +322,10 @@ TEST_F(MainFormTest, CreateOverAnExistingFileStartsWithOneDatedPage) {
             browse::Navigator::FormatDate({today.year(), today.month(), today.day()}));
   EXPECT_TRUE(f.Action("PageOrderItem")->isChecked());
   EXPECT_EQ(TextOf(), "");
+  // The five default categories and no empty sixth for the page without one.
+  EXPECT_EQ(f.BunruiComboBox->count(), 5);
+  EXPECT_EQ(f.BunruiComboBox->findText(QString()), -1);
+  EXPECT_EQ(f.BunruiComboBox->currentText(), "");
   Trigger("SaveCloseItem");
   EXPECT_FALSE(f.FileIsOpen());
 

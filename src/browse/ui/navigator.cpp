@@ -56,9 +56,14 @@ void Navigator::ShowHeaderFields() {
   shown_title_ = t.FieldString("TITLE");
   shown_chosha_ = t.FieldString("SUBTITLE");
   shown_date_ = picker_date_ = t.FieldDate("DATE");
+  // A page without a category shows the box empty; no empty entry joins the list.
   QString bunrui = Q(shown_bunrui_);
-  if (f_.BunruiComboBox->findText(bunrui) < 0) f_.BunruiComboBox->addItem(bunrui);
-  f_.BunruiComboBox->setCurrentText(bunrui);
+  if (bunrui.isEmpty()) {
+    f_.BunruiComboBox->setCurrentIndex(-1);
+  } else {
+    if (f_.BunruiComboBox->findText(bunrui) < 0) f_.BunruiComboBox->addItem(bunrui);
+    f_.BunruiComboBox->setCurrentText(bunrui);
+  }
   f_.TitleEdit->setText(Q(shown_title_));
   f_.TitleEdit->setCursorPosition(0);
   f_.ChoshaEdit->setText(Q(shown_chosha_));
@@ -172,7 +177,11 @@ void Navigator::AfterMove(bool focus, bool reset_undo) {
   if (f_.DrawImagesOnMove) f_.Images->ShowPageImages();
   if (focus) f_.TextMemo->setFocus();
   ShowCaretLine();
-  f_.StatusPanels[2]->clear();
+  // A redisplay keeps the undo history, and panel 2 goes on saying so.
+  if (reset_undo)
+    f_.StatusPanels[2]->clear();
+  else
+    editor_->ShowUndoState();
 }
 
 bool Navigator::GotoRecNo(int n) {

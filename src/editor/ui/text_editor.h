@@ -99,6 +99,8 @@ class TextEditor : public QObject, public TextAreaHooks {
   void Undo();
   void UndoUndo();
   const UndoList& Undos() const { return undo_; }
+  // Status panel 2 ("変更あり" while there is something to undo) and the undo commands.
+  void ShowUndoState();
   bool CanUndo() const { return undo_.CanUndo(); }
   bool CanRedo() const { return undo_.CanRedo(); }
 
@@ -154,7 +156,6 @@ class TextEditor : public QObject, public TextAreaHooks {
   std::optional<UndoRecord> RecordAndEdit(std::string_view insert, int sel_length, bool backspace,
                                           int force_insert = -1);
   void ApplyRecord(const UndoRecord& r, bool undo);
-  void ShowUndoState();
   void TypeText(const QString& text);
   void Backspace();
   void DeleteKey();

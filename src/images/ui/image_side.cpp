@@ -86,6 +86,12 @@ ImageSide::ImageSide(app::TSDIAppForm& form) : f_(form) {
     });
     a->viewport()->installEventFilter(open);
     c->installEventFilter(open);
+    // A notice in place of a picture fills the area: when the area changes size (the layout
+    // settling after a start, a splitter moved) it is centred again rather than left larger.
+    a->installEventFilter(new EventHook(a, QEvent::Resize, false, [this, slot] {
+      const QStringList lines = canvas_[size_t(slot)]->lines();
+      if (!lines.isEmpty()) ImageStrDisplay(slot + 1, lines);
+    }));
   }
   f_.ImageFileNameEdit->installEventFilter(
       new EventHook(f_.ImageFileNameEdit, QEvent::MouseButtonDblClick, true, [this] {
@@ -290,8 +296,10 @@ void ImageSide::ImageStrDisplay(int area, const QStringList& lines) {
   const int h = fm.height();
   const int total_h = h * int(lines.size());
   QSize size(std::max(a->width(), w), std::max(a->height(), total_h));
-  a->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  a->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  // Scroll bars only for a notice larger than the area.
+  a->setHorizontalScrollBarPolicy(w > a->width() ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+  a->setVerticalScrollBarPolicy(total_h > a->height() ? Qt::ScrollBarAsNeeded
+                                                      : Qt::ScrollBarAlwaysOff);
   canvas_[size_t(slot)]->ShowLines(lines, font, size,
                                    QPoint((size.width() - w) / 2, (size.height() - total_h) / 2));
   ResetScroll(slot);
