@@ -2,6 +2,7 @@
 // so that tests can answer them.  QtPrompter shows the real dialogs.
 #pragma once
 
+#include <QMessageBox>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -52,6 +53,20 @@ class Prompter {
   // Shows one of the program's own modal dialogs; true when it closed with OK.  Tests override
   // this to fill in the dialog and press its buttons.
   virtual bool RunDialog(QDialog& dialog);
+};
+
+// The font the font dialog starts on for `font`: the installed family its name maps to (the
+// stored Japanese names are substitutions) and its size in points.
+QFont FontForDialog(const QFont& font);
+
+// QtPrompter's message boxes: at least as wide as their caption.
+class MessageBox : public QMessageBox {
+ public:
+  MessageBox(QMessageBox::Icon icon, const QString& caption, const QString& text,
+             QMessageBox::StandardButtons buttons, QWidget* parent = nullptr);
+  static int ExecWide(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+                      const QString& text, QMessageBox::StandardButtons buttons,
+                      QMessageBox::StandardButton default_button);
 };
 
 class QtPrompter : public Prompter {

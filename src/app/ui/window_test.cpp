@@ -10,6 +10,8 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QImage>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -29,6 +31,7 @@
 #include "app/menu_table.h"
 #include "app/ui/icons.h"
 #include "app/ui/mainform.h"
+#include "app/ui/prompter.h"
 #include "app/ui/test_window.h"
 #include "browse/ui/navigator.h"
 #include "convert/cp932.h"
@@ -200,6 +203,49 @@ TEST_F(WindowTest, QtsOwnTextsAreJapanese) {
   ASSERT_NE(calendar, nullptr);
   EXPECT_EQ(calendar->locale().language(), QLocale::Japanese);
   EXPECT_EQ(calendar->locale().dayName(3, QLocale::ShortFormat), "水");
+  // The header reads "2021年 2月", year first, and there is no week column.
+  EXPECT_EQ(calendar->verticalHeaderFormat(), QCalendarWidget::NoVerticalHeader);
+  calendar->resize(calendar->sizeHint());
+  for (int month : {2, 11}) {
+    calendar->setCurrentPage(2021, month);
+    (void)calendar->grab();  // paints it
+    auto* year = calendar->findChild<QToolButton*>("qt_calendar_yearbutton");
+    auto* month_button = calendar->findChild<QToolButton*>("qt_calendar_monthbutton");
+    ASSERT_TRUE(year && month_button);
+    EXPECT_EQ(year->text(), "2021年");
+    EXPECT_EQ(month_button->text(), QString::number(month) + "月");
+    EXPECT_LT(year->geometry().right(), month_button->geometry().left());
+  }
+
+  // Key names in shortcut texts: Qt's translation misspells "Backspace".
+  EXPECT_EQ(f.Action("UndoItem")->shortcut().toString(QKeySequence::NativeText), "Alt+Backspace");
+  EXPECT_EQ(f.Action("UndoUndoItem")->shortcut().toString(QKeySequence::NativeText),
+            "Alt+Shift+Backspace");
+}
+
+TEST_F(WindowTest, DialogsShowTheirCaptionAndStartOnTheCurrentFont) {
+  TSDIAppForm& f = Start();
+  // A short text under a long caption: the box is wide enough for the caption.
+  const QString caption = QStringLiteral("選択された文字列の文字数");
+  MessageBox box(QMessageBox::Information, caption, QStringLiteral("総バイト数　3"),
+                 QMessageBox::Ok, &f);
+  box.show();
+  QApplication::processEvents();
+  EXPECT_GT(box.width(), QFontMetrics(box.font()).horizontalAdvance(caption) + 100);
+  box.close();
+
+  // The text font under its stored name, sized in pixels as the window sizes it: the font
+  // dialog starts on the family that name stands for, at its size in points.
+  QFont text_font(QStringLiteral("ＭＳ 明朝"));
+  text_font.setPixelSize(16);
+  const QFont start = FontForDialog(text_font);
+  EXPECT_EQ(start.family(), QFontInfo(text_font).family());
+  EXPECT_EQ(start.family(), "IPAMincho");
+  EXPECT_NEAR(start.pointSizeF(), QFontInfo(text_font).pointSizeF(), 0.01);
+  QFontDialog dialog(start);
+  dialog.setOption(QFontDialog::DontUseNativeDialog);
+  EXPECT_EQ(dialog.currentFont().family(), "IPAMincho");
+  EXPECT_NEAR(dialog.currentFont().pointSizeF(), start.pointSizeF(), 0.5);
 }
 
 TEST_F(WindowTest, ToolbarShowsIconsWithHintsFromTheShortcuts) {

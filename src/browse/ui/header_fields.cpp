@@ -2,6 +2,7 @@
 // the open file, the calendar, and what the window does with a file just opened, created or closed.
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QBoxLayout>
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QDate>
@@ -30,6 +31,42 @@ using app::B;
 using app::Q;
 
 namespace {
+
+// The calendar's header as Japanese write it, year before month ("2021年2月", where Qt puts
+// "2月 2021"), and no week numbers.  Qt rewrites the year button's text whenever the page
+// changes; the filter gives it back its "年" before it is painted.
+class JapaneseCalendarHeader : public QObject {
+ public:
+  explicit JapaneseCalendarHeader(QToolButton* year) : QObject(year) {
+    year->installEventFilter(this);
+    Fix(year);
+  }
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::Paint || e->type() == QEvent::Show) Fix(static_cast<QToolButton*>(o));
+    return false;
+  }
+  static void Fix(QToolButton* year) {
+    const QString t = year->text();
+    if (!t.isEmpty() && !t.endsWith(QStringLiteral("年"))) year->setText(t + QStringLiteral("年"));
+  }
+};
+
+void MakeCalendarJapanese(QCalendarWidget* calendar) {
+  calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+  auto* month = calendar->findChild<QToolButton*>(QStringLiteral("qt_calendar_monthbutton"));
+  auto* year = calendar->findChild<QToolButton*>(QStringLiteral("qt_calendar_yearbutton"));
+  if (!month || !year || !month->parentWidget()) return;
+  // The year (with the place its spin box takes while it is edited, right before it) goes
+  // in front of the month.
+  if (auto* bar = qobject_cast<QBoxLayout*>(month->parentWidget()->layout())) {
+    const int m = bar->indexOf(month);
+    if (m >= 0 && m < bar->indexOf(year)) {
+      QLayoutItem* item = bar->takeAt(m);
+      bar->insertItem(bar->indexOf(year) + 1, item);
+    }
+  }
+  new JapaneseCalendarHeader(year);
+}
 
 // The default categories of a new page file.
 const std::vector<std::string>& DefaultCategories() {
@@ -99,6 +136,7 @@ void Navigator::InstallFieldHandlers() {
   auto* menu = new QMenu(f_.DateTimePicker);
   auto* calendar = new QCalendarWidget(menu);
   calendar->setObjectName(QStringLiteral("DateTimePickerCalendar"));
+  MakeCalendarJapanese(calendar);
   auto* action = new QWidgetAction(menu);
   action->setDefaultWidget(calendar);
   menu->addAction(action);
@@ -161,7 +199,10 @@ void Navigator::SetBunrui(bool existing) {
   QString shown = f_.BunruiComboBox->currentText();
   f_.BunruiComboBox->clear();
   f_.BunruiComboBox->addItems(items);
-  f_.BunruiComboBox->setCurrentText(shown);
+  if (shown.isEmpty())
+    f_.BunruiComboBox->setCurrentIndex(-1);
+  else
+    f_.BunruiComboBox->setCurrentText(shown);
 }
 
 void Navigator::BunruiComboBoxExit() {
