@@ -71,7 +71,8 @@ const std::vector<CommandInfo>& Commands() {
        "                  [--no-images] [--image-pos left|center|right] [--title T]\n"
        "                  [--paper a4|a5|b4|b5] [--landscape] [--vertical] [--font-size 10|11|12]\n"
        "                  [--columns 1|2] [--style article|report|book]\n"
-       "                  (without an option the export dialog's stored settings hold)",
+       "                  (without an option the export dialog's stored settings hold;\n"
+       "                  OUT \"-\" writes to standard output)",
        {"utf8", "no-images", "vertical", "landscape"},
        3,
        "export の種類 (text, html, tex), ページファイル, 出力先を指定してください"},
@@ -115,7 +116,8 @@ int Fail(const Status& st) {
 void PrintNotice(const std::string& n) { std::cerr << "お知らせ: " << n << "\n"; }
 
 // Parses the arguments after the command: "--name value" options, -h/--help, and one file name,
-// which may begin with "-" only after "--".  Returns -1 to go on, else the exit status.
+// which may begin with "-" only after "--" ("-" alone is a name: standard output where a command
+// takes it).  Returns -1 to go on, else the exit status.
 int ParseArguments(int argc, char** argv, const CommandInfo& cmd,
                    std::vector<std::string>* operands, std::map<std::string, std::string>* opts) {
   bool options_end = false;
@@ -129,7 +131,7 @@ int ParseArguments(int argc, char** argv, const CommandInfo& cmd,
       std::cout << UsageText(&cmd);
       return 0;
     }
-    if (!options_end && !a.empty() && a[0] == '-') {
+    if (!options_end && a.size() > 1 && a[0] == '-') {
       if (std::find(cmd.flags.begin(), cmd.flags.end(), a.substr(2)) != cmd.flags.end() &&
           a.rfind("--", 0) == 0) {
         (*opts)[a.substr(2)] = "1";
@@ -532,6 +534,11 @@ int CmdSearch(const std::string& path, const std::string& input_utf8,
   // Image file names are always compared without case.
   const bool match_case = o.count("match-case") && fields != SearchFields::kImage;
   const sk::search::SearchStrings strings = sk::search::SetKensakuMojiList(input, match_case);
+  // Nothing to look for is a mistake in the command, not a search that found nothing.
+  if (strings.empty()) {
+    std::cerr << "sorakumo-tool: 検索文字列が空です（\"|\" と \"&\" は文字列の区切りです）\n";
+    return 2;
+  }
 
   Table t;
   t.SetNoticeSink(PrintNotice);

@@ -281,8 +281,9 @@ int CmdExport(const std::vector<std::string>& operands, const Options& o) {
   range.all = all;
   range.count = count;
 
+  // "-": standard output, for a pipe.
   exchange::AsideFile out;
-  st = out.Open(out_path);
+  st = out_path == "-" ? out.OpenStandardOutput() : out.Open(out_path);
   if (!st.ok()) return Fail(st);
   TerminalProgress progress("出力中");
   exchange::ExportOutcome outcome;
@@ -290,7 +291,7 @@ int CmdExport(const std::vector<std::string>& operands, const Options& o) {
   progress.Clear();
   if (st.ok()) st = out.Commit();
   if (!st.ok()) return Fail(st);
-  std::cerr << outcome.pages << " ページを " << out_path << " に書き出しました\n";
+  std::cerr << outcome.pages << " ページを " << out.path() << " に書き出しました\n";
   return 0;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 
 #include "cli/tool_test_util.h"
 #include "settings/settings_store.h"
@@ -103,6 +104,34 @@ TEST_F(ToolExport, HtmlAndTexFiles) {
       0);
   EXPECT_EQ(ReadBytes(Path("p.tex")).rfind("\\documentstyle[a5j,fleqn,tascmac]{tarticle}\n", 0),
             0u);
+}
+
+// "-" writes to standard output, through a pipe as in a shell: the same bytes as the file, the
+// count on stderr, nothing left in the folder.
+TEST_F(ToolExport, DashWritesToStandardOutput) {
+  for (const char* kind : {"text", "html"}) {
+    SCOPED_TRACE(kind);
+    ASSERT_EQ(Cli({"export", kind, "p.dbf", "file.out"}).code, 0);
+    const std::string cmd = "cd '" + dir_ + "' && SORAKUMO_CONFIG_DIR='" + Path("conf") +
+                            "' '" SORAKUMO_TOOL "' export " + kind +
+                            " p.dbf - 2>err.txt | cat >piped.out";
+    const int status = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ReadBytes(Path("piped.out")), ReadBytes(Path("file.out")));
+    EXPECT_NE(ReadBytes(Path("err.txt")).find("4 ページを 標準出力 に書き出しました"),
+              std::string::npos)
+        << ReadBytes(Path("err.txt"));
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir_))
+      names.insert(e.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string>{"conf", "err.txt", "file.out", "p.dbf", "p.dbt",
+                                            "p.mdx", "piped.out"}));
+  }
+  // A stored page count applies as with a file.
+  Outcome r = Cli({"export", "text", "p.dbf", "-", "--pages", "1"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("T1"), std::string::npos);
+  EXPECT_EQ(r.out.find("T2"), std::string::npos);
 }
 
 TEST_F(ToolExport, BadArgumentsAndFailuresWriteNothing) {

@@ -223,7 +223,11 @@ TEST_F(Tool, Search) {
       {{"cimg", "--fields", "all"}, 1, ""},
       {{"jpg\x01one", "--fields", "all"}, 0, "1\t9\n"},
       {{"nowhere"}, 1, ""},
-      {{"|"}, 1, ""},
+      // Nothing to look for is an error, not "nothing found".
+      {{""}, 2, ""},
+      {{"|"}, 2, ""},
+      {{"&&"}, 2, ""},
+      {{"|", "--fields", "title"}, 2, ""},
       {{"xx", "--fields", "body"}, 2, ""},
       {{"\xF0\x9F\x98\x80"}, 2, ""},
       {{"xx", "--order", "NOTAG"}, 2, ""},
@@ -231,7 +235,7 @@ TEST_F(Tool, Search) {
   for (const auto& c : cases) {
     std::vector<std::string> args = {"search", "p.dbf"};
     args.insert(args.end(), c.args.begin(), c.args.end());
-    SCOPED_TRACE(c.args[0] + (c.args.size() > 1 ? " " + c.args[1] : ""));
+    SCOPED_TRACE("'" + c.args[0] + "'" + (c.args.size() > 1 ? " " + c.args[1] : ""));
     Outcome r = Cli(args);
     EXPECT_EQ(r.code, c.code) << r.err;
     EXPECT_EQ(r.out, c.out);

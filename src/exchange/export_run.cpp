@@ -67,8 +67,21 @@ Status AsideFile::Write(std::string_view bytes) {
   return Status::Ok();
 }
 
+Status AsideFile::OpenStandardOutput() {
+  Discard();
+  path_ = "標準出力";
+  fd_ = STDOUT_FILENO;
+  standard_output_ = true;
+  return Status::Ok();
+}
+
 Status AsideFile::Commit() {
   if (fd_ < 0) return Status::Error(path_ + " は開かれていません");
+  if (standard_output_) {  // written as it went; standard output stays open
+    fd_ = -1;
+    standard_output_ = false;
+    return Status::Ok();
+  }
   int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0) return Fault(path_, "に書き込めません", errno);
@@ -79,6 +92,8 @@ Status AsideFile::Commit() {
 }
 
 void AsideFile::Discard() {
+  if (standard_output_) fd_ = -1;  // never closed here
+  standard_output_ = false;
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   if (!temp_.empty()) ::unlink(temp_.c_str());

@@ -26,6 +26,9 @@ class AsideFile {
   // the folder cannot take a new file or `path` exists and cannot be written.
   Status Open(const std::string& path);
   Status Write(std::string_view bytes);
+  // Writes to standard output instead (the command line's "-"): nothing goes aside, Commit only
+  // ends the writing, and a failure leaves what was written so far.
+  Status OpenStandardOutput();
   // Flushes and renames into place.
   Status Commit();
   // Removes the temporary file (also done by the destructor).
@@ -36,6 +39,7 @@ class AsideFile {
  private:
   std::string path_, temp_;
   int fd_ = -1;
+  bool standard_output_ = false;
 };
 
 // Which pages: all pages of the selection from the first, or `count` pages from the current
