@@ -250,6 +250,7 @@ void ExchangeController::APPendDBFItemClick() {
   f_.Nav->SetLink();
   // All or nothing: a failure or a cancel has taken the page file back to its old pages.
   if (!st.ok()) {
+    f_.ShowHint(QStringLiteral("ページは追加されていません。"));
     f_.Message(path +
                QStringLiteral(
                    " のページを追加できませんでした。ページファイルは追加の前のままです。\n\n") +
