@@ -1,7 +1,8 @@
-// Crash safety of slimming: `sorakumo-tool slim` is killed at random moments on a page file of a
-// few thousand pages with a tenth deleted.  After each kill the next writable open finishes or
-// clears what was left; the file is then consistent and holds exactly the live pages, with their
-// contents, in their order: under their old numbers or renumbered from 1, never a deleted page.
+// Crash safety of slimming and merging.  Slimming: `sorakumo-tool slim` is killed at random moments
+// on a page file of a few thousand pages with a tenth deleted.  After each kill the next writable
+// open finishes or clears what was left; the file is then consistent and holds exactly the live
+// pages, with their contents, in their order: under their old numbers or renumbered from 1, never a
+// deleted page.  Merging: see below.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -164,6 +165,63 @@ TEST_F(SlimCrash, KilledSlimmingLeavesTheOldOrTheNewFile) {
   EXPECT_GT(old_kept, 0);
   EXPECT_GT(renumbered, 0);
   EXPECT_GT(cleared_at_open, 0);
+}
+
+// `sorakumo-tool merge` killed at random moments: the next writable open leaves the page file
+// with its old pages, or with the old pages and every page merged, never a part of them.
+TEST_F(SlimCrash, KilledMergeLeavesTheOldPagesOrAllOfThem) {
+  const std::string saved = (dir_ / "saved" / "p.dbf").string();
+  const std::string other = (dir_ / "saved" / "q.dbf").string();
+  const std::string work = (dir_ / "work" / "p.dbf").string();
+  ASSERT_FALSE(Run({"generate", saved, "--pages", "2000", "--seed", "3"}, -1));
+  ASSERT_FALSE(Run({"generate", other, "--pages", "500", "--seed", "4"}, -1));
+  std::vector<uint32_t> numbers;
+  std::vector<Page> old_pages, merged;
+  ASSERT_TRUE(ReadPages(saved, &numbers, &old_pages).ok());
+  ASSERT_TRUE(ReadPages(other, &numbers, &merged).ok());
+  std::vector<Page> all = old_pages;
+  all.insert(all.end(), merged.begin(), merged.end());
+
+  Restore();
+  auto t0 = std::chrono::steady_clock::now();
+  ASSERT_FALSE(Run({"merge", work, other}, -1));
+  long span = long(
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0)
+          .count());
+  const char* env = getenv("SK_CRASH_SEED");
+  std::mt19937 rng(env ? unsigned(strtoul(env, nullptr, 10)) : 20240207u);
+  int killed = 0, old_kept = 0, all_in = 0, rolled_back = 0;
+  constexpr int kRounds = 60;
+  for (int round = 0; round < kRounds; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    Restore();
+    killed += Run({"merge", work, other}, long(rng() % uint32_t(span + span / 4 + 1)));
+    Table t;
+    std::vector<std::string> notices;
+    t.SetNoticeSink([&](const std::string& n) { notices.push_back(n); });
+    Status st = t.Open(work, sk::store::PageFileOptions());
+    ASSERT_TRUE(st.ok()) << st.message();
+    ASSERT_TRUE(t.Close().ok());
+    for (const auto& n : notices)
+      rolled_back += n.find("追加の前に戻しました") != std::string::npos;
+    std::vector<std::string> faults = sk::store::CheckTableFiles(work);
+    ASSERT_TRUE(faults.empty()) << faults[0];
+    std::vector<uint32_t> nums;
+    std::vector<Page> pages;
+    st = ReadPages(work, &nums, &pages);
+    ASSERT_TRUE(st.ok()) << st.message();
+    ASSERT_TRUE(pages == old_pages || pages == all) << pages.size() << " pages";
+    (pages == old_pages ? old_kept : all_in)++;
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(dir_ / "work")) left.push_back(e.path().filename());
+    ASSERT_EQ(left.size(), 3u) << "left behind: " << left[0] << " " << left.back();
+  }
+  std::cout << "merge took " << span / 1000 << " ms; killed " << killed << " of " << kRounds
+            << "; old pages kept " << old_kept << ", all merged " << all_in
+            << "; rolled back at open " << rolled_back << "\n";
+  EXPECT_GT(killed, kRounds / 3);
+  EXPECT_GT(rolled_back, 0);
+  EXPECT_GT(all_in, 0);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 
 #include "cli/tool_common.h"
 #include "convert/cp932.h"
+#include "exchange/text_import.h"
 #include "search/page_search.h"
 #include "store/check.h"
 #include "store/maintenance.h"
@@ -196,16 +197,12 @@ int CmdAppend(const std::string& path, const std::map<std::string, std::string>&
     if (!Convert("--" + opt, it->second, &fields[field])) return 2;
   }
   if (auto it = o.find("text-file"); it != o.end()) {
-    std::ifstream in(it->second, std::ios::binary);
-    if (!in) {
-      std::cerr << "sorakumo-tool: " << it->second << " を開けません\n";
-      return 2;
-    }
-    std::stringstream ss;
-    ss << in.rdbuf();
-    std::string text;
-    if (!Convert(it->second, ss.str(), &text)) return 2;
-    fields["TEXT"] = ToCrLf(text);
+    // Read as the text import reads a file: Shift-JIS, UTF-8 or UTF-16, never a file of no text.
+    sk::exchange::ImportedText text;
+    Status read = sk::exchange::ReadImportFile(it->second, &text);
+    if (!read.ok()) return Fail(read);
+    if (text.replaced > 0) std::cerr << text.replaced << " 文字を〓に置き換えました\n";
+    fields["TEXT"] = ToCrLf(text.cp932);
   }
   if (auto it = o.find("date"); it != o.end()) {
     const std::string& d = it->second;

@@ -44,14 +44,10 @@ int CmdImport(const std::vector<std::string>& operands, const Options& o) {
     std::cerr << "sorakumo-tool: " << text_path << " は存在しません。\n";
     return 1;
   }
-  std::ifstream in(text_path, std::ios::binary);
-  std::string bytes(std::istreambuf_iterator<char>(in), {});
-  if (!in && !in.eof()) {
-    std::cerr << "sorakumo-tool: " << text_path << " を読めません (" << strerror(errno) << ")\n";
-    return 1;
-  }
-  exchange::ImportedText text = exchange::DecodeImportBytes(bytes);
-  bytes.clear();
+  // A file that is no text is refused before the page file is opened: nothing is added.
+  exchange::ImportedText text;
+  Status read = exchange::ReadImportFile(text_path, &text);
+  if (!read.ok()) return Fail(read);
   const auto lines = exchange::SplitImportLines(text.cp932);
 
   Table t;
@@ -83,7 +79,7 @@ int CmdImport(const std::vector<std::string>& operands, const Options& o) {
   st = exchange::WriteImportPlan(t, plan, header, append_to > 0, &written);
   // The pages written before a failure are kept and named.
   for (int n : written) std::cout << n << "\n";
-  if (text.utf8) std::cerr << "UTF-8 から変換しました\n";
+  if (text.utf8) std::cerr << text.encoding << " から変換しました\n";
   if (text.replaced > 0) std::cerr << text.replaced << " 文字を〓に置き換えました\n";
   if (split) std::cerr << "ファイルのデータが長すぎたので，ページを分割してインプットしました。\n";
   if (!st.ok()) return Fail(st);
@@ -107,10 +103,8 @@ int CmdMerge(const std::vector<std::string>& operands, const Options&) {
   exchange::TransferOutcome out;
   st = exchange::AppendPageFile(t, other, progress.Callback(), &out);
   progress.Clear();
-  if (!st.ok()) {
-    if (out.pages > 0) std::cout << out.pages << "\n";
-    return Fail(st);
-  }
+  // All or nothing: after a failure the page file holds its old pages.
+  if (!st.ok()) return Fail(st);
   std::cout << out.pages << "\n";
   st = t.Close();
   if (!st.ok()) return Fail(st);

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 
 #include "cli/tool_test_util.h"
 #include "store/check.h"
@@ -143,6 +144,45 @@ TEST_F(ToolImport, Utf8FileIsConverted) {
   EXPECT_EQ(pages[0].text, J("今日は晴れ〓\r\n明日は雨〓\r\n"));
 }
 
+// A file that is no text (a program, here a copy of one) is refused, naming it; nothing is added,
+// by import or by append --text-file.
+TEST_F(ToolImport, AFileOfNoTextIsRefused) {
+  test::MakePageFile(Path("Main.dbf"), {{"", "one", "", "", "", "", ""}});
+  std::string program = test::ReadBytes("/bin/ls");
+  ASSERT_NE(program.find('\0'), std::string::npos);
+  test::WriteBytes(Path("ls"), program);
+  const std::string before = test::ReadBytes(Path("Main.dbf"));
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"import", "Main.dbf", "ls"},
+        std::vector<std::string>{"import", "Main.dbf", "ls", "--append-to", "1"},
+        std::vector<std::string>{"append", "Main.dbf", "--title", "x", "--text-file", "ls"}}) {
+    SCOPED_TRACE(args[0]);
+    Outcome r = Cli(args);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(Has(r.err, "ls はテキストファイルではない")) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_EQ(test::ReadBytes(Path("Main.dbf")), before);
+}
+
+// append --text-file reads Shift-JIS and UTF-8 files as the import does.
+TEST_F(ToolImport, AppendReadsItsTextFileInEitherEncoding) {
+  test::MakePageFile(Path("Main.dbf"), {});
+  const std::string sj = J("今日の日記\r\nﾊｲ ﾃｽ\r\n");
+  test::WriteBytes(Path("sj.txt"), sj);
+  test::WriteBytes(Path("u8.txt"), "今日の日記\nﾊｲ ﾃｽ\n");
+  test::WriteBytes(Path("kana.txt"), "\xCA\xB2\x20\xC3\xBD");
+  for (const char* f : {"sj.txt", "u8.txt", "kana.txt"}) {
+    Outcome r = Cli({"append", "Main.dbf", "--title", f, "--text-file", f});
+    EXPECT_EQ(r.code, 0) << f << ": " << r.err;
+  }
+  auto pages = ReadAll("Main.dbf");
+  ASSERT_EQ(pages.size(), 3u);
+  EXPECT_EQ(pages[0].text, sj);
+  EXPECT_EQ(pages[1].text, sj);
+  EXPECT_EQ(pages[2].text, "\xCA\xB2\x20\xC3\xBD");
+}
+
 TEST_F(ToolImport, MergeAppendsAnotherPageFile) {
   std::vector<Page> main, other;
   for (int i = 0; i < 10; ++i)
@@ -163,6 +203,21 @@ TEST_F(ToolImport, MergeAppendsAnotherPageFile) {
   EXPECT_EQ(r.code, 1);
   EXPECT_TRUE(Has(r.err, "Main.dbf")) << r.err;
   EXPECT_EQ(ReadAll("Main.dbf").size(), 13u);
+
+  // A source whose memo file ends early: nothing comes in, and the page file checks clean.
+  std::vector<Page> long_pages(60, Page{"", "long", "", "", std::string(3000, 'x'), "", ""});
+  test::MakePageFile(Path("Cut.dbf"), long_pages);
+  std::filesystem::resize_file(Path("Cut.dbt"), 512 * 100);
+  const std::string dbf = test::ReadBytes(Path("Main.dbf")),
+                    dbt = test::ReadBytes(Path("Main.dbt"));
+  r = Cli({"merge", "Main.dbf", "Cut.dbf"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(Has(r.err, "Cut.dbt")) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(test::ReadBytes(Path("Main.dbf")), dbf);
+  EXPECT_EQ(test::ReadBytes(Path("Main.dbt")), dbt);
+  r = Cli({"check", "Main.dbf"});
+  EXPECT_EQ(r.code, 0) << r.out << r.err;
 }
 
 }  // namespace

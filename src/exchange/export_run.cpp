@@ -1,10 +1,13 @@
 #include "exchange/export_run.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -21,6 +24,30 @@ Status Fault(const std::string& path, const char* what, int err) {
   return Status::Error(path + " " + what + " (" + std::strerror(err) + ")");
 }
 
+// A killed export leaves its temporary file "<prefix>XXXXXX" beside the target; the export that
+// made it held a lock on it while it lived.  Those nobody holds are removed (under their lock, so
+// that a new export that happens to take the name meanwhile sees it locked and takes another).
+void RemoveDeadTemporaries(const std::string& folder, const std::string& prefix) {
+  DIR* d = ::opendir(folder.c_str());
+  if (!d) return;
+  while (const dirent* e = ::readdir(d)) {
+    const std::string name = e->d_name;
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    if (!std::all_of(name.begin() + long(prefix.size()), name.end(),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+      continue;
+    const std::string p = folder + "/" + name;
+    int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) continue;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+      ::unlink(p.c_str());
+    ::close(fd);
+  }
+  ::closedir(d);
+}
+
 }  // namespace
 
 AsideFile::~AsideFile() { Discard(); }
@@ -34,13 +61,24 @@ Status AsideFile::Open(const std::string& path) {
   if (exists && !S_ISREG(old.st_mode))
     return Status::Error(path + " は通常のファイルではないので，書き込めません");
   if (exists && ::access(path.c_str(), W_OK) != 0) return Fault(path, "は書き込み禁止です", errno);
-  std::string tmpl =
-      store::FolderOf(path) + "/." + std::filesystem::path(path).filename().string() + ".XXXXXX";
-  std::vector<char> buf(tmpl.begin(), tmpl.end());
-  buf.push_back('\0');
-  fd_ = ::mkostemp(buf.data(), O_CLOEXEC);
-  if (fd_ < 0) return Fault(path, "を作成できません", errno);
-  temp_ = buf.data();
+  const std::string folder = store::FolderOf(path);
+  const std::string prefix = "." + std::filesystem::path(path).filename().string() + ".";
+  RemoveDeadTemporaries(folder, prefix);
+  // The temporary file is locked for as long as it lives.  A new one that is found locked
+  // already was taken for a leftover by another export's clean-up: it goes, so try another name.
+  for (int attempt = 0; fd_ < 0; ++attempt) {
+    std::string tmpl = folder + "/" + prefix + "XXXXXX";
+    std::vector<char> buf(tmpl.begin(), tmpl.end());
+    buf.push_back('\0');
+    fd_ = ::mkostemp(buf.data(), O_CLOEXEC);
+    if (fd_ < 0) return Fault(path, "を作成できません", errno);
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0 && attempt < 8) {
+      ::close(fd_);
+      fd_ = -1;
+      continue;
+    }
+    temp_ = buf.data();
+  }
   // The new file gets the old one's permissions, or those a newly created file would get.
   mode_t mode = 0;
   if (exists) {
@@ -82,12 +120,13 @@ Status AsideFile::Commit() {
     standard_output_ = false;
     return Status::Ok();
   }
-  int fd = fd_;
-  fd_ = -1;
-  if (::close(fd) != 0) return Fault(path_, "に書き込めません", errno);
+  // Renamed while still open and locked, so that no clean-up takes it for a leftover.
   if (::rename(temp_.c_str(), path_.c_str()) != 0)
     return Fault(path_, "を置き換えられません", errno);
   temp_.clear();
+  int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0) return Fault(path_, "に書き込めません", errno);
   return Status::Ok();
 }
 

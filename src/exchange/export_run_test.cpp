@@ -1,8 +1,12 @@
 #include "exchange/export_run.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "browse/page_selection.h"
@@ -128,6 +132,49 @@ TEST_F(ExportRunTest, AnOverwrittenFileKeepsItsPermissions) {
   struct stat s {};
   ASSERT_EQ(::stat(Path("out.txt").c_str(), &s), 0);
   EXPECT_EQ(s.st_mode & 0777, 0640u);
+}
+
+// A killed export leaves its temporary file; the next export to that target removes it, but not
+// the temporary file of an export still running, nor files of other names.
+TEST_F(ExportRunTest, TheNextExportRemovesTheTemporaryFileOfAKilledOne) {
+  const std::string target = Path("out.txt");
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    AsideFile dying;
+    if (dying.Open(target).ok()) dying.Write("half");
+    ::kill(::getpid(), SIGKILL);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  auto hidden = [&] {
+    std::vector<std::string> v;
+    for (const auto& e : std::filesystem::directory_iterator(dir_))
+      if (e.path().filename().string()[0] == '.') v.push_back(e.path().filename().string());
+    std::sort(v.begin(), v.end());
+    return v;
+  };
+  const std::vector<std::string> dead = hidden();
+  ASSERT_EQ(dead.size(), 1u);
+  // Not this target's temporary files: other names, another length.
+  for (const char* other : {".other.txt.AbC123", ".out.txt.AbC1234", ".out.txt.AbC12"})
+    WriteBytes(Path(other), "keep");
+
+  AsideFile running;
+  ASSERT_TRUE(running.Open(target).ok());
+  AsideFile next;
+  ASSERT_TRUE(next.Open(target).ok());
+  std::vector<std::string> now = hidden();
+  EXPECT_EQ(std::count(now.begin(), now.end(), dead[0]), 0) << "the dead export's file stays";
+  EXPECT_TRUE(std::filesystem::exists(running.temp_path())) << "a running export's file went";
+  ASSERT_TRUE(running.Write("first").ok());
+  ASSERT_TRUE(running.Commit().ok());
+  ASSERT_TRUE(next.Write("second").ok());
+  ASSERT_TRUE(next.Commit().ok());
+  EXPECT_EQ(ReadBytes(target), "second");
+  EXPECT_EQ(hidden(),
+            (std::vector<std::string>{".other.txt.AbC123", ".out.txt.AbC12", ".out.txt.AbC1234"}));
 }
 
 TEST_F(ExportRunTest, FilesThatCannotBeWrittenAreRefusedBeforeAnything) {

@@ -1,13 +1,18 @@
 #include "exchange/page_transfer.h"
 
+#include <strings.h>
 #include <sys/file.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
+#include "store/append_journal.h"
+#include "store/dbf.h"
+#include "store/file_commit.h"
 #include "store/file_io.h"
 #include "store/page_file.h"
 
@@ -31,33 +36,17 @@ bool HeldElsewhere(const std::string& path) {
   return false;
 }
 
-bool SyncFile(const std::string& path) {
+// The index was built under the hidden name; it carries the target's table name (bytes 4-19 of
+// its header), so that the next open takes it as the table's own without a closer look.
+Status NameIndexAfter(const std::string& mdx, const std::string& target) {
+  char name[16] = {};
+  const std::string stem = store::StemOf(target);
+  memcpy(name, stem.data(), std::min<size_t>(stem.size(), sizeof name));
   store::File f;
-  return f.Open(path, 'w') && f.Sync();
+  if (!f.Open(mdx, 'w') || !f.WriteAt(4, name, sizeof name))
+    return Status::Error(store::BaseName(mdx) + ": 索引を書けません (" + strerror(errno) + ")");
+  return Status::Ok();
 }
-
-// A folder of its own beside the target, removed with whatever it holds when the export ends.
-class TempFolder {
- public:
-  ~TempFolder() { Remove(); }
-  bool Make(const std::string& beside) {
-    std::string tmpl = store::FolderOf(beside) + "/.sorakumo-export-XXXXXX";
-    if (!::mkdtemp(tmpl.data())) return false;
-    path_ = tmpl;
-    return true;
-  }
-  const std::string& path() const { return path_; }
-  void Remove() {
-    if (path_.empty()) return;
-    std::error_code ec;
-    for (const auto& e : fs::directory_iterator(path_, ec)) store::RemoveFile(e.path().string());
-    fs::remove(path_, ec);
-    path_.clear();
-  }
-
- private:
-  std::string path_;
-};
 
 }  // namespace
 
@@ -68,24 +57,66 @@ Status AppendPageFile(store::Table& dest, const std::string& source_path,
   out = {};
   if (!dest.is_open()) return Status::Error("追加先のページファイルが開かれていません");
   const std::string name = fs::path(source_path).filename().string();
+  if (strcasecmp(fs::path(source_path).extension().string().c_str(), ".dbf") != 0)
+    return Status::Error(name + " はページファイル (.dbf) ではありません");
   if (SameFile(source_path, dest.path()))
     return Status::Error(name + " は開いているページファイルそのものなので追加できません");
+  // The fields first: a table without any page field is no page file, whatever its index says.
+  {
+    store::DbfFile probe;
+    Status st = probe.Open(source_path, true);
+    if (!st.ok()) return st;
+    bool shared = false;
+    for (const auto& f : store::PageRecordFields()) shared |= probe.FieldIndex(f.name) >= 0;
+    if (!shared)
+      return Status::Error(name + " はページファイルではありません (ページの欄がありません)");
+  }
   store::Table source;
   Status st = source.Open(source_path, store::PageFileOptions(true));
-  if (!st.ok()) return st;
+  if (!st.ok()) {
+    // Read in page-number order, a table lacking a field of the ten tags does without an index.
+    store::Table::OpenOptions plain;
+    plain.read_only = true;
+    if (!source.Open(source_path, plain).ok()) return st;
+  }
   source.TakeNotices();  // read in page-number order: a missing index does not matter here
-  bool shared = false;
-  for (const auto& f : store::PageRecordFields()) shared |= source.dbf().FieldIndex(f.name) >= 0;
-  if (!shared)
-    return Status::Error(name + " はページファイルではありません (ページの欄がありません)");
   st = source.SetIndexName("");
   if (st.ok()) st = source.SetFiltered(false);
   if (!st.ok()) return st;
+
+  // All or nothing: the page file's ends are noted in a journal, the pages appended in one bulk
+  // pass, and a failure, a cancel or a crash (at the next open) takes the file back to them.
+  const std::string path = dest.path();
+  st = dest.Close();
+  if (!st.ok()) return st;
+  auto reopen = [&](Status why) {
+    Status again = dest.Open(path, store::PageFileOptions());
+    if (again.ok()) again = dest.Last();
+    return why.ok() ? again : why;
+  };
+  store::AppendJournal journal;
+  st = journal.Begin(path);
+  if (!st.ok()) return reopen(st);
+  int appended = 0;
   bool cancelled = false;
-  st = store::BatchAppend(source, dest, &out.pages, progress, &cancelled);
-  out.cancelled = cancelled;
-  Status closed = source.Close();
-  return st.ok() ? closed : st;
+  {
+    store::Table work;
+    store::Table::OpenOptions o = store::PageFileOptions();
+    o.bulk = true;
+    st = work.Open(path, o);
+    if (st.ok()) st = store::BatchAppend(source, work, &appended, progress, &cancelled);
+    Status closed = work.Close();
+    if (st.ok()) st = closed;
+  }
+  source.Close();
+  if (st.ok() && !cancelled) {
+    st = journal.Commit();
+    if (st.ok()) out.pages = appended;
+    return reopen(st);
+  }
+  out.cancelled = cancelled && st.ok();
+  Status back = journal.RollBack();
+  return reopen(st.ok() ? back : st);
 }
 
 Status ExportToPageFile(store::Table& source, const std::string& target,
@@ -103,51 +134,42 @@ Status ExportToPageFile(store::Table& source, const std::string& target,
   if (store::FileExists(target) && HeldElsewhere(target))
     return Status::Error(name + ": ほかのプログラムが開いているので上書きできません");
 
-  TempFolder tmp;
-  if (!tmp.Make(target))
-    return Status::Error(name + ": 出力先のフォルダーに書き込めません (" + strerror(errno) + ")");
-  const std::string built = tmp.path() + "/" + name;
+  // Whatever an earlier export to this target left behind is finished or cleared first.
+  std::string notice;
+  Status st = store::SettleInterruptedCommit(target, false, &notice);
+  if (!st.ok()) return st;
+
+  // The new files are built under hidden names beside the target and renamed onto it as one
+  // change (see file_commit.h): a crash leaves the whole old page file or the whole new one.
+  const std::string folder = store::FolderOf(target);
+  std::string built;
+  for (int n = 0; built.empty(); ++n) {
+    std::string t = folder + "/." + store::StemOf(target) + ".export" + std::to_string(n) + ".dbf";
+    if (!store::FileExists(t) && !store::FileExists(store::SiblingPath(t, "dbt")) &&
+        !store::FileExists(store::SiblingPath(t, "mdx")))
+      built = t;
+  }
+  std::vector<std::pair<std::string, std::string>> moves;
+  for (const char* ext : {"dbt", "mdx"})
+    moves.push_back({store::SiblingPath(built, ext), store::SiblingPath(target, ext)});
+  moves.push_back({built, target});
+  store::FileCommit commit;
+  st = commit.Begin(target, moves);
+  if (!st.ok()) return st;
   bool cancelled = false;
-  Status st =
-      store::BatchCopy(source, built, store::BatchMode::kCopy, &out.pages, progress, &cancelled);
+  st = store::BatchCopy(source, built, store::BatchMode::kCopy, &out.pages, progress, &cancelled);
   if (!st.ok()) return st;
   if (cancelled) {
     out.cancelled = true;
     return Status::Ok();
   }
   st = store::AddIndex(built);
+  if (st.ok()) st = NameIndexAfter(store::SiblingPath(built, "mdx"), target);
   if (!st.ok()) return st;
-
-  // The new files reach the disk before any of them takes the target's name; the table file goes
-  // last, so that until it does the old table (if any) stays whole.
-  struct Move {
-    std::string from, to;
-  };
-  std::vector<Move> moves;
-  for (const char* ext : {"dbt", "mdx"}) {
-    std::string from = store::SiblingPath(built, ext);
-    std::string to = store::SiblingPath(target, ext);
-    if (store::FileExists(from)) {
-      moves.push_back({from, to});
-    } else if (store::FileExists(to) && !store::RemoveFile(to)) {
-      return Status::Error(fs::path(to).filename().string() + " を削除できません (" +
-                           strerror(errno) + ")");
-    }
-  }
-  moves.push_back({built, target});
   for (const auto& m : moves)
-    if (!SyncFile(m.from))
-      return Status::Error(name + ": 書き出せません (" + strerror(errno) + ")");
-  if (!store::SyncFolderOf(built)) return Status::Error(name + ": 書き出せません");
-  if (store::FileExists(target) && HeldElsewhere(target))
-    return Status::Error(name + ": ほかのプログラムが開いているので上書きできません");
-  for (const auto& m : moves) {
-    if (!store::RenameFile(m.from, m.to))
-      return Status::Error(fs::path(m.to).filename().string() + " を作れません (" +
-                           strerror(errno) + ")");
-  }
-  if (!store::SyncFolderOf(target)) return Status::Error(name + ": 書き出せません");
-  return Status::Ok();
+    if (!store::FileExists(m.first))
+      return Status::Error(fs::path(m.first).filename().string() + " が作られていません");
+  return commit.Commit();
 }
 
 }  // namespace sk::exchange

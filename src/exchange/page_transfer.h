@@ -14,19 +14,21 @@ struct TransferOutcome {
   bool cancelled = false;  // stopped by the progress callback
 };
 
-// Appends every page of the page file `source_path` (UTF-8 path; opened read-only with a shared
-// lock, in page-number order, no selection; any dBASE table with the page fields, with or without
-// an index) at the end of `dest`, with all seven fields.  `dest`'s index stays current and its
-// cursor is left on the last page appended.  A cancel stops after a whole page: the pages
-// appended so far stay.
+// Appends every page of the page file `source_path` (UTF-8 path, extension .dbf; opened
+// read-only with a shared lock, in page-number order, no selection; any dBASE table with the page
+// fields, with or without an index) at the end of `dest`, with all seven fields.  All or nothing:
+// `dest` is closed, its ends noted in a journal (append_journal.h), the pages appended in one bulk
+// pass; a failure or a cancel takes the file back to its old pages (a crash, at the next open).
+// `dest` is open again afterwards, in page-number order without a filter, on its last page.
 Status AppendPageFile(store::Table& dest, const std::string& source_path,
                       const store::Table::Progress& progress, TransferOutcome* outcome);
 
 // Writes the pages of `source` that its filter admits, in its current order, into a new page
 // file `target` (UTF-8 path; N.dbf with N.dbt and N.mdx holding the ten tags in the order
-// AddIndex adds them), numbered 1..N.  The files are built in a temporary folder beside the
-// target and renamed into place only when complete; a cancel or a failure leaves whatever was
-// under the target's name untouched.  The source's current record is kept.
+// AddIndex adds them), numbered 1..N.  The files are built under hidden names beside the target
+// and renamed onto it as one change (file_commit.h): a cancel or a failure leaves whatever was
+// under the target's name untouched, and a crash leaves the whole old or the whole new page file.
+// The source's current record is kept.
 Status ExportToPageFile(store::Table& source, const std::string& target,
                         const store::Table::Progress& progress, TransferOutcome* outcome);
 

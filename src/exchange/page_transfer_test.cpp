@@ -2,12 +2,17 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <map>
 
+#include "store/append_journal.h"
 #include "store/check.h"
+#include "store/power_cut_layer.h"
 #include "store/test_util.h"
 
 namespace sk::exchange {
@@ -100,36 +105,128 @@ TEST_F(PageTransfer, AppendRefusesItselfAndWhatIsNoPageFile) {
   store::test::MakePageFile(dest, Pages(2, "main"));
   const std::string other = Path("Other.dbf");
   ASSERT_TRUE(Table::Create(other, {{"NAME", 'C', 10}}, {}).ok());
+  // A page file under another extension.
+  store::test::MakePageFile(Path("Pages.dbf"), Pages(2, "p"));
+  std::filesystem::rename(Path("Pages.dbf"), Path("Pages.txt"));
   Table t;
   ASSERT_TRUE(t.Open(dest, PageFileOptions()).ok());
-  for (const std::string& src : {dest, dir_ + "/./Main.dbf", other, Path("Missing.dbf")}) {
-    SCOPED_TRACE(src);
+  const struct {
+    std::string src, said;
+  } cases[] = {
+      {dest, "Main.dbf は開いているページファイルそのもの"},
+      {dir_ + "/./Main.dbf", "Main.dbf は開いているページファイルそのもの"},
+      {other, "Other.dbf はページファイルではありません"},
+      {Path("Pages.txt"), "Pages.txt はページファイル (.dbf) ではありません"},
+      {Path("Missing.dbf"), "Missing.dbf"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.src);
     TransferOutcome out;
-    Status st = AppendPageFile(t, src, {}, &out);
+    Status st = AppendPageFile(t, c.src, {}, &out);
     EXPECT_FALSE(st.ok());
     EXPECT_EQ(out.pages, 0);
-    if (src != other && src != Path("Missing.dbf")) {
-      EXPECT_NE(st.message().find("Main.dbf"), std::string::npos) << st.message();
-    }
+    EXPECT_NE(st.message().find(c.said), std::string::npos) << st.message();
   }
   EXPECT_EQ(t.RecordCount(), 2u);
 }
 
-TEST_F(PageTransfer, CancelledAppendKeepsTheWholePagesDone) {
+// A merge cut short by a cancel or by a damaged source takes the page file back to its old pages:
+// the table and memo files byte for byte, the index without the new keys (no rebuild at the next
+// open), nothing left beside them.
+TEST_F(PageTransfer, AppendCutShortLeavesTheOldPages) {
   const std::string dest = Path("Main.dbf"), src = Path("Other.dbf");
-  store::test::MakePageFile(dest, Pages(1, "main"));
-  store::test::MakePageFile(src, Pages(150, "other"));
+  const std::vector<Page> old_pages = Pages(40, "main");
+  store::test::MakePageFile(dest, old_pages);
+  std::vector<Page> other = Pages(150, "other");
+  for (auto& p : other) p.text = std::string(700, 'm');  // two memo blocks each
+  store::test::MakePageFile(src, other);
+  const std::string damaged = Path("Damaged.dbf");
+  store::test::MakePageFile(damaged, other);
+  std::filesystem::resize_file(Path("Damaged.dbt"), 512 + 100 * 1024);  // memos of page ~73 on
+
+  const auto before = Folder();
+  struct Case {
+    const char* name;
+    std::string source;
+    uint32_t stop_at;
+    bool fails;
+  } cases[] = {{"cancelled", src, 64, false}, {"truncated memo file", damaged, 1000, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Table t;
+    ASSERT_TRUE(t.Open(dest, PageFileOptions()).ok());
+    std::vector<uint32_t> seen;
+    TransferOutcome out;
+    Status st = AppendPageFile(t, c.source, StopAt(c.stop_at, &seen), &out);
+    EXPECT_EQ(st.ok(), !c.fails) << st.message();
+    if (c.fails) {
+      EXPECT_NE(st.message().find("Damaged.dbt"), std::string::npos) << st.message();
+    }
+    EXPECT_EQ(out.cancelled, !c.fails);
+    EXPECT_EQ(out.pages, 0);
+    ASSERT_TRUE(t.is_open());
+    EXPECT_EQ(t.RecordCount(), 40u);
+    EXPECT_EQ(t.RecNo(), 40);
+    ASSERT_TRUE(t.Close().ok());
+    auto after = Folder();
+    for (const char* f : {"Main.dbf", "Main.dbt"}) EXPECT_EQ(after[f], before.at(f)) << f;
+    after.erase("Main.mdx");
+    auto without_index = before;
+    without_index.erase("Main.mdx");
+    EXPECT_EQ(after, without_index) << "a file was left beside the page file";
+    EXPECT_EQ(store::CheckTableFiles(dest), std::vector<std::string>{});
+    Table again;
+    ASSERT_TRUE(again.Open(dest, PageFileOptions()).ok());
+    EXPECT_EQ(again.TakeNotices(), std::vector<std::string>{}) << "the index was rebuilt";
+    ASSERT_TRUE(again.SetIndexName("T").ok());
+    EXPECT_EQ(store::test::WalkRecNos(again).size(), 40u);
+  }
+  EXPECT_EQ(ReadAll(dest), old_pages);
+}
+
+// The journal a crash leaves is rolled back by the next writable open, refused by a read-only
+// one, and left alone while the pass that wrote it is still running.
+TEST_F(PageTransfer, InterruptedAppendIsRolledBackAtTheNextOpen) {
+  const std::string dest = Path("Main.dbf");
+  store::test::MakePageFile(dest, Pages(5, "main"));
+  const auto before = Folder();
+  {
+    store::AppendJournal journal;
+    ASSERT_TRUE(journal.Begin(dest).ok());
+    // Another program's opens while the pass runs, read-only and writable: neither reads the
+    // file nor rolls the pass back.
+    for (const char* command : {"info", "reindex"}) {
+      const std::string run =
+          std::string(SORAKUMO_TOOL) + " " + command + " '" + dest + "' 2>/dev/null >/dev/null";
+      EXPECT_NE(std::system(run.c_str()), 0) << command;
+    }
+    ASSERT_TRUE(std::filesystem::exists(store::AppendJournalPath(dest)));
+    Table work;
+    auto o = PageFileOptions();
+    o.bulk = true;
+    ASSERT_TRUE(work.Open(dest, o).ok());
+    for (const auto& p : Pages(30, "new")) ASSERT_TRUE(store::test::AppendPage(work, p).ok());
+    ASSERT_TRUE(work.Close().ok());
+    // The journal object goes without Commit or RollBack: as if the program died here.
+  }
+  ASSERT_TRUE(std::filesystem::exists(store::AppendJournalPath(dest)));
+  {
+    Table ro;
+    Status st = ro.Open(dest, PageFileOptions(true));
+    EXPECT_FALSE(st.ok());
+    EXPECT_NE(st.message().find("途中で止まって"), std::string::npos) << st.message();
+  }
   Table t;
   ASSERT_TRUE(t.Open(dest, PageFileOptions()).ok());
-  std::vector<uint32_t> seen;
-  TransferOutcome out;
-  ASSERT_TRUE(AppendPageFile(t, src, StopAt(64, &seen), &out).ok());
-  EXPECT_TRUE(out.cancelled);
-  EXPECT_EQ(out.pages, 64);
+  std::vector<std::string> notices = t.TakeNotices();
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_NE(notices[0].find("追加の前に戻しました"), std::string::npos) << notices[0];
+  EXPECT_EQ(t.RecordCount(), 5u);
   ASSERT_TRUE(t.Close().ok());
-  std::vector<Page> all = ReadAll(dest);
-  ASSERT_EQ(all.size(), 65u);
-  EXPECT_EQ(all.back(), Pages(150, "other")[63]);
+  auto after = Folder();
+  EXPECT_EQ(after["Main.dbf"], before.at("Main.dbf"));
+  EXPECT_EQ(after["Main.dbt"], before.at("Main.dbt"));
+  EXPECT_EQ(after.size(), before.size());
   EXPECT_EQ(store::CheckTableFiles(dest), std::vector<std::string>{});
 }
 
@@ -225,6 +322,103 @@ TEST_F(PageTransfer, CancelledOrRefusedExportLeavesTheTargetAlone) {
   }
   ASSERT_TRUE(held.Close().ok());
   EXPECT_EQ(ReadAll(Path("Old.dbf")), Pages(3, "old"));
+}
+
+// The process gone at one file call: every call from there on fails, what was written stays.
+class CrashAt : public store::SystemFileLayer {
+ public:
+  explicit CrashAt(uint64_t call) : at_(call) {}
+  uint64_t calls() const { return calls_; }
+  int Open(const char* p, int f, mode_t m) override {
+    return Live() ? SystemFileLayer::Open(p, f, m) : Dead();
+  }
+  ssize_t Pwrite(int fd, const void* b, size_t n, off_t o) override {
+    return Live() ? SystemFileLayer::Pwrite(fd, b, n, o) : Dead();
+  }
+  int Ftruncate(int fd, off_t n) override {
+    return Live() ? SystemFileLayer::Ftruncate(fd, n) : Dead();
+  }
+  int Fdatasync(int fd) override { return Live() ? SystemFileLayer::Fdatasync(fd) : Dead(); }
+  int Close(int fd) override { return SystemFileLayer::Close(fd); }  // the kernel closes them
+  int Rename(const char* a, const char* b) override {
+    return Live() ? SystemFileLayer::Rename(a, b) : Dead();
+  }
+  int Unlink(const char* p) override { return Live() ? SystemFileLayer::Unlink(p) : Dead(); }
+  int Link(const char* a, const char* b) override {
+    return Live() ? SystemFileLayer::Link(a, b) : Dead();
+  }
+  int SyncDir(const char* d) override { return Live() ? SystemFileLayer::SyncDir(d) : Dead(); }
+
+ private:
+  bool Live() { return calls_++ < at_; }
+  static int Dead() {
+    errno = EIO;
+    return -1;
+  }
+  uint64_t at_, calls_ = 0;
+};
+
+// An export over an existing page file, cut at every file call it makes (the process killed
+// there, or the power gone with only what was synced kept): the next writable open finds the
+// whole old page file or the whole new one, consistent, with nothing left beside it.
+TEST_F(PageTransfer, ExportCutAtEveryFileCallLeavesTheOldOrTheNewFile) {
+  const std::string src = Path("Main.dbf");
+  const std::vector<Page> fresh = Pages(12, "new"), old = Pages(20, "old");
+  store::test::MakePageFile(src, fresh);
+  const std::string folder = Path("out"), target = folder + "/Old.dbf";
+  std::filesystem::create_directory(folder);
+  store::test::MakePageFile(target, old);
+  std::map<std::string, std::string> saved;
+  for (const char* f : {"Old.dbf", "Old.dbt", "Old.mdx"})
+    saved[f] = store::test::ReadBytes(folder + "/" + f);
+  auto restore = [&] {
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directory(folder);
+    for (const auto& [f, bytes] : saved) store::test::WriteBytes(folder + "/" + f, bytes);
+  };
+  auto run = [&](store::FileLayer* layer) {
+    Table t;
+    EXPECT_TRUE(t.Open(src, PageFileOptions()).ok());
+    store::SetFileLayer(layer);
+    Status st = ExportToPageFile(t, target, {}, nullptr);
+    store::SetFileLayer(nullptr);
+    return st;
+  };
+  CrashAt counter(UINT64_MAX);
+  ASSERT_TRUE(run(&counter).ok());
+  const uint64_t calls = counter.calls();
+  int kept = 0, replaced = 0;
+  for (uint64_t at = 0; at <= calls; ++at) {
+    for (bool power : {false, true}) {
+      SCOPED_TRACE("cut at call " + std::to_string(at) + (power ? " (power)" : " (kill)"));
+      restore();
+      if (power) {
+        store::test::PowerCutLayer layer(folder, uint32_t(at) * 7919u + 1);
+        layer.CutAt(at);
+        (void)run(&layer);
+        layer.Cut();
+      } else {
+        CrashAt crash(at);
+        (void)run(&crash);
+      }
+      Table t;
+      Status st = t.Open(target, PageFileOptions());
+      ASSERT_TRUE(st.ok()) << st.message();
+      ASSERT_TRUE(t.Close().ok());
+      ASSERT_EQ(store::CheckTableFiles(target), std::vector<std::string>{});
+      const std::vector<Page> now = ReadAll(target);
+      ASSERT_TRUE(now == old || now == fresh) << now.size() << " pages";
+      (now == old ? kept : replaced)++;
+      std::vector<std::string> left;
+      for (const auto& e : std::filesystem::directory_iterator(folder))
+        left.push_back(e.path().filename().string());
+      std::sort(left.begin(), left.end());
+      ASSERT_EQ(left, (std::vector<std::string>{"Old.dbf", "Old.dbt", "Old.mdx"}));
+    }
+  }
+  std::cout << calls << " file calls; old file kept " << kept << ", replaced " << replaced << "\n";
+  EXPECT_GT(kept, 0);
+  EXPECT_GT(replaced, 0);
 }
 
 // A table written by an independent dBASE writer (no index of its own) taken in.

@@ -1,8 +1,16 @@
 #include "exchange/text_import.h"
 
+#include <QList>
 #include <QString>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
 
 #include "convert/cp932.h"
+#include "convert/sjis.h"
 
 namespace sk::exchange {
 
@@ -52,24 +60,112 @@ bool IsAscii(std::string_view s) {
   return true;
 }
 
-ImportedText FromUtf8(std::string_view utf8) {
+ImportedText FromUnicode(const QString& text, const char* encoding) {
   ImportedText out;
   out.utf8 = true;
-  out.cp932 = cp932::EncodeReplacing(cp932::FromUtf8(utf8), &out.replaced);
+  out.encoding = encoding;
+  out.cp932 = cp932::EncodeReplacing(text, &out.replaced);
   return out;
+}
+
+// The share (per mille) of the non-ASCII characters of a UTF-8 reading that are no part of
+// Japanese text: Latin, IPA, Greek and Cyrillic letters (what CP932 text misread as UTF-8 mostly
+// gives: a half-width katakana with the byte after it), private-use characters, and whatever CP932
+// cannot hold.
+int OddAsUtf8(std::string_view bytes) {
+  int non_ascii = 0, odd = 0;
+  for (char32_t c : cp932::FromUtf8(bytes).toUcs4()) {
+    if (c < 0x80) continue;
+    ++non_ascii;
+    odd += c < 0x500 || (c >= 0xE000 && c < 0xF900) || !cp932::CanEncode(c);
+  }
+  return non_ascii == 0 ? 0 : int(int64_t(odd) * 1000 / non_ascii);
+}
+
+// The same for a CP932 reading: codes that Japanese text seldom holds.  UTF-8 read as CP932 is
+// full of them: its lead bytes E3-E9 fall on the second level of kanji and its continuation bytes
+// on half-width katakana wedged between double-byte characters.  Odd: an undefined byte or row
+// (80, A0, FD-FF; rows 85-86, EB-EF), the second kanji level and the rows past it (lead 99 and
+// up), the user-defined rows, and a half-width katakana next to a double-byte character.
+int OddAsCp932(std::string_view bytes) {
+  enum Kind : uint8_t { kAscii, kKana, kDouble, kOdd };
+  std::vector<Kind> kinds;
+  kinds.reserve(bytes.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const unsigned c = p[i];
+    if (c < 0x80) {
+      kinds.push_back(kAscii);
+    } else if (c >= 0xA1 && c <= 0xDF) {
+      kinds.push_back(kKana);
+    } else if (sjis::IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < bytes.size() &&
+               p[i + 1] >= 0x40 && p[i + 1] != 0x7F && p[i + 1] <= 0xFC) {
+      ++i;
+      kinds.push_back(c == 0x85 || c == 0x86 || c >= 0x99 ? kOdd : kDouble);
+    } else {
+      kinds.push_back(kOdd);
+    }
+  }
+  int non_ascii = 0, odd = 0;
+  for (size_t k = 0; k < kinds.size(); ++k) {
+    if (kinds[k] == kAscii) continue;
+    ++non_ascii;
+    auto double_byte = [&](size_t j) { return kinds[j] == kDouble || kinds[j] == kOdd; };
+    odd += kinds[k] == kOdd ||
+           (kinds[k] == kKana &&
+            ((k > 0 && double_byte(k - 1)) || (k + 1 < kinds.size() && double_byte(k + 1))));
+  }
+  return non_ascii == 0 ? 0 : int(int64_t(odd) * 1000 / non_ascii);
+}
+
+// Bytes valid both as UTF-8 and as CP932: the reading with fewer odd characters, UTF-8 on a tie.
+// The first 64 KiB tell.
+bool ReadsBetterAsUtf8(std::string_view bytes) {
+  size_t n = std::min<size_t>(bytes.size(), 64 * 1024);
+  while (n < bytes.size() && n > 0 && (static_cast<unsigned char>(bytes[n]) & 0xC0) == 0x80) --n;
+  const std::string_view head = bytes.substr(0, n);
+  return OddAsUtf8(head) <= OddAsCp932(head);
 }
 
 }  // namespace
 
 ImportedText DecodeImportBytes(std::string_view bytes) {
-  if (bytes.starts_with(kUtf8Bom)) return FromUtf8(bytes.substr(kUtf8Bom.size()));
-  // Text in CP932 is valid UTF-8 only by a freak: its kana and most kanji have a lead byte that
-  // UTF-8 never starts a character with.  The reverse is common (two or four kanji in UTF-8 are
-  // often valid CP932 codes), so validity as UTF-8 decides, not invalidity as CP932.
-  if (!IsAscii(bytes) && IsValidUtf8(bytes)) return FromUtf8(bytes);
+  if (bytes.starts_with(kUtf8Bom))
+    return FromUnicode(cp932::FromUtf8(bytes.substr(kUtf8Bom.size())), "UTF-8");
+  if (bytes.size() >= 2 && (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))) {
+    const bool little = bytes[0] == '\xFF';
+    std::u16string units;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+      const auto lo = static_cast<unsigned char>(bytes[i + (little ? 0 : 1)]);
+      const auto hi = static_cast<unsigned char>(bytes[i + (little ? 1 : 0)]);
+      units.push_back(char16_t(lo | (hi << 8)));
+    }
+    return FromUnicode(QString::fromUtf16(units.data(), qsizetype(units.size())), "UTF-16");
+  }
   ImportedText out;
+  if (bytes.find('\0') != std::string_view::npos) {
+    out.binary = true;
+    return out;
+  }
+  // Text in CP932 is valid UTF-8 only by a freak of short texts (half-width katakana pairs read
+  // as Latin or Cyrillic letters), so for bytes valid both ways the two readings are compared.
+  if (!IsAscii(bytes) && IsValidUtf8(bytes) && ReadsBetterAsUtf8(bytes))
+    return FromUnicode(cp932::FromUtf8(bytes), "UTF-8");
   out.cp932.assign(bytes);
   return out;
+}
+
+Status ReadImportFile(const std::string& path, ImportedText* out) {
+  *out = {};
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return Status::Error(path + " を読み込めません (" + std::strerror(errno) + ")");
+  std::string bytes(std::istreambuf_iterator<char>(in), {});
+  if (in.bad()) return Status::Error(path + " を読み込めません (" + std::strerror(errno) + ")");
+  *out = DecodeImportBytes(bytes);
+  if (out->binary)
+    return Status::Error(path +
+                         " はテキストファイルではないので読み込みません (NUL バイトがあります)");
+  return Status::Ok();
 }
 
 std::vector<std::string_view> SplitImportLines(std::string_view text) {
@@ -121,11 +217,17 @@ ImportPlan PlanImport(const std::vector<std::string_view>& lines, size_t used, b
 }
 
 std::string ContinuationTitle(std::string_view title, int n) {
-  std::string out(title);
-  out += "(\x92\xC7\x89\xC1";  // "(追加" in CP932
-  out += std::to_string(n);
-  out += ')';
-  return out;
+  const std::string suffix = "(\x92\xC7\x89\xC1" + std::to_string(n) + ")";  // "(追加n)" in CP932
+  // The base is cut back to whole characters until the suffix fits in the field.
+  size_t keep = 0;
+  for (size_t i = 0; i < title.size();) {
+    const size_t len =
+        sjis::IsLeadByte(static_cast<unsigned char>(title[i])) && i + 1 < title.size() ? 2 : 1;
+    if (i + len + suffix.size() > kTitleWidth) break;
+    i += len;
+    keep = i;
+  }
+  return std::string(title.substr(0, keep)) + suffix;
 }
 
 Status WriteImportPlan(store::Table& t, const ImportPlan& plan, const ImportHeader& header,

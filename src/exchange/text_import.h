@@ -18,15 +18,24 @@ namespace sk::exchange {
 inline constexpr size_t kAppendLimit = 31999;
 inline constexpr size_t kPageLimit = 30000;
 
-// A file's bytes as CP932.  A file that starts with a UTF-8 byte-order mark, or is valid UTF-8
-// with some non-ASCII character, is converted (the mark dropped; characters CP932 cannot hold
-// become "〓", counted in `replaced`); any other file is taken as CP932, byte for byte.
+// A file's bytes as CP932.  A byte-order mark decides (UTF-8, UTF-16 little or big endian; the
+// mark dropped).  Without one: ASCII stays as it is; bytes that are not valid UTF-8 are CP932,
+// byte for byte; bytes valid both ways are read the way that gives Japanese text (the reading
+// with the smaller share of characters that Japanese text seldom holds; UTF-8 on a tie).  Converted
+// text loses characters CP932 cannot hold to "〓", counted in `replaced`.  Bytes with a NUL (and no
+// UTF-16 mark) are no text: `binary` is set and nothing else.
 struct ImportedText {
   std::string cp932;
-  bool utf8 = false;
+  bool utf8 = false;                   // converted from Unicode (UTF-8 or UTF-16)
+  const char* encoding = "Shift-JIS";  // "Shift-JIS", "UTF-8" or "UTF-16"
   int replaced = 0;
+  bool binary = false;
 };
 ImportedText DecodeImportBytes(std::string_view bytes);
+
+// Reads a text file (UTF-8 platform path) and decodes it as above.  A file that cannot be read,
+// or is no text, is refused with a message naming it.
+Status ReadImportFile(const std::string& path, ImportedText* out);
 
 // The lines of a text, split at CR LF, CR or LF (a final line break gives no extra empty line).
 std::vector<std::string_view> SplitImportLines(std::string_view text);
@@ -46,7 +55,9 @@ struct ImportPlan {
 // used: the current page's text length in append mode, 0 in new-page mode.
 ImportPlan PlanImport(const std::vector<std::string_view>& lines, size_t used, bool append_mode);
 
-// The title of the n-th continuation page in append mode: title + "(追加" + n + ")".
+// The title of the n-th continuation page in append mode: title + "(追加" + n + ")", within the
+// title field's 50 bytes: a longer title is cut at a character boundary to make room.
+inline constexpr size_t kTitleWidth = 50;
 std::string ContinuationTitle(std::string_view title, int n);
 
 // The header fields of the pages an import makes (CP932; date "YYYYMMDD" or "").

@@ -50,6 +50,24 @@ const char* const kJapanese[] = {
     "吾輩は猫である。名前はまだ無い。\nどこで生れたかとんと見当がつかぬ。",
     "ｶﾀｶﾅと漢字、そして「括弧」〜波ダッシュ−マイナス",
     "メモ: 2024年1月1日 (月) 10:00〜\n・買い物\n・掃除\n",
+    // Half-width katakana only: as CP932 these are valid UTF-8 too ("ﾊｲ" reads as U+02B2).
+    "ﾊｲ ﾃｽ",
+    "ﾐｱ ﾃﾞｰﾀ",
+    "ｱｲｳｴｵ ｶｷｸｹｺ ｻｼｽｾｿ",
+    "ﾃﾞｰﾀﾍﾞｰｽ",
+    // Short words and a katakana-only line.
+    "はい",
+    "愛",
+    "カタカナだけの行",
+    // Mixed with symbols.
+    "①※→★♪■◆ 価格：\1,000円（税込）±0.5℃",
+    "■今日の予定\n　◇会議　10:00〜11:00\n　◇報告書の提出※必着\n",
+    // Long prose.
+    "春はあけぼの。やうやう白くなりゆく山ぎは、すこしあかりて、紫だちたる雲のほそくたなびきたる。"
+    "夏は夜。月のころはさらなり、やみもなほ、蛍の多く飛びちがひたる。また、ただ一つ二つなど、"
+    "ほのかにうち光りて行くもをかし。雨など降るもをかし。\n"
+    "秋は夕暮れ。夕日のさして山の端いと近うなりたるに、烏の寝どころへ行くとて、三つ四つ、"
+    "二つ三つなど、飛びいそぐさへあはれなり。\n",
 };
 
 TEST(DecodeImportBytesTest, Utf8IsConvertedAndCp932KeptByteForByte) {
@@ -69,6 +87,43 @@ TEST(DecodeImportBytesTest, Utf8IsConvertedAndCp932KeptByteForByte) {
     ImportedText kept = DecodeImportBytes(sj);
     EXPECT_FALSE(kept.utf8);
     EXPECT_EQ(kept.cp932, sj);
+  }
+}
+
+TEST(DecodeImportBytesTest, HalfWidthKatakanaInShiftJisIsNotTakenForUtf8) {
+  ImportedText t = DecodeImportBytes("\xCA\xB2\x20\xC3\xBD");
+  EXPECT_FALSE(t.utf8);
+  EXPECT_EQ(t.cp932, "\xCA\xB2\x20\xC3\xBD");
+  EXPECT_EQ(cp932::ToUtf8(t.cp932), "ﾊｲ ﾃｽ");
+}
+
+TEST(DecodeImportBytesTest, AByteOrderMarkDecides) {
+  const std::string sj = Sj("日記です\r\n");
+  // UTF-16 in both byte orders: NUL bytes, and yet text.
+  std::string le = "\xFF\xFE", be = "\xFE\xFF";
+  for (char16_t u : std::u16string(u"日記です\r\n")) {
+    le += char(u & 0xFF);
+    le += char(u >> 8);
+    be += char(u >> 8);
+    be += char(u & 0xFF);
+  }
+  for (const std::string& bytes : {le, be, "\xEF\xBB\xBF" + cp932::ToUtf8(sj)}) {
+    ImportedText t = DecodeImportBytes(bytes);
+    EXPECT_TRUE(t.utf8);
+    EXPECT_FALSE(t.binary);
+    EXPECT_EQ(t.cp932, sj);
+  }
+  EXPECT_STREQ(DecodeImportBytes(le).encoding, "UTF-16");
+}
+
+TEST(DecodeImportBytesTest, BytesWithNulAreNoText) {
+  for (const std::string& bytes : {std::string("\x7F"
+                                               "ELF\x02\x01\x01\0\0\0",
+                                               10),
+                                   std::string("text\0more", 9)}) {
+    ImportedText t = DecodeImportBytes(bytes);
+    EXPECT_TRUE(t.binary);
+    EXPECT_EQ(t.cp932, "");
   }
 }
 
@@ -217,9 +272,17 @@ TEST(PlanImportTest, NewPageModeSmallAndEmptyFiles) {
   EXPECT_FALSE(empty.split());
 }
 
-TEST(ContinuationTitleTest, NumberedInCp932) {
+TEST(ContinuationTitleTest, NumberedInCp932WithinTheField) {
   EXPECT_EQ(ContinuationTitle(Sj("日記"), 1), Sj("日記(追加1)"));
   EXPECT_EQ(ContinuationTitle("", 12), Sj("(追加12)"));
+  // A title near the field's 50 bytes keeps its number; the base is cut between characters.
+  const std::string kanji = Sj("長い題名長い題名長い題名長い題名長い題名長い題名長");
+  ASSERT_EQ(kanji.size(), 50u);
+  EXPECT_EQ(ContinuationTitle(kanji, 1), kanji.substr(0, 42) + Sj("(追加1)"));
+  EXPECT_EQ(ContinuationTitle(kanji, 10), kanji.substr(0, 42) + Sj("(追加10)"));
+  const std::string odd = "ab" + kanji.substr(0, 44);  // 43 bytes would split a character
+  EXPECT_EQ(ContinuationTitle(odd, 1), odd.substr(0, 42) + Sj("(追加1)"));
+  EXPECT_EQ(ContinuationTitle(std::string(43, 'x'), 1), std::string(43, 'x') + Sj("(追加1)"));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "convert/sjis.h"
+#include "store/append_journal.h"
 #include "store/maintenance.h"
 
 namespace sk::store {
@@ -133,6 +134,8 @@ Status Table::Open(const std::string& path, const OpenOptions& options) {
   Status st = SettleInterruptedSlim(path, read_only_, &slim_notice);
   if (!st.ok()) return st;
   if (!slim_notice.empty()) AddNotice(slim_notice);
+  st = SettleInterruptedChanges(path, read_only_, [this](const std::string& n) { AddNotice(n); });
+  if (!st.ok()) return st;
   st = dbf_.Open(path, read_only_);
   if (!st.ok()) return st;
   if (::flock(dbf_.file().fd(), (read_only_ ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {

@@ -253,13 +253,15 @@ void ExchangeController::APPendDBFItemClick() {
   f_.Report(f_.MainTable.Last());
   f_.Nav->AfterMove(true, true);
   f_.Nav->SetLink();
+  // All or nothing: a failure or a cancel has taken the page file back to its old pages.
   if (!st.ok()) {
-    f_.Message(path + QStringLiteral(" のページを追加できませんでした（追加できたのは ") +
-               QString::number(outcome.pages) + QStringLiteral(" ページです）。\n\n") +
+    f_.ShowHint(QStringLiteral("ページは追加されていません。"));
+    f_.Message(path +
+               QStringLiteral(
+                   " のページを追加できませんでした。ページファイルは追加の前のままです。\n\n") +
                QString::fromStdString(st.message()));
   } else if (outcome.cancelled) {
-    f_.ShowHint(QStringLiteral("追加を中止しました（") + QString::number(outcome.pages) +
-                QStringLiteral(" ページを追加済み）。"));
+    f_.ShowHint(QStringLiteral("追加を中止しました。ページファイルは追加の前のままです。"));
   } else {
     f_.ShowHint(QString::number(outcome.pages) + QStringLiteral("ページ処理"));
   }
@@ -281,15 +283,13 @@ void ExchangeController::AppendText(bool new_page) {
     return;
   }
   f_.Conf.RecentOpenedTextFileName = B(path);
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    f_.Message(path + QStringLiteral(" を読み込めません。\n\n") + file.errorString());
+  // A file that cannot be read or is no text is refused before anything changes.
+  ImportedText text;
+  if (Status st = ReadImportFile(Utf8(path), &text); !st.ok()) {
+    f_.Message(QString::fromStdString(st.message()));
     return;
   }
-  const QByteArray bytes = file.readAll();
-  file.close();
   f_.Nav->BeforeMove();
-  const ImportedText text = DecodeImportBytes(std::string_view(bytes.constData(), bytes.size()));
   const std::vector<std::string_view> lines = SplitImportLines(text.cp932);
 
   store::Table& t = f_.MainTable;
@@ -307,10 +307,12 @@ void ExchangeController::AppendText(bool new_page) {
   const size_t used = new_page ? 0 : size_t(f_.TextMemo->TextLength());
   const ImportPlan plan = PlanImport(lines, used, !new_page);
 
-  QString note = text.utf8 ? QStringLiteral("UTF-8 として読み込みました")
-                           : QStringLiteral("Shift-JIS として読み込みました");
+  const QString encoding = QString::fromLatin1(text.encoding);
+  QString note = QStringLiteral("%1 として読み込みました").arg(encoding);
   if (text.replaced > 0)
-    note = QStringLiteral("UTF-8 として読み込み，%1 文字を「〓」にしました").arg(text.replaced);
+    note = QStringLiteral("%1 として読み込み，%2 文字を「〓」にしました")
+               .arg(encoding)
+               .arg(text.replaced);
 
   if (plan.in_place) {
     editor_.AppendAtEnd(plan.whole);

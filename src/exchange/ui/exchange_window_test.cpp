@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QScreen>
+#include <filesystem>
 
 #include "app/ui/test_window.h"
 #include "browse/page_selection.h"
@@ -242,6 +243,17 @@ TEST_F(ExchangeWindowTest, PagesOfAnotherPageFileAreAppended) {
   Trigger("APPendDBFItem");
   EXPECT_TRUE(prompter_.shown.back().contains(QStringLiteral("を開くことができません。")));
   EXPECT_EQ(PagesOf(Path("ex.dbf")).size(), 13u);
+  // A source whose memo file ends early: none of its pages come in.
+  std::vector<Page> many(40, Page{"", "long", "", "", std::string(2000, 'x'), "", ""});
+  store::test::MakePageFile(Path("damaged.dbf").toStdString(), many);
+  std::filesystem::resize_file(Path("damaged.dbt").toStdString(), 512 * 60);
+  prompter_.files = {Path("damaged.dbf")};
+  Trigger("APPendDBFItem");
+  EXPECT_TRUE(prompter_.shown.back().contains(QStringLiteral("追加の前のままです")))
+      << prompter_.shown.back().toStdString();
+  EXPECT_TRUE(prompter_.shown.back().contains(QStringLiteral("damaged.dbt")));
+  EXPECT_EQ(PagesOf(Path("ex.dbf")).size(), 13u);
+  EXPECT_EQ(Rec(), 13);
 }
 
 TEST_F(ExchangeWindowTest, SelectedPagesGoToANewPageFile) {
@@ -313,6 +325,23 @@ TEST_F(ExchangeWindowTest, TextImportInNewPagesSplitsALongFile) {
   Trigger("AppendTextToNewRecordItem");
   EXPECT_EQ(prompter_.shown.back(),
             QStringLiteral("お知らせ|") + Path("none.txt") + QStringLiteral(" は存在しません。"));
+  // A program is no text: refused, naming it, in either mode; nothing is added or changed.
+  WriteBytes(Path("ls").toStdString(), ReadBytes("/bin/ls"));
+  const std::vector<Page> pages_before = PagesOf(Path("ex.dbf"));
+  for (const char* item : {"AppendTextToNewRecordItem", "AppendTextToOneRecordItem"}) {
+    prompter_.files = {Path("ls")};
+    Trigger(item);
+    EXPECT_TRUE(
+        prompter_.shown.back().contains(Path("ls") + QStringLiteral(" はテキストファイルではない")))
+        << prompter_.shown.back().toStdString();
+  }
+  EXPECT_EQ(PagesOf(Path("ex.dbf")), pages_before);
+  // Half-width katakana in Shift-JIS, valid as UTF-8 too, is read as Shift-JIS.
+  WriteBytes(Path("kana.txt").toStdString(), "\xCA\xB2\x20\xC3\xBD\r\n");
+  prompter_.files = {Path("kana.txt")};
+  Trigger("AppendTextToNewRecordItem");
+  EXPECT_EQ(PagesOf(Path("ex.dbf")).back().text, "\xCA\xB2\x20\xC3\xBD\r\n");
+  EXPECT_EQ(Hint(), QStringLiteral("Shift-JIS として読み込みました"));
   (void)f;
 }
 
