@@ -23,3 +23,17 @@ bench_setup() {
     bench_fresh=yes
   fi
 }
+
+# The same pages written by another program (python3-dbf, a dBASE III table with its memo file;
+# bench/independent_copy.py), indexed by `sorakumo-tool reindex`: iPAGES.dbf beside pPAGES.dbf,
+# made when missing or when the page file was made again.  Sets g to its path.
+bench_independent() {
+  g=$scratch/i$pages.dbf
+  if [ "$bench_fresh" = yes ] || [ ! -f "$g" ] || [ ! -f "$scratch/i$pages.dbt" ] ||
+     [ ! -f "$scratch/i$pages.mdx" ]; then
+    echo "writing the independent copy of $pages pages..."
+    rm -f "$g" "$scratch/i$pages.dbt" "$scratch/i$pages.mdx"
+    $py "$root/bench/independent_copy.py" "$f" "$g"
+    "$tool" reindex "$g" 2> /dev/null
+  fi
+}

@@ -1,34 +1,33 @@
 #!/bin/sh
-# Slimming a page file against copying its three files, side by side in each round:
-#   cp        the three files copied with cp (no sync), N_CP times in a row
-#   cp+sync   the same, then the copies synced to disk (`sync FILE...`)
-#   slim      `sorakumo-tool slim` (which syncs its new files), on N_SLIM fresh copies, each
-#             timed alone
-# on pPAGES.dbf with every tenth page deleted (index rebuilt after the deletion).
+# Slimming a page file against a durable copy of its three files, side by side in each round:
+#   cp+sync   the three files copied with cp to new names, then the copies synced to disk
+#             (`sync FILE...`)
+#   slim      `sorakumo-tool slim` (which syncs its new files) of a fresh copy of the page file
+# on pPAGES.dbf and on the copy another program wrote (bench_independent), each with every tenth
+# page deleted (index rebuilt after the deletion).
 #
 #   bench/run_slim_bench.sh [BUILD_DIR]
 #
 # BUILD_DIR (default build-bench) is configured as in run_store_bench.sh when missing.  PAGES
 # (default 100000) picks pPAGES.dbf in SORAKUMO_BENCH_DIR (default /tmp/sorakumo_bench), made
-# when missing; ROUNDS (default 5) rounds, each figure the median of the rounds.  Repetitions keep
-# each timed figure well over a second, so the clock's 10 ms resolution stays under 2 %.  Ratios
-# use CPU time (user + system); wall time is printed beside.  Peak memory: /usr/bin/time -v of
-# one slimming.
+# when missing; ROUNDS (default 5) rounds, each figure the median of the rounds.  Every run starts
+# with the writes of the one before on the disk and the files it reads in the page cache; the
+# fresh copy a slimming works on is made before it, untimed.  Ratios use CPU time (user +
+# system) of the whole processes, wall time beside; the target holds for both.  Peak memory:
+# /usr/bin/time -v of one slimming.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-bench}
-n_cp=${N_CP:-10}
-n_slim=${N_SLIM:-3}
 . "$root/bench/bench_setup.sh"
 bench_setup sorakumo-tool
+bench_independent
 work=$scratch/slim
 rm -rf "$work"
 mkdir -p "$work/src" "$work/out" "$scratch/results"
-cp "$f" "$work/src/s.dbf"
-cp "$scratch/p$pages.dbt" "$work/src/s.dbt"
-cp "$scratch/p$pages.mdx" "$work/src/s.mdx"
-# Every tenth page deleted, then the index rebuilt (as deleting them one by one leaves it).
-$py - "$work/src/s.dbf" <<'PYEOF'
+for s in p i; do
+  for e in dbf dbt mdx; do cp "$scratch/$s$pages.$e" "$work/src/$s.$e"; done
+  # Every tenth page deleted, then the index rebuilt (as deleting them one by one leaves it).
+  $py - "$work/src/$s.dbf" <<'PYEOF'
 import sys
 p = sys.argv[1]
 d = bytearray(open(p, "rb").read())
@@ -38,59 +37,61 @@ for r in range(1, n + 1):
         d[hl + (r - 1) * rl] = 0x2A
 open(p, "wb").write(d)
 PYEOF
-"$tool" reindex "$work/src/s.dbf"
-times=$scratch/results/slim_times.txt
-: > "$times"
-for round in $(seq "$rounds"); do
-  echo "round $round..."
-  rm -f "$work/out"/*
-  for i in $(seq "$n_slim"); do
-    for e in dbf dbt mdx; do cp "$work/src/s.$e" "$work/out/w$i.$e"; done
-  done
-  # Each phase starts with nothing left to write back from the one before.
-  sync
-  cat "$work/src"/s.* "$work/out"/* > /dev/null
-  /usr/bin/time -f "cp %e %U %S" -a -o "$times" sh -c "
-    for i in \$(seq $n_cp); do
-      for e in dbf dbt mdx; do cp '$work/src/s.'\$e '$work/out/c.'\$e; done
-    done"
-  sync
-  /usr/bin/time -f "cpsync %e %U %S" -a -o "$times" sh -c "
-    for i in \$(seq $n_slim); do
-      for e in dbf dbt mdx; do cp '$work/src/s.'\$e '$work/out/y.'\$e; done
-      sync '$work/out/y.dbf' '$work/out/y.dbt' '$work/out/y.mdx'
-    done"
-  # One slimming per timing (each over half a second), each after a sync; the round's figure is
-  # their sum.
-  : > "$times.one"
-  for i in $(seq "$n_slim"); do
-    sync
-    /usr/bin/time -f "%e %U %S" -a -o "$times.one" "$tool" slim "$work/out/w$i.dbf" > /dev/null
-  done
-  awk '{w += $1; u += $2; s += $3} END {printf "slim %.2f %.2f %.2f\n", w, u, s}' "$times.one" >> "$times"
+  "$tool" reindex "$work/src/$s.dbf" 2> /dev/null
 done
-for e in dbf dbt mdx; do cp "$work/src/s.$e" "$work/out/m.$e"; done
+
+echo "slim, cp+sync ($rounds rounds)..."
+$py - "$tool" "$work" "$rounds" "$root/bench" <<'PYEOF'
+import os, shutil, sys
+
+tool, work, rounds, bench_dir = sys.argv[1:5]
+sys.path.insert(0, bench_dir)
+from side_by_side import Rounds, Table
+
+src, out = os.path.join(work, "src"), os.path.join(work, "out")
+
+
+def warm(paths):
+    for p in paths:
+        with open(p, "rb") as f:
+            while f.read(1 << 22):
+                pass
+
+
+def slim(s):
+    def before(n):
+        for e in ("dbf", "dbt", "mdx"):
+            shutil.copyfile(os.path.join(src, "%s.%s" % (s, e)), os.path.join(out, "w%s.%s" % (n, e)))
+        os.sync()
+        warm(os.path.join(out, "w%s.%s" % (n, e)) for e in ("dbf", "dbt", "mdx"))
+    files = [os.path.join(out, "w{n}." + e) for e in ("dbf", "dbt", "mdx")]
+    return ([tool, "slim", files[0]], {"sync": True, "before": before, "fresh": files})
+
+
+def cp_sync(s):
+    copies = [os.path.join(out, "c{n}." + e) for e in ("dbf", "dbt", "mdx")]
+    script = "; ".join("cp %s %s" % (os.path.join(src, "%s.%s" % (s, e)), c)
+                       for e, c in zip(("dbf", "dbt", "mdx"), copies))
+    script += "; sync " + " ".join(copies)
+    return (["sh", "-c", script], {"sync": True, "fresh": copies,
+                                   "before": lambda n: warm(os.path.join(src, "%s.%s" % (s, e))
+                                                            for e in ("dbf", "dbt", "mdx"))})
+
+
+r = Rounds({"slim": slim("p"), "cp+sync": cp_sync("p"),
+            "slim (indep.)": slim("i"), "cp+sync (indep.)": cp_sync("i")}, int(rounds))
+t = Table()
+t.ratio(r, "slim vs durable copy", "<= 1.5x", "slim", "cp+sync", lambda x: x <= 1.5, wall_ok=True)
+t.ratio(r, "  the same, independent file", "<= 1.5x", "slim (indep.)", "cp+sync (indep.)",
+        lambda x: x <= 1.5, wall_ok=True)
+print()
+print("medians of %s rounds; runs per round: %s" % (rounds, r.runs()))
+for name in r.got:
+    print("  %-20s %.3f s CPU  %.3f s wall" % (name, r.med(name), r.med(name, 1)))
+print()
+t.print()
+PYEOF
+for e in dbf dbt mdx; do cp "$work/src/p.$e" "$work/out/m.$e"; done
 /usr/bin/time -v "$tool" slim "$work/out/m.dbf" > /dev/null 2> "$scratch/results/slim_mem.txt"
 "$tool" check "$work/out/m.dbf"
-ls -l "$work/src" "$work/out/m.dbf" "$work/out/m.dbt" "$work/out/m.mdx"
-$py - "$times" "$n_cp" "$n_slim" "$scratch/results/slim_mem.txt" <<'PYEOF'
-import re, statistics, sys
-times, n_cp, n_slim, mem = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
-rows = {}
-for line in open(times):
-    k, wall, user, sys_ = line.split()
-    rows.setdefault(k, []).append((float(wall), float(user) + float(sys_)))
-per = {"cp": n_cp, "cpsync": n_slim, "slim": n_slim}
-def med(k, i):
-    return statistics.median(r[i] for r in rows[k]) / per[k]
-for k in ("cp", "cpsync", "slim"):
-    print("%-8s wall %.3f s  cpu %.3f s  (per run, median of %d rounds)" % (k, med(k, 0), med(k, 1), len(rows[k])))
-cpu = statistics.median(s[1] / n_slim / (c[1] / n_cp) for s, c in zip(rows["slim"], rows["cp"]))
-wall = statistics.median(s[0] / n_slim / (c[0] / n_cp) for s, c in zip(rows["slim"], rows["cp"]))
-cpu_s = statistics.median(s[1] / y[1] for s, y in zip(rows["slim"], rows["cpsync"]))
-wall_s = statistics.median(s[0] / y[0] for s, y in zip(rows["slim"], rows["cpsync"]))
-print("slim / cp:       cpu %.2fx, wall %.2fx   (target <= 3x)  %s" % (cpu, wall, "PASS" if cpu <= 3 else "FAIL"))
-print("slim / cp+sync:  cpu %.2fx, wall %.2fx" % (cpu_s, wall_s))
-rss = int(re.search(r"Maximum resident set size \(kbytes\): (\d+)", open(mem).read()).group(1))
-print("slim peak memory (max RSS): %.1f MB" % (rss / 1024))
-PYEOF
+echo "slim peak memory (max RSS): $(awk '/Maximum resident/ {printf "%.1f MB", $6 / 1024}' "$scratch/results/slim_mem.txt")"

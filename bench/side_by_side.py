@@ -13,19 +13,35 @@ import sys
 import time
 
 
-def run_once(cmd, env=None, ok=(0,), sync=False):
+_serial = [0]
+
+
+def run_once(cmd, env=None, ok=(0,), sync=False, fresh=(), before=None):
     """CPU and wall seconds of one run.  sync: the writes of earlier runs are put on the disk
-    first, so that no run pays for another's.  A run whose exit status is not in ok stops the
-    script."""
+    first, so that no run pays for another's.  fresh: paths the run writes; "{n}" in them and in
+    cmd becomes a number new for each run (a new file name each time, as a user's copy makes),
+    and those files are removed after the run, untimed.  before: called (untimed) with that
+    number before the run.  A run whose exit status is not in ok stops the script."""
+    _serial[0] += 1
+    n = str(_serial[0])
+    cmd = [c.replace("{n}", n) if isinstance(c, str) else c for c in cmd]
+    if before:
+        before(n)
     if sync:
         os.sync()
     start = time.perf_counter()
     with open(os.devnull, "wb") as null:
         p = subprocess.Popen(cmd, stdout=null, stderr=null, env=env)
         _, status, ru = os.wait4(p.pid, 0)
+    wall = time.perf_counter() - start
     if os.waitstatus_to_exitcode(status) not in ok:
         sys.exit("failed: %s" % " ".join(str(c) for c in cmd))
-    return ru.ru_utime + ru.ru_stime, time.perf_counter() - start
+    for f in fresh:
+        try:
+            os.remove(f.replace("{n}", n))
+        except FileNotFoundError:
+            pass
+    return ru.ru_utime + ru.ru_stime, wall
 
 
 def repeats_for(cmd, **kw):
@@ -74,13 +90,16 @@ class Table:
         self.rows.append((what, target, figure, wall,
                           "" if ok is None else ("PASS" if ok else "FAIL")))
 
-    def ratio(self, r, what, target, a, b, ok=None, faster=False):
-        """The CPU time of command a against b (b against a when faster), with the wall ratio."""
+    def ratio(self, r, what, target, a, b, ok=None, faster=False, wall_ok=False):
+        """The CPU time of command a against b (b against a when faster), with the wall ratio and
+        both wall times.  wall_ok: the target holds for the wall ratio too."""
         ratio = r.med(b) / r.med(a) if faster else r.med(a) / r.med(b)
         wall = r.med(b, 1) / r.med(a, 1) if faster else r.med(a, 1) / r.med(b, 1)
         figure = "%.3f s vs %.3f s = %.2fx%s" % (r.med(a), r.med(b), ratio,
                                                  " faster" if faster else "")
-        self.add(what, target, figure, "%.2fx" % wall, None if ok is None else ok(ratio))
+        walls = "%.2fx (%.3f s vs %.3f s)" % (wall, r.med(a, 1), r.med(b, 1))
+        self.add(what, target, figure, walls,
+                 None if ok is None else ok(ratio) and (not wall_ok or ok(wall)))
 
     def print(self):
         header = ("measure", "target", "figure (CPU)", "wall")

@@ -324,20 +324,22 @@ std::string DbfFile::UpdateDate() const {
   return b;
 }
 
-void DbfFile::InvalidateCache() const { cache_.assign(kSlots, Slot{}); }
+void DbfFile::InvalidateCache() const {
+  cache_.clear();
+  cache_.resize(kSlots);
+}
 
 const DbfFile::Slot* DbfFile::ChunkAt(uint64_t pos) const {
   uint64_t index = pos / kChunk;
   last_chunk_ = index;
   Slot& s = cache_[index % kSlots];
   if (s.index != index) {
-    s.data.resize(kChunk);
-    int64_t r = file_.ReadAt(index * kChunk, s.data.data(), kChunk);
+    int64_t r = file_.ReadAt(index * kChunk, s.data.Reset(kChunk), kChunk);
     if (r < 0) {
       s.index = UINT64_MAX;
       return nullptr;
     }
-    s.data.resize(size_t(r));
+    s.data.Shrink(size_t(r));
     s.index = index;
   }
   return &s;

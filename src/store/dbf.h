@@ -122,7 +122,7 @@ class DbfFile {
   static constexpr size_t kSlots = 512;  // up to 16 MB: the records of about 100,000 pages
   struct Slot {
     uint64_t index = UINT64_MAX;
-    std::string data;
+    ReadBuffer data;
   };
   mutable std::vector<Slot> cache_;
   mutable uint64_t last_chunk_ = UINT64_MAX;  // the chunk of the last read

@@ -42,6 +42,11 @@ class DbtFile {
   // the next read of this file) or, for a memo the buffer does not hold whole, into *scratch.
   Status ReadView(uint32_t block, std::string_view* view, std::string* scratch, uint32_t recno = 0,
                   const std::string& field = {}) const;
+  // Maps the memo file for reading: from then on the memos that lie in the mapping are taken
+  // from it, with no read calls and no copies.  For a pass over many pages by a process that
+  // only reads them (the tool): a memo file cut short by another program meanwhile stops the
+  // process with SIGBUS.  False when the file cannot be mapped (the reads go on as before).
+  bool MapForReading() const;
   // Writes data as a new memo and returns its first block.  On disk after Sync.
   Status Write(const std::string& data, uint32_t* block);
   // Puts the memos written so far on disk (before a record points at them), then records the
@@ -59,6 +64,11 @@ class DbtFile {
   // Makes the buffer hold the memo header at off and what follows it; nullptr when those 8
   // bytes are not all in the file.
   const unsigned char* Header(uint64_t off) const;
+  // Makes the buffer start at off (the run and span as for Header); false when nothing is read.
+  bool Fill(uint64_t off) const;
+  // A dBASE III memo from the buffer or the mapping, when its end mark is there.
+  bool Dbase3View(uint64_t off, std::string_view* view) const;
+  void Unmap() const;
 
   // Memos read in the order they lie in the file (page order) come from read-ahead spans that
   // double from kMinReadAhead to kReadAhead, from the second memo of a run on.  Any other read
@@ -71,7 +81,9 @@ class DbtFile {
   // A memo that starts this close past the end of the last one read continues a run (memos that
   // were rewritten elsewhere leave small gaps).
   static constexpr uint64_t kRunGap = 8 * 1024;
-  mutable std::string ra_;
+  mutable ReadBuffer ra_;
+  mutable const char* map_ = nullptr;  // the mapping of the file's first map_len_ bytes
+  mutable size_t map_len_ = 0;
   mutable uint64_t ra_off_ = 0;
   mutable size_t ra_span_ = 0;     // the last read-ahead span; 0 when not reading ahead
   mutable int run_ = 0;            // memos read one after the other in file order

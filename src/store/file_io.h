@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace sk::store {
@@ -91,6 +92,32 @@ class File {
   std::string path_;
   mutable uint64_t bytes_read_ = 0;
   mutable uint64_t read_calls_ = 0;
+};
+
+// A read buffer whose new room is not zeroed first (it is read into at once).  Its bytes stay
+// until the next Reset.
+class ReadBuffer {
+ public:
+  char* data() { return p_.get(); }
+  const char* data() const { return p_.get(); }
+  size_t size() const { return n_; }
+  bool empty() const { return n_ == 0; }
+  // Room for n bytes, the old ones not kept; size() becomes n.
+  char* Reset(size_t n) {
+    if (n > cap_) {
+      p_.reset(new char[n]);
+      cap_ = n;
+    }
+    n_ = n;
+    return p_.get();
+  }
+  // Keeps the first n bytes (n <= size()).
+  void Shrink(size_t n) { n_ = n < n_ ? n : n_; }
+  void clear() { n_ = 0; }
+
+ private:
+  std::unique_ptr<char[]> p_;
+  size_t n_ = 0, cap_ = 0;
 };
 
 // Little-endian helpers.

@@ -256,16 +256,18 @@ class MemoSource {
     bool run = off >= last_end_ && off - last_end_ <= kRunGap;
     if (run || n > kMemoWindow) {
       size_t span = size_t(std::min<uint64_t>(std::max<uint64_t>(kMemoWindow, n), size_ - off));
-      win_.resize(span);
       win_off_ = off;
-      if (!f_->ReadExact(off, win_.data(), span)) {
+      if (!f_->ReadExact(off, win_.Reset(span), span)) {
         win_.clear();
         return nullptr;
       }
       return win_.data();
     }
-    one_.resize(std::max<size_t>(n, size_t(std::min<uint64_t>(4096, size_ - off))));
-    if (!f_->ReadExact(off, one_.data(), one_.size())) return nullptr;
+    const size_t want = std::max<size_t>(n, size_t(std::min<uint64_t>(4096, size_ - off)));
+    if (!f_->ReadExact(off, one_.Reset(want), want)) {
+      one_.clear();
+      return nullptr;
+    }
     one_off_ = off;
     return one_.data();
   }
@@ -285,7 +287,7 @@ class MemoSource {
  private:
   const File* f_;
   uint64_t size_;
-  std::string win_, one_;
+  ReadBuffer win_, one_;  // read into at once: not zeroed first
   uint64_t win_off_ = 0, one_off_ = UINT64_MAX, last_end_ = 0;
 };
 
@@ -585,7 +587,10 @@ Status SlimPageFile(const std::string& dbf_path, const Table::Progress& progress
   // Copies the memo of field f of record r that starts at *block into the new memo file;
   // *block becomes its first block there (0 when the memo is empty).
   auto copy_memo = [&](uint32_t r, const FieldDef& f, uint32_t* block) -> Status {
-    auto context = [&] { return name + ": レコード " + std::to_string(r) + " の " + f.name + " "; };
+    // A fault of the memo file names that file.
+    auto context = [&] {
+      return BaseName(dbt_path) + ": レコード " + std::to_string(r) + " の " + f.name + " ";
+    };
     const uint64_t off = uint64_t(*block) * bs;
     const uint64_t at = memos.end();
     if (at / 512 > 0xFFFFFFF0u)

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <map>
 
 #include "store/check.h"
@@ -245,6 +246,43 @@ TEST_F(Maintenance, SlimmedMemosKeepTheirBytesWithZeroedTails) {
     ++memos;
   }
   EXPECT_EQ(memos, 52u);
+}
+
+// A damaged memo file stops the slimming with a message naming the memo file, and nothing
+// changes.
+TEST_F(Maintenance, SlimmingNamesTheMemoFileForItsFaults) {
+  struct Case {
+    const char* what;
+    std::function<void(std::string*)> damage;
+    const char* says;
+  };
+  const std::vector<Case> cases = {
+      {"header", [](std::string* d) { (*d)[512] = 'x'; }, "見出しがありません"},
+      {"length", [](std::string* d) { Put32(reinterpret_cast<unsigned char*>(d->data()) + 516,
+                                            0x7FFFFFF0u); },
+       "ファイルの末尾を越えています"},
+      {"cut", [](std::string* d) { d->resize(d->size() / 2); }, "ファイルの末尾を越えています"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    const std::string dbf = Path("a.dbf");
+    test::MakePageFile(dbf, SixPages());
+    std::string dbt = test::ReadBytes(Path("a.dbt"));
+    c.damage(&dbt);
+    test::WriteBytes(Path("a.dbt"), dbt);
+    std::map<std::string, std::string> before;
+    for (const auto& f : Files()) before[f] = test::ReadBytes(Path(f));
+    SlimOutcome out;
+    Status st = SlimPageFile(dbf, {}, &out);
+    ASSERT_FALSE(st.ok());
+    EXPECT_EQ(st.message().rfind("a.dbt: ", 0), 0u) << st.message();
+    EXPECT_NE(st.message().find(c.says), std::string::npos) << st.message();
+    std::map<std::string, std::string> after;
+    for (const auto& f : Files()) after[f] = test::ReadBytes(Path(f));
+    EXPECT_TRUE(after == before) << "files changed or left behind";
+  }
 }
 
 TEST_F(Maintenance, CancelledSlimmingLeavesTheFileUntouched) {

@@ -127,6 +127,63 @@ TEST_F(ReadAheadTest, ViewsOfMemosWithoutACopy) {
   EXPECT_FALSE(t.ReadMemoViewAt(t.dbf().FieldIndex("TITLE"), &view, &scratch).ok());
 }
 
+// Memos read through the read-ahead buffer or from a mapping of the file, in both memo forms:
+// the same texts in any order (a lone 1A inside a dBASE III memo is text, a memo longer than any
+// span comes whole), a memo written after the mapping is read from the file, and a damaged memo
+// gets the same message either way.
+TEST_F(ReadAheadTest, MappedAndDbase3MemosReadAsFromTheFile) {
+  for (const bool dbase3 : {false, true}) {
+    for (const bool mapped : {false, true}) {
+      SCOPED_TRACE(std::string(dbase3 ? "dBASE III" : "dBASE IV") + (mapped ? ", mapped" : ""));
+      const std::string path = Path(std::string("m") + (dbase3 ? "3" : "4") + ".dbt");
+      std::vector<std::string> texts;
+      std::vector<uint32_t> blocks;
+      {
+        DbtFile dbt;
+        ASSERT_TRUE(dbt.Create(path, "m", dbase3).ok());
+        for (int i = 0; i < 200; ++i) {
+          std::string text = i == 70 ? std::string(kBig, 'b') : std::string(100 + i * 37, 'a' + i % 26);
+          if (i % 9 == 0) text[text.size() / 2] = '\x1A';
+          uint32_t block = 0;
+          ASSERT_TRUE(dbt.Write(text, &block).ok());
+          texts.push_back(text);
+          blocks.push_back(block);
+        }
+      }
+      std::string bytes = test::ReadBytes(path);
+      if (!dbase3) {
+        bytes[size_t(blocks[150]) * 512] = 'x';
+        test::WriteBytes(path, bytes);
+      }
+      DbtFile dbt;
+      ASSERT_TRUE(dbt.Open(path, false, dbase3).ok());
+      if (mapped) ASSERT_TRUE(dbt.MapForReading());
+      std::string scratch;
+      std::string_view view;
+      for (int pass = 0; pass < 2; ++pass) {
+        for (int n = 0; n < 200; ++n) {
+          const int i = pass == 0 ? n : n * 37 % 200;
+          Status st = dbt.ReadView(blocks[size_t(i)], &view, &scratch, 9, "TEXT");
+          if (!dbase3 && i == 150) {
+            EXPECT_EQ(st.message(), BaseName(path) +
+                                        ": レコード 9 の TEXT のメモ (ブロック " +
+                                        std::to_string(blocks[150]) + ") に見出しがありません");
+            continue;
+          }
+          ASSERT_TRUE(st.ok()) << i << " " << st.message();
+          ASSERT_EQ(view, texts[size_t(i)]) << i;
+        }
+      }
+      uint32_t block = 0;
+      ASSERT_TRUE(dbt.Write("after the mapping", &block).ok());
+      ASSERT_TRUE(dbt.ReadView(block, &view, &scratch).ok());
+      EXPECT_EQ(view, "after the mapping");
+      ASSERT_TRUE(dbt.ReadView(blocks[3], &view, &scratch).ok());
+      EXPECT_EQ(view, texts[3]);
+    }
+  }
+}
+
 TEST_F(ReadAheadTest, MemoAfterAWriteAndPastTheEnd) {
   WriteMemos();
   DbtFile dbt;
