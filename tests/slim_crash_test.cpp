@@ -195,7 +195,8 @@ TEST_F(SlimCrash, KilledMergeLeavesTheOldPagesOrAllOfThem) {
   for (int round = 0; round < kRounds; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
     Restore();
-    killed += Run({"merge", work, other}, long(rng() % uint32_t(span + span / 4 + 1)));
+    // Up to twice the time measured, so that some merges finish even on a busy machine.
+    killed += Run({"merge", work, other}, long(rng() % uint32_t(2 * span + 1)));
     Table t;
     std::vector<std::string> notices;
     t.SetNoticeSink([&](const std::string& n) { notices.push_back(n); });

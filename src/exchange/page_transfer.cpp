@@ -87,13 +87,13 @@ Status AppendPageFile(store::Table& dest, const std::string& source_path,
   // All or nothing: the page file's ends are noted in a journal, the pages appended in one bulk
   // pass, and a failure, a cancel or a crash (at the next open) takes the file back to them.
   const std::string path = dest.path();
-  st = dest.Close();
-  if (!st.ok()) return st;
   auto reopen = [&](Status why) {
     Status again = dest.Open(path, store::PageFileOptions());
     if (again.ok()) again = dest.Last();
     return why.ok() ? again : why;
   };
+  st = dest.Close();
+  if (!st.ok()) return reopen(st);
   store::AppendJournal journal;
   st = journal.Begin(path);
   if (!st.ok()) return reopen(st);

@@ -279,7 +279,11 @@ Status SettleInterruptedChanges(const std::string& table_path, bool read_only,
   if (!st.ok()) return st;
   const std::string journal = AppendJournalPath(table_path);
   if (!FileExists(journal)) {
-    if (!read_only && FileExists(journal + ".tmp")) RemoveFile(journal + ".tmp");
+    // A journal cut short while written (unless its program is still writing it).
+    std::string text;
+    bool live = false;
+    if (!read_only && ReadJournalFile(journal + ".tmp", &text, &live) && !live)
+      RemoveFile(journal + ".tmp");
     return Status::Ok();
   }
   if (Owned(table_path)) return Status::Ok();  // this program's own pass opens its table
