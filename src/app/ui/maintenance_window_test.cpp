@@ -79,6 +79,8 @@ TEST_F(MaintenanceWindowTest, SlimmingShowsTheSamePageUnderItsNewNumber) {
     EXPECT_EQ(f.MainTable.IndexName(), "T");
     EXPECT_TRUE(f.Action("TOrderItem")->isChecked());
     EXPECT_EQ(f.windowTitle(), caption);
+    EXPECT_EQ(f.StatusPanels[3]->text(),
+              "スリム化しました: 4 ページを残し、削除済みの 2 ページを除きました。");
     Stop();
     EXPECT_TRUE(store::CheckTableFiles(path.toStdString()).empty());
     for (const std::string& n : FolderListing()) EXPECT_NE(n.rfind("temp", 0), 0u) << n;
