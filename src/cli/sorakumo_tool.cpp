@@ -437,11 +437,33 @@ int CmdInfo(const std::string& path) {
 int CmdReindex(const std::string& path) {
   Table t;
   t.SetNoticeSink(PrintNotice);
-  Status st = t.Open(path, sk::store::PageFileOptions());
+  // Progress on a terminal only: a percentage rewritten in place.
+  const bool tty = isatty(STDERR_FILENO);
+  int shown = -1;
+  auto progress = [&](uint32_t done, uint32_t total) {
+    int pct = total ? int(uint64_t(done) * 100 / total) : 100;
+    if (tty && pct != shown) {
+      shown = pct;
+      std::cerr << "\r索引を作成中 " << pct << "%" << std::flush;
+    }
+    return true;
+  };
+  auto clear = [&] {
+    if (tty && shown >= 0) std::cerr << "\r" << std::string(24, ' ') << "\r" << std::flush;
+    shown = -1;
+  };
+  sk::store::Table::OpenOptions options = sk::store::PageFileOptions();
+  options.progress = progress;
+  Status st = t.Open(path, options);
+  clear();
   if (!st.ok()) return Fail(st);
-  std::vector<sk::store::TagDef> tags = t.Tags();
-  if (tags.empty()) st = sk::store::ResolveTags(sk::store::PageFileTags(), t.fields(), &tags);
-  if (st.ok()) st = t.RebuildIndex(tags);
+  // An index missing or damaged was rebuilt by the open already.
+  if (!t.IndexRebuiltAtOpen()) {
+    std::vector<sk::store::TagDef> tags = t.Tags();
+    if (tags.empty()) st = sk::store::ResolveTags(sk::store::PageFileTags(), t.fields(), &tags);
+    if (st.ok()) st = t.RebuildIndex(tags, progress);
+    clear();
+  }
   if (st.ok()) st = t.Close();
   if (!st.ok()) return Fail(st);
   return 0;
@@ -479,7 +501,18 @@ int CmdBackup(const std::string& path, const std::map<std::string, std::string>&
     return 1;
   }
   int slot = 0;
-  Status st = sk::store::DoBackUp(path, depth, &slot);
+  const bool tty = isatty(STDERR_FILENO);
+  int shown = -1;
+  auto progress = [&](uint32_t done, uint32_t total) {
+    int pct = total ? int(uint64_t(done) * 100 / total) : 100;
+    if (tty && pct != shown) {
+      shown = pct;
+      std::cerr << "\rバックアップ中 " << pct << "%" << std::flush;
+    }
+    return true;
+  };
+  Status st = sk::store::DoBackUp(path, depth, &slot, progress);
+  if (tty && shown >= 0) std::cerr << "\r" << std::string(24, ' ') << "\r" << std::flush;
   if (!st.ok()) return Fail(st);
   std::cout << slot << "\n";
   return 0;

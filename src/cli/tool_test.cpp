@@ -159,6 +159,10 @@ TEST_F(Tool, SlimAndBackup) {
   EXPECT_EQ(CheckTableFiles(dbf), std::vector<std::string>{});
   EXPECT_EQ(FirstColumn(Cli({"dump", "s.dbf"}).out), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
   EXPECT_EQ(Cli({"backup", "s.dbf", "--depth", "2"}).out, "1\n");
+  // Unchanged since: the newest backup holds it already.
+  EXPECT_EQ(Cli({"backup", "s.dbf", "--depth", "2"}).out, "1\n");
+  EXPECT_FALSE(std::filesystem::exists(Path("BackUp/s.DBF2")));
+  EXPECT_EQ(Cli({"append", "s.dbf", "--title", "new"}).code, 0);
   EXPECT_EQ(Cli({"backup", "s.dbf", "--depth", "2"}).out, "2\n");
   EXPECT_TRUE(std::filesystem::exists(Path("BackUp/s.MDX2")));
   EXPECT_EQ(Cli({"backup", "s.dbf", "--depth", "10"}).code, 2);

@@ -6,7 +6,8 @@
 // term (say UPPER(TITLE)) is worked out once per record, its distinct values are sorted once and
 // numbered, and a tag's order comes from counting sorts on those numbers (the last term first),
 // with no comparison of whole keys.  Equal keys keep record-number order, as everywhere in the
-// index.
+// index.  A term's values are kept without their trailing spaces (a title is mostly padding),
+// and a tag's keys are laid out a piece at a time, so a million pages fit in a modest memory.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +29,10 @@ class TagKeySorter {
   // The entries of tag t in the tag's order (after the last Add): the keys one after the other
   // (the tag's key length each) and their record numbers.
   void Entries(size_t t, std::string* keys, std::vector<uint32_t>* recnos);
+  // The same in pieces: Order(t) puts tag t's entries in order and gives their number; Lay lays
+  // out entries [from, from + n) of the tag last ordered.
+  size_t Order(size_t t);
+  void Lay(size_t from, size_t n, std::string* keys, std::vector<uint32_t>* recnos) const;
   uint32_t size() const { return uint32_t(recnos_.size()); }
 
  private:
@@ -36,16 +41,19 @@ class TagKeySorter {
     int field;
     bool julian;  // the date as a Julian day (a date tag's key), not as text
     size_t width;
-    std::vector<uint32_t> id;    // per record: the number of its value, in adding order
-    std::string values;          // the distinct values, width bytes each, by that number
-    std::vector<uint32_t> rank;  // by that number: its place among the sorted values
+    bool trim;                       // values kept without trailing spaces (text terms)
+    std::vector<uint32_t> id;        // per record: the number of its value, in adding order
+    std::string values;              // the distinct values one after the other, by that number
+    std::vector<uint64_t> start{0};  // by that number: where it starts in values (one more)
+    std::vector<uint32_t> rank;      // by that number: its place among the sorted values
     // Open hashing: (the hash's high half, number + 1); the low half picks the slot.
     std::vector<std::pair<uint32_t, uint32_t>> table;
     bool ranked = false;
   };
-  void Value(const Term& term, const char* rec, char* out) const;
+  // The term's value of a record in out (width bytes); its length as kept.
+  size_t Value(const Term& term, const char* rec, char* out) const;
   void Rank(Term& term);
-  uint32_t Intern(Term& term, const char* value);
+  uint32_t Intern(Term& term, const char* value, size_t len);
 
   std::vector<TagDef> tags_;
   std::vector<FieldDef> fields_;
@@ -54,6 +62,7 @@ class TagKeySorter {
   std::vector<uint32_t> recnos_;
   std::string scratch_;
   std::vector<uint32_t> order_, next_, count_;  // for the counting sorts
+  size_t ordered_ = 0;                          // the tag order_ holds
 };
 
 }  // namespace sk::store

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <random>
 
@@ -245,6 +247,71 @@ TEST_F(IndexRepair, RebuildMarksTheFieldsTagsAreKeyedOn) {
   ASSERT_TRUE(t.Close().ok());
   EXPECT_EQ(test::ReadBytes(path)[date_flag], '\x01');
   EXPECT_EQ(CheckTableFiles(path), std::vector<std::string>{});
+}
+
+// A rebuild at open tells its progress; a cancel at any point opens nothing and leaves the
+// files byte for byte; the next open rebuilds, and the one after needs no rebuild.
+TEST_F(IndexRepair, RebuildAtOpenShowsProgressAndCancelLeavesTheFiles) {
+  struct Case {
+    const char* name;
+    std::function<void(const std::string& mdx)> spoil;
+  } cases[] = {
+      {"missing", [](const std::string& mdx) { std::filesystem::remove(mdx); }},
+      {"older than the table",
+       [](const std::string& mdx) {
+         std::filesystem::last_write_time(
+             mdx, std::filesystem::last_write_time(mdx) - std::chrono::hours(1));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = Path(std::string("r") + c.name[0] + ".dbf");
+    const std::string mdx = SiblingPath(path, "mdx");
+    const std::vector<int> want = Make(path, 40, "t");
+    c.spoil(mdx);
+    const std::string before = Files(path);
+    const auto mtime = std::filesystem::exists(mdx) ? std::filesystem::last_write_time(mdx)
+                                                    : std::filesystem::file_time_type{};
+    for (int cancel_at : {1, 4}) {
+      SCOPED_TRACE(cancel_at);
+      Table t;
+      Table::OpenOptions o = PageFileOptions();
+      int calls = 0;
+      o.progress = [&](uint32_t, uint32_t) { return ++calls < cancel_at; };
+      EXPECT_FALSE(t.Open(path, o).ok());
+      EXPECT_TRUE(t.OpenCancelled());
+      EXPECT_EQ(calls, cancel_at);
+      EXPECT_FALSE(t.is_open());
+      EXPECT_EQ(Files(path), before);
+      EXPECT_FALSE(std::filesystem::exists(mdx + ".tmp"));
+      if (std::filesystem::exists(mdx)) {
+        EXPECT_EQ(std::filesystem::last_write_time(mdx), mtime);
+      }
+    }
+    Table t;
+    Table::OpenOptions o = PageFileOptions();
+    uint32_t last = 0, all = 0;
+    o.progress = [&](uint32_t done, uint32_t total) {
+      EXPECT_GE(done, last);
+      EXPECT_LE(done, total);
+      last = done;
+      all = total;
+      return true;
+    };
+    ASSERT_TRUE(t.Open(path, o).ok());
+    EXPECT_TRUE(t.IndexRebuiltAtOpen());
+    EXPECT_FALSE(t.OpenCancelled());
+    EXPECT_GT(all, 0u);
+    ASSERT_TRUE(t.SetIndexName("T").ok());
+    ExpectOrder(t, want);
+    ASSERT_TRUE(t.Close().ok());
+    bool told = false;
+    o.progress = [&](uint32_t, uint32_t) { return told = true; };
+    ASSERT_TRUE(t.Open(path, o).ok());
+    EXPECT_FALSE(t.IndexRebuiltAtOpen());
+    EXPECT_FALSE(told);
+    ASSERT_TRUE(t.Close().ok());
+  }
 }
 
 }  // namespace

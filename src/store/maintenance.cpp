@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
 #include "store/dbf.h"
 #include "store/file_io.h"
@@ -33,20 +34,23 @@ struct Fd {
 };
 
 // Copies the bytes of `from` into a new file `to` (replaced when present) and gives the copy the
-// source's access and modification times.  0, or the errno of the failure.
-int CopyWithTimes(const std::string& from, const std::string& to) {
+// source's access and modification times.  The kernel copies (cloning where the file system
+// can), in pieces so that `step` can tell the bytes copied so far and stop the copy (false:
+// *stopped is set and 0 returned).  0, or the errno of the failure.
+int CopyWithTimes(const std::string& from, const std::string& to,
+                  const std::function<bool(uint64_t)>& step, bool* stopped) {
   Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
   if (in.fd < 0) return errno;
   struct stat st;
   if (::fstat(in.fd, &st) != 0) return errno;
   Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
   if (out.fd < 0) return errno;
-  // The kernel copies (no pass through this process) where it can; plain reads and writes
-  // where it cannot.
+  // Plain reads and writes where the kernel cannot copy between these files.
+  constexpr off_t kPiece = off_t(64) << 20;
   off_t done = 0;
   bool kernel = true;
   while (done < st.st_size) {
-    size_t want = size_t(std::min<off_t>(st.st_size - done, off_t(1) << 30));
+    size_t want = size_t(std::min<off_t>(st.st_size - done, kPiece));
     ssize_t n = -1;
     if (kernel) {
       n = ::copy_file_range(in.fd, nullptr, out.fd, nullptr, want, 0);
@@ -63,6 +67,10 @@ int CopyWithTimes(const std::string& from, const std::string& to) {
     }
     if (n == 0) break;  // the source became shorter
     done += n;
+    if (step && !step(uint64_t(n))) {
+      *stopped = true;
+      return 0;
+    }
   }
   ::fchmod(out.fd, st.st_mode & 07777);  // a private page file has private backups
   struct timespec times[2] = {st.st_atim, st.st_mtim};
@@ -75,10 +83,17 @@ int CopyWithTimes(const std::string& from, const std::string& to) {
   return 0;
 }
 
-int64_t MTimeOf(const std::string& path) {
+// Size and modification time of a file; exists false when it is missing.
+struct Stamp {
+  bool exists = false;
+  int64_t size = 0, mtime = 0;
+  bool operator==(const Stamp&) const = default;
+};
+
+Stamp StampOf(const std::string& path) {
   struct stat st;
-  if (::stat(path.c_str(), &st) != 0) return -1;
-  return int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  if (::stat(path.c_str(), &st) != 0) return {};
+  return {true, int64_t(st.st_size), int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
 // Takes the page file's exclusive lock (without waiting): false when another program holds it.
@@ -117,8 +132,10 @@ std::string BackupFolder(const std::string& dbf_path) {
   return (dir.empty() ? std::string(".") : dir) + "/BackUp";
 }
 
-Status DoBackUp(const std::string& dbf_path, int depth, int* slot) {
+Status DoBackUp(const std::string& dbf_path, int depth, int* slot, const Table::Progress& progress,
+                bool* cancelled) {
   if (slot) *slot = 0;
+  if (cancelled) *cancelled = false;
   depth = std::clamp(depth, 1, 9);
   // Half old and half new files are no state to keep: the open that follows finishes the
   // slimming first.
@@ -138,37 +155,88 @@ Status DoBackUp(const std::string& dbf_path, int depth, int* slot) {
   size_t dot = name.find_last_of('.');
   const std::string base =
       folder + "/" + (dot == std::string::npos ? name + "." : name.substr(0, dot + 1));
-  int chosen = 0;
-  int64_t oldest = 0;
-  for (int k = 1; k <= depth; ++k) {
-    int64_t t = MTimeOf(base + "DBF" + std::to_string(k));
-    if (t < 0) {
-      chosen = k;
-      break;
-    }
-    if (chosen == 0 || t < oldest) {
-      chosen = k;
-      oldest = t;
-    }
-  }
-  const std::string n = std::to_string(chosen);
   const std::pair<std::string, const char*> files[] = {{dbf_path, "DBF"},
                                                        {SiblingPath(dbf_path, "dbt"), "DBT"},
                                                        {SiblingPath(dbf_path, "mdx"), "MDX"}};
-  for (const auto& [from, ext] : files) {
-    const std::string to = base + ext + n;
-    if (!FileExists(from)) {
-      // A copy of a file the page file no longer has would not belong to the others.
-      if (from != dbf_path) {
-        ::unlink(to.c_str());
-        continue;
+  Stamp sources[3];
+  for (int i = 0; i < 3; ++i) sources[i] = StampOf(files[i].first);
+  // The slot to fill: the first empty one, else the oldest.  The newest tells whether the page
+  // file changed since its last backup.
+  int chosen = 0, newest = 0;
+  int64_t oldest = 0, newest_time = 0;
+  for (int k = 1; k <= depth; ++k) {
+    const Stamp copy = StampOf(base + "DBF" + std::to_string(k));
+    const int64_t t = copy.mtime;
+    if (!copy.exists) {
+      if (chosen == 0 || oldest != -1) chosen = k, oldest = -1;
+      continue;
+    }
+    if (newest == 0 || t > newest_time) newest = k, newest_time = t;
+    if (oldest != -1 && (chosen == 0 || t < oldest)) chosen = k, oldest = t;
+  }
+  if (newest != 0) {
+    // Copies keep their sources' sizes and times: the same three files need no second copy,
+    // which would push an older version out of the slots.
+    bool same = true;
+    for (int i = 0; i < 3 && same; ++i)
+      same = StampOf(base + files[i].second + std::to_string(newest)) == sources[i];
+    if (same) {
+      if (slot) *slot = newest;
+      return Status::Ok();
+    }
+  }
+  uint64_t total = 0, done = 0;
+  for (const Stamp& s : sources) total += uint64_t(std::max<int64_t>(s.size, 0));
+  // Progress counts in kilobytes (a page file may pass the 32-bit count of bytes).
+  auto step = [&](uint64_t n) {
+    done += n;
+    return !progress || progress(uint32_t(done >> 10), uint32_t(total >> 10));
+  };
+  if (progress && !progress(0, uint32_t(total >> 10))) {
+    if (cancelled) *cancelled = true;
+    return Status::Ok();
+  }
+  // The copies are made under names of their own and take the slot when all three are whole,
+  // so a failure or a cancel leaves the version the slot held.
+  const std::string n = std::to_string(chosen);
+  auto part = [&](const char* ext) { return base + ext + n + ".part"; };
+  auto clear_parts = [&] {
+    for (const char* e : {"DBF", "DBT", "MDX"}) ::unlink(part(e).c_str());
+  };
+  for (int i = 0; i < 3; ++i) {
+    const auto& [from, ext] = files[i];
+    if (!sources[i].exists && i > 0) continue;  // a copy would not belong to the others
+    bool stopped = false;
+    int err = CopyWithTimes(from, part(ext), step, &stopped);
+    if (err != 0 || stopped) {
+      clear_parts();
+      if (stopped) {
+        if (cancelled) *cancelled = true;
+        return Status::Ok();
       }
+      return Status::Error(BaseName(from) + ": バックアップ " + base + ext + n + " を作れません" +
+                           Why(err));
     }
-    if (int err = CopyWithTimes(from, to); err != 0) {
-      // A slot half written would pass for a backup: it is cleared, and taken first next time.
-      for (const char* e : {"DBF", "DBT", "MDX"}) ::unlink((base + e + n).c_str());
-      return Status::Error(BaseName(from) + ": バックアップ " + to + " を作れません" + Why(err));
+  }
+  // The table's copy marks a slot as taken: it goes first and comes back last, so a slot cut
+  // short in between is an empty one, taken first next time.
+  int err = 0;
+  std::string failed = base + "DBF" + n;
+  if (::unlink(failed.c_str()) != 0 && errno != ENOENT) err = errno;
+  for (int i : {1, 2, 0}) {
+    if (err != 0) break;
+    failed = base + files[i].second + n;
+    if (!sources[i].exists && i > 0) {
+      if (::unlink(failed.c_str()) != 0 && errno != ENOENT) err = errno;
+    } else if (::rename(part(files[i].second).c_str(), failed.c_str()) != 0) {
+      err = errno;
     }
+  }
+  if (err != 0) {
+    clear_parts();
+    for (const char* e : {"DBF", "DBT", "MDX"}) ::unlink((base + e + n).c_str());
+    return Status::Error(BaseName(dbf_path) + ": バックアップ " + failed + " を作れません" +
+                         Why(err));
   }
   if (slot) *slot = chosen;
   return Status::Ok();

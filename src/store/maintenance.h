@@ -15,8 +15,12 @@ std::string BackupFolder(const std::string& dbf_path);
 // Copies the three files of the closed page file at dbf_path into the backup folder (created
 // when missing) as <name up to its last full stop> + "DBF"/"DBT"/"MDX" + slot, slot 1..depth:
 // the first slot whose table copy is missing, else the one whose copy is oldest (the lowest
-// among equals).  Each copy keeps its source's modification time.  *slot tells which was used.
-Status DoBackUp(const std::string& dbf_path, int depth, int* slot = nullptr);
+// among equals).  Each copy keeps its source's modification time, so when the newest slot holds
+// the same three files (sizes and times) nothing is copied and *slot names that slot.  *slot
+// tells which was used.  The kernel copies; `progress` counts kilobytes and may cancel: the slot
+// then keeps what it held and *cancelled is set (the status stays ok).
+Status DoBackUp(const std::string& dbf_path, int depth, int* slot = nullptr,
+                const Table::Progress& progress = {}, bool* cancelled = nullptr);
 
 struct SlimOutcome {
   uint32_t pages = 0;  // live pages copied

@@ -106,6 +106,105 @@ TEST_F(Maintenance, BackupsFillTheSlotsThenReplaceTheOldest) {
   }
 }
 
+// A page file unchanged since its newest backup is not copied again (opening and closing it
+// changes nothing), so the slots keep distinct versions; a changed file is copied again.
+TEST_F(Maintenance, UnchangedFileKeepsTheHistoryOfDistinctVersions) {
+  const std::string dbf = Path("d.dbf");
+  test::MakePageFile(dbf, {Page{"b", "t", "", "", "text", "", ""}});
+  const std::string b = Path("BackUp/d.");
+  auto edit = [&](const std::string& title) {
+    Table t;
+    ASSERT_TRUE(t.Open(dbf, PageFileOptions()).ok());
+    ASSERT_TRUE(t.Edit().ok());
+    ASSERT_TRUE(t.SetFieldString("TITLE", title).ok());
+    ASSERT_TRUE(t.Close().ok());
+  };
+  auto backup = [&] {
+    int slot = 0;
+    Status st = DoBackUp(dbf, 2, &slot);
+    EXPECT_TRUE(st.ok()) << st.message();
+    return slot;
+  };
+  EXPECT_EQ(backup(), 1);
+  const std::string v1 = test::ReadBytes(dbf);
+  for (int i = 0; i < 3; ++i) {
+    Table t;  // an open without an edit
+    ASSERT_TRUE(t.Open(dbf, PageFileOptions()).ok());
+    ASSERT_TRUE(t.Close().ok());
+    EXPECT_EQ(backup(), 1) << "open " << i;
+  }
+  EXPECT_FALSE(FileExists(b + "DBF2"));
+  edit("second");
+  const std::string v2 = test::ReadBytes(dbf);
+  EXPECT_EQ(backup(), 2);
+  EXPECT_EQ(backup(), 2);
+  // Both versions are kept; the next change pushes out the oldest only.
+  EXPECT_EQ(test::ReadBytes(b + "DBF1"), v1);
+  EXPECT_EQ(test::ReadBytes(b + "DBF2"), v2);
+  edit("third");
+  EXPECT_EQ(backup(), 1);
+  EXPECT_EQ(test::ReadBytes(b + "DBF1"), test::ReadBytes(dbf));
+  EXPECT_EQ(test::ReadBytes(b + "DBF2"), v2);
+  EXPECT_EQ(test::ReadBytes(b + "MDX1"), test::ReadBytes(Path("d.mdx")));
+  // Only the memo file changed (same table bytes and time): copied again.
+  const std::string dbt = Path("d.dbt");
+  test::WriteBytes(dbt, test::ReadBytes(dbt) + std::string(512, '\0'));
+  EXPECT_EQ(backup(), 2);
+  EXPECT_EQ(test::ReadBytes(b + "DBT2"), test::ReadBytes(dbt));
+}
+
+// A backup cancelled at any point leaves every slot as it was and nothing half made; progress
+// counts up to the three files' size.
+TEST_F(Maintenance, CancelledBackupLeavesTheSlots) {
+  const std::string dbf = Path("d.dbf");
+  test::MakePageFile(dbf, {Page{"b", "t", "", "", std::string(3 << 20, 'x'), "", ""}});
+  SetMTime(dbf, 1700000000);
+  ASSERT_TRUE(DoBackUp(dbf, 1).ok());
+  SetMTime(dbf, 1700000060);  // changed since
+  auto slot_files = [&] {
+    std::string all;
+    for (const auto& e : Files()) all += e + ";";
+    for (const char* e : {"DBF1", "DBT1", "MDX1"}) all += test::ReadBytes(Path("BackUp/d.") + e);
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(Path("BackUp")))
+      names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    for (const auto& n : names) all += "|" + n;
+    return all;
+  };
+  const std::string before = slot_files();
+  uint64_t total =
+      uint64_t(fs::file_size(dbf) + fs::file_size(Path("d.dbt")) + fs::file_size(Path("d.mdx"))) >>
+      10;
+  for (int cancel_at : {1, 2, 3}) {
+    SCOPED_TRACE(cancel_at);
+    int calls = 0;
+    bool cancelled = false;
+    Status st = DoBackUp(
+        dbf, 1, nullptr,
+        [&](uint32_t done, uint32_t all) {
+          EXPECT_EQ(all, total);
+          EXPECT_LE(done, all);
+          return ++calls < cancel_at;
+        },
+        &cancelled);
+    EXPECT_TRUE(st.ok()) << st.message();
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(calls, cancel_at);
+    EXPECT_EQ(slot_files(), before);
+  }
+  // Not cancelled: the slot takes the new version.
+  uint32_t last = 0;
+  bool cancelled = true;
+  ASSERT_TRUE(
+      DoBackUp(
+          dbf, 1, nullptr, [&](uint32_t done, uint32_t) { return (last = done), true; }, &cancelled)
+          .ok());
+  EXPECT_FALSE(cancelled);
+  EXPECT_EQ(last, total);
+  EXPECT_EQ(test::ReadBytes(Path("BackUp/d.DBT1")), test::ReadBytes(Path("d.dbt")));
+}
+
 TEST_F(Maintenance, BackupThatCannotBeWrittenIsReported) {
   const std::string dbf = Path("d.dbf");
   test::MakePageFile(dbf, {Page{"b", "t", "", "", "text", "", ""}});

@@ -84,6 +84,26 @@ Status MdxFile::Build(const std::string& path, const std::string& table_name, ui
 Status MdxFile::BuildFlat(const std::string& path, const std::string& table_name, uint8_t language,
                           const std::vector<TagDef>& tags, const FlatEntrySource& entries_for,
                           uint32_t record_count) {
+  std::string keys;
+  std::vector<uint32_t> recnos;
+  PieceSource source;
+  source.count = [&](size_t t, size_t* n) {
+    Status st = entries_for(t, &keys, &recnos);
+    *n = recnos.size();
+    return st;
+  };
+  source.piece = [&](size_t t, size_t from, size_t, const char** k, const uint32_t** r) {
+    *k = keys.data() + from * size_t(tags[t].key_len);
+    *r = recnos.data() + from;
+    return Status::Ok();
+  };
+  return BuildPieces(path, table_name, language, tags, source, record_count);
+}
+
+Status MdxFile::BuildPieces(const std::string& path, const std::string& table_name,
+                            uint8_t language, const std::vector<TagDef>& tags,
+                            const PieceSource& source, uint32_t record_count) {
+  if (source.cancelled) *source.cancelled = false;
   std::string tmp = path + ".tmp";
   File f;
   if (!f.Open(tmp, 'c')) return Status::Error(BaseName(path) + ": 索引ファイルを作成できません");
@@ -118,8 +138,7 @@ Status MdxFile::BuildFlat(const std::string& path, const std::string& table_name
     if (d) memcpy(d, node.data(), node.size());
     return d != nullptr;
   };
-  std::string keys;
-  std::vector<uint32_t> recnos;
+  uint64_t written = 0;  // entries of all tags, for progress
   for (size_t t = 0; t < tags.size(); ++t) {
     const TagDef& tag = tags[t];
     const int item = tag.item_len();
@@ -127,37 +146,66 @@ Status MdxFile::BuildFlat(const std::string& path, const std::string& table_name
     uint32_t header_page = next_page;
     next_page += 2;
     uint32_t first_node = next_page;
-    Status got = entries_for(t, &keys, &recnos);
+    size_t count = 0;
+    Status got = source.count(t, &count);
     if (!got.ok()) {
       f.Close();
       RemoveFile(tmp);
       return got;
     }
-    // Leaves, filled.
+    // Leaves, filled, from pieces of whole leaves; the largest key of each is kept for the
+    // levels above.
     struct Made {
       uint32_t page;
-      const unsigned char* max;
+      size_t max;  // offset of its largest key in maxes
     };
     std::vector<Made> level;
-    std::vector<unsigned char> buf;
+    std::string maxes;
+    const size_t key_len = size_t(tag.key_len);
+    const size_t piece_len = size_t(maxk) * 2048;
+    const char* piece_keys = nullptr;
+    const uint32_t* piece_recnos = nullptr;
+    size_t piece_from = 0, piece_n = 0;
     size_t i = 0;
     do {
+      const size_t cnt = std::min<size_t>(maxk, count - i);
+      if (cnt > 0 && i >= piece_from + piece_n) {
+        if (source.progress && !source.progress(written + i, source.total)) {
+          f.Close();
+          RemoveFile(tmp);
+          if (source.cancelled) *source.cancelled = true;
+          return Status::Error(BaseName(path) + ": 索引の作成を取り消しました");
+        }
+        piece_from = i;
+        piece_n = std::min(piece_len, count - i);
+        got = source.piece(t, piece_from, piece_n, &piece_keys, &piece_recnos);
+        if (!got.ok()) {
+          f.Close();
+          RemoveFile(tmp);
+          return got;
+        }
+      }
       // Laid out in place as MakeNode would.
       uint32_t page = next_page;
       next_page += 2;
       unsigned char* d = open_node(page);
       if (!d) return fail("索引の書き込みに失敗しました");
-      const size_t cnt = std::min<size_t>(maxk, recnos.size() - i);
       Put32(d, uint32_t(cnt));
-      const auto* key =
-          reinterpret_cast<const unsigned char*>(keys.data()) + i * size_t(tag.key_len);
-      for (size_t k = 0; k < cnt; ++k, ++i, key += tag.key_len) {
+      const char* key = piece_keys + (i - piece_from) * key_len;
+      const uint32_t* recno = piece_recnos + (i - piece_from);
+      for (size_t k = 0; k < cnt; ++k, key += key_len) {
         unsigned char* p = d + 8 + k * size_t(item);
-        Put32(p, recnos[i]);
-        memcpy(p + 4, key, size_t(tag.key_len));
+        Put32(p, recno[k]);
+        memcpy(p + 4, key, key_len);
       }
-      level.push_back({page, cnt == 0 ? nullptr : key - tag.key_len});
-    } while (i < recnos.size());
+      i += cnt;
+      level.push_back({page, maxes.size()});
+      if (cnt > 0) maxes.append(key - key_len, key_len);
+    } while (i < count);
+    written += count;
+    auto max_of = [&](const Made& m) {
+      return reinterpret_cast<const unsigned char*>(maxes.data()) + m.max;
+    };
     while (level.size() > 1) {
       std::vector<Made> up;
       for (size_t s = 0; s < level.size();) {
@@ -165,7 +213,7 @@ Status MdxFile::BuildFlat(const std::string& path, const std::string& table_name
         // Avoid a last node with a single child when its neighbour can spare one.
         if (level.size() - s - cnt == 1 && cnt > 2) --cnt;
         std::vector<std::pair<uint32_t, const unsigned char*>> e;
-        for (size_t k = 0; k + 1 < cnt; ++k) e.push_back({level[s + k].page, level[s + k].max});
+        for (size_t k = 0; k + 1 < cnt; ++k) e.push_back({level[s + k].page, max_of(level[s + k])});
         auto node = MakeNode(item, tag.key_len, e, level[s + cnt - 1].page);
         uint32_t page = next_page;
         next_page += 2;
@@ -176,7 +224,7 @@ Status MdxFile::BuildFlat(const std::string& path, const std::string& table_name
       level.swap(up);
     }
     uint32_t root = level[0].page;
-    std::string th = TagHeader(tag, root, next_page - first_node, !recnos.empty());
+    std::string th = TagHeader(tag, root, next_page - first_node, count > 0);
     if (!f.WriteAt(uint64_t(header_page) * 512, th.data(), th.size()))
       return fail("索引の書き込みに失敗しました");
     tag_pages.push_back(header_page);

@@ -60,6 +60,23 @@ class MdxFile {
   static Status BuildFlat(const std::string& path, const std::string& table_name, uint8_t language,
                           const std::vector<TagDef>& tags, const FlatEntrySource& entries_for,
                           uint32_t record_count);
+  // The same with each tag's entries given a piece at a time, so that only a piece of a tag's
+  // keys is in memory: count(t, &n) prepares tag t and tells its number of entries;
+  // piece(t, from, n, &keys, &recnos) points at entries [from, from + n) laid out flat (valid
+  // until the next call).  `progress` (optional) is told the entries written so far of all
+  // `total` and may cancel: the old index stays and *cancelled is set.
+  struct PieceSource {
+    std::function<Status(size_t tag, size_t* n)> count;
+    std::function<Status(size_t tag, size_t from, size_t n, const char** keys,
+                         const uint32_t** recnos)>
+        piece;
+    std::function<bool(uint64_t done, uint64_t total)> progress;
+    uint64_t total = 0;
+    bool* cancelled = nullptr;
+  };
+  static Status BuildPieces(const std::string& path, const std::string& table_name,
+                            uint8_t language, const std::vector<TagDef>& tags,
+                            const PieceSource& source, uint32_t record_count);
 
   Status Open(const std::string& path, bool read_only, const std::vector<FieldDef>& fields);
   void Close();

@@ -128,6 +128,8 @@ Status Table::AddTags(const std::string& path, const std::vector<TagSpec>& specs
 
 Status Table::Open(const std::string& path, const OpenOptions& options) {
   Close();
+  rebuilt_at_open_ = false;
+  open_cancelled_ = false;
   read_only_ = options.read_only;
   // A slimming cut short is finished (or cleared) before the table is read.
   std::string slim_notice;
@@ -166,7 +168,9 @@ Status Table::Open(const std::string& path, const OpenOptions& options) {
   }
   st = PrepareIndex(options);
   if (!st.ok()) {
+    mdx_.Close();
     dbt_.Close();
+    ::flock(dbf_.file().fd(), LOCK_UN);
     dbf_.Close();
     return st;
   }

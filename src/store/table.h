@@ -57,6 +57,9 @@ class Table {
     // header at Close, after one sync of everything.  A crash before then leaves the table with
     // the records it had at the open.  Changes of existing records are synced as always.
     bool bulk = false;
+    // Told how an index rebuilt at the open is getting on; false cancels the open: nothing is
+    // opened, the files stay as they were, and OpenCancelled() tells so.
+    Progress progress;
   };
 
   Table() = default;
@@ -171,8 +174,14 @@ class Table {
   const std::vector<FieldDef>& fields() const { return dbf_.fields(); }
 
   // Builds the index again from the records (the only full scan).  The fields a tag is keyed on
-  // get their index flag.
-  Status RebuildIndex(const std::vector<TagDef>& tags);
+  // get their index flag.  `progress` may cancel while the files are unchanged: an error, with
+  // *cancelled set, and the table should be closed (its old index is no longer open).
+  Status RebuildIndex(const std::vector<TagDef>& tags, const Progress& progress = {},
+                      bool* cancelled = nullptr);
+  // The last Open rebuilt the index (it was missing, stale or damaged).
+  bool IndexRebuiltAtOpen() const { return rebuilt_at_open_; }
+  // The last Open was cancelled during a rebuild of the index.
+  bool OpenCancelled() const { return open_cancelled_; }
 
  private:
   struct Memo {
@@ -240,6 +249,7 @@ class Table {
   bool read_only_ = false;
   bool bulk_ = false;
   bool index_usable_ = false;
+  bool rebuilt_at_open_ = false, open_cancelled_ = false;
   std::vector<std::string> notices_;
   NoticeSink sink_;
   bool mem_order_ = false;         // orders built in memory instead of the index

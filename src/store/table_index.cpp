@@ -88,8 +88,9 @@ Status Table::PrepareIndex(const OpenOptions& options) {
     AddNotice(why + kInMemory);
     return Status::Ok();
   }
-  Status st = RebuildIndex(tags);
+  Status st = RebuildIndex(tags, options.progress, &open_cancelled_);
   if (!st.ok()) return st;
+  rebuilt_at_open_ = true;
   AddNotice(why + kRebuilt);
   return Status::Ok();
 }
@@ -133,10 +134,72 @@ Status Table::SpotCheckIndex(uint32_t samples) const {
   return Status::Ok();
 }
 
-Status Table::RebuildIndex(const std::vector<TagDef>& tags) {
+Status Table::RebuildIndex(const std::vector<TagDef>& tags, const Progress& progress,
+                           bool* cancelled) {
+  if (cancelled) *cancelled = false;
   if (read_only_) return Status::Error(BaseName(path_) + ": 読み取り専用で開かれています");
   std::string mdx_path = SiblingPath(path_, "mdx");
   std::string order = IndexName();
+  // The old index stays open until the new one replaces it: a cancel leaves it as it was.
+  const uint32_t n = dbf_.record_count();
+  // Progress counts the records read, then the entries written (tags x records), in parts of
+  // the same pass: done and total fit 32 bits whatever the table's size.
+  const uint64_t total = uint64_t(n) + uint64_t(n) * tags.size();
+  const uint32_t shift = total > 0xFFFFFFFFull ? 8 : 0;
+  auto tell = [&](uint64_t done) {
+    return !progress || progress(uint32_t(done >> shift), uint32_t(total >> shift));
+  };
+  auto stop = [&] {
+    if (cancelled) *cancelled = true;
+    return Status::Error(BaseName(mdx_path) + ": 索引の作成を取り消しました");
+  };
+  if (!tell(0)) return stop();
+  // One pass over the records gathers the keys of every tag.
+  TagKeySorter keys(tags, dbf_.fields());
+  keys.Reserve(n);
+  std::string rec;
+  for (uint32_t r = 1; r <= n; ++r) {
+    Status st = dbf_.ReadRecord(r, &rec);
+    if (!st.ok()) return st;
+    if (rec[0] != '*') keys.Add(r, rec.data());
+    if ((r & 0x3FFF) == 0 && !tell(r)) return stop();
+  }
+  // The table's header next, so that the new index is not older than the table: its flag, and
+  // the flag of every field a tag is keyed on, as in a new file.  A table whose header changes
+  // here can no longer be left as it was: the index is written to the end.
+  bool header_changed = false;
+  if (!dbf_.has_mdx_flag()) {
+    Status st = dbf_.SetMdxFlag(true);
+    if (!st.ok()) return st;
+    header_changed = true;
+  }
+  for (const auto& tag : tags) {
+    int f = tag.is_expr ? -1 : dbf_.FieldIndex(tag.expr);
+    if (f < 0 || dbf_.fields()[size_t(f)].mdx_flag) continue;
+    Status st = dbf_.SetFieldMdxFlag(f);
+    if (!st.ok()) return st;
+    header_changed = true;
+  }
+  std::string piece_keys;
+  std::vector<uint32_t> piece_recnos;
+  MdxFile::PieceSource source;
+  source.count = [&](size_t t, size_t* count) {
+    *count = keys.Order(t);
+    return Status::Ok();
+  };
+  source.piece = [&](size_t, size_t from, size_t count, const char** k, const uint32_t** r) {
+    keys.Lay(from, count, &piece_keys, &piece_recnos);
+    *k = piece_keys.data();
+    *r = piece_recnos.data();
+    return Status::Ok();
+  };
+  source.progress = [&](uint64_t done, uint64_t) {
+    return tell(uint64_t(n) + done) || header_changed;
+  };
+  source.total = uint64_t(n) * tags.size();
+  bool stopped = false;
+  source.cancelled = &stopped;
+  // The old index is closed before it is replaced.
   mdx_.Close();
   index_usable_ = false;
   mem_order_ = false;
@@ -144,33 +207,8 @@ Status Table::RebuildIndex(const std::vector<TagDef>& tags) {
   mem_tags_.clear();
   cursor_.reset();
   cursor_valid_ = false;
-  // The table's header first, so that the new index is not older than the table: its flag, and
-  // the flag of every field a tag is keyed on, as in a new file.
-  if (!dbf_.has_mdx_flag()) {
-    Status st = dbf_.SetMdxFlag(true);
-    if (!st.ok()) return st;
-  }
-  for (const auto& tag : tags) {
-    int f = tag.is_expr ? -1 : dbf_.FieldIndex(tag.expr);
-    if (f < 0 || dbf_.fields()[size_t(f)].mdx_flag) continue;
-    Status st = dbf_.SetFieldMdxFlag(f);
-    if (!st.ok()) return st;
-  }
-  // One pass over the records gathers the keys of every tag.
-  TagKeySorter keys(tags, dbf_.fields());
-  keys.Reserve(dbf_.record_count());
-  std::string rec;
-  for (uint32_t r = 1; r <= dbf_.record_count(); ++r) {
-    Status st = dbf_.ReadRecord(r, &rec);
-    if (!st.ok()) return st;
-    if (rec[0] != '*') keys.Add(r, rec.data());
-  }
-  auto entries_for = [&](size_t t, std::string* flat, std::vector<uint32_t>* recnos) {
-    keys.Entries(t, flat, recnos);
-    return Status::Ok();
-  };
-  Status st = MdxFile::BuildFlat(mdx_path, StemOf(path_), dbf_.language(), tags, entries_for,
-                                 dbf_.record_count());
+  Status st = MdxFile::BuildPieces(mdx_path, StemOf(path_), dbf_.language(), tags, source, n);
+  if (stopped) return stop();
   if (!st.ok()) return st;
   st = mdx_.Open(mdx_path, false, dbf_.fields());
   if (!st.ok()) return st;

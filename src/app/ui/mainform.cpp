@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QTranslator>
 #include <cstring>
+#include <QWindow>
 
 #include "app/shell_logic.h"
 #include "app/ui/about_box.h"
@@ -238,11 +239,20 @@ bool TSDIAppForm::event(QEvent* e) {
 // one that does not activate new windows, no activation may ever come).
 void TSDIAppForm::showEvent(QShowEvent* e) {
   QMainWindow::showEvent(e);
-  if (!FirstOpenDone)
-    QTimer::singleShot(0, this, [this] {
-      if (!Activated) FormActivate();
-      FirstOpen();
-    });
+  if (!FirstOpenDone) QTimer::singleShot(0, this, [this] { FirstOpenWhenShown(50); });
+}
+
+// The window is on the screen and drawn before the first file opens (a backup or an index
+// rebuild then shows its progress over it): the window system is waited for, a second at most.
+void TSDIAppForm::FirstOpenWhenShown(int tries) {
+  if (FirstOpenDone) return;
+  if (tries > 0 && !(windowHandle() && windowHandle()->isExposed())) {
+    QTimer::singleShot(20, this, [this, tries] { FirstOpenWhenShown(tries - 1); });
+    return;
+  }
+  repaint();
+  if (!Activated) FormActivate();
+  FirstOpen();
 }
 
 void TSDIAppForm::closeEvent(QCloseEvent* e) {

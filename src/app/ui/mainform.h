@@ -76,6 +76,7 @@ class TSDIAppForm : public QMainWindow {
 
   // Start-up, activation, resizing, shutdown.
   void FirstOpen();
+  void FirstOpenWhenShown(int tries);
   void FormActivate();
   void FormResize();
   void SplitMoved();

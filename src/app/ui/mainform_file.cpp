@@ -14,6 +14,7 @@
 #include "app/ui/about_box.h"
 #include "app/ui/mainform.h"
 #include "app/ui/prompter.h"
+#include "browse/ui/busy_progress.h"
 #include "browse/ui/navigator.h"
 #include "editor/ui/text_area.h"
 #include "exchange/export_run.h"
@@ -89,7 +90,19 @@ bool TSDIAppForm::CheckSaveFileName(const QString& path, const QString& ext,
 
 // Binds MainTable to the page file and opens it exclusively; tells the user when it cannot.
 bool TSDIAppForm::OpenMainTable() {
-  Status st = MainTable.Open(Utf8(PageFilePath), store::PageFileOptions());
+  Status st;
+  {
+    // An index rebuilt at the open shows its progress and may be cancelled: nothing is opened
+    // then, and the files stay as they were.
+    browse::BusyProgress busy(this, QStringLiteral("索引を作成中..."));
+    store::Table::OpenOptions options = store::PageFileOptions();
+    options.progress = busy.Callback();
+    st = MainTable.Open(Utf8(PageFilePath), options);
+  }
+  if (MainTable.OpenCancelled()) {
+    ShowHint(PageFilePath + QStringLiteral(" は開きませんでした (索引の作成を取り消しました)。"));
+    return false;
+  }
   if (!st.ok()) {
     Message(PageFilePath +
             QStringLiteral("を開くことができません。\n\n存在しないか，または他のアプリケーションで"

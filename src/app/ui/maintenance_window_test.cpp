@@ -1,9 +1,13 @@
 // Backups, slimming and renaming from the window.
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
+#include <QTimer>
 
 #include "app/ui/test_window.h"
+#include "browse/ui/busy_progress.h"
 #include "browse/ui/navigator.h"
 #include "store/check.h"
 #include "store/test_util.h"
@@ -39,6 +43,7 @@ class MaintenanceWindowTest : public MainFormTest {
     ASSERT_TRUE(form_->Nav->GotoRecNo(recno));
     form_->Nav->AfterMove(true, true);
   }
+  QObject timers_owner_;  // owns a test's timers
   std::vector<std::string> FolderListing() {
     std::vector<std::string> names;
     for (const auto& e : fs::directory_iterator(dir_.path().toStdString()))
@@ -75,6 +80,8 @@ TEST_F(MaintenanceWindowTest, SlimmingShowsTheSamePageUnderItsNewNumber) {
     EXPECT_EQ(f.MainTable.IndexName(), "T");
     EXPECT_TRUE(f.Action("TOrderItem")->isChecked());
     EXPECT_EQ(f.windowTitle(), caption);
+    EXPECT_EQ(f.StatusPanels[3]->text(),
+              "スリム化しました: 4 ページを残し、削除済みの 2 ページを除きました。");
     Stop();
     EXPECT_TRUE(store::CheckTableFiles(path.toStdString()).empty());
     for (const std::string& n : FolderListing()) EXPECT_NE(n.rfind("temp", 0), 0u) << n;
@@ -105,14 +112,19 @@ TEST_F(MaintenanceWindowTest, OpenCountSlimsTheFile) {
   EXPECT_EQ(s.ReadInteger("OpenCount", -1), 0);
 }
 
-// Each open and save takes a backup into the next slot; a backup that cannot be written is told
-// once and the file opens all the same.
+// Each open and save of a changed file takes a backup into the next slot (an unchanged one
+// keeps its newest backup); a backup that cannot be written is told once and the file opens all
+// the same.
 TEST_F(MaintenanceWindowTest, BackupsAtOpenAndSaveAndAFailureToldOnce) {
   QString path = SixPagesTwoDeleted("Diary.dbf");
   TSDIAppForm& f = Start({path});
   ASSERT_TRUE(f.FileIsOpen());
-  Trigger("SaveItem");
   const std::string backup = Path("BackUp").toStdString();
+  Trigger("SaveItem");
+  EXPECT_TRUE(fs::exists(backup + "/Diary.DBF1"));
+  EXPECT_FALSE(fs::exists(backup + "/Diary.DBF2")) << "nothing changed since the open";
+  f.TitleEdit->setText("changed");
+  Trigger("SaveItem");
   for (const char* n : {"Diary.DBF1", "Diary.DBT1", "Diary.MDX1", "Diary.DBF2"})
     EXPECT_TRUE(fs::exists(backup + "/" + n)) << n;
   EXPECT_FALSE(fs::exists(backup + "/Diary.DBF3"));
@@ -132,6 +144,79 @@ TEST_F(MaintenanceWindowTest, BackupsAtOpenAndSaveAndAFailureToldOnce) {
   Trigger("SaveItem");
   EXPECT_EQ(prompter_.shown.size(), 1u);
   EXPECT_TRUE(f.FileIsOpen());
+}
+
+// Cancels the first progress dialog whose text has `label`, as a user would press its button.
+void CancelProgress(QObject* owner, const QString& label) {
+  auto* timer = new QTimer(owner);
+  QObject::connect(timer, &QTimer::timeout, timer, [timer, label] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* d = qobject_cast<QProgressDialog*>(w);
+      if (d && d->isVisible() && d->labelText().contains(label)) {
+        d->cancel();
+        timer->stop();
+      }
+    }
+  });
+  timer->start(0);
+}
+
+class ProgressAtOnce : public MaintenanceWindowTest {
+ protected:
+  void SetUp() override {
+    MaintenanceWindowTest::SetUp();
+    browse::BusyProgress::SetShowAfterMs(0);
+  }
+  void TearDown() override {
+    browse::BusyProgress::SetShowAfterMs(500);
+    MaintenanceWindowTest::TearDown();
+  }
+  std::string Files(const QString& dbf) {
+    std::string all;
+    for (const char* ext : {"dbf", "dbt", "mdx"})
+      all += store::test::ReadBytes(store::SiblingPath(dbf.toStdString(), ext)) + "|";
+    return all;
+  }
+};
+
+// The backup at open shows its progress; cancelled, it is told once, no slot is taken, and the
+// file opens.
+TEST_F(ProgressAtOnce, CancelledBackupIsToldOnceAndTheFileOpens) {
+  QString path = Path("Big.dbf");
+  store::test::MakePageFile(path.toStdString(),
+                            {{"b", "small", "", "20240101", "text", "", ""},
+                             {"b", "big", "", "20240102", std::string(3 << 20, 'x'), "", ""}});
+  CancelProgress(&timers_owner_, QStringLiteral("バックアップ"));
+  TSDIAppForm& f = Start({path});
+  EXPECT_TRUE(f.FileIsOpen());
+  EXPECT_EQ(f.TitleEdit->text(), "small");
+  ASSERT_EQ(prompter_.shown.size(), 1u);
+  EXPECT_TRUE(prompter_.shown[0].contains("バックアップを取り消しました"))
+      << prompter_.shown[0].toStdString();
+  for (const auto& e : fs::directory_iterator(Path("BackUp").toStdString()))
+    ADD_FAILURE() << "left in the backup folder: " << e.path().filename();
+  // The next open copies it.
+  Trigger("SaveItem");
+  EXPECT_TRUE(fs::exists(Path("BackUp/Big.DBT1").toStdString()));
+  EXPECT_EQ(prompter_.shown.size(), 1u);
+}
+
+// An index rebuilt at open shows its progress; cancelled, nothing is opened and the files stay
+// byte for byte; opened again, the index is rebuilt.
+TEST_F(ProgressAtOnce, IndexRebuildAtOpenCanBeCancelled) {
+  QString path = SixPagesTwoDeleted("Lost.dbf");
+  fs::remove(store::SiblingPath(path.toStdString(), "mdx"));
+  const std::string before = Files(path);
+  CancelProgress(&timers_owner_, QStringLiteral("索引"));
+  TSDIAppForm& f = Start({path});
+  EXPECT_FALSE(f.FileIsOpen());
+  EXPECT_EQ(Files(path), before);
+  EXPECT_TRUE(prompter_.shown.empty()) << prompter_.shown[0].toStdString();
+  prompter_.files.push_back(path);
+  Trigger("OpenItem");
+  ASSERT_TRUE(f.FileIsOpen());
+  EXPECT_EQ(f.TitleEdit->text(), "p1");
+  EXPECT_TRUE(fs::exists(store::SiblingPath(path.toStdString(), "mdx")));
 }
 
 // Renaming into another folder keeps the page, the caret and the order; a name that exists is

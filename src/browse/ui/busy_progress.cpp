@@ -6,7 +6,7 @@
 namespace sk::browse {
 
 namespace {
-constexpr int kShowAfterMs = 500;
+int show_after_ms = 500;
 constexpr int kSteps = 1000;  // the bar counts in thousandths of the pass
 }  // namespace
 
@@ -17,11 +17,16 @@ BusyProgress::BusyProgress(QWidget* parent, const QString& label, const QString&
   dialog_ = std::make_unique<QProgressDialog>(label, QStringLiteral("ｷｬﾝｾﾙ"), 0, kSteps, parent);
   dialog_->setWindowTitle(QStringLiteral("お待ちください"));
   dialog_->setWindowModality(Qt::WindowModal);  // setValue lets the cancel button be pressed
-  dialog_->setMinimumDuration(kShowAfterMs);
+  dialog_->setMinimumDuration(show_after_ms);
   dialog_->setAutoClose(false);
   dialog_->setAutoReset(false);
   dialog_->setValue(0);
+  // forceShow is a protected slot: reached through the meta-object.
+  if (show_after_ms == 0)
+    QMetaObject::invokeMethod(dialog_.get(), "forceShow", Qt::DirectConnection);
 }
+
+void BusyProgress::SetShowAfterMs(int ms) { show_after_ms = ms; }
 
 BusyProgress::~BusyProgress() {
   dialog_.reset();

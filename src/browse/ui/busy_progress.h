@@ -24,6 +24,10 @@ class BusyProgress {
   // The table's progress callback: false once the user has cancelled.
   store::Table::Progress Callback();
 
+  // How long a pass runs before the dialog shows (half a second); 0 shows it at once (tests,
+  // which then cancel it from a timer).
+  static void SetShowAfterMs(int ms);
+
  private:
   bool Report(uint32_t done, uint32_t total);
 

@@ -39,7 +39,19 @@ bool PageFileKeeper::ReopenInSameView(const std::string& order, bool filtered) {
 
 void PageFileKeeper::DoBackUp() {
   int slot = 0;
-  Status st = store::DoBackUp(Utf8(f_.PageFilePath), f_.Conf.BackUpDeapth, &slot);
+  bool cancelled = false;
+  Status st;
+  {
+    browse::BusyProgress busy(&f_, QStringLiteral("バックアップを作成中..."));
+    st = store::DoBackUp(Utf8(f_.PageFilePath), f_.Conf.BackUpDeapth, &slot, busy.Callback(),
+                         &cancelled);
+  }
+  if (cancelled) {
+    // The user asked for it: said once, and the slots keep what they held.
+    f_.Message(f_.PageFilePath +
+               QStringLiteral(" のバックアップを取り消しました。ファイルはこのまま開きます。"));
+    return;
+  }
   if (st.ok()) return;
   // Told once per file and run: the file opens all the same, and every open would say it again.
   if (backup_failures_.contains(f_.PageFilePath)) return;
@@ -93,6 +105,13 @@ void PageFileKeeper::SlimItemClick() {
   f_.Nav->AfterMove(true, true);
   f_.Nav->SetLink();
   f_.setWindowTitle(caption);
+  if (slimmed) {
+    const size_t before = out.new_number.empty() ? 0 : out.new_number.size() - 1;
+    f_.ShowHint(
+        QStringLiteral("スリム化しました: %1 ページを残し、削除済みの %2 ページを除きました。")
+            .arg(out.pages)
+            .arg(qulonglong(before - std::min<size_t>(before, out.pages))));
+  }
 }
 
 void PageFileKeeper::RenameItemClick() {

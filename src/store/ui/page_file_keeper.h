@@ -16,7 +16,8 @@ class PageFileKeeper {
   explicit PageFileKeeper(app::TSDIAppForm& form);
 
   // The rotating backup of the page file about to be opened (when backups are on).  A backup
-  // that cannot be made is told once per file and run; the open goes on.
+  // that cannot be made is told once per file and run; the open goes on.  Progress with cancel
+  // after half a second; a cancelled backup is told and the open goes on.
   void DoBackUp();
   // Slims the open page file after the question; the page on show stays on show under its new
   // number, in the same order and selection.
