@@ -338,11 +338,12 @@ int CmdDump(const std::string& path, const std::map<std::string, std::string>& o
     before.push_back(json ? std::string(",\"") + n + "\":\"" : "\t");
     after.push_back(json ? "\"" : "");
   }
-  // The fields by number, memos read in place; the memo file mapped, so that no memo costs a
-  // read call (in the title order each lies elsewhere).
+  // The fields by number, memos read in place.  In a tag's order each memo lies elsewhere: the
+  // memo file is mapped, so that none costs a read call (in page order the read-ahead is
+  // cheaper than mapping the file).
   std::vector<int> index;
   for (const char* n : kNames) index.push_back(t.dbf().FieldIndex(n));
-  if (st.ok()) ReadMemosMapped(t);
+  if (st.ok() && !order.empty()) ReadMemosMapped(t);
   Output out(stdout);
   std::string s, scratch;
   std::string_view v;

@@ -37,9 +37,9 @@ void PrintNotice(const std::string& n);
 // UTF-8 text of an argument to CP932, refusing (with a message naming `what`) what CP932 cannot
 // hold.
 bool Convert(const std::string& what, const std::string& utf8, std::string* out);
-// A pass that only reads many pages takes its memos from a mapping of the memo file (no read call
-// for each); a memo file cut short meanwhile by another program ends the tool with a message
-// naming it.
+// A pass that only reads every page in an order unrelated to the memo file's takes its memos from
+// a mapping of the memo file (no read call for each); a memo file cut short meanwhile by another
+// program ends the tool with a message naming it.
 void ReadMemosMapped(const store::Table& t);
 // LF line ends to CR LF (CR LF kept).
 std::string ToCrLf(const std::string& s);

@@ -287,7 +287,6 @@ int CmdExport(const std::vector<std::string>& operands, const Options& o) {
   if (!st.ok()) return Fail(st);
   TerminalProgress progress("出力中");
   exchange::ExportOutcome outcome;
-  if (all) ReadMemosMapped(t);  // every page: the whole memo file is read anyway
   st = exchange::ExportPages(t, range, *ex, out, progress.Callback(), &outcome);
   progress.Clear();
   if (st.ok()) st = out.Commit();

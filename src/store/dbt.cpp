@@ -161,6 +161,10 @@ bool DbtFile::Dbase3View(uint64_t off, std::string_view* view) const {
     n = map_len_ - off;
   } else {
     if (!Cached(off, 1) && !Fill(off)) return false;
+    // A memo that runs past the buffer: the buffer starts again at it (once).
+    if (off != ra_off_ && !memchr(ra_.data() + (off - ra_off_), 0x1A, ra_.size() - (off - ra_off_)) &&
+        !Fill(off))
+      return false;
     p = ra_.data() + (off - ra_off_);
     n = ra_.size() - size_t(off - ra_off_);
   }
@@ -261,6 +265,10 @@ Status DbtFile::ReadView(uint32_t block, std::string_view* view, std::string* ou
     size_t from = old > 0 ? old - 1 : 0;
     size_t end = buf.find("\x1A\x1A", from);
     if (end != std::string::npos) {
+      // Where it ends, so that the memo after it continues a run of reads.
+      last_end_ = (off + end + 2 + block_size_ - 1) / block_size_ * block_size_;
+      mean_len_ = mean_len_ == 0 ? uint32_t(end)
+                                 : uint32_t(mean_len_ + (int64_t(end) - int64_t(mean_len_)) / 8);
       buf.resize(end);
       *out = std::move(buf);
       *view = *out;
