@@ -135,7 +135,10 @@ const unsigned char* DbtFile::Header(uint64_t off) const {
 }
 
 bool DbtFile::Fill(uint64_t off) const {
-  run_ = off >= last_end_ && off - last_end_ <= kRunGap ? run_ + 1 : 0;
+  const bool back = off < last_end_;
+  const bool on = back ? off + kRunBack >= last_end_ && !back_fill_ : off - last_end_ <= kRunGap;
+  run_ = on ? run_ + 1 : 0;
+  back_fill_ = back;
   size_t span;
   if (run_ >= 2) {
     ra_span_ = ra_span_ == 0 ? kMinReadAhead : std::min(ra_span_ * 2, kReadAhead);

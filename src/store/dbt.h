@@ -81,12 +81,17 @@ class DbtFile {
   // A memo that starts this close past the end of the last one read continues a run (memos that
   // were rewritten elsewhere leave small gaps).
   static constexpr uint64_t kRunGap = 8 * 1024;
+  // So does one that starts this close before it: a record's memos read in another order than
+  // they lie (another program writes TEXT before IMAGEFILE; a page is read images first), once:
+  // memos read backwards make no run.
+  static constexpr uint64_t kRunBack = 64 * 1024;
   mutable ReadBuffer ra_;
   mutable const char* map_ = nullptr;  // the mapping of the file's first map_len_ bytes
   mutable size_t map_len_ = 0;
   mutable uint64_t ra_off_ = 0;
   mutable size_t ra_span_ = 0;     // the last read-ahead span; 0 when not reading ahead
   mutable int run_ = 0;            // memos read one after the other in file order
+  mutable bool back_fill_ = false;  // the last fill was for a memo before the one read before
   mutable uint64_t last_end_ = 0;  // the block boundary after the last memo read
   mutable uint32_t mean_len_ = 0;  // running mean of the memo lengths read
   mutable uint64_t size_ = 0;      // the file's size as last seen

@@ -73,6 +73,14 @@ TEST_F(ReadAheadTest, MemosInFileOrderShareReadsOthersReadAboutThemselves) {
   ReadAll(dbt, in_order);
   EXPECT_LT(dbt.read_calls() - calls, uint64_t(kMemos / 10));
 
+  // A record's two memos read in the other order than they lie (1, 0, 3, 2, ...): still a run.
+  ASSERT_TRUE(dbt.Open(Path("m.dbt"), true, false).ok());
+  std::vector<int> pairs;
+  for (int i = 0; i + 1 <= kMemos; i += 2) pairs.insert(pairs.end(), {i + 1, i});
+  ReadAll(dbt, pairs);
+  EXPECT_LT(dbt.read_calls(), uint64_t(kMemos / 5));
+  EXPECT_LT(dbt.bytes_read(), 2 * file_size + 512 * 1024);
+
   // Backwards: each memo on its own, still right.
   ASSERT_TRUE(dbt.Open(Path("m.dbt"), true, false).ok());
   ReadAll(dbt, std::vector<int>(in_order.rbegin(), in_order.rend()));
