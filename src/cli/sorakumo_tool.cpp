@@ -438,21 +438,9 @@ int CmdInfo(const std::string& path) {
 int CmdReindex(const std::string& path) {
   Table t;
   t.SetNoticeSink(PrintNotice);
-  // Progress on a terminal only: a percentage rewritten in place.
-  const bool tty = isatty(STDERR_FILENO);
-  int shown = -1;
-  auto progress = [&](uint32_t done, uint32_t total) {
-    int pct = total ? int(uint64_t(done) * 100 / total) : 100;
-    if (tty && pct != shown) {
-      shown = pct;
-      std::cerr << "\r索引を作成中 " << pct << "%" << std::flush;
-    }
-    return true;
-  };
-  auto clear = [&] {
-    if (tty && shown >= 0) std::cerr << "\r" << std::string(24, ' ') << "\r" << std::flush;
-    shown = -1;
-  };
+  sk::cli::TerminalPercent percent("索引を作成中");
+  const auto progress = percent.Callback();
+  auto clear = [&] { percent.Clear(); };
   sk::store::Table::OpenOptions options = sk::store::PageFileOptions();
   options.progress = progress;
   Status st = t.Open(path, options);
@@ -471,20 +459,10 @@ int CmdReindex(const std::string& path) {
 }
 
 int CmdSlim(const std::string& path) {
-  // Progress on a terminal only: a percentage rewritten in place.
-  const bool tty = isatty(STDERR_FILENO);
-  int shown = -1;
-  auto progress = [&](uint32_t done, uint32_t total) {
-    int pct = total ? int(uint64_t(done) * 100 / total) : 100;
-    if (tty && pct != shown) {
-      shown = pct;
-      std::cerr << "\rスリム化中 " << pct << "%" << std::flush;
-    }
-    return true;
-  };
+  sk::cli::TerminalPercent percent("スリム化中");
   sk::store::SlimOutcome out;
-  Status st = sk::store::SlimPageFile(path, progress, &out);
-  if (tty && shown >= 0) std::cerr << "\r" << std::string(20, ' ') << "\r";
+  Status st = sk::store::SlimPageFile(path, percent.Callback(), &out);
+  percent.Clear();
   if (!out.notice.empty()) PrintNotice(out.notice);
   if (!st.ok()) return Fail(st);
   std::cout << out.pages << "\n";
@@ -502,18 +480,9 @@ int CmdBackup(const std::string& path, const std::map<std::string, std::string>&
     return 1;
   }
   int slot = 0;
-  const bool tty = isatty(STDERR_FILENO);
-  int shown = -1;
-  auto progress = [&](uint32_t done, uint32_t total) {
-    int pct = total ? int(uint64_t(done) * 100 / total) : 100;
-    if (tty && pct != shown) {
-      shown = pct;
-      std::cerr << "\rバックアップ中 " << pct << "%" << std::flush;
-    }
-    return true;
-  };
-  Status st = sk::store::DoBackUp(path, depth, &slot, progress);
-  if (tty && shown >= 0) std::cerr << "\r" << std::string(24, ' ') << "\r" << std::flush;
+  sk::cli::TerminalPercent percent("バックアップ中");
+  Status st = sk::store::DoBackUp(path, depth, &slot, percent.Callback());
+  percent.Clear();
   if (!st.ok()) return Fail(st);
   std::cout << slot << "\n";
   return 0;

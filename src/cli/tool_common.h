@@ -67,6 +67,34 @@ class TerminalProgress {
   bool shown_ = false;
 };
 
+// Progress of a long pass on stderr as a percentage rewritten in place ("\r<label> N%"), only
+// when stderr is a terminal (callers without a terminal get a callback that only goes on).
+class TerminalPercent {
+ public:
+  explicit TerminalPercent(std::string label)
+      : label_(std::move(label)), tty_(isatty(STDERR_FILENO)) {}
+  ~TerminalPercent() { Clear(); }
+  store::Table::Progress Callback() {
+    return [this](uint32_t done, uint32_t total) {
+      const int pct = total ? int(uint64_t(done) * 100 / total) : 100;
+      if (tty_ && pct != shown_) {
+        shown_ = pct;
+        std::cerr << "\r" << label_ << " " << pct << "%" << std::flush;
+      }
+      return true;
+    };
+  }
+  void Clear() {
+    if (shown_ >= 0) std::cerr << "\r" << std::string(label_.size() + 6, ' ') << "\r" << std::flush;
+    shown_ = -1;
+  }
+
+ private:
+  std::string label_;
+  bool tty_;
+  int shown_ = -1;
+};
+
 // The commands in their own files.
 int CmdExport(const std::vector<std::string>& operands, const Options& o);  // tool_export.cpp
 int CmdImport(const std::vector<std::string>& operands, const Options& o);  // tool_import.cpp
