@@ -27,17 +27,10 @@ import os, shutil, sys
 
 tool, dbf, work, rounds, bench_dir = sys.argv[1:6]
 sys.path.insert(0, bench_dir)
-from side_by_side import Rounds, Table
+from side_by_side import Rounds, Table, durable_copy, warm
 
 base = dbf[:-4]
 exts = ("dbf", "dbt", "mdx")
-
-
-def warm(paths):
-    for p in paths:
-        with open(p, "rb") as f:
-            while f.read(1 << 22):
-                pass
 
 
 def reindex_before(n):
@@ -48,8 +41,6 @@ def reindex_before(n):
 
 
 copies = [os.path.join(work, "c{n}." + e) for e in exts]
-cp_sync = "; ".join("cp %s.%s %s" % (base, e, c) for e, c in zip(exts, copies))
-cp_sync += "; sync " + " ".join(copies)
 dbt = base + ".dbt"
 out = os.path.join(work, "o{n}.dbt")
 r = Rounds({
@@ -58,7 +49,8 @@ r = Rounds({
     "reindex": ([tool, "reindex", os.path.join(work, "r{n}.dbf")],
                 {"sync": True, "before": reindex_before,
                  "fresh": [os.path.join(work, "r{n}." + e) for e in exts]}),
-    "cp+sync": (["sh", "-c", cp_sync], {"sync": True, "fresh": copies}),
+    "cp+sync": (durable_copy(["%s.%s" % (base, e) for e in exts], copies),
+                {"sync": True, "fresh": copies}),
 }, int(rounds))
 t = Table()
 t.ratio(r, "floor of export text: cat vs cp of the memo file", "", "cat memo file", "cp memo file")

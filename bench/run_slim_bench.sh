@@ -46,16 +46,9 @@ import os, shutil, sys
 
 tool, work, rounds, bench_dir = sys.argv[1:5]
 sys.path.insert(0, bench_dir)
-from side_by_side import Rounds, Table
+from side_by_side import Rounds, Table, durable_copy, warm
 
 src, out = os.path.join(work, "src"), os.path.join(work, "out")
-
-
-def warm(paths):
-    for p in paths:
-        with open(p, "rb") as f:
-            while f.read(1 << 22):
-                pass
 
 
 def slim(s):
@@ -70,10 +63,8 @@ def slim(s):
 
 def cp_sync(s):
     copies = [os.path.join(out, "c{n}." + e) for e in ("dbf", "dbt", "mdx")]
-    script = "; ".join("cp %s %s" % (os.path.join(src, "%s.%s" % (s, e)), c)
-                       for e, c in zip(("dbf", "dbt", "mdx"), copies))
-    script += "; sync " + " ".join(copies)
-    return (["sh", "-c", script], {"sync": True, "fresh": copies,
+    sources = [os.path.join(src, "%s.%s" % (s, e)) for e in ("dbf", "dbt", "mdx")]
+    return (durable_copy(sources, copies), {"sync": True, "fresh": copies,
                                    "before": lambda n: warm(os.path.join(src, "%s.%s" % (s, e))
                                                             for e in ("dbf", "dbt", "mdx"))})
 

@@ -16,6 +16,20 @@ import time
 _serial = [0]
 
 
+def warm(paths):
+    """Reads the files once, so that the runs find them in the page cache."""
+    for p in paths:
+        with open(p, "rb") as f:
+            while f.read(1 << 22):
+                pass
+
+
+def durable_copy(sources, copies):
+    """The command that copies each source with cp to its copy, then syncs the copies."""
+    script = "; ".join("cp %s %s" % (s, c) for s, c in zip(sources, copies))
+    return ["sh", "-c", script + "; sync " + " ".join(copies)]
+
+
 def run_once(cmd, env=None, ok=(0,), sync=False, fresh=(), before=None):
     """CPU and wall seconds of one run.  sync: the writes of earlier runs are put on the disk
     first, so that no run pays for another's.  fresh: paths the run writes; "{n}" in them and in
