@@ -10,13 +10,13 @@
 #include <string>
 
 #include "app/ui/mainform.h"
-#include "app/ui/prompter.h"
+#include "shell/prompter.h"
 
 namespace sk::bench {
 
 // Answers every question with OK or Yes (but declines slimming), every file dialog with the
 // page file.
-class YesPrompter : public app::Prompter {
+class YesPrompter : public shell::Prompter {
  public:
   explicit YesPrompter(QString path) : path_(std::move(path)) {}
   void Inform(const QString&, const QString&) override {}
@@ -28,8 +28,8 @@ class YesPrompter : public app::Prompter {
   void Error(const QString& text) override {
     std::cerr << "error box: " << text.toStdString() << "\n";
   }
-  std::optional<QString> OpenFileName(const app::FileDialogSpec&) override { return path_; }
-  std::optional<QString> SaveFileName(const app::FileDialogSpec&) override { return path_; }
+  std::optional<QString> OpenFileName(const shell::FileDialogSpec&) override { return path_; }
+  std::optional<QString> SaveFileName(const shell::FileDialogSpec&) override { return path_; }
   std::optional<QString> Input(const QString&, const QString&, const QString& value) override {
     return value;
   }

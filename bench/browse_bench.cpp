@@ -44,7 +44,7 @@
 #include <string>
 
 #include "app/ui/mainform.h"
-#include "app/ui/prompter.h"
+#include "shell/prompter.h"
 #include "bench/bench_files.h"
 #include "bench/bench_window.h"
 #include "browse/page_selection.h"

@@ -12,7 +12,7 @@
 
 #include "app/ui/icons.h"
 #include "app/ui/mainform.h"
-#include "app/ui/prompter.h"
+#include "shell/prompter.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("sorakumo"));
   QApplication::setWindowIcon(sk::app::ProgramIcon());
-  sk::app::QtPrompter prompter;
+  sk::shell::QtPrompter prompter;
   QStringList args = QApplication::arguments();
   args.removeFirst();
   sk::app::TSDIAppForm form(prompter, args);

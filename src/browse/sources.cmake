@@ -9,7 +9,6 @@ set(BROWSE_UI_SOURCES
   src/browse/ui/navigator.cpp
   src/browse/ui/navigator_history.cpp
   src/browse/ui/navigator_view_state.cpp
-  src/browse/ui/busy_progress.cpp
   src/browse/ui/page_selector.cpp
   src/browse/ui/header_fields.cpp
   src/browse/ui/page_commands.cpp

@@ -4,7 +4,7 @@
 #include <QLabel>
 
 #include "app/ui/mainform.h"
-#include "app/ui/prompter.h"
+#include "shell/prompter.h"
 #include "app/ui/window_commands.h"
 #include "browse/ui/navigator.h"
 #include "editor/ui/text_editor.h"

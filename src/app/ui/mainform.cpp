@@ -24,7 +24,7 @@
 #include "app/shell_logic.h"
 #include "app/ui/about_box.h"
 #include "app/ui/command_controllers.h"
-#include "app/ui/prompter.h"
+#include "shell/prompter.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
 #include "convert/cp932.h"
@@ -82,7 +82,7 @@ void InstallJapaneseTranslations() {
   QCoreApplication::installTranslator(new ShortcutTextFixes(QCoreApplication::instance()));
 }
 
-TSDIAppForm::TSDIAppForm(Prompter& prompter, QStringList args, QWidget* parent)
+TSDIAppForm::TSDIAppForm(shell::Prompter& prompter, QStringList args, QWidget* parent)
     : QMainWindow(parent), prompter_(prompter) {
   Args = std::move(args);
   // Dates, day names and the calendar of every widget made from here on are Japanese.
@@ -96,11 +96,7 @@ TSDIAppForm::TSDIAppForm(Prompter& prompter, QStringList args, QWidget* parent)
   Nav = std::make_unique<browse::Navigator>(*this);
   Keeper = std::make_unique<store::PageFileKeeper>(*this);
   Images = std::make_unique<images::ImageSide>(*this);
-  // A repair the engine makes (an index rebuilt at open or while stepping) is told once the
-  // command that met it has finished, never from inside the table's own work.
-  MainTable.SetNoticeSink([this](const std::string& notice) {
-    QTimer::singleShot(0, this, [this, text = QString::fromStdString(notice)] { Message(text); });
-  });
+  session_.OnFolderChanged([this](const QString& dir) { Images->SetPageFileDir(dir); });
   FormCreate();
   ConstructRest();
   AboutBox = new TAboutBox(this);
@@ -108,14 +104,6 @@ TSDIAppForm::TSDIAppForm(Prompter& prompter, QStringList args, QWidget* parent)
 
 TSDIAppForm::~TSDIAppForm() {
   if (!closed_) FormClose();
-}
-
-void TSDIAppForm::Message(const QString& text) {
-  prompter_.Inform(QStringLiteral("お知らせ"), text);
-}
-
-bool TSDIAppForm::Ask(const QString& text) {
-  return prompter_.YesNo(QStringLiteral("お尋ね"), text);
 }
 
 // The header block of the settings: window, header fields and their font.

@@ -20,6 +20,8 @@
 #include "app/captions.h"
 #include "settings/main_settings.h"
 #include "settings/settings_store.h"
+#include "shell/page_file_session.h"
+#include "shell/shell_services.h"
 #include "store/table.h"
 
 class QAction;
@@ -55,24 +57,39 @@ class PageSelector;
 namespace sk::app {
 
 class CommandControllers;
+}  // namespace sk::app
+namespace sk::shell {
 class Prompter;
+}  // namespace sk::shell
+namespace sk::app {
 class TAboutBox;
 namespace test {
 class MainFormTest;
 }
 
-class TSDIAppForm : public QMainWindow {
+class TSDIAppForm : public QMainWindow, public shell::ShellServices {
   Q_OBJECT
 
  public:
   // args: the command-line arguments after the program name.
-  TSDIAppForm(Prompter& prompter, QStringList args, QWidget* parent = nullptr);
+  TSDIAppForm(shell::Prompter& prompter, QStringList args, QWidget* parent = nullptr);
   ~TSDIAppForm() override;
 
-  // Message helpers used by every command.
-  void Message(const QString& text);  // "お知らせ", OK
-  bool Ask(const QString& text);      // "お尋ね", Yes/No
-  Prompter& prompter() { return prompter_; }
+  // ---- Shell services (shell/shell_services.h) ----
+  shell::Prompter& prompter() override { return prompter_; }
+  QWidget* DialogParent() override { return this; }
+  void ShowHint(const QString& hint) override;
+  void SetStatusText(int panel, const QString& text) override;
+  void SetImageCursor(int kind, const QCursor& cursor) override;
+  settings::SettingsStore& reg() override { return Reg; }
+  settings::MainWindowSettings& conf() override { return Conf; }
+  const QString& start_dir() const override { return StartDir; }
+  const std::vector<std::string>& field_captions() const override { return FieldCaptions; }
+  QAction* Action(std::string_view name) const override;
+  QMenu* Menu(std::string_view name) const override;  // a submenu or popup menu by name
+  QToolButton* ToolButton(std::string_view name) const override;
+  // The open page file.
+  shell::PageFileSession& session() { return session_; }
 
   // Start-up, activation, resizing, shutdown.
   void FirstOpen();
@@ -86,8 +103,6 @@ class TSDIAppForm : public QMainWindow {
   void MakeImageArea(bool hide_check, bool layout, bool split);
   void SetSmallWindowFont();
   void SetSmallCaptionPanel();
-  void SetCursor(int kind, const QCursor& cursor);
-  void ShowHint(const QString& hint);
 
   // Menu state and captions.
   void SetMenuEnabled(bool enabled);
@@ -96,13 +111,6 @@ class TSDIAppForm : public QMainWindow {
   void FileMenuClick();
   void EditMenuClick();
   void TextPopupMenuPopup();
-  // The five field captions as UTF-8 (FieldCaptions holds CP932).
-  std::vector<std::string> FieldCaptionsUtf8() const;
-  // Shows the message of a failed status; true when it succeeded.
-  bool Report(const Status& st);
-  QAction* Action(std::string_view name) const;  // any menu item by name, nullptr if none
-  QToolButton* ToolButton(std::string_view name) const;
-  QMenu* Menu(std::string_view name) const;  // a submenu or popup menu by name
   // True when the command of that handler ("NextItemClick") does something in this build.
   static bool CommandBuilt(const std::string& handler);
 
@@ -120,16 +128,8 @@ class TSDIAppForm : public QMainWindow {
   void RenameItemClick();
   void ExitItemClick();
   void AboutItemClick();
-  bool CheckOpenFileName(const QString& path, const QString& ext);
-  // The checks before a file is written: the extension (none required when ext is empty), the
-  // overwrite question when "AskOverWrite" is on, and that the file can be made.  *out is then
-  // open beside the target and takes its place when committed.
-  bool CheckSaveFileName(const QString& path, const QString& ext, exchange::AsideFile* out);
-  bool CheckOverWrite(const QString& path);
 
-  bool FileIsOpen() const { return MainTable.is_open(); }
-  // Binds MainTable to PageFilePath and opens it exclusively; tells the user when it cannot.
-  bool OpenMainTable();
+  bool FileIsOpen() const { return session_.IsOpen(); }
   // The page file about to be opened, created or renamed becomes the window's and the last used.
   void SetPageFilePath(const QString& path);
   // The caption of the open file; the header fields follow the record again.
@@ -183,27 +183,38 @@ class TSDIAppForm : public QMainWindow {
   // ---- Working state ----
   settings::SettingsStore Reg;        // the settings store, open for the whole run
   settings::MainWindowSettings Conf;  // the values of the root key while the program runs
-  store::Table MainTable;
+
+ private:
+  shell::PageFileSession session_{*this};
+
+ public:
+  // MOVING: the session's state under its old names, while the controllers move to the session.
+  store::Table& MainTable = session_.table();
+  const QString& PageFilePath = session_.path_;
+  const QString& PageFileName = session_.name_;
+  const QString& PageFileDir = session_.dir_;
+  QString& LastAccessedDBFileName = session_.last_accessed_;
+  bool& FieldsLinked = session_.fields_linked_;
+  bool& DrawImagesOnMove = session_.draw_images_on_move_;
+  int& FocusedArea = session_.focused_area_;
+  bool OpenMainTable() { return session_.Open(); }
+  bool CheckOpenFileName(const QString& path, const QString& ext);
+  bool CheckSaveFileName(const QString& path, const QString& ext, exchange::AsideFile* out);
+  bool CheckOverWrite(const QString& path);
+
   std::unique_ptr<browse::Navigator> Nav;
   std::unique_ptr<browse::PageSelector> Selector;
   std::unique_ptr<store::PageFileKeeper> Keeper;
   std::unique_ptr<images::ImageSide> Images;
 
-  QString PageFilePath;  // real case (file names are case-sensitive here)
-  QString PageFileName;
-  QString PageFileDir;
   QString StartDir;
-  QString LastAccessedDBFileName;  // the page file to offer or reopen
   QString BaseCaption;
   QStringList Args;
   bool FirstRun = false;
   bool OpenWithoutDialog = false;
   bool FirstOpenDone = false;
-  bool FieldsLinked = false;
-  bool DrawImagesOnMove = true;
   bool ExternalEditorOpen = false;
   bool Activated = false;
-  int FocusedArea = 3;
   int LastExportKind = 0;
   bool FusenShown = false;
   std::vector<std::string> FieldCaptions;  // CP932
@@ -231,7 +242,7 @@ class TSDIAppForm : public QMainWindow {
   void ShowOpenedFile();
   void WriteSettings();
 
-  Prompter& prompter_;
+  shell::Prompter& prompter_;
   // The controllers only the window's commands reach (the editor, the searches, the exchange).
   std::unique_ptr<CommandControllers> commands_;
   friend class test::MainFormTest;  // the widget tests look into them

@@ -4,7 +4,7 @@
 #include <QString>
 
 #include "app/ui/mainform.h"
-#include "app/ui/prompter.h"
+#include "shell/prompter.h"
 #include "app/ui/window_commands.h"
 #include "convert/cp932.h"
 #include "convert/text_convert.h"

@@ -10,7 +10,7 @@
 
 #include "app/shell_logic.h"
 #include "app/ui/mainform.h"
-#include "app/ui/prompter.h"
+#include "shell/prompter.h"
 #include "app/ui/window_commands.h"
 #include "browse/ui/navigator.h"
 #include "editor/text_positions.h"

@@ -13,8 +13,9 @@
 #include "app/shell_logic.h"
 #include "app/ui/about_box.h"
 #include "app/ui/mainform.h"
-#include "app/ui/prompter.h"
-#include "browse/ui/busy_progress.h"
+#include "shell/file_checks.h"
+#include "shell/prompter.h"
+#include "shell/busy_progress.h"
 #include "browse/ui/navigator.h"
 #include "editor/ui/text_area.h"
 #include "exchange/export_run.h"
@@ -29,8 +30,8 @@ namespace {
 std::string Utf8(const QString& s) { return s.toStdString(); }
 
 // The dialog's starting point: the last page file when it still exists, else the start folder.
-FileDialogSpec DialogFor(const TSDIAppForm& f, const QString& title, bool with_name) {
-  FileDialogSpec spec;
+shell::FileDialogSpec DialogFor(const TSDIAppForm& f, const QString& title, bool with_name) {
+  shell::FileDialogSpec spec;
   spec.title = title;
   spec.filter = QStringLiteral("DBFﾌｧｲﾙ (*.DBF *.dbf)");
   spec.default_ext = QStringLiteral("dbf");
@@ -47,83 +48,19 @@ FileDialogSpec DialogFor(const TSDIAppForm& f, const QString& title, bool with_n
 
 }  // namespace
 
-bool TSDIAppForm::CheckOverWrite(const QString& path) {
-  if (!QFileInfo::exists(path)) return true;
-  return Ask(QStringLiteral("同名のファイルが存在します。上書きしますか？"));
-}
+bool TSDIAppForm::CheckOverWrite(const QString& path) { return shell::CheckOverWrite(*this, path); }
 
 bool TSDIAppForm::CheckOpenFileName(const QString& path, const QString& ext) {
-  if (!HasExtension(Utf8(path), Utf8(ext))) {
-    Message(QStringLiteral("拡張子が \"%1\" でないので，オープンできません。").arg(ext.toLower()));
-    return false;
-  }
-  // Readable, a regular dBASE file, and not held by another program (an open page file keeps a
-  // lock); the message names the real cause after the usual words.
-  std::string why = WhyNotOpenable(QFile::encodeName(path).toStdString());
-  if (!why.empty()) {
-    Message(path +
-            QStringLiteral(" を開くことができません。\n\nすでに開かれているか，または存在し"
-                           "ないものと思われます。") +
-            QStringLiteral("\n\n") + QString::fromStdString(why));
-    return false;
-  }
-  return true;
+  return shell::CheckOpenFileName(*this, path, ext);
 }
 
 bool TSDIAppForm::CheckSaveFileName(const QString& path, const QString& ext,
                                     exchange::AsideFile* out) {
-  if (!HasExtension(Utf8(path), Utf8(ext))) {
-    Message(QStringLiteral("拡張子が \"%1\" でないので，書き込めません。").arg(ext.toLower()));
-    return false;
-  }
-  if (Conf.AskOverWrite && !CheckOverWrite(path)) return false;
-  const std::string target =
-      path.isEmpty() ? std::string()
-                     : QFile::encodeName(QFileInfo(path).absoluteFilePath()).toStdString();
-  if (!out->Open(target).ok()) {
-    Message(QStringLiteral("指定されたファイルが開けません。\n\n") +
-            QStringLiteral("他のアプリケーションで開かれているか，書き込み禁止ファイルです。"));
-    return false;
-  }
-  return true;
-}
-
-// Binds MainTable to the page file and opens it exclusively; tells the user when it cannot.
-bool TSDIAppForm::OpenMainTable() {
-  Status st;
-  {
-    // An index rebuilt at the open shows its progress and may be cancelled: nothing is opened
-    // then, and the files stay as they were.
-    browse::BusyProgress busy(this, QStringLiteral("索引を作成中..."));
-    store::Table::OpenOptions options = store::PageFileOptions();
-    options.progress = busy.Callback();
-    st = MainTable.Open(Utf8(PageFilePath), options);
-  }
-  if (MainTable.OpenCancelled()) {
-    ShowHint(PageFilePath + QStringLiteral(" は開きませんでした (索引の作成を取り消しました)。"));
-    return false;
-  }
-  if (!st.ok()) {
-    Message(PageFilePath +
-            QStringLiteral("を開くことができません。\n\n存在しないか，または他のアプリケーションで"
-                           "すでに開かれているものと思われます。") +
-            QStringLiteral("\n\n") + QString::fromStdString(st.message()));
-    return false;
-  }
-  return true;
+  return shell::CheckSaveFileName(*this, path, ext, out);
 }
 
 // The page file about to be opened or created becomes the window's file and the last one used.
-void TSDIAppForm::SetPageFilePath(const QString& path) {
-  PageFilePath = path;
-  LastAccessedDBFileName = PageFilePath;
-  Reg.OpenKey(settings::kRootKey, true);
-  Reg.WriteString("DBFileName", B(PageFilePath));
-  Reg.CloseKey();
-  PageFileName = QString::fromStdString(store::GetName(Utf8(PageFilePath)));
-  PageFileDir = QString::fromStdString(store::GetDir(Utf8(PageFilePath)));
-  Images->SetPageFileDir(PageFileDir);
-}
+void TSDIAppForm::SetPageFilePath(const QString& path) { session_.SetPath(path); }
 
 // An existing page file just opened: commands, captions, categories, its view state and page.
 void TSDIAppForm::ShowOpenedFile() {

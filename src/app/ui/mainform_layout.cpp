@@ -283,12 +283,16 @@ void TSDIAppForm::SetSmallCaptionPanel() {
     w->setFixedHeight(h);
 }
 
-void TSDIAppForm::SetCursor(int kind, const QCursor& cursor) {
+void TSDIAppForm::SetImageCursor(int kind, const QCursor& cursor) {
   if (kind != 2) Image1Panel->setCursor(cursor);
   if (kind != 1) Image2Panel->setCursor(cursor);
 }
 
 void TSDIAppForm::ShowHint(const QString& hint) { StatusPanels[3]->setText(hint); }
+
+void TSDIAppForm::SetStatusText(int panel, const QString& text) {
+  if (panel >= 0 && size_t(panel) < StatusPanels.size()) StatusPanels[size_t(panel)]->setText(text);
+}
 
 void TSDIAppForm::MakeImageArea(bool hide_check, bool layout, bool split) {
   auto hide_images = [this] { Panel3->hide(); };

@@ -170,17 +170,6 @@ void TSDIAppForm::BuildToolbar() {
   SpeedPanel->addWidget(replace_holder);
 }
 
-std::vector<std::string> TSDIAppForm::FieldCaptionsUtf8() const {
-  std::vector<std::string> out;
-  for (const std::string& c : FieldCaptions) out.push_back(cp932::ToUtf8(c));
-  return out;
-}
-
-bool TSDIAppForm::Report(const Status& st) {
-  if (!st.ok()) Message(QString::fromStdString(st.message()));
-  return st.ok();
-}
-
 QAction* TSDIAppForm::Action(std::string_view name) const {
   auto it = actions_.find(name);
   return it == actions_.end() ? nullptr : it->second;

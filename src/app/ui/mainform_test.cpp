@@ -32,7 +32,7 @@
 
 #include "app/shell_logic.h"
 #include "app/ui/about_box.h"
-#include "app/ui/prompter.h"
+#include "shell/prompter.h"
 #include "app/ui/test_window.h"
 #include "browse/ui/navigator.h"
 #include "convert/cp932.h"

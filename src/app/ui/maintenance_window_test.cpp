@@ -7,7 +7,7 @@
 #include <QTimer>
 
 #include "app/ui/test_window.h"
-#include "browse/ui/busy_progress.h"
+#include "shell/busy_progress.h"
 #include "browse/ui/navigator.h"
 #include "store/check.h"
 #include "store/test_util.h"
@@ -165,10 +165,10 @@ class ProgressAtOnce : public MaintenanceWindowTest {
  protected:
   void SetUp() override {
     MaintenanceWindowTest::SetUp();
-    browse::BusyProgress::SetShowAfterMs(0);
+    shell::BusyProgress::SetShowAfterMs(0);
   }
   void TearDown() override {
-    browse::BusyProgress::SetShowAfterMs(500);
+    shell::BusyProgress::SetShowAfterMs(500);
     MaintenanceWindowTest::TearDown();
   }
   std::string Files(const QString& dbf) {

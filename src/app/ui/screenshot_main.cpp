@@ -21,7 +21,7 @@
 #include <cstdio>
 
 #include "app/ui/mainform.h"
-#include "app/ui/prompter.h"
+#include "shell/prompter.h"
 #include "editor/ui/text_area.h"
 #include "images/image_list.h"
 #include "images/ui/image_side.h"
@@ -44,7 +44,7 @@ int MissingGlyphs(const QWidget* w, const QString& text, const char* what) {
 }
 
 // Shows each of the program's dialogs, saves a picture of it next to the window's and cancels it.
-class PicturePrompter : public sk::app::QtPrompter {
+class PicturePrompter : public sk::shell::QtPrompter {
  public:
   QString folder;
   int saved = 0;

@@ -20,7 +20,7 @@
 
 #include "app/ui/command_controllers.h"
 #include "app/ui/mainform.h"
-#include "app/ui/prompter.h"
+#include "shell/prompter.h"
 #include "convert/cp932.h"
 #include "editor/ui/text_area.h"
 #include "editor/ui/text_editor.h"
@@ -31,6 +31,8 @@
 namespace sk::app::test {
 
 namespace fs = std::filesystem;
+using shell::FileDialogSpec;
+using shell::Prompter;
 
 // Answers every dialog from a script and records what was shown.
 class ScriptedPrompter : public Prompter {

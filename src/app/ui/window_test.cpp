@@ -31,7 +31,7 @@
 #include "app/menu_table.h"
 #include "app/ui/icons.h"
 #include "app/ui/mainform.h"
-#include "app/ui/prompter.h"
+#include "shell/prompter.h"
 #include "app/ui/test_window.h"
 #include "browse/ui/navigator.h"
 #include "convert/cp932.h"
@@ -227,7 +227,7 @@ TEST_F(WindowTest, DialogsShowTheirCaptionAndStartOnTheCurrentFont) {
   TSDIAppForm& f = Start();
   // A short text under a long caption: the box is wide enough for the caption.
   const QString caption = QStringLiteral("選択された文字列の文字数");
-  MessageBox box(QMessageBox::Information, caption, QStringLiteral("総バイト数　3"),
+  shell::MessageBox box(QMessageBox::Information, caption, QStringLiteral("総バイト数　3"),
                  QMessageBox::Ok, &f);
   box.show();
   QApplication::processEvents();
@@ -238,7 +238,7 @@ TEST_F(WindowTest, DialogsShowTheirCaptionAndStartOnTheCurrentFont) {
   // dialog starts on the family that name stands for, at its size in points.
   QFont text_font(QStringLiteral("ＭＳ 明朝"));
   text_font.setPixelSize(16);
-  const QFont start = FontForDialog(text_font);
+  const QFont start = shell::FontForDialog(text_font);
   EXPECT_EQ(start.family(), QFontInfo(text_font).family());
   EXPECT_EQ(start.family(), "IPAMincho");
   EXPECT_NEAR(start.pointSizeF(), QFontInfo(text_font).pointSizeF(), 0.01);

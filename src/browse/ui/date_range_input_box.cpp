@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 #include <charconv>
 
-#include "app/ui/prompter.h"
+#include "shell/prompter.h"
 #include "convert/cp932.h"
 #include "convert/sjis.h"
 #include "settings/settings_store.h"
@@ -76,7 +76,7 @@ QLineEdit* DateBox() {
 
 }  // namespace
 
-TDateRangeInputBox::TDateRangeInputBox(settings::SettingsStore& store, app::Prompter& prompter,
+TDateRangeInputBox::TDateRangeInputBox(settings::SettingsStore& store, shell::Prompter& prompter,
                                        QWidget* parent)
     : QDialog(parent), store_(store), prompter_(prompter) {
   setObjectName(QStringLiteral("DateRangeInputBox"));

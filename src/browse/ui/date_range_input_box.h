@@ -15,7 +15,7 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 
-namespace sk::app {
+namespace sk::shell {
 class Prompter;
 }
 namespace sk::settings {
@@ -30,7 +30,7 @@ class TDateRangeInputBox : public QDialog {
  public:
   // Reads the two histories ("DateRangeTitleList", "DateRangeChoshaList") from the root key of
   // `store`; `prompter` shows the error box of a bad date.
-  TDateRangeInputBox(settings::SettingsStore& store, app::Prompter& prompter,
+  TDateRangeInputBox(settings::SettingsStore& store, shell::Prompter& prompter,
                      QWidget* parent = nullptr);
 
   // The selection that the OK button updates (through OkBtnClick); nullptr unbinds it.
@@ -78,7 +78,7 @@ class TDateRangeInputBox : public QDialog {
   void SetCaptions(const std::vector<std::string>& field_captions);
 
   settings::SettingsStore& store_;
-  app::Prompter& prompter_;
+  shell::Prompter& prompter_;
   std::vector<std::string> title_history_, chosha_history_;  // CP932, newest first
   PageSelection* bound_ = nullptr;
 };

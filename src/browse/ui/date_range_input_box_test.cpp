@@ -14,14 +14,14 @@
 #include <algorithm>
 #include <memory>
 
-#include "app/ui/prompter.h"
+#include "shell/prompter.h"
 #include "convert/cp932.h"
 #include "settings/settings_store.h"
 
 namespace sk::browse {
 namespace {
 
-class RecordingPrompter : public app::Prompter {
+class RecordingPrompter : public shell::Prompter {
  public:
   std::vector<QString> shown;  // "caption|text"
   void Inform(const QString& caption, const QString& text) override {
@@ -30,8 +30,8 @@ class RecordingPrompter : public app::Prompter {
   bool YesNo(const QString&, const QString&) override { return false; }
   bool OkCancel(const QString&, const QString&) override { return false; }
   void Error(const QString& text) override { shown.push_back("error|" + text); }
-  std::optional<QString> OpenFileName(const app::FileDialogSpec&) override { return {}; }
-  std::optional<QString> SaveFileName(const app::FileDialogSpec&) override { return {}; }
+  std::optional<QString> OpenFileName(const shell::FileDialogSpec&) override { return {}; }
+  std::optional<QString> SaveFileName(const shell::FileDialogSpec&) override { return {}; }
   std::optional<QString> Input(const QString&, const QString&, const QString&) override {
     return {};
   }

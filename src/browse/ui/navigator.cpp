@@ -7,7 +7,7 @@
 #include <QToolButton>
 
 #include "app/ui/mainform.h"
-#include "app/ui/prompter.h"
+#include "shell/prompter.h"
 #include "browse/ui/add_page_form.h"
 #include "browse/ui/page_list_form.h"
 #include "browse/ui/page_selector.h"

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 
 #include "app/ui/mainform.h"
-#include "app/ui/prompter.h"
+#include "shell/prompter.h"
 #include "browse/ui/add_page_form.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_list_form.h"

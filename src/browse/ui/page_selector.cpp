@@ -3,8 +3,8 @@
 #include <QAction>
 
 #include "app/ui/mainform.h"
-#include "app/ui/prompter.h"
-#include "browse/ui/busy_progress.h"
+#include "shell/prompter.h"
+#include "shell/busy_progress.h"
 #include "browse/ui/date_range_input_box.h"
 #include "browse/ui/navigator.h"
 
@@ -80,7 +80,7 @@ Status PageSelector::MarkSelection(bool* kept) {
 }
 
 Status PageSelector::MarkPages(bool* cancelled) {
-  BusyProgress busy(&f_, QStringLiteral("ページを選択しています…"));
+  shell::BusyProgress busy(&f_, QStringLiteral("ページを選択しています…"));
   return f_.MainTable.MarkFiltered(busy.Callback(), cancelled);
 }
 

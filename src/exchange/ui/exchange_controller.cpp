@@ -7,8 +7,8 @@
 #include <QScreen>
 
 #include "app/ui/mainform.h"
-#include "app/ui/prompter.h"
-#include "browse/ui/busy_progress.h"
+#include "shell/prompter.h"
+#include "shell/busy_progress.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
 #include "editor/ui/text_area.h"
@@ -86,7 +86,7 @@ void ExchangeController::RunPageExport(int kind, PageExporter& ex, const QString
   ExportOutcome outcome;
   Status st;
   {
-    browse::BusyProgress busy(&f_, QStringLiteral("出力しています…"), QStringLiteral("ページ"));
+    shell::BusyProgress busy(&f_, QStringLiteral("出力しています…"), QStringLiteral("ページ"));
     st = ExportPages(t, {all, count, left}, ex, out, Progress(busy.Callback()), &outcome);
     if (st.ok() && !outcome.cancelled) st = out.Commit();
   }
@@ -186,7 +186,7 @@ void ExchangeController::ToDBFItemClick() {
   if (!f_.FileIsOpen()) return;
   QString path = dbf_target_;
   if (!RepeatExport || path.isEmpty()) {
-    app::FileDialogSpec spec;
+    shell::FileDialogSpec spec;
     spec.title = QStringLiteral("エクスポート先のファイル名");
     spec.filter = QStringLiteral("DBFﾌｧｲﾙ (*.DBF *.dbf)");
     spec.default_ext = QStringLiteral("dbf");
@@ -207,7 +207,7 @@ void ExchangeController::ToDBFItemClick() {
   TransferOutcome outcome;
   Status st;
   {
-    browse::BusyProgress busy(&f_, QStringLiteral("出力しています…"), QStringLiteral("ページ"));
+    shell::BusyProgress busy(&f_, QStringLiteral("出力しています…"), QStringLiteral("ページ"));
     st = ExportToPageFile(f_.MainTable, Utf8(path), Progress(busy.Callback()), &outcome);
   }
   f_.Nav->SetLink();
@@ -230,7 +230,7 @@ void ExchangeController::ToDBFItemClick() {
 
 void ExchangeController::APPendDBFItemClick() {
   if (!f_.FileIsOpen()) return;
-  app::FileDialogSpec spec;
+  shell::FileDialogSpec spec;
   spec.title = QStringLiteral("インポート元のファイル名");
   spec.filter = QStringLiteral("DBFﾌｧｲﾙ (*.DBF *.dbf)");
   spec.default_ext = QStringLiteral("dbf");
@@ -245,7 +245,7 @@ void ExchangeController::APPendDBFItemClick() {
   TransferOutcome outcome;
   Status st;
   {
-    browse::BusyProgress busy(&f_, QStringLiteral("追加しています…"), QStringLiteral("ページ"));
+    shell::BusyProgress busy(&f_, QStringLiteral("追加しています…"), QStringLiteral("ページ"));
     st = AppendPageFile(f_.MainTable, Utf8(path), Progress(busy.Callback()), &outcome);
   }
   // The categories of the new pages join the list; the selection goes off, page-number order.
@@ -271,7 +271,7 @@ void ExchangeController::APPendDBFItemClick() {
 
 void ExchangeController::AppendText(bool new_page) {
   if (!f_.FileIsOpen()) return;
-  app::FileDialogSpec spec;
+  shell::FileDialogSpec spec;
   spec.title = QStringLiteral("インポートするファイル名");
   spec.filter = TextFileFilter(Q(f_.Conf.TextFileWildCard));
   StartFileDialogAt(Q(f_.Conf.RecentOpenedTextFileName), f_.StartDir, &spec);

@@ -15,8 +15,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/ui/dialog_buttons.h"
-#include "app/ui/prompter.h"
+#include "shell/dialog_buttons.h"
+#include "shell/prompter.h"
 #include "convert/cp932.h"
 #include "editor/text_positions.h"
 #include "editor/ui/text_area.h"
@@ -48,7 +48,7 @@ void ShowHtmlFont(const HtmlFont& font, QLabel* sample) {
   sample->setPalette(pal);
 }
 
-THTMLForm::THTMLForm(app::Prompter& prompter, HtmlSettings& s, const QStringList& captions,
+THTMLForm::THTMLForm(shell::Prompter& prompter, HtmlSettings& s, const QStringList& captions,
                      QWidget* parent)
     : QDialog(parent), prompter_(prompter), s_(s) {
   setObjectName(QStringLiteral("HTMLForm"));
@@ -172,7 +172,7 @@ THTMLForm::THTMLForm(app::Prompter& prompter, HtmlSettings& s, const QStringList
   file_row->addWidget(FileNameDialogButton);
   box->addWidget(file_group);
 
-  box->addLayout(app::DialogButtonRow(this, true, [this] { OkBitBtnClick(); }));
+  box->addLayout(shell::DialogButtonRow(this, true, [this] { OkBitBtnClick(); }));
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   AllPageRadioButton->setChecked(true);
   RightRadioButton->setChecked(true);

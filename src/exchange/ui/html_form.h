@@ -13,7 +13,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-namespace sk::app {
+namespace sk::shell {
 class Prompter;
 }
 
@@ -25,7 +25,7 @@ class THTMLForm : public QDialog {
  public:
   // s: the stored settings, written only by OkBitBtnClick.  captions: the five field captions;
   // the page-title check boxes show items 1, 2 and 3 (title, subtitle, date).
-  THTMLForm(app::Prompter& prompter, HtmlSettings& s, const QStringList& captions,
+  THTMLForm(shell::Prompter& prompter, HtmlSettings& s, const QStringList& captions,
             QWidget* parent = nullptr);
 
   // Every control and the working copies of the fonts from the stored settings.
@@ -74,7 +74,7 @@ class THTMLForm : public QDialog {
   void showEvent(QShowEvent* e) override;
 
  private:
-  app::Prompter& prompter_;
+  shell::Prompter& prompter_;
   HtmlSettings& s_;
   HtmlFont honbun_, page_title_, document_title_;  // the fonts as chosen so far
 };

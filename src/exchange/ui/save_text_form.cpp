@@ -14,8 +14,8 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "app/ui/dialog_buttons.h"
-#include "app/ui/prompter.h"
+#include "shell/dialog_buttons.h"
+#include "shell/prompter.h"
 #include "convert/cp932.h"
 
 namespace sk::exchange {
@@ -40,7 +40,7 @@ QString TextFileFilter(const QString& wildcard) {
                       wildcard + QStringLiteral("|すべて(*.*)|*.*"));
 }
 
-void StartFileDialogAt(const QString& current, const QString& fallback, app::FileDialogSpec* spec) {
+void StartFileDialogAt(const QString& current, const QString& fallback, shell::FileDialogSpec* spec) {
   // A bare name has no folder of its own: it starts in the fallback like an empty one.
   const QFileInfo info(current);
   if (current.contains(QLatin1Char('/')) && QFileInfo(info.path()).isDir()) {
@@ -53,9 +53,9 @@ void StartFileDialogAt(const QString& current, const QString& fallback, app::Fil
   }
 }
 
-bool ChooseSaveFileInto(app::Prompter& prompter, const QString& title, const QString& pipe_filter,
+bool ChooseSaveFileInto(shell::Prompter& prompter, const QString& title, const QString& pipe_filter,
                         const QString& ext, const QString& fallback, QLineEdit* box) {
-  app::FileDialogSpec spec;
+  shell::FileDialogSpec spec;
   spec.title = title;
   spec.filter = QtFileFilter(pipe_filter);
   spec.default_ext = ext;
@@ -157,7 +157,7 @@ const char* const kDateExamples[10] = {
 
 }  // namespace
 
-TSaveTextForm::TSaveTextForm(app::Prompter& prompter, TextExportSettings& s, int& date_type,
+TSaveTextForm::TSaveTextForm(shell::Prompter& prompter, TextExportSettings& s, int& date_type,
                              const QStringList& captions, QWidget* parent)
     : QDialog(parent), prompter_(prompter), s_(s), date_type_(date_type) {
   setObjectName(QStringLiteral("SaveTextForm"));
@@ -225,7 +225,7 @@ TSaveTextForm::TSaveTextForm(app::Prompter& prompter, TextExportSettings& s, int
   }
   box->addWidget(date_group);
 
-  box->addLayout(app::DialogButtonRow(this, true, [this] { OkBitBtnClick(); }));
+  box->addLayout(shell::DialogButtonRow(this, true, [this] { OkBitBtnClick(); }));
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   AllPageRadioButton->setChecked(true);
   RadioButton[0]->setChecked(true);

@@ -17,10 +17,10 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-namespace sk::app {
+namespace sk::shell {
 class Prompter;
 struct FileDialogSpec;
-}  // namespace sk::app
+}  // namespace sk::shell
 
 namespace sk::exchange {
 
@@ -34,12 +34,12 @@ QString TextFileFilter(const QString& wildcard);
 
 // Where a file dialog starts: the folder of `current` with its name preselected when `current`
 // names a folder that exists, else `fallback` (without a final "/") with no name.
-void StartFileDialogAt(const QString& current, const QString& fallback, app::FileDialogSpec* spec);
+void StartFileDialogAt(const QString& current, const QString& fallback, shell::FileDialogSpec* spec);
 
 // A dialog's file button: the save dialog with `title`, `pipe_filter` and `ext`, starting as
 // StartFileDialogAt says from the name in `box` or `fallback`; a chosen name goes into `box`.
 // True when a name was chosen.
-bool ChooseSaveFileInto(app::Prompter& prompter, const QString& title, const QString& pipe_filter,
+bool ChooseSaveFileInto(shell::Prompter& prompter, const QString& title, const QString& pipe_filter,
                         const QString& ext, const QString& fallback, QLineEdit* box);
 
 // A whole number typed into a box (blanks around it ignored).
@@ -69,7 +69,7 @@ class TSaveTextForm : public QDialog {
   // s: the stored export settings; date_type: "TypeOfDateForTextOutput".  OkBitBtnClick stores
   // the dialog into both; a name chosen with the file button is also stored at once.  captions:
   // the five field captions (category, title, subtitle, date, image file).
-  TSaveTextForm(app::Prompter& prompter, TextExportSettings& s, int& date_type,
+  TSaveTextForm(shell::Prompter& prompter, TextExportSettings& s, int& date_type,
                 const QStringList& captions, QWidget* parent = nullptr);
 
   // Every control from the stored settings; date button 1 for a code outside 2 to 10.
@@ -104,7 +104,7 @@ class TSaveTextForm : public QDialog {
   void showEvent(QShowEvent* e) override;
 
  private:
-  app::Prompter& prompter_;
+  shell::Prompter& prompter_;
   TextExportSettings& s_;
   int& date_type_;
 };

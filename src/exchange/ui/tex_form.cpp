@@ -13,8 +13,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "app/ui/dialog_buttons.h"
-#include "app/ui/prompter.h"
+#include "shell/dialog_buttons.h"
+#include "shell/prompter.h"
 #include "convert/cp932.h"
 #include "convert/sjis.h"
 #include "exchange/ui/save_text_form.h"
@@ -62,7 +62,7 @@ QRadioButton* TexRadioGroup::Button(int index) const {
   return static_cast<QRadioButton*>(group_->button(index));
 }
 
-TTeXForm::TTeXForm(app::Prompter& prompter, TexSettings& s, const QStringList& captions,
+TTeXForm::TTeXForm(shell::Prompter& prompter, TexSettings& s, const QStringList& captions,
                    QWidget* parent)
     : QDialog(parent), prompter_(prompter), s_(s) {
   setObjectName(QStringLiteral("TeXForm"));
@@ -176,7 +176,7 @@ TTeXForm::TTeXForm(app::Prompter& prompter, TexSettings& s, const QStringList& c
   doc_row->addWidget(new QLabel(QStringLiteral("（ない場合には空白のまま）")));
   box->addWidget(doc_group);
 
-  box->addLayout(app::DialogButtonRow(this, true, [this] { OkBitBtnClick(); }));
+  box->addLayout(shell::DialogButtonRow(this, true, [this] { OkBitBtnClick(); }));
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   for (TexRadioGroup* g : {YoshiRadioGroup, YoshiMukiRadioGroup, MojiHokoRadioGroup,
                            MojiSizeRadioGroup, DangumiRadioGroup, StyleRadioGroup})

@@ -16,7 +16,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 
-namespace sk::app {
+namespace sk::shell {
 class Prompter;
 }
 
@@ -41,7 +41,7 @@ class TTeXForm : public QDialog {
  public:
   // s: the stored settings, written only by OkBitBtnClick.  captions: the five field captions;
   // the page-title check boxes show items 1, 2 and 3 (title, subtitle, date).
-  TTeXForm(app::Prompter& prompter, TexSettings& s, const QStringList& captions,
+  TTeXForm(shell::Prompter& prompter, TexSettings& s, const QStringList& captions,
            QWidget* parent = nullptr);
 
   void FormActivate();
@@ -88,7 +88,7 @@ class TTeXForm : public QDialog {
   void showEvent(QShowEvent* e) override;
 
  private:
-  app::Prompter& prompter_;
+  shell::Prompter& prompter_;
   TexSettings& s_;
 };
 

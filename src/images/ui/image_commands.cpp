@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "app/ui/mainform.h"
-#include "app/ui/prompter.h"
+#include "shell/prompter.h"
 #include "convert/cp932.h"
 #include "convert/sjis.h"
 #include "images/image_geometry.h"
@@ -36,7 +36,7 @@ void ImageSide::SetImageField(const std::string& field) {
 
 void ImageSide::AddImageFile() {
   if (!f_.FileIsOpen()) return;
-  app::FileDialogSpec spec;
+  shell::FileDialogSpec spec;
   QString recent = Q(f_.Conf.RecentOpenedImageFileDir);
   QString start = f_.StartDir;
   if (start.endsWith('/') && start.size() > 1) start.chop(1);
@@ -128,7 +128,7 @@ void ImageSide::ImageSave(int slot) {
   }
   const int from = SaveKind(source);
   QFileInfo src(source);
-  app::FileDialogSpec spec;
+  shell::FileDialogSpec spec;
   spec.folder = src.absolutePath();
   spec.file_name = src.fileName();
   spec.title = QStringLiteral("保存先の画像ファイル名");

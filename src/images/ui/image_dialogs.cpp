@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 #include <functional>
 
-#include "app/ui/dialog_buttons.h"
+#include "shell/dialog_buttons.h"
 
 namespace sk::images {
 
@@ -28,7 +28,7 @@ TImageFileNameEditForm::TImageFileNameEditForm(QWidget* parent) : QDialog(parent
   FileNameText->setObjectName(QStringLiteral("FileNameText"));
   FileNameText->setLineWrapMode(QPlainTextEdit::NoWrap);
   box->addWidget(FileNameText, 1);
-  box->addLayout(app::DialogButtonRow(this, true, [this] { accept(); }));
+  box->addLayout(shell::DialogButtonRow(this, true, [this] { accept(); }));
   resize(420, 300);
 }
 
@@ -59,7 +59,7 @@ TImageSaveQualityForm::TImageSaveQualityForm(QWidget* parent) : QDialog(parent) 
     items->addWidget(b);
   }
   box->addWidget(group);
-  box->addLayout(app::DialogButtonRow(this, false, [this] { OkBitBtnClick(); }));
+  box->addLayout(shell::DialogButtonRow(this, false, [this] { OkBitBtnClick(); }));
   Prepare(QString());
 }
 

@@ -176,7 +176,7 @@ void ImageSide::ShowImagesFrom(int index) {
 
 void ImageSide::DrawImage(int area, bool reset_scroll) {
   DeleteImage(area);
-  f_.SetCursor(area, Qt::ArrowCursor);
+  f_.SetImageCursor(area, Qt::ArrowCursor);
   for (int slot = 0; slot < 2; ++slot) {
     if (area != 0 && area != slot + 1) continue;
     if (reset_scroll) ResetScroll(slot);
@@ -208,7 +208,7 @@ void ImageSide::DrawImage(int area, bool reset_scroll) {
           if (area == 0) names = j == 0 ? Q(bare) : names + QStringLiteral(" || ") + Q(bare);
           if (KindOf(*found) == FileKind::Link) {
             ImageStrDisplay(j + 1, {Q(listed), QStringLiteral("(ダブルクリック→ファイルを開く)")});
-            f_.SetCursor(j + 1, Qt::PointingHandCursor);
+            f_.SetImageCursor(j + 1, Qt::PointingHandCursor);
           } else {
             ShowPicture(j, QString::fromStdString(*found), listed);
           }

@@ -11,7 +11,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/ui/dialog_buttons.h"
+#include "shell/dialog_buttons.h"
 #include "convert/cp932.h"
 
 namespace sk::search {
@@ -86,7 +86,7 @@ TFindForm::TFindForm(QWidget* parent) : QDialog(parent) {
                       2, 0, 1, 2);
   box->addWidget(hints);
 
-  box->addLayout(app::DialogButtonRow(this, true, [this] { accept(); }));
+  box->addLayout(shell::DialogButtonRow(this, true, [this] { accept(); }));
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 

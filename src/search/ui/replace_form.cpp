@@ -10,7 +10,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/ui/dialog_buttons.h"
+#include "shell/dialog_buttons.h"
 #include "convert/cp932.h"
 
 namespace sk::search {
@@ -90,7 +90,7 @@ TReplaceForm::TReplaceForm(QWidget* parent, std::function<void(const QString&)> 
   KakuninCheckBox->setChecked(true);
   SetRangeCaptions(true);
 
-  box->addLayout(app::DialogButtonRow(this, true, [this] { OkBitBtnClick(); }));
+  box->addLayout(shell::DialogButtonRow(this, true, [this] { OkBitBtnClick(); }));
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -15,8 +15,8 @@
 
 #include "app/menu_table.h"
 #include "app/ui/mainform.h"
-#include "app/ui/prompter.h"
-#include "browse/ui/busy_progress.h"
+#include "shell/prompter.h"
+#include "shell/busy_progress.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
 #include "convert/cp932.h"
@@ -192,7 +192,7 @@ bool SearchController::FlushPageText() {
 
 void SearchController::ReplaceLoop() {
   store::Table& t = f_.MainTable;
-  std::optional<browse::BusyProgress> busy;
+  std::optional<shell::BusyProgress> busy;
   store::Table::Progress progress;
   uint32_t pages = 0;
   size_t final_start = 0;

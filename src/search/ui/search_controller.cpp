@@ -7,8 +7,8 @@
 #include <QLineEdit>
 
 #include "app/ui/mainform.h"
-#include "app/ui/prompter.h"
-#include "browse/ui/busy_progress.h"
+#include "shell/prompter.h"
+#include "shell/busy_progress.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
 #include "convert/cp932.h"
@@ -206,7 +206,7 @@ void SearchController::PagesFindStart() {
   }
   PageWalkResult r;
   {
-    browse::BusyProgress busy(&f_, QStringLiteral("検索しています…"), QStringLiteral("ページ"));
+    shell::BusyProgress busy(&f_, QStringLiteral("検索しています…"), QStringLiteral("ページ"));
     PageWalk walk{FindForward, step_first, ProgressForTest ? ProgressForTest : busy.Callback()};
     f_.Report(ScanPages(t, FindStrings, FieldsOfKind(), walk, &r));
   }

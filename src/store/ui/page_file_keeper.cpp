@@ -4,8 +4,8 @@
 #include <QLabel>
 
 #include "app/ui/mainform.h"
-#include "app/ui/prompter.h"
-#include "browse/ui/busy_progress.h"
+#include "shell/prompter.h"
+#include "shell/busy_progress.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
 #include "editor/ui/text_area.h"
@@ -42,7 +42,7 @@ void PageFileKeeper::DoBackUp() {
   bool cancelled = false;
   Status st;
   {
-    browse::BusyProgress busy(&f_, QStringLiteral("バックアップを作成中..."));
+    shell::BusyProgress busy(&f_, QStringLiteral("バックアップを作成中..."));
     st = store::DoBackUp(Utf8(f_.PageFilePath), f_.Conf.BackUpDeapth, &slot, busy.Callback(),
                          &cancelled);
   }
@@ -84,7 +84,7 @@ void PageFileKeeper::SlimItemClick() {
   Status st = f_.MainTable.Close();
   SlimOutcome out;
   if (st.ok()) {
-    browse::BusyProgress busy(&f_, QStringLiteral("ファイルのスリム化実行中..."));
+    shell::BusyProgress busy(&f_, QStringLiteral("ファイルのスリム化実行中..."));
     st = SlimPageFile(Utf8(f_.PageFilePath), busy.Callback(), &out);
   }
   const bool slimmed = st.ok() && !out.cancelled;
@@ -116,7 +116,7 @@ void PageFileKeeper::SlimItemClick() {
 
 void PageFileKeeper::RenameItemClick() {
   if (!f_.FileIsOpen()) return;
-  app::FileDialogSpec spec;
+  shell::FileDialogSpec spec;
   spec.title = QStringLiteral("変更後のファイル名");
   spec.filter = QStringLiteral("DBFﾌｧｲﾙ (*.DBF *.dbf)");
   spec.default_ext = QStringLiteral("dbf");

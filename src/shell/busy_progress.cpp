@@ -1,9 +1,9 @@
-#include "browse/ui/busy_progress.h"
+#include "shell/busy_progress.h"
 
 #include <QApplication>
 #include <QProgressDialog>
 
-namespace sk::browse {
+namespace sk::shell {
 
 namespace {
 int show_after_ms = 500;
@@ -48,4 +48,4 @@ bool BusyProgress::Report(uint32_t done, uint32_t total) {
   return !dialog_->wasCanceled();
 }
 
-}  // namespace sk::browse
+}  // namespace sk::shell

@@ -8,8 +8,8 @@
 class QDialog;
 class QHBoxLayout;
 
-namespace sk::app {
+namespace sk::shell {
 
 QHBoxLayout* DialogButtonRow(QDialog* dialog, bool help, const std::function<void()>& ok);
 
-}  // namespace sk::app
+}  // namespace sk::shell

@@ -13,7 +13,7 @@ class QFont;
 class QUrl;
 class QWidget;
 
-namespace sk::app {
+namespace sk::shell {
 
 struct FileDialogSpec {
   QString title;        // "オープンするファイル名"
@@ -91,4 +91,4 @@ class QtPrompter : public Prompter {
   QWidget* parent_;
 };
 
-}  // namespace sk::app
+}  // namespace sk::shell

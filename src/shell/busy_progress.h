@@ -10,7 +10,7 @@
 class QProgressDialog;
 class QWidget;
 
-namespace sk::browse {
+namespace sk::shell {
 
 class BusyProgress {
  public:
@@ -35,4 +35,4 @@ class BusyProgress {
   QString label_, unit_;
 };
 
-}  // namespace sk::browse
+}  // namespace sk::shell

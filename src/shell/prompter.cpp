@@ -1,4 +1,4 @@
-#include "app/ui/prompter.h"
+#include "shell/prompter.h"
 
 #include <QColorDialog>
 #include <QDesktopServices>
@@ -14,7 +14,7 @@
 #include <QSpacerItem>
 #include <QUrl>
 
-namespace sk::app {
+namespace sk::shell {
 
 QFont FontForDialog(const QFont& font) {
   // A stored name ("ＭＳ 明朝") is no family the dialog lists, and a size in pixels is none in
@@ -147,4 +147,4 @@ bool QtPrompter::ChooseFont(QFont* font, QColor* color) {
 
 bool Prompter::RunDialog(QDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
 
-}  // namespace sk::app
+}  // namespace sk::shell

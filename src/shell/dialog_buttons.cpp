@@ -1,10 +1,10 @@
-#include "app/ui/dialog_buttons.h"
+#include "shell/dialog_buttons.h"
 
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QPushButton>
 
-namespace sk::app {
+namespace sk::shell {
 
 QHBoxLayout* DialogButtonRow(QDialog* dialog, bool help, const std::function<void()>& ok) {
   auto* row = new QHBoxLayout;
@@ -27,4 +27,4 @@ QHBoxLayout* DialogButtonRow(QDialog* dialog, bool help, const std::function<voi
   return row;
 }
 
-}  // namespace sk::app
+}  // namespace sk::shell
