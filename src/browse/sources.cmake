@@ -15,6 +15,7 @@ set(BROWSE_UI_SOURCES
   src/browse/ui/add_page_form.cpp
   src/browse/ui/date_range_input_box.cpp
   src/browse/ui/page_list_form.cpp
+  src/browse/ui/browse_command_table.cpp
 )
 set(BROWSE_CORE_TESTS
   src/browse/page_selection_test.cpp

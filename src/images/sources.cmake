@@ -16,6 +16,7 @@ set(IMAGES_UI_SOURCES
   src/images/ui/picture_loader.cpp
   src/images/ui/picture_save.cpp
   src/images/ui/image_dialogs.cpp
+  src/images/ui/images_command_table.cpp
 )
 set(IMAGES_UI_TESTS
   src/images/ui/image_side_test.cpp

@@ -5,7 +5,6 @@
 
 #include "app/ui/mainform.h"
 #include "shell/prompter.h"
-#include "app/ui/window_commands.h"
 #include "browse/ui/navigator.h"
 #include "editor/ui/text_editor.h"
 #include "exchange/ui/exchange_controller.h"
@@ -48,23 +47,12 @@ class WindowEditorHost : public editor::EditorHost {
 CommandControllers::CommandControllers(TSDIAppForm& form)
     : f_(form),
       editor_(std::make_unique<editor::TextEditor>(
-          *form.TextMemo, form.Conf, std::make_unique<WindowEditorHost>(form), form.Timer3)),
+          *form.TextMemo, form.Conf, std::make_unique<WindowEditorHost>(form))),
       search_(std::make_unique<search::SearchController>(form, *editor_)),
       exchange_(std::make_unique<exchange::ExchangeController>(form, *editor_)) {
   form.Nav->SetTextEditor(*editor_);
 }
 
 CommandControllers::~CommandControllers() = default;
-
-bool CommandControllers::Run(const std::string& handler) {
-  return RunCommand(EditHandlers(), handler, f_, *editor_) ||
-         RunCommand(SearchHandlers(), handler, *search_) ||
-         RunCommand(ExchangeHandlers(), handler, *exchange_);
-}
-
-bool CommandControllers::Built(const std::string& handler) {
-  return EditHandlers().count(handler) > 0 || SearchHandlers().count(handler) > 0 ||
-         ExchangeHandlers().count(handler) > 0;
-}
 
 }  // namespace sk::app

@@ -1,7 +1,6 @@
 // The controllers that only the window's commands reach: the text area's editor, the searches and
-// the replace, the exports and imports.  The window keeps them together behind one pointer and
-// asks them first when it runs a command; each command map (mainform_edit.cpp,
-// mainform_convert.cpp, mainform_search.cpp, mainform_exchange.cpp) gets its controller there.
+// the replace, the exports and imports.  The window keeps them together behind one pointer; their
+// commands are in the window's command table.
 #pragma once
 
 #include <memory>
@@ -29,11 +28,6 @@ class CommandControllers {
   ~CommandControllers();
   CommandControllers(const CommandControllers&) = delete;
   CommandControllers& operator=(const CommandControllers&) = delete;
-
-  // Runs the command of `handler` when one of these controllers has it; false otherwise.
-  bool Run(const std::string& handler);
-  // True when one of them has a command for `handler`.
-  static bool Built(const std::string& handler);
 
   editor::TextEditor& Editor() { return *editor_; }
   search::SearchController& Search() { return *search_; }

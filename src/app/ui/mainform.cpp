@@ -24,6 +24,11 @@
 #include "app/shell_logic.h"
 #include "app/ui/about_box.h"
 #include "app/ui/command_controllers.h"
+#include "app/ui/window_commands.h"
+#include "browse/ui/browse_command_table.h"
+#include "exchange/ui/exchange_command_table.h"
+#include "images/ui/images_command_table.h"
+#include "search/ui/search_command_table.h"
 #include "shell/prompter.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
@@ -144,6 +149,13 @@ void TSDIAppForm::ConstructRest() {
   ApplySettings();
   // The editor takes its layout values from the text font just set.
   commands_ = std::make_unique<CommandControllers>(*this);
+  AddFileCommands(command_table_, *this);
+  AddEditCommands(command_table_, *this, commands_->Editor());
+  AddConvertCommands(command_table_, *this, commands_->Editor());
+  browse::AddBrowseCommands(command_table_, *Nav, *Selector);
+  images::AddImageCommands(command_table_, *Images);
+  search::AddSearchCommands(command_table_, commands_->Search());
+  exchange::AddExchangeCommands(command_table_, commands_->Exchange());
   MainTable.Close();
   SetMenuEnabled(false);
   RecNoLabel->setText(QStringLiteral("0 "));

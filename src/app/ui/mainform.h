@@ -20,6 +20,7 @@
 #include "app/captions.h"
 #include "settings/main_settings.h"
 #include "settings/settings_store.h"
+#include "shell/command_table.h"
 #include "shell/page_file_session.h"
 #include "shell/shell_services.h"
 #include "store/table.h"
@@ -111,8 +112,8 @@ class TSDIAppForm : public QMainWindow, public shell::ShellServices {
   void FileMenuClick();
   void EditMenuClick();
   void TextPopupMenuPopup();
-  // True when the command of that handler ("NextItemClick") does something in this build.
-  static bool CommandBuilt(const std::string& handler);
+  // True when the command table has the command of that handler ("NextItemClick").
+  bool CommandBuilt(const std::string& handler) const { return command_table_.Has(handler); }
 
   // The text area's look (mainform_layout.cpp, mainform_edit.cpp).
   void SetModeChecks();  // the check marks of the display-mode items
@@ -172,7 +173,6 @@ class TSDIAppForm : public QMainWindow, public shell::ShellServices {
 
   QTimer* Timer1 = nullptr;
   QTimer* Timer2 = nullptr;
-  QTimer* Timer3 = nullptr;
 
   QMenu* TextPopupMenu = nullptr;
   QMenu* ImageAPopUpMenu = nullptr;
@@ -236,8 +236,6 @@ class TSDIAppForm : public QMainWindow, public shell::ShellServices {
   void ApplyMiddleSkipCaptions();
   void ApplyCaptionChanges(const std::vector<CaptionChange>& changes);
   void RunHandler(const std::string& handler);
-  bool RunBrowseHandler(const std::string& handler);  // mainform_browse.cpp
-  static bool BrowseCommandBuilt(const std::string& handler);
   QMenu* MakePopup(const char* name, int root);
   void ShowOpenedFile();
   void WriteSettings();
@@ -245,6 +243,8 @@ class TSDIAppForm : public QMainWindow, public shell::ShellServices {
   shell::Prompter& prompter_;
   // The controllers only the window's commands reach (the editor, the searches, the exchange).
   std::unique_ptr<CommandControllers> commands_;
+  // Every command of the menus, popups and toolbar by handler name.
+  shell::CommandTable command_table_;
   friend class test::MainFormTest;  // the widget tests look into them
   std::map<std::string, QAction*, std::less<>> actions_;
   std::map<std::string, QMenu*, std::less<>> menus_;

@@ -6,6 +6,7 @@
 #include "app/ui/mainform.h"
 #include "shell/prompter.h"
 #include "app/ui/window_commands.h"
+#include "shell/command_table.h"
 #include "convert/cp932.h"
 #include "convert/text_convert.h"
 #include "editor/ui/text_area.h"
@@ -15,7 +16,7 @@ namespace sk::app {
 
 namespace {
 
-using Command = EditCommandMap::mapped_type;
+using Command = std::function<void(TSDIAppForm&, editor::TextEditor&)>;
 
 // The editor converts only with a file open and a selection.
 Command OnSelection(editor::TextEditor::Conversion convert) {
@@ -87,10 +88,10 @@ void StringCount(TSDIAppForm& f, editor::TextEditor& e, bool ignore_case) {
 
 }  // namespace
 
-void AddConvertCommands(EditCommandMap& map) {
+void AddConvertCommands(shell::CommandTable& table, TSDIAppForm& f, editor::TextEditor& e) {
   const auto kan = [](std::string_view s) { return convert::ArabiaToKan(s); };
   const auto arabia = [](std::string_view s) { return convert::KanToArabia(s); };
-  map.insert({
+  const std::pair<const char*, Command> commands[] = {
       {"ZenkakuToHankakuItemClick", Width(false, false)},
       {"ZenkakuToHankakuKigoItemClick", Width(false, true)},
       {"HankakuToZenkakuItemClick", Width(true, false)},
@@ -113,7 +114,9 @@ void AddConvertCommands(EditCommandMap& map) {
       {"MojisuItemClick", MojisuItemClick},
       {"DoCaseItemClick", [](TSDIAppForm& f, editor::TextEditor& e) { StringCount(f, e, false); }},
       {"DontCaseItemClick", [](TSDIAppForm& f, editor::TextEditor& e) { StringCount(f, e, true); }},
-  });
+  };
+  for (const auto& [handler, run] : commands)
+    table.Add(handler, [&f, &e, run = run] { run(f, e); });
 }
 
 }  // namespace sk::app

@@ -12,6 +12,7 @@
 #include "app/ui/mainform.h"
 #include "shell/prompter.h"
 #include "app/ui/window_commands.h"
+#include "shell/command_table.h"
 #include "browse/ui/navigator.h"
 #include "editor/text_positions.h"
 #include "editor/ui/highlighter.h"
@@ -99,7 +100,7 @@ void FontSizePopUpItemClick(TSDIAppForm& f, editor::TextEditor& e) {
   TextFontChanged(f, e);
 }
 
-using Run = EditCommandMap::mapped_type;
+using Run = std::function<void(TSDIAppForm&, editor::TextEditor&)>;
 
 // One editor operation as a command.
 Run On(void (editor::TextEditor::*op)()) {
@@ -117,10 +118,12 @@ Run OnFocusedArea(std::function<void(QLineEdit&)> field, void (editor::TextEdito
   };
 }
 
-EditCommandMap MakeEditHandlers() {
+}  // namespace
+
+void AddEditCommands(shell::CommandTable& table, TSDIAppForm& f, editor::TextEditor& e) {
   using E = editor::TextEditor;
   void (E::*paste)() = &E::Paste;  // the clipboard's text, not a given one
-  EditCommandMap map = {
+  const std::pair<const char*, Run> commands[] = {
       {"UndoItemClick", On(&E::Undo)},
       {"UndoUndoItemClick", On(&E::UndoUndo)},
       {"TextCopyItemClick", OnFocusedArea([](QLineEdit& b) { b.copy(); }, &E::Copy)},
@@ -148,15 +151,8 @@ EditCommandMap MakeEditHandlers() {
       {"FontSizePopUpItemClick", FontSizePopUpItemClick},
       {"SetFontSizeItemClick", FontSizePopUpItemClick},
   };
-  AddConvertCommands(map);
-  return map;
-}
-
-}  // namespace
-
-const EditCommandMap& EditHandlers() {
-  static const EditCommandMap map = MakeEditHandlers();
-  return map;
+  for (const auto& [handler, run] : commands)
+    table.Add(handler, [&f, &e, run = run] { run(f, e); });
 }
 
 void TSDIAppForm::SetModeChecks() {

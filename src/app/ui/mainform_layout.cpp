@@ -205,7 +205,6 @@ void TSDIAppForm::BuildRegions() {
 
   Timer1 = new QTimer(this);
   Timer2 = new QTimer(this);
-  Timer3 = new QTimer(this);
   setMinimumSize(445, 200);
 }
 

@@ -20,54 +20,41 @@
 #include "app/captions.h"
 #include "app/menu_table.h"
 #include "app/ui/command_controllers.h"
+#include "app/ui/window_commands.h"
 #include "app/ui/icons.h"
 #include "app/ui/mainform.h"
 #include "convert/cp932.h"
 #include "editor/ui/text_area.h"
 #include "editor/ui/text_editor.h"
 #include "images/ui/image_side.h"
+#include "shell/command_table.h"
 
 namespace sk::app {
 
 namespace {
-
-using Handler = void (TSDIAppForm::*)();
-
-// The handlers built so far; the other commands of the table do nothing until their module
-// arrives.
-const std::unordered_map<std::string, Handler>& Handlers() {
-  static const std::unordered_map<std::string, Handler> map = {
-      {"OpenItemClick", &TSDIAppForm::OpenItemClick},
-      {"OpenBtnClick", &TSDIAppForm::OpenBtnClick},
-      {"NewItemClick", &TSDIAppForm::NewItemClick},
-      {"SaveItemClick", &TSDIAppForm::SaveItemClick},
-      {"SaveCloseItemClick", &TSDIAppForm::SaveCloseItemClick},
-      {"SlimItemClick", &TSDIAppForm::SlimItemClick},
-      {"RenameItemClick", &TSDIAppForm::RenameItemClick},
-      {"ExitItemClick", &TSDIAppForm::ExitItemClick},
-      {"AboutItemClick", &TSDIAppForm::AboutItemClick},
-  };
-  return map;
-}
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 QString U(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 }  // namespace
 
-bool TSDIAppForm::CommandBuilt(const std::string& handler) {
-  return Handlers().count(handler) > 0 || BrowseCommandBuilt(handler) ||
-         CommandControllers::Built(handler);
+void AddFileCommands(shell::CommandTable& table, TSDIAppForm& f) {
+  using W = TSDIAppForm;
+  const std::pair<const char*, void (W::*)()> commands[] = {
+      {"OpenItemClick", &W::OpenItemClick},
+      {"OpenBtnClick", &W::OpenBtnClick},
+      {"NewItemClick", &W::NewItemClick},
+      {"SaveItemClick", &W::SaveItemClick},
+      {"SaveCloseItemClick", &W::SaveCloseItemClick},
+      {"SlimItemClick", &W::SlimItemClick},
+      {"RenameItemClick", &W::RenameItemClick},
+      {"ExitItemClick", &W::ExitItemClick},
+      {"AboutItemClick", &W::AboutItemClick},
+  };
+  for (const auto& [handler, run] : commands) table.Add(handler, [&f, run = run] { (f.*run)(); });
 }
 
-void TSDIAppForm::RunHandler(const std::string& handler) {
-  auto it = Handlers().find(handler);
-  if (it != Handlers().end()) {
-    (this->*(it->second))();
-    return;
-  }
-  if (!(commands_ && commands_->Run(handler))) RunBrowseHandler(handler);
-}
+void TSDIAppForm::RunHandler(const std::string& handler) { command_table_.Run(handler); }
 
 QMenu* TSDIAppForm::MakePopup(const char* name, int root) {
   auto* popup = new QMenu(this);

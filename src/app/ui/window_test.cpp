@@ -329,7 +329,11 @@ QString Quoted(const char* caption) {
 // Every key the sample pages name runs the command they say, and that command does something;
 // every menu they name exists.  A key is written with its command's caption right after it, as
 // in F11「次のページへ」.
-TEST(SampleFile, MentionsOnlyKeysAndMenusTheProgramHas) {
+using SampleFile = MainFormTest;
+
+TEST_F(SampleFile, MentionsOnlyKeysAndMenusTheProgramHas) {
+  // The window's command table says which commands exist.
+  const TSDIAppForm& window = Start();
   QTemporaryDir dir;
   for (const char* ext : {".dbf", ".dbt", ".mdx"})
     ASSERT_TRUE(QFile::copy(QString(SORAKUMO_SOURCE_DIR) + "/data/Sample" + ext,
@@ -364,7 +368,7 @@ TEST(SampleFile, MentionsOnlyKeysAndMenusTheProgramHas) {
     ASSERT_NE(item, by_key.end()) << "no command has this key";
     EXPECT_EQ(m.captured(3).toStdString(), Quoted(item->second->caption).toStdString())
         << "the key's command is called so";
-    EXPECT_TRUE(TSDIAppForm::CommandBuilt(item->second->handler)) << item->second->name;
+    EXPECT_TRUE(window.CommandBuilt(item->second->handler)) << item->second->name;
   }
   EXPECT_GE(keys, 8);
 
@@ -380,7 +384,7 @@ TEST(SampleFile, MentionsOnlyKeysAndMenusTheProgramHas) {
     for (const MenuItemDef& d : MenuItems(MenuRoot::Main)) {
       if (menus[m.captured(1)] == QLatin1String(d.parent) && Quoted(d.caption) == m.captured(2)) {
         found = true;
-        EXPECT_TRUE(TSDIAppForm::CommandBuilt(d.handler)) << d.name;
+        EXPECT_TRUE(window.CommandBuilt(d.handler)) << d.name;
       }
     }
     EXPECT_TRUE(found) << "no such item in that menu";

@@ -115,7 +115,7 @@ void TextEditor::CopyAllText() { PutOnClipboard(area_.Text()); }
 // ---- links ----------------------------------------------------------------------------------
 
 void TextEditor::LeftClick() {
-  if (timer3_) timer3_->start(800);
+  timer3_->start(800);
   if (!conf_.URLMail || area_.SelLength() > 0) return;
   OpenLinkAtCaret();
 }

@@ -28,14 +28,12 @@ QTextCharFormat KindFormat(int color_bgr, int style) {
 }  // namespace
 
 TextEditor::TextEditor(TextArea& area, settings::MainWindowSettings& conf,
-                       std::unique_ptr<EditorHost> host, QTimer* timer3)
-    : area_(area), conf_(conf), host_(std::move(host)), timer3_(timer3) {
+                       std::unique_ptr<EditorHost> host)
+    : area_(area), conf_(conf), host_(std::move(host)), timer3_(new QTimer(this)) {
   highlighter_ = std::make_unique<TextHighlighter>(area_.document());
   area_.SetHooks(this);
-  if (timer3_) {
-    timer3_->setSingleShot(true);
-    connect(timer3_, &QTimer::timeout, this, [this] { LinkClickGuard = false; });
-  }
+  timer3_->setSingleShot(true);
+  connect(timer3_, &QTimer::timeout, this, [this] { LinkClickGuard = false; });
   SetHighLightFont();
   FontSet();
   SetVScrollBar();

@@ -52,11 +52,9 @@ class EditorHost {
 
 class TextEditor : public QObject, public TextAreaHooks {
  public:
-  // host: the window's side, kept by the editor; timer3: the link-click guard's timer (the
-  // window's Timer3).  The layout values and the scroll bars are taken from the area's font and
-  // the settings as they are now.
-  TextEditor(TextArea& area, settings::MainWindowSettings& conf, std::unique_ptr<EditorHost> host,
-             QTimer* timer3);
+  // host: the window's side, kept by the editor.  The layout values and the scroll bars are
+  // taken from the area's font and the settings as they are now.
+  TextEditor(TextArea& area, settings::MainWindowSettings& conf, std::unique_ptr<EditorHost> host);
   ~TextEditor() override;
 
   // ---- layout and modes ----
@@ -133,6 +131,8 @@ class TextEditor : public QObject, public TextAreaHooks {
 
   // ---- links ----
   bool LinkClickGuard = false;
+  // The timer that ends LinkClickGuard after a link was opened.
+  QTimer& Timer3() { return *timer3_; }
 
   // TextAreaHooks
   bool KeyDown(QKeyEvent* e) override;
@@ -182,7 +182,7 @@ class TextEditor : public QObject, public TextAreaHooks {
   TextArea& area_;
   settings::MainWindowSettings& conf_;
   std::unique_ptr<EditorHost> host_;
-  QTimer* timer3_;
+  QTimer* timer3_;  // ends the guard against a second link click (Timer3)
   QTimer* wrap_relayout_ = nullptr;
   std::unique_ptr<TextHighlighter> highlighter_;
   UndoList undo_;

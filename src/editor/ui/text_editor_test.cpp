@@ -67,7 +67,7 @@ class TextEditorTest : public testing::Test {
     area_.show();
     auto host = std::make_unique<FakeHost>();
     host_ = host.get();
-    editor_ = std::make_unique<TextEditor>(area_, conf_, std::move(host), &timer3_);
+    editor_ = std::make_unique<TextEditor>(area_, conf_, std::move(host));
   }
 
   void Show(const std::string& text, const std::string& key = "") {
@@ -104,7 +104,6 @@ class TextEditorTest : public testing::Test {
 
   settings::MainWindowSettings conf_;
   FakeHost* host_ = nullptr;
-  QTimer timer3_;
   TextArea area_;
   std::unique_ptr<TextEditor> editor_;
 };
@@ -456,7 +455,7 @@ TEST_F(TextEditorTest, ClickedLinksOpenOnceUntilTheGuardClears) {
   EXPECT_EQ(host_->urls[0], "http://example.com/a");
   click_at(10);  // a second quick click opens nothing
   EXPECT_EQ(host_->urls.size(), 1u);
-  timer3_.stop();
+  editor_->Timer3().stop();
   editor_->LinkClickGuard = false;
   const int mail = int(Sjis("go http://example.com/a end\r\nmail me.").size()) + 2;
   click_at(mail);

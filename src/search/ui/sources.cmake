@@ -4,6 +4,7 @@ set(SEARCH_UI_SOURCES
   src/search/ui/replace_form.cpp
   src/search/ui/search_controller.cpp
   src/search/ui/replace_run.cpp
+  src/search/ui/search_command_table.cpp
 )
 set(SEARCH_UI_TESTS
   src/search/ui/search_window_test.cpp

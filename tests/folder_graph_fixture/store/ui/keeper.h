@@ -1,0 +1,2 @@
+#include "browse/ui/nav.h"
+#include "store/table.h"
