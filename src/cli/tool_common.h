@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <ctime>
 #include <iostream>
 #include <map>
 #include <string>
@@ -13,6 +14,16 @@
 #include "store/table.h"
 
 namespace sk::cli {
+
+// Today's date as the page files store it: "YYYYMMDD", local time.
+inline std::string Today() {
+  std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&now, &tm);
+  char d[16];
+  std::strftime(d, sizeof d, "%Y%m%d", &tm);
+  return d;
+}
 
 using Options = std::map<std::string, std::string>;
 

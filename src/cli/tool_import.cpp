@@ -18,15 +18,6 @@ namespace {
 
 using store::Table;
 
-std::string Today() {
-  std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&now, &tm);
-  char d[16];
-  std::strftime(d, sizeof d, "%Y%m%d", &tm);
-  return d;
-}
-
 }  // namespace
 
 int CmdImport(const std::vector<std::string>& operands, const Options& o) {

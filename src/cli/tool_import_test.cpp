@@ -6,6 +6,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "cli/tool_common.h"
 #include "cli/tool_test_util.h"
 #include "store/check.h"
 #include "store/test_util.h"
@@ -28,14 +29,6 @@ class ToolImport : public test::TempDirTest {
     std::vector<Page> v;
     for (st = t.First(); st.ok() && !t.Eof(); st = t.Next()) v.push_back(test::ReadPage(t));
     return v;
-  }
-  static std::string Today() {
-    std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
-    char d[16];
-    std::strftime(d, sizeof d, "%Y%m%d", &tm);
-    return d;
   }
   static bool Has(const std::string& s, const std::string& part) {
     return s.find(part) != std::string::npos;
@@ -68,7 +61,7 @@ TEST_F(ToolImport, LongFileBecomesPagesTitledWithItsName) {
   std::string joined;
   for (size_t i = 2; i < 5; ++i) {
     EXPECT_EQ(pages[i].title, "long.txt");
-    EXPECT_EQ(pages[i].date, Today());
+    EXPECT_EQ(pages[i].date, cli::Today());
     EXPECT_EQ(pages[i].bunrui, "");
     EXPECT_LE(pages[i].text.size(), 30000u);
     joined += pages[i].text;

@@ -21,7 +21,7 @@ QHBoxLayout* DialogButtonRow(QDialog* dialog, bool help, const std::function<voi
   if (help) {
     auto* h = new QPushButton(QStringLiteral("ﾍﾙﾌﾟ"));
     h->setObjectName(QStringLiteral("HelpBitBtn"));
-    h->setEnabled(false);  // the help file arrives with its own work
+    h->setEnabled(false);  // the dialogs have no help pages to open
     row->addWidget(h);
   }
   return row;

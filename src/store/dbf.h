@@ -1,15 +1,25 @@
 // N.dbf: the table file.
 //
+// clang-format off
 // Layout written here (dBASE IV, little-endian):
-//   0      version: 0x8B (dBASE IV with memo); 0x83 (dBASE III with memo) and 0x03 (no memo) are
-//   read 1-3    date of last update: year-1900, month, day 4-7    record count, deleted records
-//   included 8-9    header length = 32 + 32 * fields + 1 10-11  record length = 1 + the field
-//   widths 28     0x01 when a production index (.mdx) exists 29     language driver: 0x13 (code
-//   page 932); 0x7B, 0x56 and 0 are read as 932 too 32..   32-byte field descriptors: 0-10 name
-//   (NUL-padded), 11 type (C, D, M, N, L),
-//          16 width, 17 decimals, 31 = 0x01 when a production-index tag is keyed on this field;
-//          0x0D after the last descriptor
-//   then the records: deletion byte (0x20 live, 0x2A deleted) and the fields; one 0x1A at the end.
+//   0       version: 0x8B (dBASE IV with memo); 0x83 (dBASE III with memo) and 0x03 (no memo)
+//           are read
+//   1-3     date of last update: year-1900, month, day
+//   4-7     record count, deleted records included
+//   8-9     header length = 32 + 32 * fields + 1
+//   10-11   record length = 1 + the field widths
+//   28      0x01 when a production index (.mdx) exists
+//   29      language driver: 0x13 (code page 932); 0x7B, 0x56 and 0 are read as 932 too
+//   32..    32-byte field descriptors:
+//             0-10  name (NUL-padded)
+//             11    type (C, D, M, N, L)
+//             16    width
+//             17    decimals
+//             31    0x01 when a production-index tag is keyed on this field
+//           0x0D after the last descriptor
+//   then    the records: deletion byte (0x20 live, 0x2A deleted) and the fields;
+//           one 0x1A at the end.
+// clang-format on
 // Every record write and every change of the record count goes through the journal (below):
 // the entry is synced, then the bytes are written and the table synced, so that a kill or a
 // power cut at any moment leaves each record and the count either old or new.

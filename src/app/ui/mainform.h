@@ -213,10 +213,8 @@ class TSDIAppForm : public QMainWindow, public shell::ShellServices {
   bool FirstRun = false;
   bool OpenWithoutDialog = false;
   bool FirstOpenDone = false;
-  bool ExternalEditorOpen = false;
   bool Activated = false;
   int LastExportKind = 0;
-  bool FusenShown = false;
   std::vector<std::string> FieldCaptions;  // CP932
 
  protected:

@@ -265,7 +265,8 @@ void TSDIAppForm::EditMenuClick() {
        {"UpperLowerItem", "KisuhoItem", "ZenkakuHankakuHenkanItem", "KanArabiaHenkanItem"})
     Action(n)->setEnabled(text_selection);
   ApplyCaptionChanges(EditMenuSelectionCaptions(text_selection));
-  Action("FusenItem")->setText(U(FusenItemCaption(FusenShown)));
+  // The sticky note is never on show: its item offers to show it.
+  Action("FusenItem")->setText(U(FusenItemCaption(false)));
 }
 
 void TSDIAppForm::TextPopupMenuPopup() {
@@ -274,7 +275,7 @@ void TSDIAppForm::TextPopupMenuPopup() {
   for (const char* n : {"CopyPopUpItem", "CutPopUpItem", "PopUpDeleteItem", "PopUpPasteToTitleItem",
                         "PopUpPasteToSubtitleItem"})
     Action(n)->setEnabled(selection);
-  Action("PopUpFusenItem")->setText(U(PopUpFusenCaption(FusenShown)));
+  Action("PopUpFusenItem")->setText(U(PopUpFusenCaption(false)));
 }
 
 }  // namespace sk::app
