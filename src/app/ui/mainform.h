@@ -170,8 +170,6 @@ class TSDIAppForm : public QMainWindow, public shell::ShellServices {
   QStatusBar* StatusBar = nullptr;
   std::array<QLabel*, 4> StatusPanels{};
 
-  QTimer* Timer1 = nullptr;
-  QTimer* Timer2 = nullptr;
   QTimer* Timer3 = nullptr;
 
   QMenu* TextPopupMenu = nullptr;
