@@ -29,6 +29,8 @@
 #include "exchange/ui/exchange_command_table.h"
 #include "images/ui/images_command_table.h"
 #include "search/ui/search_command_table.h"
+#include "app/ui/images_host.h"
+#include "app/ui/keeper_host.h"
 #include "shell/prompter.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
@@ -99,8 +101,10 @@ TSDIAppForm::TSDIAppForm(shell::Prompter& prompter, QStringList args, QWidget* p
   BuildMenus();
   Selector = std::make_unique<browse::PageSelector>(*this);
   Nav = std::make_unique<browse::Navigator>(*this);
-  Keeper = std::make_unique<store::PageFileKeeper>(*this);
-  Images = std::make_unique<images::ImageSide>(*this);
+  Images = std::make_unique<images::ImageSide>(*this, session_, ImageWidgetsOf(*this),
+                                                MakeImagesHost(*this));
+  Keeper = std::make_unique<store::PageFileKeeper>(*this, session_, *Nav, *Selector, *Images,
+                                                   *TextMemo, MakeKeeperHost(*this));
   session_.OnFolderChanged([this](const QString& dir) { Images->SetPageFileDir(dir); });
   FormCreate();
   ConstructRest();
@@ -144,7 +148,7 @@ void TSDIAppForm::ConstructRest() {
                    "\x89\xe6\x91\x9c\x83\x74\x83\x40\x83\x43\x83\x8b"};
   StartDir = QDir::currentPath();
   if (!StartDir.endsWith('/')) StartDir += '/';
-  Images->SearchPath.SetStartDir(StartDir.toStdString());
+  Images->SearchPath().SetStartDir(StartDir.toStdString());
   Images->SetImageDirList();
   ApplySettings();
   // The editor takes its layout values from the text font just set.
@@ -188,11 +192,6 @@ void TSDIAppForm::ConstructRest() {
     connect(field, &editor::FieldEdit::CharRefused, this, refused);
     connect(field, &editor::FieldEdit::CharsReplaced, this, replaced);
   }
-
-  Timer1->setSingleShot(true);
-  connect(Timer1, &QTimer::timeout, this, [this] { Images->Timer1Timer(); });
-  Timer2->start(2000);
-  connect(Timer2, &QTimer::timeout, this, [this] { Images->Timer2Timer(); });
 }
 
 void TSDIAppForm::FirstOpen() {

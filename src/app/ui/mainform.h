@@ -171,8 +171,6 @@ class TSDIAppForm : public QMainWindow, public shell::ShellServices {
   QStatusBar* StatusBar = nullptr;
   std::array<QLabel*, 4> StatusPanels{};
 
-  QTimer* Timer1 = nullptr;
-  QTimer* Timer2 = nullptr;
 
   QMenu* TextPopupMenu = nullptr;
   QMenu* ImageAPopUpMenu = nullptr;

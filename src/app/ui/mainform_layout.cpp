@@ -203,8 +203,6 @@ void TSDIAppForm::BuildRegions() {
   }
   setStatusBar(StatusBar);
 
-  Timer1 = new QTimer(this);
-  Timer2 = new QTimer(this);
   setMinimumSize(445, 200);
 }
 

@@ -128,9 +128,9 @@ int main(int argc, char** argv) {
       QApplication::processEvents();
       auto* a = form.findChild<QWidget*>(QStringLiteral("Image"));
       auto* b = form.findChild<QWidget*>(QStringLiteral("Image2"));
-      two = form.Images->ImageList.size() >= 2 && form.Images->AreaPath[1].rfind(";;", 0) != 0 &&
-            sk::images::KindOf(form.Images->AreaPath[0]) != sk::images::FileKind::Link &&
-            sk::images::KindOf(form.Images->AreaPath[1]) != sk::images::FileKind::Link && a && b &&
+      two = form.Images->ImageList().size() >= 2 && form.Images->AreaPath(1).rfind(";;", 0) != 0 &&
+            sk::images::KindOf(form.Images->AreaPath(0)) != sk::images::FileKind::Link &&
+            sk::images::KindOf(form.Images->AreaPath(1)) != sk::images::FileKind::Link && a && b &&
             a->width() > 0 && b->width() > 0;
       if (!two) form.Action("NextItem")->trigger();
     }

@@ -25,8 +25,10 @@
 #include "editor/ui/text_area.h"
 #include "editor/ui/text_editor.h"
 #include "exchange/ui/exchange_controller.h"
+#include "images/ui/image_side.h"
 #include "search/ui/search_controller.h"
 #include "settings/settings_store.h"
+#include "store/ui/page_file_keeper.h"
 
 namespace sk::app::test {
 
@@ -189,6 +191,8 @@ class MainFormTest : public ::testing::Test {
   editor::TextEditor& EditorOf() { return form_->commands_->Editor(); }
   search::SearchController& SearchOf() { return form_->commands_->Search(); }
   exchange::ExchangeController& ExchangeOf() { return form_->commands_->Exchange(); }
+  images::ImageSide& ImagesOf() { return *form_->Images; }
+  store::PageFileKeeper& KeeperOf() { return *form_->Keeper; }
 
   QTemporaryDir dir_;
   QString config_;

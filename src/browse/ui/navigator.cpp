@@ -151,12 +151,12 @@ void Navigator::PutSelImageNo() {
   const PagePosition* p = positions_.Find(recno);
   if (!p) {
     f_.TextMemo->SetSelStart(0);
-    f_.Images->RestoreImageNum = 0;
+    f_.Images->SetRestoreImageNum(0);
     return;
   }
   f_.TextMemo->SetSelStart(p->sel_start);
   f_.TextMemo->SetSelLength(p->sel_length);
-  f_.Images->RestoreImageNum = p->image_num;
+  f_.Images->SetRestoreImageNum(p->image_num);
 }
 
 void Navigator::SetDateCaption() {}

@@ -59,14 +59,14 @@ void Navigator::ResetRecNoList() { positions_.Reset(); }
 
 void Navigator::SetRecNoList() {
   positions_.Remember(PagePosition{f_.MainTable.RecNo(), f_.TextMemo->SelStart(),
-                                   f_.TextMemo->SelLength(), f_.Images->ImageNum});
+                                   f_.TextMemo->SelLength(), f_.Images->ImageNum()});
 }
 
 void Navigator::ShowAfterHistoryStep(bool stepped) {
   if (stepped) {
     if (history_.pos() < 0) {
       f_.MainTable.First();
-      f_.Images->RestoreImageNum = 0;
+      f_.Images->SetRestoreImageNum(0);
     }
     AfterMove(true, true);
     if (!AlternateShown() && f_.TextMemo->isVisible()) f_.TextMemo->setFocus();

@@ -23,8 +23,8 @@ void Navigator::SaveViewConditionBeforeClose() {
   ViewCondition v;
   v.SelStart = f_.TextMemo->SelStart();
   v.SelLength = f_.TextMemo->SelLength();
-  v.ImageNum = f_.Images->ImageNum;
-  v.ImageAction = f_.Images->ImageAction;
+  v.ImageNum = f_.Images->ImageNum();
+  v.ImageAction = f_.Images->ImageAction();
   v.IndexName = t.IndexName();
   v.selection = s.selection();
   if (v.selection.DateSelectMode) {
@@ -65,7 +65,7 @@ void Navigator::SetViewConditionBeforeOpen() {
   Status st = t.SetIndexName("");
   int sel_start = 0, sel_length = 0;
   if (!v) {
-    f_.Images->RestoreImageNum = 0;
+    f_.Images->SetRestoreImageNum(0);
     f_.Images->ChangeImageMode(false, 1);
     s.selection() = PageSelection{};
     if (st.ok()) st = t.First();
@@ -98,12 +98,12 @@ void Navigator::SetViewConditionBeforeOpen() {
       sel_start = v->SelStart;
       sel_length = v->SelLength;
     }
-    f_.Images->RestoreImageNum = v->ImageNum;
+    f_.Images->SetRestoreImageNum(v->ImageNum);
     f_.Images->ChangeImageMode(false, v->ImageAction);
   }
   f_.Report(st);
   ResetRecNoList();
-  positions_.Remember(PagePosition{t.RecNo(), sel_start, sel_length, f_.Images->RestoreImageNum});
+  positions_.Remember(PagePosition{t.RecNo(), sel_start, sel_length, f_.Images->RestoreImageNum()});
   s.CheckOrderItem();
   f_.FieldsLinked = true;
   AfterMove(true, true);

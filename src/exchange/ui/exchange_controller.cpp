@@ -128,7 +128,7 @@ HtmlContext ExchangeController::MakeHtmlContext() const {
   const double dpi = screen ? screen->logicalDotsPerInchX() : 96.0;
   c.max_image_pixels = HtmlImagePixels(dpi, html_.GazoMaxWidth);
   c.min_image_pixels = HtmlImagePixels(dpi, html_.GazoMinWidth);
-  SetHtmlImages(f_.Images->SearchPath, &c);
+  SetHtmlImages(f_.Images->SearchPath(), &c);
   return c;
 }
 

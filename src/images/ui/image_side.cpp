@@ -20,20 +20,21 @@
 #include <QToolButton>
 #include <functional>
 
-#include "app/ui/mainform.h"
 #include "convert/cp932.h"
-#include "editor/ui/text_area.h"
 #include "images/image_geometry.h"
 #include "images/image_list.h"
 #include "images/ui/picture_canvas.h"
 #include "images/ui/picture_loader.h"
+#include "settings/main_settings.h"
+#include "shell/page_file_session.h"
+#include "shell/shell_services.h"
 
 namespace sk::images {
 
-using app::B;
-using app::Q;
-
 namespace {
+
+QString Q(std::string_view cp932) { return cp932::Decode(cp932); }
+std::string B(const QString& text) { return cp932::EncodeReplacing(text); }
 
 // Calls `fn` when the watched widget gets an event of `type`; `consume`: the event ends there.
 class EventHook : public QObject {
@@ -72,7 +73,9 @@ struct ImageSide::CachedPicture {
   LoadedPicture picture;
 };
 
-ImageSide::ImageSide(app::TSDIAppForm& form) : f_(form) {
+ImageSide::ImageSide(shell::ShellServices& shell, shell::PageFileSession& session,
+                     const Widgets& widgets, std::unique_ptr<ImagesHost> host)
+    : shell_(shell), session_(session), w_(widgets), host_(std::move(host)) {
   for (int slot = 0; slot < 2; ++slot) {
     QScrollArea* a = Area(slot);
     a->setWidgetResizable(false);
@@ -82,7 +85,7 @@ ImageSide::ImageSide(app::TSDIAppForm& form) : f_(form) {
     a->setWidget(c);
     canvas_[size_t(slot)] = c;
     auto* open = new EventHook(a, QEvent::MouseButtonDblClick, true, [this, slot] {
-      if (f_.FileIsOpen()) OpenViewer(slot);
+      if (session_.IsOpen()) OpenViewer(slot);
     });
     a->viewport()->installEventFilter(open);
     c->installEventFilter(open);
@@ -93,20 +96,27 @@ ImageSide::ImageSide(app::TSDIAppForm& form) : f_(form) {
       if (!lines.isEmpty()) ImageStrDisplay(slot + 1, lines);
     }));
   }
-  f_.ImageFileNameEdit->installEventFilter(
-      new EventHook(f_.ImageFileNameEdit, QEvent::MouseButtonDblClick, true, [this] {
-        if (f_.FileIsOpen()) ImageFileDirectEditItemClick();
+  w_.file_names->installEventFilter(
+      new EventHook(w_.file_names, QEvent::MouseButtonDblClick, true, [this] {
+        if (session_.IsOpen()) ImageFileDirectEditItemClick();
       }));
   // No refresh comes while the user types: every key starts the refresh period again.
-  f_.TextMemo->installEventFilter(
-      new EventHook(f_.TextMemo, QEvent::KeyPress, false, [this] { RestartTimer2(); }));
-  redraw_ = new QTimer(&f_);
+  w_.text_area->installEventFilter(
+      new EventHook(w_.text_area, QEvent::KeyPress, false, [this] { RestartTimer2(); }));
+  // The timers belong to the image side: none fires once it is gone.
+  redraw_ = std::make_unique<QTimer>();
   redraw_->setSingleShot(true);
   redraw_->setInterval(30);
-  QObject::connect(redraw_, &QTimer::timeout, &f_, [this] {
-    if (f_.FileIsOpen()) DrawImage(0, false);
+  QObject::connect(redraw_.get(), &QTimer::timeout, redraw_.get(), [this] {
+    if (session_.IsOpen()) DrawImage(0, false);
   });
-  ChangeImageMode(false, ImageAction);
+  timer1_ = std::make_unique<QTimer>();
+  timer1_->setSingleShot(true);
+  QObject::connect(timer1_.get(), &QTimer::timeout, timer1_.get(), [this] { Timer1Timer(); });
+  timer2_ = std::make_unique<QTimer>();
+  QObject::connect(timer2_.get(), &QTimer::timeout, timer2_.get(), [this] { Timer2Timer(); });
+  timer2_->start(2000);
+  ChangeImageMode(false, image_action_);
 }
 
 void ImageSide::RedrawSoon() { redraw_->start(); }
@@ -115,26 +125,29 @@ ImageSide::~ImageSide() = default;
 
 void ImageSide::ClearPictureCache() { cache_.clear(); }
 
-QScrollArea* ImageSide::Area(int slot) const { return slot == 0 ? f_.Image1Panel : f_.Image2Panel; }
+QScrollArea* ImageSide::Area(int slot) const { return w_.areas[size_t(slot)]; }
 
 // ---- the search path ----
 
-void ImageSide::SetImageDirList() { SearchPath.SetImageDirList(cp932::ToUtf8(f_.Conf.ImageDir)); }
+void ImageSide::SetImageDirList() {
+  search_path_.SetImageDirList(cp932::ToUtf8(shell_.conf().ImageDir));
+}
 
 std::string ImageSide::ImageDirValue() const {
-  return B(QString::fromStdString(SearchPath.ImageDirValue()));
+  return B(QString::fromStdString(search_path_.ImageDirValue()));
 }
 
 void ImageSide::SetPageFileDir(const QString& folder) {
-  SearchPath.SetPageFileDir(folder.toStdString());
+  search_path_.SetPageFileDir(folder.toStdString());
 }
 
 std::string ImageSide::GetPureImageFileNames() {
-  if (!f_.FileIsOpen()) {
-    TextAltFileName.clear();
+  if (!session_.IsOpen()) {
+    text_alt_file_name_.clear();
     return {};
   }
-  return images::GetPureImageFileNames(f_.MainTable.FieldString("IMAGEFILE"), &TextAltFileName);
+  return images::GetPureImageFileNames(session_.table().FieldString("IMAGEFILE"),
+                                       &text_alt_file_name_);
 }
 
 // ---- drawing ----
@@ -142,7 +155,7 @@ std::string ImageSide::GetPureImageFileNames() {
 void ImageSide::DeleteImage(int area) {
   for (int slot = 0; slot < 2; ++slot)
     if (area == 0 || area == slot + 1) canvas_[size_t(slot)]->Clear();
-  if (area == 0) f_.ImageFileNameEdit->clear();
+  if (area == 0) w_.file_names->clear();
 }
 
 void ImageSide::ResetScroll(int slot) {
@@ -156,64 +169,64 @@ void ImageSide::ResetImageScrollPos() {
 
 void ImageSide::ClearPage() {
   DeleteImage(0);
-  ImageList.clear();
-  AreaPath = {};
-  TextAltFileName.clear();
+  image_list_.clear();
+  area_path_ = {};
+  text_alt_file_name_.clear();
   no_image_names_ = true;
-  f_.MakeImageArea(true, false, false);
+  host_->MakeImageArea(true, false, false);
 }
 
 void ImageSide::ShowPageImages() {
-  ImageNum = 0;
+  image_num_ = 0;
   DrawImage(0, true);
 }
 
 void ImageSide::ShowImagesFrom(int index) {
-  ImageNum = std::max(0, index);
-  ImageStep = kStepNone;
+  image_num_ = std::max(0, index);
+  image_step_ = kStepNone;
   DrawImage(0, true);
 }
 
 void ImageSide::DrawImage(int area, bool reset_scroll) {
   DeleteImage(area);
-  f_.SetImageCursor(area, Qt::ArrowCursor);
+  shell_.SetImageCursor(area, Qt::ArrowCursor);
   for (int slot = 0; slot < 2; ++slot) {
     if (area != 0 && area != slot + 1) continue;
     if (reset_scroll) ResetScroll(slot);
-    AreaPath[size_t(slot)].clear();
+    area_path_[size_t(slot)].clear();
   }
   std::vector<std::string> names_listed = SplitImageNames(GetPureImageFileNames());
   no_image_names_ = names_listed.empty();
-  if (area == 0) ImageList = std::move(names_listed);
-  f_.MakeImageArea(true, true, true);
+  if (area == 0) image_list_ = std::move(names_listed);
+  host_->MakeImageArea(true, true, true);
   // The areas take their sizes from the layout before anything is placed in them.
-  if (QLayout* l = f_.Panel3->layout()) l->activate();
+  if (QLayout* l = w_.side->layout()) l->activate();
 
-  const int count = int(ImageList.size());
-  const bool drawn = f_.Conf.TextImageLocation != 4 && !no_image_names_ && count > 0;
-  const int areas = f_.Conf.ImageForm != 0 ? 2 : 1;
-  QString names = f_.ImageFileNameEdit->text();
+  const int count = int(image_list_.size());
+  const bool drawn = shell_.conf().TextImageLocation != 4 && !no_image_names_ && count > 0;
+  const int areas = shell_.conf().ImageForm != 0 ? 2 : 1;
+  QString names = w_.file_names->text();
   if (drawn) {
-    ImageNum = ChooseImageNum(ImageNum, ImageStep, &RestoreImageNum, count, areas == 2);
-    int i = ImageNum;
+    image_num_ = ChooseImageNum(image_num_, image_step_, &restore_image_num_, count, areas == 2);
+    int i = image_num_;
     for (int j = 0; j < areas; ++j) {
       if (area == 0 || area == j + 1) {
-        AreaImageNo[size_t(j)] = i;
-        const std::string listed = ImageList[size_t(i)];
+        area_image_no_[size_t(j)] = i;
+        const std::string listed = image_list_[size_t(i)];
         const std::string bare = BareImageName(listed);
-        std::optional<std::string> found = SearchPath.Find(cp932::ToUtf8(bare));
+        std::optional<std::string> found = search_path_.Find(cp932::ToUtf8(bare));
         if (found) {
-          ImageList[size_t(i)] = bare;
-          AreaPath[size_t(j)] = *found;
+          image_list_[size_t(i)] = bare;
+          area_path_[size_t(j)] = *found;
           if (area == 0) names = j == 0 ? Q(bare) : names + QStringLiteral(" || ") + Q(bare);
           if (KindOf(*found) == FileKind::Link) {
             ImageStrDisplay(j + 1, {Q(listed), QStringLiteral("(ダブルクリック→ファイルを開く)")});
-            f_.SetImageCursor(j + 1, Qt::PointingHandCursor);
+            shell_.SetImageCursor(j + 1, Qt::PointingHandCursor);
           } else {
             ShowPicture(j, QString::fromStdString(*found), listed);
           }
         } else {
-          AreaPath[size_t(j)] = ";;" + cp932::ToUtf8(listed);
+          area_path_[size_t(j)] = ";;" + cp932::ToUtf8(listed);
           ImageStrDisplay(j + 1, {Q(listed), QStringLiteral("このファイルは存在しません。")});
         }
       }
@@ -223,26 +236,30 @@ void ImageSide::DrawImage(int area, bool reset_scroll) {
   }
   if (area != 0) return;
 
-  const QString caption = Q(f_.FieldCaptions.size() > 4 ? f_.FieldCaptions[4] : std::string());
-  if (f_.Conf.TextImageLocation == 4) {
-    f_.Labels[4]->setText(caption);
+  const QString caption =
+      Q(shell_.field_captions().size() > 4 ? shell_.field_captions()[4] : std::string());
+  if (shell_.conf().TextImageLocation == 4) {
+    w_.caption->setText(caption);
   } else {
     QString t;
-    if (ImageList.empty())
+    if (image_list_.empty())
       t = QStringLiteral("(なし)");
     else if (drawn && areas == 2 && count >= 2)
-      t = QStringLiteral("(%1,%2/%3)").arg(AreaImageNo[0] + 1).arg(AreaImageNo[1] + 1).arg(count);
+      t = QStringLiteral("(%1,%2/%3)")
+              .arg(area_image_no_[0] + 1)
+              .arg(area_image_no_[1] + 1)
+              .arg(count);
     else
-      t = QStringLiteral("(%1/%2)").arg(AreaImageNo[0] + 1).arg(count);
-    if (!f_.Conf.SmallCaptionDisp) names = t + QStringLiteral("　") + names;
-    f_.Labels[4]->setText(caption + t);
+      t = QStringLiteral("(%1/%2)").arg(area_image_no_[0] + 1).arg(count);
+    if (!shell_.conf().SmallCaptionDisp) names = t + QStringLiteral("　") + names;
+    w_.caption->setText(caption + t);
   }
-  f_.ImageFileNameEdit->setText(names);
-  f_.ImageFileNameEdit->setCursorPosition(0);
-  ImageStep = 0;
-  if (f_.Conf.DoGazoRefresh && drawn) {
-    Area1RefreshPending = true;
-    f_.Timer1->start(500);
+  w_.file_names->setText(names);
+  w_.file_names->setCursorPosition(0);
+  image_step_ = 0;
+  if (shell_.conf().DoGazoRefresh && drawn) {
+    area1_refresh_pending_ = true;
+    timer1_->start(500);
   }
 }
 
@@ -254,16 +271,16 @@ bool ImageSide::ShowPicture(int slot, const QString& path, const std::string& li
   CachedPicture* hit = nullptr;
   for (auto& c : cache_)
     if (c->path == path && c->file_size == info.size() && c->modified == info.lastModified() &&
-        c->mode == ImageAction && c->area == area)
+        c->mode == image_action_ && c->area == area)
       hit = c.get();
   if (!hit) {
     auto entry = std::make_unique<CachedPicture>();
     entry->path = path;
     entry->file_size = info.size();
     entry->modified = info.lastModified();
-    entry->mode = ImageAction;
+    entry->mode = image_action_;
     entry->area = area;
-    const int mode = ImageAction;
+    const int mode = image_action_;
     entry->picture = LoadPicture(path, [&](QSize full) {
       Placement p = PlacePicture(mode, area.width(), area.height(), full.width(), full.height(),
                                  screen.width(), screen.height());
@@ -276,12 +293,12 @@ bool ImageSide::ShowPicture(int slot, const QString& path, const std::string& li
   }
   const LoadedPicture& pic = hit->picture;
   if (!pic.ok()) {
-    AreaImageWidth[size_t(slot)] = AreaImageHeight[size_t(slot)] = 0;
+    area_image_width_[size_t(slot)] = area_image_height_[size_t(slot)] = 0;
     ImageStrDisplay(slot + 1, {Q(listed), pic.error});
     return false;
   }
-  AreaImageWidth[size_t(slot)] = pic.full_size.width();
-  AreaImageHeight[size_t(slot)] = pic.full_size.height();
+  area_image_width_[size_t(slot)] = pic.full_size.width();
+  area_image_height_[size_t(slot)] = pic.full_size.height();
   ImageDisplay(slot + 1, pic.image, pic.full_size.width(), pic.full_size.height());
   return true;
 }
@@ -311,7 +328,7 @@ void ImageSide::ImageDisplay(int area, const QImage& image, int full_w, int full
   const int h_pos = a->horizontalScrollBar()->value();
   const int v_pos = a->verticalScrollBar()->value();
   const QSize screen = ScreenSize();
-  Placement p = PlacePicture(ImageAction, a->width(), a->height(), full_w, full_h, screen.width(),
+  Placement p = PlacePicture(image_action_, a->width(), a->height(), full_w, full_h, screen.width(),
                              screen.height());
   const Qt::ScrollBarPolicy bars = p.natural ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
   a->setHorizontalScrollBarPolicy(bars);
@@ -324,11 +341,11 @@ void ImageSide::ImageDisplay(int area, const QImage& image, int full_w, int full
 // ---- moving through the list, the display mode ----
 
 void ImageSide::ToNextPriorImage(int direction) {
-  if (!f_.FileIsOpen()) return;
-  const bool two = f_.Conf.ImageForm != 0;
-  const int count = int(ImageList.size());
+  if (!session_.IsOpen()) return;
+  const bool two = shell_.conf().ImageForm != 0;
+  const int count = int(image_list_.size());
   if (count <= (two ? 2 : 1)) return;
-  ImageStep = direction == 0 ? kStepToFirst : (two ? direction * 2 : direction);
+  image_step_ = direction == 0 ? kStepToFirst : (two ? direction * 2 : direction);
   ResetImageScrollPos();
   DrawImage(0, true);
 }
@@ -337,46 +354,47 @@ void ImageSide::ChangeImageMode(bool redraw, int mode) {
   static const char* const kItems[3] = {"KakudaiShukusho_Item", "NormalSize_Item",
                                         "ToSmallSizeItem"};
   for (int m = 0; m < 3; ++m)
-    if (QAction* act = f_.Action(kItems[m])) {
+    if (QAction* act = shell_.Action(kItems[m])) {
       act->setCheckable(true);
       act->setChecked(m == mode);
     }
-  if (mode == ImageAction) return;
-  ImageAction = mode;
+  if (mode == image_action_) return;
+  image_action_ = mode;
   if (redraw) DrawImage(0, true);
 }
 
 void ImageSide::ChangeImageViewModeSpeedButtonClick() {
-  if (!f_.FileIsOpen()) return;
+  if (!session_.IsOpen()) return;
   static const int kNext[3] = {2, 0, 1};  // 0 -> 2, 1 -> 0, 2 -> 1
-  ChangeImageMode(true, kNext[std::clamp(ImageAction, 0, 2)]);
+  ChangeImageMode(true, kNext[std::clamp(image_action_, 0, 2)]);
 }
 
 // ---- refresh ----
 
 void ImageSide::Timer1Timer() {
-  if (!Area1RefreshPending) return;
-  Area1RefreshPending = false;
-  f_.Timer1->stop();
-  if (f_.FileIsOpen()) DrawImage(1, false);
+  if (!area1_refresh_pending_) return;
+  area1_refresh_pending_ = false;
+  timer1_->stop();
+  if (session_.IsOpen()) DrawImage(1, false);
 }
 
 void ImageSide::RestartTimer2() {
-  f_.Timer2->start(std::clamp(f_.Conf.GazoRefreshInterval, 500, 10000));
+  timer2_->start(std::clamp(shell_.conf().GazoRefreshInterval, 500, 10000));
 }
 
 void ImageSide::Timer2Timer() {
   RestartTimer2();
-  if (!f_.Conf.DoGazoRefresh || !f_.FileIsOpen()) return;
-  DrawImage(RefreshSide ? 1 : 2, false);
-  RefreshSide = !RefreshSide;
+  if (!shell_.conf().DoGazoRefresh || !session_.IsOpen()) return;
+  DrawImage(refresh_side_ ? 1 : 2, false);
+  refresh_side_ = !refresh_side_;
 }
 
 // ---- enabling ----
 
 bool ImageSide::AreaSaveAllowed(int slot) const {
-  if (!f_.FileIsOpen() || f_.Conf.TextImageLocation >= 4 || ImageList.empty()) return false;
-  return slot == 0 || (f_.Conf.ImageForm != 0 && ImageList.size() >= 2);
+  if (!session_.IsOpen() || shell_.conf().TextImageLocation >= 4 || image_list_.empty())
+    return false;
+  return slot == 0 || (shell_.conf().ImageForm != 0 && image_list_.size() >= 2);
 }
 
 void ImageSide::ImageMenuClick() {
@@ -384,18 +402,18 @@ void ImageSide::ImageMenuClick() {
                                     {"ImageSaveBItem", "DeleteImage2Item", "ViewerBItem"}};
   for (int slot = 0; slot < 2; ++slot)
     for (const char* name : kItems[slot])
-      if (QAction* a = f_.Action(name)) a->setEnabled(AreaSaveAllowed(slot));
+      if (QAction* a = shell_.Action(name)) a->setEnabled(AreaSaveAllowed(slot));
 }
 
 void ImageSide::AreaPopup(int slot) {
   const bool del = AreaSaveAllowed(slot);
-  const bool save = del && AreaPath[size_t(slot)].rfind(";;", 0) != 0;
+  const bool save = del && area_path_[size_t(slot)].rfind(";;", 0) != 0;
   const char* const kItems[2][4] = {
       {"DeleteImageAItem", "ImageSaveAPopUpItem", "PopUpImage1RefreshItem", "Viewer1Item"},
       {"DeleteImageBItem", "ImageSaveBPopUpItem", "PopUpImage2RefreshItem", "Viewer2Item"}};
-  if (QAction* a = f_.Action(kItems[slot][0])) a->setEnabled(del);
+  if (QAction* a = shell_.Action(kItems[slot][0])) a->setEnabled(del);
   for (int k = 1; k < 4; ++k)
-    if (QAction* a = f_.Action(kItems[slot][k])) a->setEnabled(save);
+    if (QAction* a = shell_.Action(kItems[slot][k])) a->setEnabled(save);
 }
 
 }  // namespace sk::images

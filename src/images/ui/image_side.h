@@ -1,7 +1,8 @@
 // The image side of the main window: the current page's image list, the two image areas and what
 // they show, the display mode, moving through the list, the periodic refresh, and the commands on
 // the linked files (adding, the direct edit, removing, saving under another name, opening).
-// Owned by the main window; the window's handlers and the page display call it.
+// Owned by the main window; the window's handlers and the page display call it.  It sees the
+// window only through the shell services, the open page file, its own widgets and `ImagesHost`.
 #pragma once
 
 #include <QImage>
@@ -14,21 +15,44 @@
 
 #include "images/image_search_path.h"
 
+class QLabel;
+class QLineEdit;
 class QScrollArea;
 class QTimer;
 class QWidget;
 
-namespace sk::app {
-class TSDIAppForm;
-}
+namespace sk::shell {
+class PageFileSession;
+class ShellServices;
+}  // namespace sk::shell
 
 namespace sk::images {
 
 class PictureCanvas;
 
+// What the image side needs from the window's layout.
+class ImagesHost {
+ public:
+  virtual ~ImagesHost() = default;
+  // Places the image side by the settings: hide_check: collapsed when it may be and the page
+  // lists no image; layout: beside or below the text as set; split: one area or two.
+  virtual void MakeImageArea(bool hide_check, bool layout, bool split) = 0;
+};
+
 class ImageSide {
  public:
-  explicit ImageSide(app::TSDIAppForm& form);
+  // The window's widgets the image side drives.
+  struct Widgets {
+    QWidget* side = nullptr;              // holds the two areas (its layout places them)
+    std::array<QScrollArea*, 2> areas{};  // the first and the second image area
+    QLineEdit* file_names = nullptr;      // the image file-name box of the header
+    QLabel* caption = nullptr;            // the image field's caption (with the count)
+    QWidget* text_area = nullptr;         // typing there puts the next refresh off
+  };
+
+  // Builds the areas' canvases, hooks the double-clicks, and starts the refresh timer.
+  ImageSide(shell::ShellServices& shell, shell::PageFileSession& session, const Widgets& widgets,
+            std::unique_ptr<ImagesHost> host);
   ~ImageSide();
 
   // ---- Drawing ----
@@ -61,17 +85,21 @@ class ImageSide {
   void ImageMenuClick();
   void ImageAPopUpMenuPopup() { AreaPopup(0); }
   void ImageBPopUpMenuPopup() { AreaPopup(1); }
-  bool PopupAllowed(int slot) const { return !AreaPath[size_t(slot)].empty(); }
+  bool PopupAllowed(int slot) const { return !area_path_[size_t(slot)].empty(); }
   void AddImageFile();
   void ImageFileDirectEditItemClick();
   void DeleteImageFile(int area);
   void ImageSave(int slot);
   void OpenViewer(int slot);
   bool DoWinCommand(const std::string& path);
+  // Timer1 (single-shot): area 1 drawn again shortly after a full draw; Timer2: the periodic
+  // refresh, one area a tick.
   void Timer1Timer();
   void Timer2Timer();
   // The refresh period starts again (each tick, and each key typed in the text area).
   void RestartTimer2();
+  QTimer* Timer1() const { return timer1_.get(); }
+  QTimer* Timer2() const { return timer2_.get(); }
 
   // ---- Start-up and shutdown ----
   // Builds the search path from the "ImageDir" setting (at start and after the settings change).
@@ -86,20 +114,36 @@ class ImageSide {
   // The image part of the current page's field; sets TextAltFileName.
   std::string GetPureImageFileNames();
 
-  // ---- State (names as the rest of the program knows them) ----
-  std::vector<std::string> ImageList;  // CP932 names of the page on show, in list order
-  int ImageNum = 0;
-  int ImageStep = 0;
-  int RestoreImageNum = -1;
-  std::array<int, 2> AreaImageNo{};
-  std::array<int, 2> AreaImageWidth{}, AreaImageHeight{};
-  std::array<std::string, 2> AreaPath;  // UTF-8 path found; ";;" + listed name when not found
-  int ImageAction = 1;
-  std::string TextAltFileName;  // CP932
-  bool RefreshSide = false;
-  bool Area1RefreshPending = false;
-  int ImageSaveQuality = 75;
-  ImageSearchPath SearchPath;
+  // ---- State ----
+  // CP932 names of the page on show, in list order.
+  const std::vector<std::string>& ImageList() const { return image_list_; }
+  // The index in the list of the name the first area shows.
+  int ImageNum() const { return image_num_; }
+  // The index to show first when the next page is drawn (-1: none; kept from a page's memory).
+  int RestoreImageNum() const { return restore_image_num_; }
+  void SetRestoreImageNum(int index) { restore_image_num_ = index; }
+  // The display mode: 0 fitted, 1 natural size, 2 only shrunk.
+  int ImageAction() const { return image_action_; }
+  // The index in the list of the name an area (slot 0 or 1) shows.
+  int AreaImageNo(int slot) const { return area_image_no_[size_t(slot)]; }
+  // The full size of the picture an area shows (0 when it shows none).
+  int AreaImageWidth(int slot) const { return area_image_width_[size_t(slot)]; }
+  int AreaImageHeight(int slot) const { return area_image_height_[size_t(slot)]; }
+  // UTF-8 path found for an area; ";;" + the listed name when not found; "" when none.
+  const std::string& AreaPath(int slot) const { return area_path_[size_t(slot)]; }
+  // The alternate file of the page's field (the name after '*'), CP932.
+  const std::string& TextAltFileName() const { return text_alt_file_name_; }
+  // The JPEG quality last chosen for saving under another name.
+  int ImageSaveQuality() const { return image_save_quality_; }
+  // The folders names are looked for in.
+  ImageSearchPath& SearchPath() { return search_path_; }
+  const ImageSearchPath& SearchPath() const { return search_path_; }
+  // The refresh's state: area 1 is to be drawn again by Timer1; the area Timer2 draws next
+  // (false: area 2, true: area 1).
+  bool Area1RefreshPending() const { return area1_refresh_pending_; }
+  void SetArea1RefreshPending(bool on) { area1_refresh_pending_ = on; }
+  bool RefreshSide() const { return refresh_side_; }
+  void SetRefreshSide(bool area1) { refresh_side_ = area1; }
   // How many pictures were decoded (tests and benchmarks see the cache at work).
   int decode_count() const { return decode_count_; }
   // For benchmarks: forget the decoded pictures; decode whole pictures and scale them afterwards
@@ -117,13 +161,29 @@ class ImageSide {
   // The picture for an area, decoded at the size the mode shows it (or taken from the cache).
   bool ShowPicture(int slot, const QString& path, const std::string& listed);
 
-  app::TSDIAppForm& f_;
+  shell::ShellServices& shell_;
+  shell::PageFileSession& session_;
+  Widgets w_;
+  std::unique_ptr<ImagesHost> host_;
+  std::vector<std::string> image_list_;
+  int image_num_ = 0;
+  int image_step_ = 0;
+  int restore_image_num_ = -1;
+  std::array<int, 2> area_image_no_{};
+  std::array<int, 2> area_image_width_{}, area_image_height_{};
+  std::array<std::string, 2> area_path_;
+  int image_action_ = 1;
+  std::string text_alt_file_name_;
+  bool refresh_side_ = false;
+  bool area1_refresh_pending_ = false;
+  int image_save_quality_ = 75;
+  ImageSearchPath search_path_;
   std::array<PictureCanvas*, 2> canvas_{};
   std::vector<std::unique_ptr<CachedPicture>> cache_;
   bool no_image_names_ = true;
   int decode_count_ = 0;
   bool decode_at_shown_size_ = true;
-  QTimer* redraw_ = nullptr;
+  std::unique_ptr<QTimer> redraw_, timer1_, timer2_;
 };
 
 }  // namespace sk::images

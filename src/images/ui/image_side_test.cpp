@@ -51,7 +51,7 @@ class ImageSideTest : public MainFormTest {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(data);
   }
-  images::ImageSide& I() { return *form_->Images; }
+  images::ImageSide& I() { return ImagesOf(); }
   images::PictureCanvas* Canvas(int slot) {
     return form_->findChild<images::PictureCanvas*>(slot == 0 ? "Image" : "Image2");
   }
@@ -73,7 +73,7 @@ TEST_F(ImageSideTest, TwoAreasCycleThroughThreeNames) {
   EXPECT_EQ(f.ImageFileNameEdit->text(), "a.jpg || b.bmp");
   EXPECT_FALSE(Canvas(0)->image().isNull());
   EXPECT_FALSE(Canvas(1)->image().isNull());
-  EXPECT_EQ(I().AreaImageWidth[1], 30);
+  EXPECT_EQ(I().AreaImageWidth(1), 30);
   const char* forward[] = {"(3,1/3)", "(2,3/3)", "(1,2/3)"};
   for (const char* t : forward) {
     Trigger("ToNextImageItem");
@@ -107,13 +107,13 @@ TEST_F(ImageSideTest, CountCaptionAndWhatEachAreaShows) {
   for (int page : {2, 3}) {
     Show(page);
     EXPECT_EQ(Caption(), "画像ファイル(なし)") << page;
-    EXPECT_TRUE(I().ImageList.empty());
+    EXPECT_TRUE(I().ImageList().empty());
   }
   // A missing file and a link file.
   Show(4);
   EXPECT_EQ(Caption(), "画像ファイル(1,2/2)");
   EXPECT_EQ(Canvas(0)->lines(), QStringList({"gone.jpg", "このファイルは存在しません。"}));
-  EXPECT_EQ(I().AreaPath[0], ";;gone.jpg");
+  EXPECT_EQ(I().AreaPath(0), ";;gone.jpg");
   // The notice follows the area when it gets smaller (as when the layout settles after a
   // start), without scroll bars.
   f.Image1Panel->resize(f.Image1Panel->width() - 30, f.Image1Panel->height() - 20);
@@ -138,15 +138,15 @@ TEST_F(ImageSideTest, CountCaptionAndWhatEachAreaShows) {
   // the normalised name.
   Show(5);
   EXPECT_EQ(Caption(), "画像ファイル(1/1)");
-  EXPECT_EQ(I().ImageList, std::vector<std::string>{"photo.bmp"});
-  EXPECT_EQ(I().AreaPath[0], Path("photo.bmp").toStdString());
+  EXPECT_EQ(I().ImageList(), std::vector<std::string>{"photo.bmp"});
+  EXPECT_EQ(I().AreaPath(0), Path("photo.bmp").toStdString());
   Show(6);
-  EXPECT_EQ(I().ImageList.size(), 2u);
+  EXPECT_EQ(I().ImageList().size(), 2u);
   // Names written on Windows in another case find the files all the same, and the double-click
   // opens the file found.
   Show(7);
   EXPECT_FALSE(Canvas(0)->image().isNull());
-  EXPECT_EQ(I().AreaPath[0], Path("one.jpg").toStdString());
+  EXPECT_EQ(I().AreaPath(0), Path("one.jpg").toStdString());
   EXPECT_EQ(Canvas(1)->lines(), QStringList({"Notes.TXT", "(ダブルクリック→ファイルを開く)"}));
   prompter_.opened.clear();
   QTest::mouseDClick(Canvas(1), Qt::LeftButton, {}, QPoint(5, 5));
@@ -218,7 +218,7 @@ TEST_F(ImageSideTest, DisplayModesPlaceThePicture) {
   // The toolbar button steps 1 -> 0 -> 2 -> 1.
   for (int mode : {0, 2, 1}) {
     f.ToolButton("ChangeImageViewModeSpeedButton")->click();
-    EXPECT_EQ(I().ImageAction, mode);
+    EXPECT_EQ(I().ImageAction(), mode);
   }
 }
 
@@ -236,8 +236,8 @@ TEST_F(ImageSideTest, DamagedPicturesShowTheirNameAndAReason) {
   ASSERT_TRUE(f.FileIsOpen());
   for (int step = 0; step < 3; ++step) {
     for (int slot = 0; slot < 2; ++slot) {
-      int k = I().AreaImageNo[size_t(slot)];
-      std::string name = I().ImageList[size_t(k)];
+      int k = I().AreaImageNo(slot);
+      std::string name = I().ImageList()[size_t(k)];
       SCOPED_TRACE(name);
       if (name == "good.jpg") {
         EXPECT_FALSE(Canvas(slot)->image().isNull());
@@ -260,22 +260,22 @@ TEST_F(ImageSideTest, RefreshDecodesOnlyChangedFiles) {
   Show(1);
   const int decoded = I().decode_count();
   for (int tick = 0; tick < 4; ++tick) I().Timer2Timer();
-  I().Area1RefreshPending = true;
+  I().SetArea1RefreshPending(true);
   I().Timer1Timer();
   EXPECT_EQ(I().decode_count(), decoded);
-  EXPECT_FALSE(I().Area1RefreshPending);
+  EXPECT_FALSE(I().Area1RefreshPending());
   // Another program rewrites b.jpg: the next refresh of area 2 shows the new picture.
   Picture("b.jpg", 80, 60);  // another size: the change is seen whatever the clock says
-  I().RefreshSide = false;
+  I().SetRefreshSide(false);
   I().Timer2Timer();
   EXPECT_EQ(I().decode_count(), decoded + 1);
-  EXPECT_EQ(I().AreaImageWidth[1], 80);
-  EXPECT_EQ(f.Timer2->interval(), 2000);
+  EXPECT_EQ(I().AreaImageWidth(1), 80);
+  EXPECT_EQ(I().Timer2()->interval(), 2000);
   // Typing puts the next refresh off by a whole period.
-  f.Timer2->start(100000);
+  I().Timer2()->start(100000);
   QTest::keyClick(f.TextMemo, Qt::Key_A);
-  EXPECT_EQ(f.Timer2->interval(), 2000);
-  EXPECT_TRUE(f.Timer2->isActive());
+  EXPECT_EQ(I().Timer2()->interval(), 2000);
+  EXPECT_TRUE(I().Timer2()->isActive());
 }
 
 TEST_F(ImageSideTest, AddingFilesAppendsSortedNamesAndRemembersTheFolder) {
@@ -297,7 +297,7 @@ TEST_F(ImageSideTest, AddingFilesAppendsSortedNamesAndRemembersTheFolder) {
   Trigger("AddImageFileItem");
   EXPECT_EQ(prompter_.last_spec.folder, Path("x"));  // the folder last picked from
   EXPECT_EQ(Field(), "*D:\\p.htm;a.jpg");
-  EXPECT_EQ(I().TextAltFileName, "D:\\p.htm");
+  EXPECT_EQ(I().TextAltFileName(), "D:\\p.htm");
   // A cancelled dialog changes nothing.
   prompter_.file_lists.push_back(std::nullopt);
   Trigger("AddImageFileItem");
@@ -307,7 +307,7 @@ TEST_F(ImageSideTest, AddingFilesAppendsSortedNamesAndRemembersTheFolder) {
   TSDIAppForm& g = Start({path});
   Show(1);
   EXPECT_EQ(Caption(), "画像ファイル(1,2/3)");
-  EXPECT_EQ(I().AreaPath[1], Path("x/a.jpg").toStdString());
+  EXPECT_EQ(I().AreaPath(1), Path("x/a.jpg").toStdString());
   EXPECT_EQ(g.ImageFileNameEdit->text(), "c.jpg || a.jpg");
 }
 
@@ -369,7 +369,7 @@ TEST_F(ImageSideTest, ViewStateKeepsThePictureAndTheMode) {
   Stop();
   TSDIAppForm& f = Start({path});
   EXPECT_EQ(Caption(), "画像ファイル(3,1/3)");
-  EXPECT_EQ(I().ImageAction, 0);
+  EXPECT_EQ(I().ImageAction(), 0);
   EXPECT_TRUE(f.Action("KakudaiShukusho_Item")->isChecked());
 }
 
@@ -409,7 +409,7 @@ TEST_F(ImageSideTest, SavingUnderAnotherName) {
   EXPECT_EQ(prompter_.last_title, "保存先の画像ファイル名");
   EXPECT_EQ(prompter_.last_spec.file_name, "pic.bmp");
   EXPECT_EQ(quality_dialogs, 1);
-  EXPECT_EQ(I().ImageSaveQuality, 75);
+  EXPECT_EQ(I().ImageSaveQuality(), 75);
   QImage x(Path("x.jpg"));
   ASSERT_FALSE(x.isNull());
   EXPECT_EQ(x.size(), QSize(64, 48));
@@ -445,7 +445,7 @@ TEST_F(ImageSideTest, SavingUnderAnotherName) {
   Show(2);
   prompter_.dialogs.push_back(quality(3));
   save(0, Path("y.jpg"));
-  EXPECT_EQ(I().ImageSaveQuality, 25);
+  EXPECT_EQ(I().ImageSaveQuality(), 25);
   QFile a(Path("photo.jpg")), b(Path("y.jpg"));
   ASSERT_TRUE(a.open(QIODevice::ReadOnly));
   ASSERT_TRUE(b.open(QIODevice::ReadOnly));

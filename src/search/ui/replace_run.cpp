@@ -125,7 +125,7 @@ bool SearchController::StartReplace() {
   ReplaceStartPage = t.RecNo();
   replace_walk_done_ = false;
   if (ReplaceOnePage) {
-    replace_first_image_ = f_.Images->ImageNum;
+    replace_first_image_ = f_.Images->ImageNum();
     ReplacePos = ReplaceFromTop ? 0 : ReplaceLastPos;
   } else {
     f_.Images->DeleteImage(0);

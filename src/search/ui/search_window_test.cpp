@@ -219,7 +219,7 @@ TEST_F(SearchWindowTest, FieldSearches) {
   Answer("PHOTO", "NextRadioButton", true);
   Trigger("ImageFileNameFindItem");
   EXPECT_EQ(Rec(), 4);
-  EXPECT_EQ(f.Images->ImageNum, 1);
+  EXPECT_EQ(f.Images->ImageNum(), 1);
   // All fields: a hit in the subtitle lands there, then the text is searched and gives the signal.
   Go(1);
   const int beeps = S().NotFoundSignals();
