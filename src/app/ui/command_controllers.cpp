@@ -49,7 +49,10 @@ CommandControllers::CommandControllers(TSDIAppForm& form)
     : f_(form),
       editor_(std::make_unique<editor::TextEditor>(
           *form.TextMemo, form.Conf, std::make_unique<WindowEditorHost>(form), form.Timer3)),
-      search_(std::make_unique<search::SearchController>(form, *editor_)),
+      search_(std::make_unique<search::SearchController>(
+          form, form.session(), *editor_, *form.Nav, *form.Selector, *form.Images,
+          search::SearchController::Widgets{form.TextMemo, form.TitleEdit, form.ChoshaEdit,
+                                            form.SpeedPanel, form.ReplaceButtons})),
       exchange_(std::make_unique<exchange::ExchangeController>(form, *editor_)) {
   form.Nav->SetTextEditor(*editor_);
 }
