@@ -53,7 +53,9 @@ CommandControllers::CommandControllers(TSDIAppForm& form)
           form, form.session(), *editor_, *form.Nav, *form.Selector, *form.Images,
           search::SearchController::Widgets{form.TextMemo, form.TitleEdit, form.ChoshaEdit,
                                             form.SpeedPanel, form.ReplaceButtons})),
-      exchange_(std::make_unique<exchange::ExchangeController>(form, *editor_)) {
+      exchange_(std::make_unique<exchange::ExchangeController>(form, form.session(), *form.TextMemo,
+                                                               *editor_, *form.Nav, *form.Selector,
+                                                               *form.Images)) {
   form.Nav->SetTextEditor(*editor_);
 }
 

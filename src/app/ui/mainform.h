@@ -215,7 +215,6 @@ class TSDIAppForm : public QMainWindow, public shell::ShellServices {
   bool FirstOpenDone = false;
   bool ExternalEditorOpen = false;
   bool Activated = false;
-  int LastExportKind = 0;
   bool FusenShown = false;
   std::vector<std::string> FieldCaptions;  // CP932
 
