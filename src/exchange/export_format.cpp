@@ -5,6 +5,8 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <type_traits>
+#include <variant>
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
@@ -293,6 +295,165 @@ void SaveFont(settings::SettingsStore& reg, std::string_view prefix, bool int_si
 constexpr std::string_view kHtmlKey = "\\Software\\sorakumo\\HTML";
 constexpr std::string_view kTexKey = "\\Software\\sorakumo\\TeX";
 
+// ---- The dialogs' stored values ----
+//
+// Each settings type lists its values once, as the name under its key and the member that holds
+// it; loading reads every value of the list (a missing one gives the type's default), saving
+// writes every one.
+
+// A font kept as four values under a prefix ("HonbunFontName", "HonbunFontColor", ...); the
+// title fonts store their size as whole points.
+template <class S>
+struct StoredFont {
+  HtmlFont S::*font;
+  bool whole_size;
+};
+
+template <class S>
+struct StoredValue {
+  std::string_view name;
+  std::variant<std::string S::*, bool S::*, int S::*, double S::*, std::vector<std::string> S::*,
+               StoredFont<S>>
+      member;
+};
+
+void ReadValue(const settings::SettingsStore& reg, std::string_view name, const std::string& def,
+               std::string* v) {
+  *v = reg.ReadString(name, def);
+}
+void ReadValue(const settings::SettingsStore& reg, std::string_view name, bool def, bool* v) {
+  *v = reg.ReadBool(name, def);
+}
+void ReadValue(const settings::SettingsStore& reg, std::string_view name, int def, int* v) {
+  *v = reg.ReadInteger(name, def);
+}
+void ReadValue(const settings::SettingsStore& reg, std::string_view name, double def, double* v) {
+  *v = reg.ReadFloat(name, def);
+}
+void ReadValue(const settings::SettingsStore& reg, std::string_view name,
+               const std::vector<std::string>& def, std::vector<std::string>* v) {
+  *v = reg.ReadStringList(name, def);
+}
+
+void WriteValue(settings::SettingsStore& reg, std::string_view name, const std::string& v) {
+  reg.WriteString(name, v);
+}
+void WriteValue(settings::SettingsStore& reg, std::string_view name, bool v) {
+  reg.WriteBool(name, v);
+}
+void WriteValue(settings::SettingsStore& reg, std::string_view name, int v) {
+  reg.WriteInteger(name, v);
+}
+void WriteValue(settings::SettingsStore& reg, std::string_view name, double v) {
+  reg.WriteFloat(name, v);
+}
+void WriteValue(settings::SettingsStore& reg, std::string_view name,
+                const std::vector<std::string>& v) {
+  reg.WriteStringList(name, v);
+}
+
+template <class S, size_t N>
+void LoadValues(settings::SettingsStore& reg, std::string_view key,
+                const StoredValue<S> (&values)[N], S* s) {
+  const S d;
+  reg.OpenKey(key, true);
+  for (const StoredValue<S>& v : values) {
+    std::visit(
+        [&](const auto& m) {
+          if constexpr (std::is_same_v<std::decay_t<decltype(m)>, StoredFont<S>>)
+            LoadFont(reg, v.name, m.whole_size, &(s->*m.font));
+          else
+            ReadValue(reg, v.name, d.*m, &(s->*m));
+        },
+        v.member);
+  }
+  reg.CloseKey();
+}
+
+template <class S, size_t N>
+void SaveValues(settings::SettingsStore& reg, std::string_view key,
+                const StoredValue<S> (&values)[N], const S& s) {
+  reg.OpenKey(key, true);
+  for (const StoredValue<S>& v : values) {
+    std::visit(
+        [&](const auto& m) {
+          if constexpr (std::is_same_v<std::decay_t<decltype(m)>, StoredFont<S>>)
+            SaveFont(reg, v.name, m.whole_size, s.*m.font);
+          else
+            WriteValue(reg, v.name, s.*m);
+        },
+        v.member);
+  }
+  reg.CloseKey();
+}
+
+// The text export dialog's values, under the root key.
+const StoredValue<TextExportSettings> kTextValues[] = {
+    {"SaveTextFileName", &TextExportSettings::FileName},
+    {"SaveTextAllPage", &TextExportSettings::AllPage},
+    {"SaveTextPageCount", &TextExportSettings::PageCount},
+    {"SaveTextSaveBunrui", &TextExportSettings::SaveBunrui},
+    {"SaveTextSaveTitle", &TextExportSettings::SaveTitle},
+    {"SaveTextSaveChosha", &TextExportSettings::SaveChosha},
+    {"SaveTextSaveDate", &TextExportSettings::SaveDate},
+    {"SaveTextSaveImageFileName", &TextExportSettings::SaveImageFileName},
+    {"SaveTextSaveText", &TextExportSettings::SaveText},
+    {"SaveTextPageKan", &TextExportSettings::PageKan},
+};
+
+// The HTML dialog's values, under kHtmlKey.
+const StoredValue<HtmlSettings> kHtmlValues[] = {
+    {"Honbun", StoredFont<HtmlSettings>{&HtmlSettings::Honbun, false}},
+    {"PageTitle", StoredFont<HtmlSettings>{&HtmlSettings::PageTitle, true}},
+    {"DocumentTitle", StoredFont<HtmlSettings>{&HtmlSettings::DocumentTitle, true}},
+    {"DocumentTitle", &HtmlSettings::DocumentTitleText},
+    {"TitleTitle", &HtmlSettings::TitleTitle},
+    {"TitleChosha", &HtmlSettings::TitleChosha},
+    {"TitleDate", &HtmlSettings::TitleDate},
+    {"TitleUserName", &HtmlSettings::TitleUserName},
+    {"Gyokan", &HtmlSettings::Gyokan},
+    {"Pagekan", &HtmlSettings::Pagekan},
+    {"DispGazo", &HtmlSettings::DispGazo},
+    {"GazoDispPos", &HtmlSettings::GazoDispPos},
+    {"GazoToSmall", &HtmlSettings::GazoToSmall},
+    {"GazoMaxWidth", &HtmlSettings::GazoMaxWidth},
+    {"GazoToLarge", &HtmlSettings::GazoToLarge},
+    {"GazoMinWidth", &HtmlSettings::GazoMinWidth},
+    {"AllPage", &HtmlSettings::AllPage},
+    {"PageCount", &HtmlSettings::PageCount},
+    {"HTMLFileName", &HtmlSettings::HTMLFileName},
+};
+
+// The TeX dialog's values, under kTexKey.
+const StoredValue<TexSettings> kTexValues[] = {
+    {"Yoshi", &TexSettings::Yoshi},
+    {"YoshiMuki", &TexSettings::YoshiMuki},
+    {"MojiHoko", &TexSettings::MojiHoko},
+    {"MojiSize", &TexSettings::MojiSize},
+    {"Dangumi", &TexSettings::Dangumi},
+    {"Style", &TexSettings::Style},
+    {"Gyokan", &TexSettings::Gyokan},
+    {"Dankan", &TexSettings::Dankan},
+    {"Pagekan", &TexSettings::Pagekan},
+    {"LeftMargin", &TexSettings::LeftMargin},
+    {"RightMargin", &TexSettings::RightMargin},
+    {"TopMargin", &TexSettings::TopMargin},
+    {"BottomMargin", &TexSettings::BottomMargin},
+    {"ParIndent", &TexSettings::ParIndent},
+    {"InputFileName", &TexSettings::InputFileName},
+    {"TeXFileName", &TexSettings::TeXFileName},
+    {"DocumentTitle", &TexSettings::DocumentTitle},
+    {"TitleTitle", &TexSettings::TitleTitle},
+    {"TitleChosha", &TexSettings::TitleChosha},
+    {"TitleDate", &TexSettings::TitleDate},
+    {"TitleUserName", &TexSettings::TitleUserName},
+    {"AllPage", &TexSettings::AllPage},
+    {"PageCount", &TexSettings::PageCount},
+    {"CommaHenkan", &TexSettings::CommaHenkan},
+    {"NumHenkan", &TexSettings::NumHenkan},
+    {"KaigyoHenkan", &TexSettings::KaigyoHenkan},
+};
+
 }  // namespace
 
 ExportFields ExportFieldsOf(const store::Table& t) {
@@ -396,34 +557,11 @@ std::vector<std::string_view> SplitTextLines(std::string_view text) {
 // ---- Plain text ----
 
 void TextExportSettings::Load(settings::SettingsStore& reg) {
-  const TextExportSettings d;
-  reg.OpenKey(settings::kRootKey, true);
-  FileName = reg.ReadString("SaveTextFileName", d.FileName);
-  AllPage = reg.ReadBool("SaveTextAllPage", d.AllPage);
-  PageCount = reg.ReadInteger("SaveTextPageCount", d.PageCount);
-  SaveBunrui = reg.ReadBool("SaveTextSaveBunrui", d.SaveBunrui);
-  SaveTitle = reg.ReadBool("SaveTextSaveTitle", d.SaveTitle);
-  SaveChosha = reg.ReadBool("SaveTextSaveChosha", d.SaveChosha);
-  SaveDate = reg.ReadBool("SaveTextSaveDate", d.SaveDate);
-  SaveImageFileName = reg.ReadBool("SaveTextSaveImageFileName", d.SaveImageFileName);
-  SaveText = reg.ReadBool("SaveTextSaveText", d.SaveText);
-  PageKan = reg.ReadInteger("SaveTextPageKan", d.PageKan);
-  reg.CloseKey();
+  LoadValues(reg, settings::kRootKey, kTextValues, this);
 }
 
 void TextExportSettings::Save(settings::SettingsStore& reg) const {
-  reg.OpenKey(settings::kRootKey, true);
-  reg.WriteString("SaveTextFileName", FileName);
-  reg.WriteBool("SaveTextAllPage", AllPage);
-  reg.WriteInteger("SaveTextPageCount", PageCount);
-  reg.WriteBool("SaveTextSaveBunrui", SaveBunrui);
-  reg.WriteBool("SaveTextSaveTitle", SaveTitle);
-  reg.WriteBool("SaveTextSaveChosha", SaveChosha);
-  reg.WriteBool("SaveTextSaveDate", SaveDate);
-  reg.WriteBool("SaveTextSaveImageFileName", SaveImageFileName);
-  reg.WriteBool("SaveTextSaveText", SaveText);
-  reg.WriteInteger("SaveTextPageKan", PageKan);
-  reg.CloseKey();
+  SaveValues(reg, settings::kRootKey, kTextValues, *this);
 }
 
 void TextOfOneDayToFile(const ExportPage& page, const TextExportSettings& s, int date_type,
@@ -479,52 +617,11 @@ void TextExporter::PageView(const ExportPage& page, std::string_view text, std::
 int HtmlImagePixels(double dpi, double mm) { return int(dpi * 0.03937007874015748 * mm); }
 
 void HtmlSettings::Load(settings::SettingsStore& reg) {
-  const HtmlSettings d;
-  reg.OpenKey(kHtmlKey, true);
-  LoadFont(reg, "Honbun", false, &Honbun);
-  LoadFont(reg, "PageTitle", true, &PageTitle);
-  LoadFont(reg, "DocumentTitle", true, &DocumentTitle);
-  DocumentTitleText = reg.ReadString("DocumentTitle", d.DocumentTitleText);
-  TitleTitle = reg.ReadBool("TitleTitle", d.TitleTitle);
-  TitleChosha = reg.ReadBool("TitleChosha", d.TitleChosha);
-  TitleDate = reg.ReadBool("TitleDate", d.TitleDate);
-  TitleUserName = reg.ReadBool("TitleUserName", d.TitleUserName);
-  Gyokan = reg.ReadFloat("Gyokan", d.Gyokan);
-  Pagekan = reg.ReadInteger("Pagekan", d.Pagekan);
-  DispGazo = reg.ReadBool("DispGazo", d.DispGazo);
-  GazoDispPos = reg.ReadInteger("GazoDispPos", d.GazoDispPos);
-  GazoToSmall = reg.ReadBool("GazoToSmall", d.GazoToSmall);
-  GazoMaxWidth = reg.ReadFloat("GazoMaxWidth", d.GazoMaxWidth);
-  GazoToLarge = reg.ReadBool("GazoToLarge", d.GazoToLarge);
-  GazoMinWidth = reg.ReadFloat("GazoMinWidth", d.GazoMinWidth);
-  AllPage = reg.ReadBool("AllPage", d.AllPage);
-  PageCount = reg.ReadInteger("PageCount", d.PageCount);
-  HTMLFileName = reg.ReadString("HTMLFileName", d.HTMLFileName);
-  reg.CloseKey();
+  LoadValues(reg, kHtmlKey, kHtmlValues, this);
 }
 
 void HtmlSettings::Save(settings::SettingsStore& reg) const {
-  reg.OpenKey(kHtmlKey, true);
-  SaveFont(reg, "Honbun", false, Honbun);
-  SaveFont(reg, "PageTitle", true, PageTitle);
-  SaveFont(reg, "DocumentTitle", true, DocumentTitle);
-  reg.WriteString("DocumentTitle", DocumentTitleText);
-  reg.WriteBool("TitleTitle", TitleTitle);
-  reg.WriteBool("TitleChosha", TitleChosha);
-  reg.WriteBool("TitleDate", TitleDate);
-  reg.WriteBool("TitleUserName", TitleUserName);
-  reg.WriteFloat("Gyokan", Gyokan);
-  reg.WriteInteger("Pagekan", Pagekan);
-  reg.WriteBool("DispGazo", DispGazo);
-  reg.WriteInteger("GazoDispPos", GazoDispPos);
-  reg.WriteBool("GazoToSmall", GazoToSmall);
-  reg.WriteFloat("GazoMaxWidth", GazoMaxWidth);
-  reg.WriteBool("GazoToLarge", GazoToLarge);
-  reg.WriteFloat("GazoMinWidth", GazoMinWidth);
-  reg.WriteBool("AllPage", AllPage);
-  reg.WriteInteger("PageCount", PageCount);
-  reg.WriteString("HTMLFileName", HTMLFileName);
-  reg.CloseKey();
+  SaveValues(reg, kHtmlKey, kHtmlValues, *this);
 }
 
 HtmlWriter::HtmlWriter(HtmlSettings s, HtmlContext c) : s_(std::move(s)), c_(std::move(c)) {}
@@ -673,67 +770,10 @@ void HtmlWriter::FputGazo(const ExportPage& page, std::string* out) {
 
 // ---- TeX ----
 
-void TexSettings::Load(settings::SettingsStore& reg) {
-  const TexSettings d;
-  reg.OpenKey(kTexKey, true);
-  Yoshi = reg.ReadInteger("Yoshi", d.Yoshi);
-  YoshiMuki = reg.ReadInteger("YoshiMuki", d.YoshiMuki);
-  MojiHoko = reg.ReadInteger("MojiHoko", d.MojiHoko);
-  MojiSize = reg.ReadInteger("MojiSize", d.MojiSize);
-  Dangumi = reg.ReadInteger("Dangumi", d.Dangumi);
-  Style = reg.ReadInteger("Style", d.Style);
-  Gyokan = reg.ReadFloat("Gyokan", d.Gyokan);
-  Dankan = reg.ReadFloat("Dankan", d.Dankan);
-  Pagekan = reg.ReadFloat("Pagekan", d.Pagekan);
-  LeftMargin = reg.ReadFloat("LeftMargin", d.LeftMargin);
-  RightMargin = reg.ReadFloat("RightMargin", d.RightMargin);
-  TopMargin = reg.ReadFloat("TopMargin", d.TopMargin);
-  BottomMargin = reg.ReadFloat("BottomMargin", d.BottomMargin);
-  ParIndent = reg.ReadFloat("ParIndent", d.ParIndent);
-  InputFileName = reg.ReadStringList("InputFileName", d.InputFileName);
-  TeXFileName = reg.ReadString("TeXFileName", d.TeXFileName);
-  DocumentTitle = reg.ReadString("DocumentTitle", d.DocumentTitle);
-  TitleTitle = reg.ReadBool("TitleTitle", d.TitleTitle);
-  TitleChosha = reg.ReadBool("TitleChosha", d.TitleChosha);
-  TitleDate = reg.ReadBool("TitleDate", d.TitleDate);
-  TitleUserName = reg.ReadBool("TitleUserName", d.TitleUserName);
-  AllPage = reg.ReadBool("AllPage", d.AllPage);
-  PageCount = reg.ReadInteger("PageCount", d.PageCount);
-  CommaHenkan = reg.ReadBool("CommaHenkan", d.CommaHenkan);
-  NumHenkan = reg.ReadBool("NumHenkan", d.NumHenkan);
-  KaigyoHenkan = reg.ReadBool("KaigyoHenkan", d.KaigyoHenkan);
-  reg.CloseKey();
-}
+void TexSettings::Load(settings::SettingsStore& reg) { LoadValues(reg, kTexKey, kTexValues, this); }
 
 void TexSettings::Save(settings::SettingsStore& reg) const {
-  reg.OpenKey(kTexKey, true);
-  reg.WriteInteger("Yoshi", Yoshi);
-  reg.WriteInteger("YoshiMuki", YoshiMuki);
-  reg.WriteInteger("MojiHoko", MojiHoko);
-  reg.WriteInteger("MojiSize", MojiSize);
-  reg.WriteInteger("Dangumi", Dangumi);
-  reg.WriteInteger("Style", Style);
-  reg.WriteFloat("Gyokan", Gyokan);
-  reg.WriteFloat("Dankan", Dankan);
-  reg.WriteFloat("Pagekan", Pagekan);
-  reg.WriteFloat("LeftMargin", LeftMargin);
-  reg.WriteFloat("RightMargin", RightMargin);
-  reg.WriteFloat("TopMargin", TopMargin);
-  reg.WriteFloat("BottomMargin", BottomMargin);
-  reg.WriteFloat("ParIndent", ParIndent);
-  reg.WriteStringList("InputFileName", InputFileName);
-  reg.WriteString("TeXFileName", TeXFileName);
-  reg.WriteString("DocumentTitle", DocumentTitle);
-  reg.WriteBool("TitleTitle", TitleTitle);
-  reg.WriteBool("TitleChosha", TitleChosha);
-  reg.WriteBool("TitleDate", TitleDate);
-  reg.WriteBool("TitleUserName", TitleUserName);
-  reg.WriteBool("AllPage", AllPage);
-  reg.WriteInteger("PageCount", PageCount);
-  reg.WriteBool("CommaHenkan", CommaHenkan);
-  reg.WriteBool("NumHenkan", NumHenkan);
-  reg.WriteBool("KaigyoHenkan", KaigyoHenkan);
-  reg.CloseKey();
+  SaveValues(reg, kTexKey, kTexValues, *this);
 }
 
 std::string MojiHenkan(std::string_view line, bool num, bool comma) {

@@ -48,8 +48,13 @@ CommandControllers::CommandControllers(TSDIAppForm& form)
     : f_(form),
       editor_(std::make_unique<editor::TextEditor>(
           *form.TextMemo, form.Conf, std::make_unique<WindowEditorHost>(form))),
-      search_(std::make_unique<search::SearchController>(form, *editor_)),
-      exchange_(std::make_unique<exchange::ExchangeController>(form, *editor_)) {
+      search_(std::make_unique<search::SearchController>(
+          form, form.session(), *editor_, *form.Nav, *form.Selector, *form.Images,
+          search::SearchController::Widgets{form.TextMemo, form.TitleEdit, form.ChoshaEdit,
+                                            form.SpeedPanel, form.ReplaceButtons})),
+      exchange_(std::make_unique<exchange::ExchangeController>(form, form.session(), *form.TextMemo,
+                                                               *editor_, *form.Nav, *form.Selector,
+                                                               *form.Images)) {
   form.Nav->SetTextEditor(*editor_);
 }
 

@@ -212,7 +212,6 @@ class TSDIAppForm : public QMainWindow, public shell::ShellServices {
   bool OpenWithoutDialog = false;
   bool FirstOpenDone = false;
   bool Activated = false;
-  int LastExportKind = 0;
   std::vector<std::string> FieldCaptions;  // CP932
 
  protected:

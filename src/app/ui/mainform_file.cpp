@@ -12,6 +12,7 @@
 
 #include "app/shell_logic.h"
 #include "app/ui/about_box.h"
+#include "app/ui/command_controllers.h"
 #include "app/ui/mainform.h"
 #include "shell/file_checks.h"
 #include "shell/prompter.h"
@@ -19,6 +20,7 @@
 #include "browse/ui/navigator.h"
 #include "editor/ui/text_area.h"
 #include "exchange/export_run.h"
+#include "exchange/ui/exchange_controller.h"
 #include "images/ui/image_side.h"
 #include "store/page_file.h"
 #include "store/ui/page_file_keeper.h"
@@ -93,7 +95,7 @@ void TSDIAppForm::OpenItemClick() {
   if (FileIsOpen()) SaveCloseItemClick();
 
   SetPageFilePath(path);
-  LastExportKind = 0;
+  commands_->Exchange().ForgetLastExport();
   if (Conf.BackUp) Keeper->DoBackUp();
 
   if (!OpenMainTable()) return;
@@ -130,7 +132,7 @@ void TSDIAppForm::NewItemClick() {
   if (FileIsOpen()) SaveCloseItemClick();
 
   SetPageFilePath(path);
-  LastExportKind = 0;
+  commands_->Exchange().ForgetLastExport();
 
   Status st = store::CreatePageFile(Utf8(PageFilePath));
   if (!st.ok()) {

@@ -26,6 +26,7 @@
 #include "convert/cp932.h"
 #include "editor/ui/text_area.h"
 #include "editor/ui/text_editor.h"
+#include "exchange/ui/exchange_controller.h"
 #include "images/ui/image_side.h"
 #include "shell/command_table.h"
 
@@ -236,8 +237,9 @@ void TSDIAppForm::SetCaptionIzonKomoku() {
 }
 
 void TSDIAppForm::FileMenuClick() {
-  ApplyCaptionChanges(FileMenuCaptions(LastExportKind));
-  if (QAction* a = Action("FileOutPutItem")) a->setEnabled(FileOutPutEnabled(LastExportKind));
+  ApplyCaptionChanges(FileMenuCaptions(commands_->Exchange().LastExportKind()));
+  if (QAction* a = Action("FileOutPutItem"))
+    a->setEnabled(FileOutPutEnabled(commands_->Exchange().LastExportKind()));
 }
 
 void TSDIAppForm::EditMenuClick() {

@@ -433,7 +433,7 @@ TEST_F(MainFormTest, MenuEnablingFollowsTheOpenFile) {
   // The repeat-export item is greyed until an export ran.
   f.FileMenuClick();
   EXPECT_FALSE(f.Action("FileOutPutItem")->isEnabled());
-  f.LastExportKind = 2;
+  ExchangeOf().SetLastExportKindForTest(2);
   f.FileMenuClick();
   EXPECT_TRUE(f.Action("FileOutPutItem")->isEnabled());
   EXPECT_EQ(f.Action("FileOutPutItem")->text(), "前回と同一条件でHTMLファイルを出力(&T)");

@@ -231,13 +231,13 @@ TEST_F(MaintenanceWindowTest, RenameKeepsThePageAndRefusesAnExistingName) {
   f.TextMemo->SetSelStart(5);
   f.TextMemo->SetSelLength(2);
   const QString target = Path("moved/New.dbf");
-  f.LastExportKind = 1;  // a text export ran before
+  ExchangeOf().SetLastExportKindForTest(1);  // a text export ran before
   prompter_.files.push_back(target);
   Trigger("RenameItem");
   EXPECT_EQ(prompter_.last_title, "変更後のファイル名");
   EXPECT_EQ(f.PageFilePath, target);
   // The file is the same one under a new name: F5 still repeats the export.
-  EXPECT_EQ(f.LastExportKind, 1);
+  EXPECT_EQ(ExchangeOf().LastExportKind(), 1);
   f.FileMenuClick();
   EXPECT_TRUE(f.Action("FileOutPutItem")->isEnabled());
   EXPECT_TRUE(f.windowTitle().contains(target)) << f.windowTitle().toStdString();

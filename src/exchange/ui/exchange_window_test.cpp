@@ -116,7 +116,7 @@ TEST_F(ExchangeWindowTest, TextExportFromTheCurrentPageWithASelection) {
   EXPECT_EQ(ReadBytes(Path("out.txt").toStdString()), Golden("window_from_current.txt"));
   EXPECT_EQ(Rec(), 3);  // back on the page that was on show
   EXPECT_EQ(Hint(), "2ページを " + Path("out.txt") + " に書き出しました。");
-  EXPECT_EQ(f.LastExportKind, 1);
+  EXPECT_EQ(ExchangeOf().LastExportKind(), 1);
   // The settings went back to the store when the dialog closed.
   settings::SettingsStore reg = Store();
   reg.OpenKey(settings::kRootKey, false);
@@ -131,7 +131,7 @@ TEST_F(ExchangeWindowTest, TextExportFromTheCurrentPageWithASelection) {
   f.BunruiComboBox->setCurrentText(QStringLiteral("メモ"));
   s.PageCount = 1;
   f.Conf.AskOverWrite = false;
-  ExchangeOf().RepeatExport = true;
+  ExchangeOf().SetRepeatExport(true);
   ExchangeOf().ToTextFileItemClick();
   EXPECT_EQ(ReadBytes(Path("out.txt").toStdString()).substr(0, 13),
             "\x81\x9c"
@@ -157,7 +157,7 @@ TEST_F(ExchangeWindowTest, RepeatExportSkipsTheDialogAndAsksBeforeOverwriting) {
   prompter_.answers = {true};
   Trigger("FileOutPutItem");
   EXPECT_EQ(ReadBytes(Path("all.txt").toStdString()), first);
-  EXPECT_FALSE(ExchangeOf().RepeatExport);
+  EXPECT_FALSE(ExchangeOf().RepeatExport());
   (void)f;
 }
 
@@ -166,14 +166,14 @@ TEST_F(ExchangeWindowTest, CancelledAndRefusedExportsLeaveNoFile) {
   Go(4);
   HtmlSettings& h = ExchangeOf().HTMLSettings();
   h.HTMLFileName = B(Path("out.html"));
-  ExchangeOf().ProgressForTest = [](uint32_t, uint32_t) { return false; };
+  ExchangeOf().SetProgressForTest([](uint32_t, uint32_t) { return false; });
   AcceptDialog();
   Trigger("HTMLFileItem");
   EXPECT_FALSE(QFile::exists(Path("out.html")));
   EXPECT_TRUE(Hint().startsWith(QStringLiteral("出力を中止しました。")));
   EXPECT_EQ(Rec(), 4);
-  EXPECT_EQ(f.LastExportKind, 2);
-  ExchangeOf().ProgressForTest = {};
+  EXPECT_EQ(ExchangeOf().LastExportKind(), 2);
+  ExchangeOf().SetProgressForTest({});
   // A folder that does not exist: the message, nothing written, the page unchanged.
   TexSettings& t = ExchangeOf().TeXSettings();
   t.TeXFileName = B(Path("no/such/out.tex"));
@@ -187,7 +187,7 @@ TEST_F(ExchangeWindowTest, CancelledAndRefusedExportsLeaveNoFile) {
   EXPECT_EQ(Rec(), 4);
   // Cancelling a dialog writes nothing and keeps the last kind.
   Trigger("ToTextFileItem");
-  EXPECT_EQ(f.LastExportKind, 3);
+  EXPECT_EQ(ExchangeOf().LastExportKind(), 3);
 }
 
 TEST_F(ExchangeWindowTest, HtmlExportFindsPicturesAndTheirSizes) {
@@ -279,7 +279,7 @@ TEST_F(ExchangeWindowTest, SelectedPagesGoToANewPageFile) {
   ASSERT_TRUE(reg.OpenKey(settings::PerFileKeyPath("four.dbf"), false));
   EXPECT_EQ(reg.ReadStringList("Caption"), f.FieldCaptions);
   reg.CloseKey();
-  EXPECT_EQ(f.LastExportKind, 4);
+  EXPECT_EQ(ExchangeOf().LastExportKind(), 4);
   // Repeating asks before overwriting, whatever the setting says.
   f.Conf.AskOverWrite = false;
   f.Selector->ApplySelection(browse::PageSelection{});

@@ -13,10 +13,6 @@
 #include <QToolButton>
 #include <optional>
 
-#include "app/menu_table.h"
-#include "app/ui/mainform.h"
-#include "shell/prompter.h"
-#include "shell/busy_progress.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
 #include "convert/cp932.h"
@@ -27,6 +23,10 @@
 #include "search/ui/replace_form.h"
 #include "search/ui/search_controller.h"
 #include "settings/settings_store.h"
+#include "shell/busy_progress.h"
+#include "shell/page_file_session.h"
+#include "shell/prompter.h"
+#include "shell/shell_services.h"
 
 namespace sk::search {
 
@@ -60,8 +60,8 @@ void SearchController::ReplaceButtonClick(int code) {
 }
 
 void SearchController::ReplaceItemClick() {
-  if (!f_.FileIsOpen()) return;
-  f_.DrawImagesOnMove = true;
+  if (!session_.IsOpen()) return;
+  session_.SetDrawImagesOnMove(true);
   if (ReplaceResumed) {
     if (!replace_waiting_) {
       ReplaceResumed = false;
@@ -73,26 +73,26 @@ void SearchController::ReplaceItemClick() {
   ReplaceLoop();
 }
 
-std::string SearchController::PageText() const { return f_.MainTable.FieldString("TEXT"); }
+std::string SearchController::PageText() const { return session_.table().FieldString("TEXT"); }
 
 bool SearchController::StartReplace() {
   TReplaceForm& d = ReplaceForm();
-  f_.Reg.OpenKey(settings::kRootKey, true);
-  std::vector<std::string> from_history = f_.Reg.ReadStringList("KensakuText");
-  std::vector<std::string> to_history = f_.Reg.ReadStringList("ChikanText");
-  f_.Reg.CloseKey();
+  settings::SettingsStore& reg = shell_.reg();
+  reg.OpenKey(settings::kRootKey, true);
+  std::vector<std::string> from_history = reg.ReadStringList("KensakuText");
+  std::vector<std::string> to_history = reg.ReadStringList("ChikanText");
+  reg.CloseKey();
   d.FormActivate(from_history, to_history);
-  if (!f_.prompter().RunDialog(d)) return false;
+  if (!shell_.prompter().RunDialog(d)) return false;
   const QString from = d.From(), to = d.To();
-  f_.Reg.OpenKey(settings::kRootKey, true);
-  f_.Reg.WriteStringList("KensakuText",
-                         PushHistory(std::move(from_history), cp932::EncodeReplacing(from)));
-  f_.Reg.WriteStringList("ChikanText",
-                         PushHistory(std::move(to_history), cp932::EncodeReplacing(to)));
-  f_.Reg.CloseKey();
+  reg.OpenKey(settings::kRootKey, true);
+  reg.WriteStringList("KensakuText",
+                      PushHistory(std::move(from_history), cp932::EncodeReplacing(from)));
+  reg.WriteStringList("ChikanText", PushHistory(std::move(to_history), cp932::EncodeReplacing(to)));
+  reg.CloseKey();
   ReplaceOnePage = d.OnePageRadioButton->isChecked();
   if (!ReplaceOnePage &&
-      !f_.prompter().OkCancel(
+      !shell_.prompter().OkCancel(
           QStringLiteral("複数のページで置換を実行しようとしています"),
           QStringLiteral(
               "現在選択されている全てのページが置換対象になります。\n\n"
@@ -103,8 +103,8 @@ bool SearchController::StartReplace() {
   // changes.  A search string it cannot hold occurs nowhere.
   char32_t bad = 0;
   if (!cp932::Encode(to, &ReplaceTo, &bad)) {
-    f_.Message(QStringLiteral("置換文字列の「") + QString::fromUcs4(&bad, 1) +
-               QStringLiteral("」はページに保存できない文字なので，置換できません。"));
+    shell_.Message(QStringLiteral("置換文字列の「") + QString::fromUcs4(&bad, 1) +
+                   QStringLiteral("」はページに保存できない文字なので，置換できません。"));
     return false;
   }
   from_encodable_ = cp932::Encode(from, &ReplaceFrom);
@@ -113,34 +113,34 @@ bool SearchController::StartReplace() {
   ReplaceFromTop = d.FromTopToDownRadioButton->isChecked();
   ReplaceUpward = d.ToTopRadioButton->isChecked();
 
-  store::Table& t = f_.MainTable;
+  store::Table& t = session_.table();
   ReplaceOnlyStartPage = true;
   ReplaceCount = 0;
   ReplaceLastHitPage = t.RecNo();
-  ReplaceLastPos = size_t(f_.TextMemo->SelStart());
-  ReplaceStartSelLength = f_.TextMemo->SelLength();
-  ReplaceStartLeft = !ReplaceOnePage && !f_.Selector->CheckPageSelectedBeforePost();
+  ReplaceLastPos = size_t(w_.text->SelStart());
+  ReplaceStartSelLength = w_.text->SelLength();
+  ReplaceStartLeft = !ReplaceOnePage && !selector_.CheckPageSelectedBeforePost();
   ReplaceEndLeft = ReplaceStartLeft;
-  f_.Nav->BeforeMove();
+  nav_.BeforeMove();
   ReplaceStartPage = t.RecNo();
   replace_walk_done_ = false;
   if (ReplaceOnePage) {
-    replace_first_image_ = f_.Images->ImageNum();
+    replace_first_image_ = images_.ImageNum();
     ReplacePos = ReplaceFromTop ? 0 : ReplaceLastPos;
   } else {
-    f_.Images->DeleteImage(0);
-    f_.Nav->ResetLink();
+    images_.DeleteImage(0);
+    nav_.ResetLink();
     ReplacePos = 0;
     replace_walk_done_ = t.IsEmpty();
     if (ReplaceFromTop) {
-      f_.Report(t.First());
+      shell_.Report(t.First());
     } else if (ReplaceStartLeft) {
       // The start page stays current outside the selection: the run begins on its neighbour.
-      f_.Report(ReplaceUpward ? t.Prior() : t.Next());
+      shell_.Report(ReplaceUpward ? t.Prior() : t.Next());
       if (ReplaceUpward ? t.Bof() : t.Eof()) replace_walk_done_ = true;
     }
   }
-  f_.Nav->ReplacingWithConfirmation = ReplaceConfirm;
+  nav_.ReplacingWithConfirmation = ReplaceConfirm;
   // Within one page the run goes the chosen way; across pages each page from its top.
   replace_downward_ = !ReplaceOnePage || !ReplaceUpward;
   replace_page_ = t.RecNo();
@@ -178,7 +178,7 @@ void SearchController::DoReplace(bool replace) {
 
 bool SearchController::FlushPageText() {
   if (!replace_text_.changed()) return true;
-  store::Table& t = f_.MainTable;
+  store::Table& t = session_.table();
   // Only ever into the page the text was read from.
   if (t.RecNo() != replace_page_) return false;
   std::string text = replace_text_.Text();
@@ -187,11 +187,11 @@ bool SearchController::FlushPageText() {
   if (st.ok()) st = t.Post();
   // A run that waits at a hit goes on in the text as written.
   replace_text_ = ReplaceText(std::move(text), replace_downward_);
-  return f_.Report(st);
+  return shell_.Report(st);
 }
 
 void SearchController::ReplaceLoop() {
-  store::Table& t = f_.MainTable;
+  store::Table& t = session_.table();
   std::optional<shell::BusyProgress> busy;
   store::Table::Progress progress;
   uint32_t pages = 0;
@@ -213,10 +213,10 @@ void SearchController::ReplaceLoop() {
         // Wait at the hit for a button.
         busy.reset();
         if (!FlushPageText()) break;
-        f_.DrawImagesOnMove = false;
-        f_.Nav->AfterMove(true, !ReplaceOnePage);
-        f_.DrawImagesOnMove = true;
-        f_.Nav->SetLink();
+        session_.SetDrawImagesOnMove(false);
+        nav_.AfterMove(true, !ReplaceOnePage);
+        session_.SetDrawImagesOnMove(true);
+        nav_.SetLink();
         ReplaceButtonCode = 0;
         ChangeButton(true);
         editor_.GotoSelStart(int(ReplacePos), int(ReplaceFrom.size()));
@@ -229,23 +229,23 @@ void SearchController::ReplaceLoop() {
         ChangeButton(false);
         break;
       }
-      f_.Nav->MainTablePost();
+      nav_.MainTablePost();
       switch (ReplaceButtonCode) {
         case 1:
-          if (!ReplaceOnePage) f_.Nav->ResetLink();
+          if (!ReplaceOnePage) nav_.ResetLink();
           DoReplace(true);
           continue;
         case 2:
           --ReplaceCount;
-          if (!ReplaceOnePage) f_.Nav->ResetLink();
+          if (!ReplaceOnePage) nav_.ResetLink();
           DoReplace(false);
           continue;
         case 3:
           ReplaceConfirm = false;
-          f_.Nav->ReplacingWithConfirmation = false;
+          nav_.ReplacingWithConfirmation = false;
           ChangeButton(false);
           DoReplace(true);
-          if (!ReplaceOnePage) f_.Nav->ResetLink();
+          if (!ReplaceOnePage) nav_.ResetLink();
           continue;
         default:
           ChangeButton(false);
@@ -261,12 +261,13 @@ void SearchController::ReplaceLoop() {
     if (!FlushPageText()) break;
     if (ReplaceOnePage || replace_walk_done_) break;
     if (!busy) {
-      busy.emplace(&f_, QStringLiteral("置換しています…"), QStringLiteral("ページ"));
-      progress = ProgressForTest ? ProgressForTest : busy->Callback();
+      busy.emplace(shell_.DialogParent(), QStringLiteral("置換しています…"),
+                   QStringLiteral("ページ"));
+      progress = progress_for_test_ ? progress_for_test_ : busy->Callback();
     }
     // Cancelled: what was replaced stays replaced and is reported.
     if (progress && !progress(++pages, t.RecordCount())) break;
-    f_.Report(ReplaceUpward ? t.Prior() : t.Next());
+    shell_.Report(ReplaceUpward ? t.Prior() : t.Next());
     if (ReplaceUpward ? t.Bof() : t.Eof()) {
       replace_walk_done_ = true;
       break;
@@ -280,17 +281,17 @@ void SearchController::ReplaceLoop() {
 }
 
 void SearchController::FinishReplace(bool final_set, size_t final_start, int final_length) {
-  store::Table& t = f_.MainTable;
+  store::Table& t = session_.table();
   ReplaceConfirm = false;
-  f_.Nav->ReplacingWithConfirmation = false;
-  f_.Nav->SetLink();
+  nav_.ReplacingWithConfirmation = false;
+  nav_.SetLink();
   ChangeButton(false);
   if (!final_set) {
     if (ReplaceOnlyStartPage && ReplaceEndLeft) {
       final_start = 0;
       final_length = 0;
     } else {
-      if (!f_.Nav->GotoRecNo(ReplaceLastHitPage)) f_.Report(t.Last());
+      if (!nav_.GotoRecNo(ReplaceLastHitPage)) shell_.Report(t.Last());
       if (ReplaceCount > 0) {
         const size_t to = ReplaceTo.size();
         final_start =
@@ -302,20 +303,20 @@ void SearchController::FinishReplace(bool final_set, size_t final_start, int fin
       }
     }
   }
-  const bool draw = f_.DrawImagesOnMove;
-  if (ReplaceOnePage) f_.DrawImagesOnMove = false;
-  f_.Nav->AfterMove(true, !ReplaceOnePage);
-  f_.DrawImagesOnMove = draw;
-  if (ReplaceOnePage) f_.Images->ShowImagesFrom(replace_first_image_);
+  const bool draw = session_.DrawImagesOnMove();
+  if (ReplaceOnePage) session_.SetDrawImagesOnMove(false);
+  nav_.AfterMove(true, !ReplaceOnePage);
+  session_.SetDrawImagesOnMove(draw);
+  if (ReplaceOnePage) images_.ShowImagesFrom(replace_first_image_);
   editor_.GotoSelStart(int(final_start), final_length);
-  f_.Message(QString::number(ReplaceCount) + QStringLiteral(" 個の文字列を置換しました。"));
+  shell_.Message(QString::number(ReplaceCount) + QStringLiteral(" 個の文字列を置換しました。"));
 }
 
 void SearchController::ChangeButton(bool show) {
   if (show == replace_waiting_) return;
   replace_waiting_ = show;
-  for (size_t i = 0; i < f_.ReplaceButtons.size(); ++i) {
-    QPushButton* b = f_.ReplaceButtons[i];
+  for (size_t i = 0; i < w_.replace_buttons.size(); ++i) {
+    QPushButton* b = w_.replace_buttons[i];
     if (!b) continue;
     if (!replace_buttons_ready_) {
       const ReplaceButtonLook& look = kButtons[i];
@@ -336,13 +337,10 @@ void SearchController::ChangeButton(bool show) {
   // buttons, the menus are off.
   if (show) {
     hidden_tool_actions_.clear();
-    for (const app::ToolButtonDef& d : app::ToolbarButtons()) {
-      QToolButton* b = f_.ToolButton(d.name);
-      for (QAction* a : f_.SpeedPanel->actions()) {
-        if (b && f_.SpeedPanel->widgetForAction(a) == b && a->isVisible()) {
-          a->setVisible(false);
-          hidden_tool_actions_.push_back(a);
-        }
+    for (QAction* a : w_.toolbar->actions()) {
+      if (qobject_cast<QToolButton*>(w_.toolbar->widgetForAction(a)) && a->isVisible()) {
+        a->setVisible(false);
+        hidden_tool_actions_.push_back(a);
       }
     }
   } else {
@@ -352,7 +350,7 @@ void SearchController::ChangeButton(bool show) {
   if (show) {
     disabled_actions_.clear();
     for (const char* name : kMenusOff) {
-      QMenu* m = f_.Menu(name);
+      QMenu* m = shell_.Menu(name);
       if (!m) continue;
       std::vector<QMenu*> menus{m};
       while (!menus.empty()) {
@@ -372,9 +370,9 @@ void SearchController::ChangeButton(bool show) {
     for (QAction* a : disabled_actions_) a->setEnabled(true);
     disabled_actions_.clear();
     for (const char* name : kMenusOff)
-      if (QMenu* m = f_.Menu(name)) m->menuAction()->setEnabled(true);
+      if (QMenu* m = shell_.Menu(name)) m->menuAction()->setEnabled(true);
   }
-  f_.TextMemo->setReadOnly(show);
+  w_.text->setReadOnly(show);
 }
 
 }  // namespace sk::search

@@ -6,9 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "app/ui/mainform.h"
-#include "shell/prompter.h"
-#include "shell/busy_progress.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
 #include "convert/cp932.h"
@@ -20,14 +17,19 @@
 #include "search/find_history.h"
 #include "search/ui/find_form.h"
 #include "search/ui/replace_form.h"
+#include "settings/main_settings.h"
 #include "settings/settings_store.h"
+#include "shell/busy_progress.h"
+#include "shell/page_file_session.h"
+#include "shell/prompter.h"
+#include "shell/shell_services.h"
 
 namespace sk::search {
 
 namespace {
 
-QString Caption(app::TSDIAppForm& f, size_t item) {
-  const std::vector<std::string> c = f.FieldCaptionsUtf8();
+QString Caption(const shell::ShellServices& shell, size_t item) {
+  const std::vector<std::string> c = shell.FieldCaptionsUtf8();
   return item < c.size() ? QString::fromStdString(c[item]) : QString();
 }
 
@@ -42,20 +44,29 @@ std::pair<int, int> CharRange(std::string_view text, size_t pos, size_t len) {
 
 }  // namespace
 
-SearchController::SearchController(app::TSDIAppForm& form, editor::TextEditor& editor)
-    : f_(form), editor_(editor) {}
+SearchController::SearchController(shell::ShellServices& shell, shell::PageFileSession& session,
+                                   editor::TextEditor& editor, browse::Navigator& nav,
+                                   browse::PageSelector& selector, images::ImageSide& images,
+                                   Widgets widgets)
+    : shell_(shell),
+      session_(session),
+      editor_(editor),
+      nav_(nav),
+      selector_(selector),
+      images_(images),
+      w_(widgets) {}
 
 SearchController::~SearchController() = default;
 
 TFindForm& SearchController::FindForm() {
-  if (!find_form_) find_form_ = std::make_unique<TFindForm>(&f_);
+  if (!find_form_) find_form_ = std::make_unique<TFindForm>(shell_.DialogParent());
   return *find_form_;
 }
 
 TReplaceForm& SearchController::ReplaceForm() {
   if (!replace_form_)
-    replace_form_ =
-        std::make_unique<TReplaceForm>(&f_, [this](const QString& text) { f_.Message(text); });
+    replace_form_ = std::make_unique<TReplaceForm>(
+        shell_.DialogParent(), [this](const QString& text) { shell_.Message(text); });
   return *replace_form_;
 }
 
@@ -71,7 +82,7 @@ void SearchController::ChoshaFindItemClick() { RunFieldFindDialog(4, 2); }
 void SearchController::ImageFileNameFindItemClick() { RunFieldFindDialog(5, 4); }
 
 void SearchController::RunFieldFindDialog(int kind, size_t caption_item) {
-  const QString c = Caption(f_, caption_item);
+  const QString c = Caption(shell_, caption_item);
   RunFindDialog(
       kind, c + QStringLiteral("検索"),
       QStringLiteral("検索したい") + c + QStringLiteral("（の部分文字列）を入力してください。"));
@@ -84,21 +95,22 @@ void SearchController::AllFindItemClick() {
 
 void SearchController::DateFindItemClick() {
   const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
-  RunFindDialog(2, Caption(f_, 3) + QStringLiteral("検索"),
+  RunFindDialog(2, Caption(shell_, 3) + QStringLiteral("検索"),
                 QStringLiteral("\"") + today +
                     QStringLiteral("\"の形式で，半角数字を使って入力して下さい。"));
 }
 
 void SearchController::RunFindDialog(int kind, const QString& caption, const QString& first_line) {
-  if (!f_.FileIsOpen()) return;
-  const int old_kind = FindKind;
-  FindKind = kind;
+  if (!session_.IsOpen()) return;
+  const int old_kind = find_kind_;
+  find_kind_ = kind;
   TFindForm& d = FindForm();
   d.setWindowTitle(caption);
   d.Label1->setText(first_line);
-  f_.Reg.OpenKey(settings::kRootKey, true);
-  std::vector<std::string> history = f_.Reg.ReadStringList(HistoryValueName(kind));
-  f_.Reg.CloseKey();
+  settings::SettingsStore& reg = shell_.reg();
+  reg.OpenKey(settings::kRootKey, true);
+  std::vector<std::string> history = reg.ReadStringList(HistoryValueName(kind));
+  reg.CloseKey();
   d.FormActivate(kind, history);
   const bool field = kind == 3 || kind == 4 || kind == 5 || kind == -1;
   d.ShowDateLayout(kind == 2);
@@ -106,19 +118,19 @@ void SearchController::RunFindDialog(int kind, const QString& caption, const QSt
     d.OnlyOnePageCheckBox->setVisible(!field);
     d.MatchCaseCheckBox->setVisible(kind != 5);
   }
-  const bool ok = f_.prompter().RunDialog(d);
+  const bool ok = shell_.prompter().RunDialog(d);
   d.ShowDateLayout(false);
   if (!ok) {
-    FindKind = old_kind;
+    find_kind_ = old_kind;
     return;
   }
   const QString input = d.Input();
   std::string typed;
   const bool encodable = cp932::Encode(input, &typed);
   if (!encodable) typed = cp932::EncodeReplacing(input);
-  f_.Reg.OpenKey(settings::kRootKey, true);
-  f_.Reg.WriteStringList(HistoryValueName(kind), PushHistory(std::move(history), typed));
-  f_.Reg.CloseKey();
+  reg.OpenKey(settings::kRootKey, true);
+  reg.WriteStringList(HistoryValueName(kind), PushHistory(std::move(history), typed));
+  reg.CloseKey();
   // A character the page file cannot hold occurs on no page: such an input finds nothing.
   FindInput = typed;
   input_encodable_ = encodable;
@@ -128,8 +140,8 @@ void SearchController::RunFindDialog(int kind, const QString& caption, const QSt
     if (date.isValid())
       FindTargetDate = store::Date{date.year(), date.month(), date.day()};
     else
-      f_.prompter().ErrorBox(QStringLiteral("入力ミス"),
-                             input + QStringLiteral(" は日付データではありません。"));
+      shell_.prompter().ErrorBox(QStringLiteral("入力ミス"),
+                                 input + QStringLiteral(" は日付データではありません。"));
   }
   NewFind = true;
   FindStart();
@@ -142,14 +154,14 @@ void SearchController::FindStart() {
     TFindForm& d = FindForm();
     FindForward = d.Forward();
     FindMatchCase = d.MatchCaseCheckBox->isChecked();
-    if (FindKind == 1 && d.OnlyOnePageCheckBox->isChecked()) FindInPage = true;
+    if (find_kind_ == 1 && d.OnlyOnePageCheckBox->isChecked()) FindInPage = true;
   }
   if (FindInPage) {
     FindInPage = false;
     InRecordMojiFindStart();
     return;
   }
-  switch (FindKind) {
+  switch (find_kind_) {
     case 1:
     case 3:
     case 4:
@@ -158,8 +170,8 @@ void SearchController::FindStart() {
       PagesFindStart();
       break;
     case 2:
-      if (NewFind && !FindDateInvalid && FindTargetDate) f_.Nav->DateFindStart(*FindTargetDate);
-      FindKind = 0;  // a date search is not continued
+      if (NewFind && !FindDateInvalid && FindTargetDate) nav_.DateFindStart(*FindTargetDate);
+      find_kind_ = 0;  // a date search is not continued
       break;
     default:
       break;
@@ -168,14 +180,14 @@ void SearchController::FindStart() {
 
 void SearchController::SetKensakuMojiList() {
   // The image names are compared without regard to case whatever the hidden box says.
-  const bool match_case = FindKind != 5 && FindMatchCase;
+  const bool match_case = find_kind_ != 5 && FindMatchCase;
   FindStrings = input_encodable_ ? search::SetKensakuMojiList(FindInput, match_case, ForceAnyString)
                                  : SearchStrings{};
   FindAnyString = FindStrings.any;
 }
 
 SearchFields SearchController::FieldsOfKind() const {
-  switch (FindKind) {
+  switch (find_kind_) {
     case 3:
       return SearchFields::kTitle;
     case 4:
@@ -190,35 +202,37 @@ SearchFields SearchController::FieldsOfKind() const {
 }
 
 void SearchController::PagesFindStart() {
-  store::Table& t = f_.MainTable;
-  const int sel_start = f_.TextMemo->SelStart(), sel_length = f_.TextMemo->SelLength();
+  store::Table& t = session_.table();
+  const int sel_start = w_.text->SelStart(), sel_length = w_.text->SelLength();
   const int start_page = t.RecNo();
-  const bool left = !f_.Selector->CheckPageSelectedBeforePost();
+  const bool left = !selector_.CheckPageSelectedBeforePost();
   SetKensakuMojiList();
-  f_.Nav->BeforeMove();
-  f_.Nav->ResetLink();
+  nav_.BeforeMove();
+  nav_.ResetLink();
   // A page that has just left the selection stays current outside it: the search begins on its
   // neighbour in the direction of the search.
   bool step_first = !NewFind || left;
   if (NewFind && FindForm().FromEdge()) {
-    f_.Report(FindForward ? t.First() : t.Last());
+    shell_.Report(FindForward ? t.First() : t.Last());
     step_first = false;
   }
   PageWalkResult r;
   {
-    shell::BusyProgress busy(&f_, QStringLiteral("検索しています…"), QStringLiteral("ページ"));
-    PageWalk walk{FindForward, step_first, ProgressForTest ? ProgressForTest : busy.Callback()};
-    f_.Report(ScanPages(t, FindStrings, FieldsOfKind(), walk, &r));
+    shell::BusyProgress busy(shell_.DialogParent(), QStringLiteral("検索しています…"),
+                             QStringLiteral("ページ"));
+    PageWalk walk{FindForward, step_first,
+                  progress_for_test_ ? progress_for_test_ : busy.Callback()};
+    shell_.Report(ScanPages(t, FindStrings, FieldsOfKind(), walk, &r));
   }
   LastHit = r.hit;
   if (!r.hit.found()) {
     if (!r.cancelled) NotFoundMessage();
     ReturnToStartPage(start_page);
   }
-  if (start_page < 0 || t.RecNo() != start_page || f_.Nav->AlternateShown())
-    f_.Nav->AfterMove(true, true);
-  f_.Nav->SetLink();
-  if (!f_.Nav->AlternateShown()) f_.TextMemo->setFocus();
+  if (start_page < 0 || t.RecNo() != start_page || nav_.AlternateShown())
+    nav_.AfterMove(true, true);
+  nav_.SetLink();
+  if (!nav_.AlternateShown()) w_.text->setFocus();
   if (r.hit.found()) {
     ShowFieldHit();
   } else if (t.RecNo() == start_page) {
@@ -229,17 +243,18 @@ void SearchController::PagesFindStart() {
 }
 
 void SearchController::ReturnToStartPage(int start_page) {
-  if (!f_.Nav->GotoRecNo(start_page)) f_.Report(f_.MainTable.Last());
+  if (!nav_.GotoRecNo(start_page)) shell_.Report(session_.table().Last());
 }
 
 void SearchController::ShowFieldHit() {
   const size_t pos = LastHit.position;
   const size_t len = FindStrings.strings[size_t(LastHit.string_index)].size();
-  switch (FindKind) {
+  switch (find_kind_) {
     case 3:
     case 4: {
-      QLineEdit* box = FindKind == 3 ? f_.TitleEdit : f_.ChoshaEdit;
-      const std::string field = f_.MainTable.FieldString(FindKind == 3 ? "TITLE" : "SUBTITLE");
+      QLineEdit* box = find_kind_ == 3 ? w_.title : w_.subtitle;
+      const std::string field =
+          session_.table().FieldString(find_kind_ == 3 ? "TITLE" : "SUBTITLE");
       const auto [start, length] = CharRange(field, pos, len);
       box->setFocus();
       box->setSelection(start, length);
@@ -248,10 +263,10 @@ void SearchController::ShowFieldHit() {
     case 5: {
       const std::string& needle = FindStrings.strings[size_t(LastHit.string_index)];
       const std::vector<std::string> names =
-          images::SplitImageNames(f_.Images->GetPureImageFileNames());
+          images::SplitImageNames(images_.GetPureImageFileNames());
       for (size_t i = 0; i < names.size(); ++i) {
         if (FindPlain(names[i], needle, 0, false) != std::string::npos) {
-          f_.Images->ShowImagesFrom(int(i));
+          images_.ShowImagesFrom(int(i));
           break;
         }
       }
@@ -271,10 +286,10 @@ void SearchController::InRecordMojiFindStart() {
   SetKensakuMojiList();
   TFindForm& d = FindForm();
   if (NewFind && d.OnlyOnePageCheckBox->isChecked() && d.FromEdge())
-    editor_.GotoSelStart(FindForward ? 0 : f_.TextMemo->TextLength(), 0);
-  const std::string text = f_.TextMemo->Text();
+    editor_.GotoSelStart(FindForward ? 0 : w_.text->TextLength(), 0);
+  const std::string text = w_.text->Text();
   const std::string_view all(text);
-  const size_t s = size_t(f_.TextMemo->SelStart()), l = size_t(f_.TextMemo->SelLength());
+  const size_t s = size_t(w_.text->SelStart()), l = size_t(w_.text->SelLength());
   FindHit hit;
   size_t base = 0;
   if (FindForward) {
@@ -298,16 +313,16 @@ void SearchController::InRecordMojiFindStart() {
 }
 
 void SearchController::ContinueAcrossPages(bool forward) {
-  if (!f_.FileIsOpen() || FindKind == 0) return;
+  if (!session_.IsOpen() || find_kind_ == 0) return;
   NewFind = false;
   FindForward = forward;
   FindStart();
 }
 
 void SearchController::UpDownFind(bool forward) {
-  if (!f_.FileIsOpen() || (FindKind != 1 && FindKind != -1)) return;
-  const int kind = FindKind;
-  FindKind = 1;
+  if (!session_.IsOpen() || (find_kind_ != 1 && find_kind_ != -1)) return;
+  const int kind = find_kind_;
+  find_kind_ = 1;
   NewFind = false;
   FindForward = forward;
   FindInPage = true;
@@ -316,18 +331,18 @@ void SearchController::UpDownFind(bool forward) {
   FindStart();
   FindAnyString = any;
   ForceAnyString = false;
-  FindKind = kind;
+  find_kind_ = kind;
 }
 
 void SearchController::NotFoundMessage() {
   QApplication::beep();
   ++not_found_signals_;
   // Most Linux desktops keep the bell silent: the status bar says it as well.
-  f_.ShowHint(QStringLiteral("「") + cp932::Decode(FindInput) +
-              QStringLiteral("」は見つかりませんでした。"));
-  if (f_.Conf.NotFoundMode == 1)
-    f_.Message(QStringLiteral("\"") + cp932::Decode(FindInput) +
-               QStringLiteral("\" は見つかりませんでした。"));
+  shell_.ShowHint(QStringLiteral("「") + cp932::Decode(FindInput) +
+                  QStringLiteral("」は見つかりませんでした。"));
+  if (shell_.conf().NotFoundMode == 1)
+    shell_.Message(QStringLiteral("\"") + cp932::Decode(FindInput) +
+                   QStringLiteral("\" は見つかりませんでした。"));
 }
 
 }  // namespace sk::search

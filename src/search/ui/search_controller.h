@@ -1,15 +1,19 @@
 // The searches and the replace of the window: the search state, the dialogs, the search across
 // pages and within the page, the field searches, the continue commands, the not-found signal, and
 // the replace run that waits at each hit for one of the four toolbar buttons.  Owned by the main
-// window, which hands it to the search commands; it reaches the text area's editor directly.
+// window, which hands it to the search commands.  It is made with what it works on: the shell
+// services, the open page file, the text area's editor, the navigator, the page selection, the
+// image side and the widgets it drives.
 //
 // Files: search_controller.cpp (searches), replace_run.cpp (replace).
 #pragma once
 
 #include <QString>
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "search/find_scan.h"
@@ -18,12 +22,24 @@
 #include "store/table.h"
 
 class QAction;
+class QLineEdit;
+class QPushButton;
+class QToolBar;
 
-namespace sk::app {
-class TSDIAppForm;
-}
+namespace sk::shell {
+class ShellServices;
+class PageFileSession;
+}  // namespace sk::shell
 namespace sk::editor {
+class TextArea;
 class TextEditor;
+}  // namespace sk::editor
+namespace sk::browse {
+class Navigator;
+class PageSelector;
+}  // namespace sk::browse
+namespace sk::images {
+class ImageSide;
 }
 
 namespace sk::search {
@@ -33,9 +49,23 @@ class TReplaceForm;
 
 class SearchController {
  public:
+  // The window's controls a search reads and selects in, and those a waiting replace changes.
+  struct Widgets {
+    editor::TextArea* text = nullptr;  // the text area
+    QLineEdit* title = nullptr;        // the title box
+    QLineEdit* subtitle = nullptr;     // the subtitle box
+    // The toolbar: a waiting replace hides its buttons and shows the four of its own.
+    QToolBar* toolbar = nullptr;
+    std::array<QPushButton*, 4> replace_buttons{};
+  };
+
   // editor: the text area's, which selects the hits and records the replacements.
-  SearchController(app::TSDIAppForm& form, editor::TextEditor& editor);
+  SearchController(shell::ShellServices& shell, shell::PageFileSession& session,
+                   editor::TextEditor& editor, browse::Navigator& nav,
+                   browse::PageSelector& selector, images::ImageSide& images, Widgets widgets);
   ~SearchController();
+  SearchController(const SearchController&) = delete;
+  SearchController& operator=(const SearchController&) = delete;
 
   // ---- Commands ----
   void MojiFindItemClick();           // text
@@ -58,12 +88,17 @@ class SearchController {
   bool ReplaceWaiting() const { return replace_waiting_; }
   // How many times a search has given the not-found signal (a beep cannot be heard in a test).
   int NotFoundSignals() const { return not_found_signals_; }
-  // Replaces the progress dialog of long runs in tests (false: the user cancelled).
-  store::Table::Progress ProgressForTest;
+  // The kind of the search the continue commands repeat: 0 none, 1 text, 2 date, 3 title,
+  // 4 subtitle, 5 image file name, -1 all fields.
+  int FindKind() const { return find_kind_; }
+  // Tests: replaces the progress dialog of long runs (false: the user cancelled).
+  void SetProgressForTest(store::Table::Progress progress) {
+    progress_for_test_ = std::move(progress);
+  }
 
+ private:
   // ---- Search state ----
-  // 0 none, 1 text, 2 date, 3 title, 4 subtitle, 5 image file name, -1 all fields.
-  int FindKind = 0;
+  int find_kind_ = 0;  // `FindKind`
   bool NewFind = false;
   bool FindForward = true;
   bool FindMatchCase = false;
@@ -95,7 +130,6 @@ class SearchController {
   bool ReplaceOnlyStartPage = true;
   int ReplaceStartSelLength = 0;
 
- private:
   // Shows the dialog for `kind` with its caption and first line; on OK the history is updated,
   // `NewFind` set and the search started, on cancel `FindKind` gets its old value back.
   void RunFindDialog(int kind, const QString& caption, const QString& first_line);
@@ -130,8 +164,14 @@ class SearchController {
   void FinishReplace(bool final_set, size_t final_start, int final_length);
   std::string PageText() const;
 
-  app::TSDIAppForm& f_;
+  shell::ShellServices& shell_;
+  shell::PageFileSession& session_;
   editor::TextEditor& editor_;
+  browse::Navigator& nav_;
+  browse::PageSelector& selector_;
+  images::ImageSide& images_;
+  Widgets w_;
+  store::Table::Progress progress_for_test_;
   std::unique_ptr<TFindForm> find_form_;
   std::unique_ptr<TReplaceForm> replace_form_;
   bool input_encodable_ = true;

@@ -292,7 +292,7 @@ TEST_F(SearchWindowTest, DateSearch) {
   Trigger("MojiFindItem");
   prompter_.dialogs.push_back([](QDialog&) { return false; });
   Trigger("TitleFindItem");
-  EXPECT_EQ(S().FindKind, 1);
+  EXPECT_EQ(S().FindKind(), 1);
 }
 
 TEST_F(SearchWindowTest, ConfirmedReplaceStoppedAtTheThirdHit) {
@@ -417,7 +417,7 @@ TEST_F(SearchWindowTest, CancelledRunsLeaveThePageAndTheFileWhole) {
   app::TSDIAppForm& f = Open();
   Go(2);
   f.TextMemo->SetSelStart(4);
-  S().ProgressForTest = [](uint32_t, uint32_t) { return false; };
+  S().SetProgressForTest([](uint32_t, uint32_t) { return false; });
   Answer("見つからない");
   Trigger("MojiFindItem");
   EXPECT_EQ(Rec(), 2);
@@ -425,7 +425,7 @@ TEST_F(SearchWindowTest, CancelledRunsLeaveThePageAndTheFileWhole) {
   EXPECT_EQ(S().NotFoundSignals(), 0);  // a cancel is no "not found"
   // A cancelled replace across pages keeps and reports what it replaced.
   int calls = 0;
-  S().ProgressForTest = [&](uint32_t, uint32_t) { return ++calls < 2; };
+  S().SetProgressForTest([&](uint32_t, uint32_t) { return ++calls < 2; });
   Go(1);
   prompter_.dialogs.push_back([](QDialog& d) {
     auto& r = static_cast<TReplaceForm&>(d);
