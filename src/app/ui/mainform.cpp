@@ -160,12 +160,11 @@ void TSDIAppForm::ConstructRest() {
   images::AddImageCommands(command_table_, *Images);
   search::AddSearchCommands(command_table_, commands_->Search());
   exchange::AddExchangeCommands(command_table_, commands_->Exchange());
-  MainTable.Close();
   SetMenuEnabled(false);
   RecNoLabel->setText(QStringLiteral("0 "));
   DateEdit->clear();
   Nav->ResetBookmarkList();
-  DrawImagesOnMove = true;
+  session_.SetDrawImagesOnMove(true);
   // Sticky notes live with the user's data rather than in the folder the program was started from.
   QString fusen = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
   if (!fusen.isEmpty()) QDir().mkpath(fusen + QStringLiteral("/付箋"));
@@ -198,11 +197,11 @@ void TSDIAppForm::FirstOpen() {
   if (!Args.isEmpty()) {
     if (!FirstOpenDone && !FileIsOpen()) {
       FirstOpenDone = true;
-      LastAccessedDBFileName = Args.front();
+      session_.SetLastAccessed(Args.front());
       OpenWithoutDialog = true;
       OpenItemClick();
     }
-  } else if (!FirstOpenDone && Conf.AutoOpenFile && !LastAccessedDBFileName.isEmpty() &&
+  } else if (!FirstOpenDone && Conf.AutoOpenFile && !session_.LastAccessed().isEmpty() &&
              !FileIsOpen()) {
     FirstOpenDone = true;
     OpenWithoutDialog = true;
@@ -263,12 +262,7 @@ void TSDIAppForm::FormClose() {
   if (closed_) return;
   closed_ = true;
   Nav->ResetBookmarkList();
-  if (FileIsOpen()) {
-    Nav->SaveViewConditionBeforeClose();
-    Nav->MainTablePost();
-    Status st = MainTable.Close();
-    if (!st.ok()) prompter_.Error(QString::fromStdString(st.message()));
-  }
+  if (FileIsOpen()) ClosePageFile();
   WriteSettings();
 }
 
@@ -286,7 +280,7 @@ void TSDIAppForm::WriteSettings() {
     Conf.DateWidth = sizes[3];
   }
   Conf.OpenIME = TextMemo->HiraganaMode();
-  Conf.LastAccessedDBFileName = B(LastAccessedDBFileName);
+  Conf.LastAccessedDBFileName = B(session_.LastAccessed());
   Conf.ImageDir = Images->ImageDirValue();
   Reg.OpenKey(settings::kRootKey, true);
   Conf.Write(Reg);

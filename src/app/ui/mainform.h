@@ -131,12 +131,13 @@ class TSDIAppForm : public QMainWindow, public shell::ShellServices {
   void AboutItemClick();
 
   bool FileIsOpen() const { return session_.IsOpen(); }
-  // The page file about to be opened, created or renamed becomes the window's and the last used.
-  void SetPageFilePath(const QString& path);
   // The caption of the open file; the header fields follow the record again.
   void AfterFileShown();
   // No page file: empty page, file commands off, the base caption.
   void ShowNoFile();
+  // The view of the open file kept, the page on show written, the history and the remembered
+  // positions forgotten, the file closed (a failure shown).
+  void ClosePageFile();
 
   // ---- Controls ----
   QToolBar* SpeedPanel = nullptr;
@@ -195,10 +196,6 @@ class TSDIAppForm : public QMainWindow, public shell::ShellServices {
   bool& FieldsLinked = session_.fields_linked_;
   bool& DrawImagesOnMove = session_.draw_images_on_move_;
   int& FocusedArea = session_.focused_area_;
-  bool OpenMainTable() { return session_.Open(); }
-  bool CheckOpenFileName(const QString& path, const QString& ext);
-  bool CheckSaveFileName(const QString& path, const QString& ext, exchange::AsideFile* out);
-  bool CheckOverWrite(const QString& path);
 
   std::unique_ptr<browse::Navigator> Nav;
   std::unique_ptr<browse::PageSelector> Selector;

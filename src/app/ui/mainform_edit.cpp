@@ -25,8 +25,8 @@ namespace {
 
 // The title or subtitle box when it had the focus last.
 QLineEdit* FocusedField(TSDIAppForm& f) {
-  if (f.FocusedArea == 1) return f.TitleEdit;
-  if (f.FocusedArea == 2) return f.ChoshaEdit;
+  if (f.session().FocusedArea() == 1) return f.TitleEdit;
+  if (f.session().FocusedArea() == 2) return f.ChoshaEdit;
   return nullptr;
 }
 
@@ -56,10 +56,10 @@ void SetHighLight(TSDIAppForm& f, editor::TextEditor& e, bool on) {
 void TextRepaintItemClick(TSDIAppForm& f, editor::TextEditor&) {
   if (!f.FileIsOpen()) return;
   f.Nav->BeforeMove();
-  const bool draw = f.DrawImagesOnMove;
-  f.DrawImagesOnMove = false;
+  const bool draw = f.session().DrawImagesOnMove();
+  f.session().SetDrawImagesOnMove(false);
   f.Nav->AfterMove(true, false);
-  f.DrawImagesOnMove = draw;
+  f.session().SetDrawImagesOnMove(draw);
 }
 
 void TextFontChanged(TSDIAppForm& f, editor::TextEditor& e) {
@@ -113,7 +113,7 @@ Run OnFocusedArea(std::function<void(QLineEdit&)> field, void (editor::TextEdito
   return [field, text](TSDIAppForm& f, editor::TextEditor& e) {
     if (QLineEdit* box = FocusedField(f))
       field(*box);
-    else if (f.FocusedArea == 3)
+    else if (f.session().FocusedArea() == 3)
       (e.*text)();
   };
 }

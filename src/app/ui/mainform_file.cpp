@@ -32,13 +32,13 @@ namespace {
 std::string Utf8(const QString& s) { return s.toStdString(); }
 
 // The dialog's starting point: the last page file when it still exists, else the start folder.
-shell::FileDialogSpec DialogFor(const TSDIAppForm& f, const QString& title, bool with_name) {
+shell::FileDialogSpec DialogFor(TSDIAppForm& f, const QString& title, bool with_name) {
   shell::FileDialogSpec spec;
   spec.title = title;
   spec.filter = QStringLiteral("DBFﾌｧｲﾙ (*.DBF *.dbf)");
   spec.default_ext = QStringLiteral("dbf");
-  QFileInfo last(f.LastAccessedDBFileName);
-  if (!f.LastAccessedDBFileName.isEmpty() && last.exists()) {
+  QFileInfo last(f.session().LastAccessed());
+  if (!f.session().LastAccessed().isEmpty() && last.exists()) {
     spec.folder = last.absolutePath();
     if (with_name) spec.file_name = last.fileName();
   } else {
@@ -49,20 +49,6 @@ shell::FileDialogSpec DialogFor(const TSDIAppForm& f, const QString& title, bool
 }
 
 }  // namespace
-
-bool TSDIAppForm::CheckOverWrite(const QString& path) { return shell::CheckOverWrite(*this, path); }
-
-bool TSDIAppForm::CheckOpenFileName(const QString& path, const QString& ext) {
-  return shell::CheckOpenFileName(*this, path, ext);
-}
-
-bool TSDIAppForm::CheckSaveFileName(const QString& path, const QString& ext,
-                                    exchange::AsideFile* out) {
-  return shell::CheckSaveFileName(*this, path, ext, out);
-}
-
-// The page file about to be opened or created becomes the window's file and the last one used.
-void TSDIAppForm::SetPageFilePath(const QString& path) { session_.SetPath(path); }
 
 // An existing page file just opened: commands, captions, categories, its view state and page.
 void TSDIAppForm::ShowOpenedFile() {
@@ -75,15 +61,15 @@ void TSDIAppForm::ShowOpenedFile() {
 }
 
 void TSDIAppForm::AfterFileShown() {
-  setWindowTitle(QString::fromStdString(WindowCaption(Utf8(BaseCaption), Utf8(PageFilePath))));
-  FieldsLinked = true;
+  setWindowTitle(QString::fromStdString(WindowCaption(Utf8(BaseCaption), Utf8(session_.Path()))));
+  Nav->SetLink();
 }
 
 void TSDIAppForm::OpenItemClick() {
   QString path;
   if (OpenWithoutDialog) {
     OpenWithoutDialog = false;
-    path = LastAccessedDBFileName;
+    path = session_.LastAccessed();
   } else {
     std::optional<QString> chosen =
         prompter_.OpenFileName(DialogFor(*this, QStringLiteral("オープンするファイル名"), true));
@@ -91,21 +77,21 @@ void TSDIAppForm::OpenItemClick() {
     path = *chosen;
   }
   if (!path.isEmpty()) path = QFileInfo(path).absoluteFilePath();
-  if (!CheckOpenFileName(path, QStringLiteral("dbf"))) return;
+  if (!shell::CheckOpenFileName(*this, path, QStringLiteral("dbf"))) return;
   if (FileIsOpen()) SaveCloseItemClick();
 
-  SetPageFilePath(path);
+  session_.SetPath(path);
   commands_->Exchange().ForgetLastExport();
   if (Conf.BackUp) Keeper->DoBackUp();
 
-  if (!OpenMainTable()) return;
+  if (!session_.Open()) return;
   ShowOpenedFile();
 
   // A file whose index keys were not upper-cased is an old one: offer to slim it now.
-  std::string expr = MainTable.FirstTagExpression();
+  std::string expr = session_.table().FirstTagExpression();
   if (!expr.empty() && (expr[0] & ~0x20) != 'U') SlimItemClick();
 
-  Reg.OpenKey(settings::PerFileKeyPath(B(PageFileName)), true);
+  Reg.OpenKey(settings::PerFileKeyPath(B(session_.Name())), true);
   int count = Reg.ReadInteger("OpenCount", 0);
   Reg.CloseKey();
   if (Conf.OpenCountOfFileSlim < count) {
@@ -114,7 +100,7 @@ void TSDIAppForm::OpenItemClick() {
   } else {
     ++count;
   }
-  Reg.OpenKey(settings::PerFileKeyPath(B(PageFileName)), true);
+  Reg.OpenKey(settings::PerFileKeyPath(B(session_.Name())), true);
   Reg.WriteInteger("OpenCount", count);
   Reg.CloseKey();
   // What a file open stored (last file, count, captions) goes to disk now, not only at exit.
@@ -128,19 +114,19 @@ void TSDIAppForm::NewItemClick() {
   if (!chosen || chosen->isEmpty()) return;
   QString path = QFileInfo(*chosen).absoluteFilePath();
   if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".dbf");
-  if (!CheckOverWrite(path)) return;
+  if (!shell::CheckOverWrite(*this, path)) return;
   if (FileIsOpen()) SaveCloseItemClick();
 
-  SetPageFilePath(path);
+  session_.SetPath(path);
   commands_->Exchange().ForgetLastExport();
 
-  Status st = store::CreatePageFile(Utf8(PageFilePath));
+  Status st = store::CreatePageFile(Utf8(session_.Path()));
   if (!st.ok()) {
-    Message(PageFilePath + QStringLiteral(" を作成できません。\n\n") +
+    Message(session_.Path() + QStringLiteral(" を作成できません。\n\n") +
             QString::fromStdString(st.message()));
     return;
   }
-  if (!OpenMainTable()) return;
+  if (!session_.Open()) return;
   SetMenuEnabled(true);
   SetCaption();
   if (QAction* a = Action("PageOrderItem")) a->setChecked(true);
@@ -151,18 +137,21 @@ void TSDIAppForm::NewItemClick() {
 
 void TSDIAppForm::SaveCloseItemClick() {
   if (!FileIsOpen()) return;
+  ClosePageFile();
+  ShowNoFile();
+}
+
+void TSDIAppForm::ClosePageFile() {
   Nav->SaveViewConditionBeforeClose();
   Nav->MainTablePost();
   Nav->ResetBookmarkList();
   Nav->ResetRecNoList();
   Nav->SaveShiori();
-  Status st = MainTable.Close();
-  if (!st.ok()) prompter_.Error(QString::fromStdString(st.message()));
-  ShowNoFile();
+  session_.Close();
 }
 
 void TSDIAppForm::ShowNoFile() {
-  FieldsLinked = false;
+  Nav->ResetLink();
   Nav->ClearPage();
   SetMenuEnabled(false);
   setWindowTitle(BaseCaption);
@@ -175,7 +164,7 @@ void TSDIAppForm::SaveItemClick() {
   SaveCloseItemClick();
   if (FileIsOpen()) return;  // the close failed; the file stays as it was
   if (Conf.BackUp) Keeper->DoBackUp();
-  if (!OpenMainTable()) return;
+  if (!session_.Open()) return;
   ShowOpenedFile();
 }
 

@@ -222,7 +222,7 @@ void TSDIAppForm::ApplySettings() {
   for (QScrollArea* a : {Image1Panel, Image2Panel}) Paint(a, Conf.ImageBackColor);
   Paint(Panel3, Conf.ImageBackColor);
   SetCaptionIzonKomoku();
-  LastAccessedDBFileName = Q(Conf.LastAccessedDBFileName);
+  session_.SetLastAccessed(Q(Conf.LastAccessedDBFileName));
   Panel5->setFixedHeight(std::max(0, Conf.TopMargin));
   Panel4->setFixedWidth(std::max(0, Conf.LeftMargin));
   SetModeChecks();

@@ -217,7 +217,7 @@ void TSDIAppForm::SetMenuEnabled(bool enabled) {
 }
 
 void TSDIAppForm::SetCaption() {
-  Reg.OpenKey(settings::PerFileKeyPath(B(PageFileName)), true);
+  Reg.OpenKey(settings::PerFileKeyPath(B(session_.Name())), true);
   bool exists = Reg.ValueExists("Caption");
   std::vector<std::string> stored;
   if (exists) stored = Reg.ReadStringList("Caption");
@@ -244,19 +244,19 @@ void TSDIAppForm::FileMenuClick() {
 
 void TSDIAppForm::EditMenuClick() {
   if (!FileIsOpen()) return;
-  if (FocusedArea == 4) {
-    FocusedArea = 3;
+  if (session_.FocusedArea() == 4) {
+    session_.SetFocusedArea(3);
     TextMemo->setFocus();
   }
   Action("TextSelectAllItem")->setEnabled(TextMemo->hasFocus());
   bool selection = false;
-  if (FocusedArea == 1)
+  if (session_.FocusedArea() == 1)
     selection = TitleEdit->hasSelectedText();
-  else if (FocusedArea == 2)
+  else if (session_.FocusedArea() == 2)
     selection = ChoshaEdit->hasSelectedText();
-  else if (FocusedArea == 3)
+  else if (session_.FocusedArea() == 3)
     selection = TextMemo->SelLength() > 0;
-  bool text_area = FocusedArea >= 1 && FocusedArea <= 3;
+  bool text_area = session_.FocusedArea() >= 1 && session_.FocusedArea() <= 3;
   const QMimeData* clip = QApplication::clipboard()->mimeData();
   bool clip_text = clip && clip->hasText();
   for (const char* n : {"TextCopyItem", "TextCutItem", "TextDeleteItem"})

@@ -34,6 +34,7 @@
 #include "app/ui/about_box.h"
 #include "shell/prompter.h"
 #include "app/ui/test_window.h"
+#include "shell/file_checks.h"
 #include "browse/ui/navigator.h"
 #include "convert/cp932.h"
 #include "editor/ui/text_area.h"
@@ -570,7 +571,7 @@ TEST_F(MainFormTest, ExportTargetChecks) {
   // Checked and written at once: an empty file takes the target's place.
   auto check = [&](const QString& path, const char* ext) {
     exchange::AsideFile out;
-    return f.CheckSaveFileName(path, ext, &out) && out.Commit().ok();
+    return shell::CheckSaveFileName(f, path, ext, &out) && out.Commit().ok();
   };
   // Wrong extension: refused before anything is written.
   EXPECT_FALSE(check(Path("out.htm"), "txt"));
