@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -92,10 +93,15 @@ TSDIAppForm::TSDIAppForm(shell::Prompter& prompter, QStringList args, QWidget* p
   setObjectName(QStringLiteral("SDIAppForm"));
   BuildRegions();
   BuildMenus();
-  Selector = std::make_unique<browse::PageSelector>(*this);
-  Nav = std::make_unique<browse::Navigator>(*this);
-  Keeper = std::make_unique<store::PageFileKeeper>(*this);
   Images = std::make_unique<images::ImageSide>(*this);
+  Selector = std::make_unique<browse::PageSelector>(*this, session_);
+  Nav = std::make_unique<browse::Navigator>(
+      *this, session_, *Selector, *Images,
+      browse::Navigator::Widgets{BunruiComboBox, TitleEdit, ChoshaEdit, DateEdit, DateTimePicker,
+                                 RecNoLabel, TextMemo, ImageFileNameEdit, Image1Panel,
+                                 Image2Panel});
+  Selector->SetNavigator(*Nav);
+  Keeper = std::make_unique<store::PageFileKeeper>(*this);
   session_.OnFolderChanged([this](const QString& dir) { Images->SetPageFileDir(dir); });
   FormCreate();
   ConstructRest();

@@ -140,7 +140,7 @@ bool SearchController::StartReplace() {
       if (ReplaceUpward ? t.Bof() : t.Eof()) replace_walk_done_ = true;
     }
   }
-  f_.Nav->ReplacingWithConfirmation = ReplaceConfirm;
+  f_.Nav->SetReplacingWithConfirmation(ReplaceConfirm);
   // Within one page the run goes the chosen way; across pages each page from its top.
   replace_downward_ = !ReplaceOnePage || !ReplaceUpward;
   replace_page_ = t.RecNo();
@@ -242,7 +242,7 @@ void SearchController::ReplaceLoop() {
           continue;
         case 3:
           ReplaceConfirm = false;
-          f_.Nav->ReplacingWithConfirmation = false;
+          f_.Nav->SetReplacingWithConfirmation(false);
           ChangeButton(false);
           DoReplace(true);
           if (!ReplaceOnePage) f_.Nav->ResetLink();
@@ -282,7 +282,7 @@ void SearchController::ReplaceLoop() {
 void SearchController::FinishReplace(bool final_set, size_t final_start, int final_length) {
   store::Table& t = f_.MainTable;
   ReplaceConfirm = false;
-  f_.Nav->ReplacingWithConfirmation = false;
+  f_.Nav->SetReplacingWithConfirmation(false);
   f_.Nav->SetLink();
   ChangeButton(false);
   if (!final_set) {
