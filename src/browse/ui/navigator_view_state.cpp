@@ -69,10 +69,10 @@ void Navigator::SetViewConditionBeforeOpen() {
   if (!v) {
     images_.RestoreImageNum = restore_image;
     images_.ChangeImageMode(false, 1);
-    s.selection() = PageSelection{};
+    s.SetSelection(PageSelection{});
     if (st.ok()) st = t.First();
   } else {
-    s.selection() = v->selection;
+    s.SetSelection(v->selection);
     TDateRangeInputBox& dialog = s.dialog();
     dialog.FromDateEdit->setText(Q(v->SelStartDate));
     dialog.ToDateEdit->setText(Q(v->SelEndDate));

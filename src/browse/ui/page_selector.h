@@ -29,7 +29,8 @@ class PageSelector {
 
   // The conditions in force when the table's filter is on.
   const PageSelection& selection() const { return sel_; }
-  PageSelection& selection() { return sel_; }
+  // Takes other conditions without applying them (the filter stays as it is).
+  void SetSelection(const PageSelection& selection) { sel_ = selection; }
 
   // The predicate on the current record as stored / as the header fields show it (true whenever
   // the filter is off).
