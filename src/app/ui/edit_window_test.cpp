@@ -106,8 +106,8 @@ TEST_F(EditWindowTest, HighlightSwitchAndPagesWithTheirOwnMode) {
   EXPECT_EQ(FormatRanges(0), 1);
   EXPECT_TRUE(f.Action("DoHighLightItem")->isChecked());
   // The third page keeps highlighting off and the mode items are off while it shows.
-  ASSERT_TRUE(f.Nav->GotoRecNo(3));
-  f.Nav->AfterMove(true, true);
+  ASSERT_TRUE(NavOf().GotoRecNo(3));
+  NavOf().AfterMove(true, true);
   EXPECT_EQ(FormatRanges(0), 0);
   EXPECT_FALSE(f.Action("DoHighLightItem")->isEnabled());
   EXPECT_FALSE(f.Action("TextItemizeModePopUpItem")->isEnabled());

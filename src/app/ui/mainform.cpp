@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -99,10 +100,15 @@ TSDIAppForm::TSDIAppForm(shell::Prompter& prompter, QStringList args, QWidget* p
   setObjectName(QStringLiteral("SDIAppForm"));
   BuildRegions();
   BuildMenus();
-  Selector = std::make_unique<browse::PageSelector>(*this);
-  Nav = std::make_unique<browse::Navigator>(*this);
   Images = std::make_unique<images::ImageSide>(*this, session_, ImageWidgetsOf(*this),
                                                 MakeImagesHost(*this));
+  Selector = std::make_unique<browse::PageSelector>(*this, session_);
+  Nav = std::make_unique<browse::Navigator>(
+      *this, session_, *Selector, *Images,
+      browse::Navigator::Widgets{BunruiComboBox, TitleEdit, ChoshaEdit, DateEdit, DateTimePicker,
+                                 RecNoLabel, TextMemo, ImageFileNameEdit, Image1Panel,
+                                 Image2Panel});
+  Selector->SetNavigator(*Nav);
   Keeper = std::make_unique<store::PageFileKeeper>(*this, session_, *Nav, *Selector, *Images,
                                                    *TextMemo, MakeKeeperHost(*this));
   session_.OnFolderChanged([this](const QString& dir) { Images->SetPageFileDir(dir); });

@@ -40,8 +40,8 @@ class MaintenanceWindowTest : public MainFormTest {
     return path;
   }
   void Show(int recno) {
-    ASSERT_TRUE(form_->Nav->GotoRecNo(recno));
-    form_->Nav->AfterMove(true, true);
+    ASSERT_TRUE(NavOf().GotoRecNo(recno));
+    NavOf().AfterMove(true, true);
   }
   QObject timers_owner_;  // owns a test's timers
   std::vector<std::string> FolderListing() {

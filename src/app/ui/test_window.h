@@ -20,6 +20,8 @@
 
 #include "app/ui/command_controllers.h"
 #include "app/ui/mainform.h"
+#include "browse/ui/navigator.h"
+#include "browse/ui/page_selector.h"
 #include "shell/prompter.h"
 #include "convert/cp932.h"
 #include "editor/ui/text_area.h"
@@ -193,6 +195,22 @@ class MainFormTest : public ::testing::Test {
   exchange::ExchangeController& ExchangeOf() { return form_->commands_->Exchange(); }
   images::ImageSide& ImagesOf() { return *form_->Images; }
   store::PageFileKeeper& KeeperOf() { return *form_->Keeper; }
+  browse::Navigator& NavOf() { return *form_->Nav; }
+  browse::PageSelector& SelectorOf() { return *form_->Selector; }
+
+  // The page numbers the next-page command passes through from the first page (until it stays).
+  std::vector<int> VisitAll() {
+    auto rec = [this] { return form_->session().table().RecNo(); };
+    std::vector<int> v;
+    Trigger("FirstItem");
+    v.push_back(rec());
+    for (int i = 0; i < 1000; ++i) {
+      Trigger("NextItem");
+      if (rec() == v.back()) break;
+      v.push_back(rec());
+    }
+    return v;
+  }
 
   QTemporaryDir dir_;
   QString config_;

@@ -17,18 +17,18 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "app/ui/mainform.h"
+#include "browse/ui/cp932_text.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
 #include "convert/sjis.h"
 #include "editor/ui/text_area.h"
 #include "editor/ui/text_editor.h"
 #include "images/ui/image_side.h"
+#include "settings/settings_store.h"
+#include "shell/page_file_session.h"
+#include "shell/shell_services.h"
 
 namespace sk::browse {
-
-using app::B;
-using app::Q;
 
 namespace {
 
@@ -79,24 +79,25 @@ const std::vector<std::string>& DefaultCategories() {
 // Focus and key events of the header controls.
 class FieldEvents : public QObject {
  public:
-  FieldEvents(app::TSDIAppForm& f, Navigator& nav) : QObject(&f), f_(f), nav_(nav) {}
+  FieldEvents(shell::PageFileSession& session, const Navigator::Widgets& w, Navigator& nav)
+      : session_(session), w_(w), nav_(nav) {}
 
  protected:
   bool eventFilter(QObject* o, QEvent* e) override {
     if (e->type() == QEvent::FocusIn) {
-      if (o == f_.TitleEdit)
-        f_.FocusedArea = 1;
-      else if (o == f_.ChoshaEdit)
-        f_.FocusedArea = 2;
-      else if (o == f_.TextMemo)
-        f_.FocusedArea = 3;
+      if (o == w_.title)
+        session_.SetFocusedArea(1);
+      else if (o == w_.subtitle)
+        session_.SetFocusedArea(2);
+      else if (o == w_.text)
+        session_.SetFocusedArea(3);
       else
-        f_.FocusedArea = 0;
-    } else if (e->type() == QEvent::FocusOut && o == f_.BunruiComboBox) {
+        session_.SetFocusedArea(0);
+    } else if (e->type() == QEvent::FocusOut && o == w_.category) {
       nav_.BunruiComboBoxExit();
     } else if (e->type() == QEvent::KeyPress &&
                static_cast<QKeyEvent*>(e)->key() == Qt::Key_Escape &&
-               (o == f_.BunruiComboBox || o == f_.TitleEdit || o == f_.ChoshaEdit)) {
+               (o == w_.category || o == w_.title || o == w_.subtitle)) {
       // What was typed is kept: the page takes it before the box sees the key.
       nav_.MainTablePost();
     }
@@ -104,25 +105,27 @@ class FieldEvents : public QObject {
   }
 
  private:
-  app::TSDIAppForm& f_;
+  shell::PageFileSession& session_;
+  const Navigator::Widgets& w_;
   Navigator& nav_;
 };
 
 }  // namespace
 
 void Navigator::InstallFieldHandlers() {
-  auto* events = new FieldEvents(f_, *this);
-  for (QWidget* w : std::initializer_list<QWidget*>{
-           f_.BunruiComboBox, f_.TitleEdit, f_.ChoshaEdit, f_.DateEdit, f_.DateTimePicker,
-           f_.ImageFileNameEdit, f_.Image1Panel, f_.Image2Panel, f_.TextMemo})
+  events_ = std::make_unique<FieldEvents>(session_, w_, *this);
+  QObject* const events = events_.get();
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{w_.category, w_.title, w_.subtitle, w_.date, w_.date_picker,
+                                       w_.image_name, w_.image1, w_.image2, w_.text})
     w->installEventFilter(events);
-  f_.BunruiComboBox->setEditable(false);
-  f_.BunruiComboBox->setMaxVisibleItems(12);
-  f_.TitleEdit->setMaxLength(50);
-  f_.ChoshaEdit->setMaxLength(50);
+  w_.category->setEditable(false);
+  w_.category->setMaxVisibleItems(12);
+  w_.title->setMaxLength(50);
+  w_.subtitle->setMaxLength(50);
   // Lengths are bytes in the page: a double-byte character counts twice.
-  for (QLineEdit* e : {f_.TitleEdit, f_.ChoshaEdit}) {
-    QObject::connect(e, &QLineEdit::textEdited, &f_, [e] {
+  for (QLineEdit* e : {w_.title, w_.subtitle}) {
+    QObject::connect(e, &QLineEdit::textEdited, events, [e] {
       // The field's text, not the signal's: characters the page cannot hold were replaced already.
       std::string bytes = B(e->text());
       if (bytes.size() <= 50) return;
@@ -133,45 +136,45 @@ void Navigator::InstallFieldHandlers() {
     });
   }
   // The calendar drops down from its button.
-  auto* menu = new QMenu(f_.DateTimePicker);
+  auto* menu = new QMenu(w_.date_picker);
   auto* calendar = new QCalendarWidget(menu);
   calendar->setObjectName(QStringLiteral("DateTimePickerCalendar"));
   MakeCalendarJapanese(calendar);
   auto* action = new QWidgetAction(menu);
   action->setDefaultWidget(calendar);
   menu->addAction(action);
-  QObject::connect(f_.DateTimePicker, &QToolButton::clicked, &f_, [this, menu, calendar] {
-    if (!f_.FileIsOpen()) return;
+  QObject::connect(w_.date_picker, &QToolButton::clicked, events, [this, menu, calendar] {
+    if (!session_.IsOpen()) return;
     QDate d = picker_date_ ? QDate(picker_date_->year, picker_date_->month, picker_date_->day)
                            : QDate::currentDate();
     calendar->setSelectedDate(d);
-    menu->popup(f_.DateTimePicker->mapToGlobal(QPoint(0, f_.DateTimePicker->height())));
+    menu->popup(w_.date_picker->mapToGlobal(QPoint(0, w_.date_picker->height())));
   });
-  QObject::connect(calendar, &QCalendarWidget::clicked, &f_, [this, menu](QDate d) {
+  QObject::connect(calendar, &QCalendarWidget::clicked, events, [this, menu](QDate d) {
     menu->close();
     DateTimePickerCloseUp(store::Date{d.year(), d.month(), d.day()});
   });
-  QObject::connect(calendar, &QCalendarWidget::activated, &f_, [this, menu](QDate d) {
+  QObject::connect(calendar, &QCalendarWidget::activated, events, [this, menu](QDate d) {
     menu->close();
     DateTimePickerCloseUp(store::Date{d.year(), d.month(), d.day()});
   });
 }
 
 void Navigator::SetBunrui(bool existing) {
-  store::Table& t = f_.MainTable;
-  std::string key = settings::PerFileKeyPath(B(f_.PageFileName));
+  store::Table& t = session_.table();
+  std::string key = settings::PerFileKeyPath(B(session_.Name()));
   category_list_.clear();
   if (existing) {
-    f_.Reg.OpenKey(key, true);
-    category_list_ = f_.Reg.ReadStringList("Bunrui");
-    f_.Reg.CloseKey();
-    f_.Selector->SelectionOff();
-    f_.Selector->SetOrderMenu(-1);
-    bool linked = f_.FieldsLinked;
-    f_.FieldsLinked = false;
+    shell_.reg().OpenKey(key, true);
+    category_list_ = shell_.reg().ReadStringList("Bunrui");
+    shell_.reg().CloseKey();
+    selector_.SelectionOff();
+    selector_.SetOrderMenu(-1);
+    bool linked = session_.FieldsLinked();
+    ResetLink(false);
     // Every page's category, read where the records lie (no copy per page).
     int field = t.dbf().FieldIndex("BUNRUI");
-    Status st = field < 0 ? Status::Error(f_.PageFileName.toStdString() + ": BUNRUI がありません")
+    Status st = field < 0 ? Status::Error(session_.Name().toStdString() + ": BUNRUI がありません")
                           : Status();
     if (st.ok()) {
       const store::FieldDef& fd = t.fields()[size_t(field)];
@@ -182,52 +185,52 @@ void Navigator::SetBunrui(bool existing) {
         if (!b.empty() && known.insert(b).second) category_list_.push_back(b);
       });
     }
-    f_.Report(st);
+    shell_.Report(st);
     if (st.ok()) st = t.First();
     if (linked) SetLink();
   } else {
     category_list_ = DefaultCategories();
   }
-  f_.Reg.OpenKey(key, true);
-  f_.Reg.WriteStringList("Bunrui", category_list_);
-  f_.Reg.CloseKey();
+  shell_.reg().OpenKey(key, true);
+  shell_.reg().WriteStringList("Bunrui", category_list_);
+  shell_.reg().CloseKey();
   QStringList items;
   for (const std::string& c : category_list_) items << Q(c);
   std::stable_sort(items.begin(), items.end(), [](const QString& a, const QString& b) {
     return QString::compare(a, b, Qt::CaseInsensitive) < 0;
   });
-  QString shown = f_.BunruiComboBox->currentText();
-  f_.BunruiComboBox->clear();
-  f_.BunruiComboBox->addItems(items);
+  QString shown = w_.category->currentText();
+  w_.category->clear();
+  w_.category->addItems(items);
   if (shown.isEmpty())
-    f_.BunruiComboBox->setCurrentIndex(-1);
+    w_.category->setCurrentIndex(-1);
   else
-    f_.BunruiComboBox->setCurrentText(shown);
+    w_.category->setCurrentText(shown);
 }
 
 void Navigator::BunruiComboBoxExit() {
-  if (!f_.FileIsOpen() || !f_.FieldsLinked) return;
+  if (!session_.IsOpen() || !session_.FieldsLinked()) return;
   std::string b = sjis::HankakuToUpperLowerCase(ShownBunrui(), 1);
   auto starts = [&](std::string_view p) { return b.compare(0, p.size(), p) == 0; };
   bool m = starts("m") || starts("\x82\x8d");  // m, ｍ
   if (!m) return;
   std::string rest = b.substr(starts("m") ? 1 : 2);
   if (!(rest.compare(0, 1, "y") == 0 || rest.compare(0, 2, "\x82\x99") == 0)) return;  // y, ｙ
-  f_.Reg.OpenKey(settings::kRootKey, true);
-  std::string name = f_.Reg.ReadString("MyName");
-  f_.Reg.CloseKey();
-  f_.ChoshaEdit->setText(Q(name));
+  shell_.reg().OpenKey(settings::kRootKey, true);
+  std::string name = shell_.reg().ReadString("MyName");
+  shell_.reg().CloseKey();
+  w_.subtitle->setText(Q(name));
 }
 
 void Navigator::DateTimePickerCloseUp(const store::Date& date) {
-  store::Table& t = f_.MainTable;
+  store::Table& t = session_.table();
   if (!t.is_open()) return;
   picker_date_ = date;
   Status st = t.Edit();
   if (st.ok()) st = t.SetFieldDate("DATE", date);
-  f_.Report(st);
+  shell_.Report(st);
   shown_date_ = date;  // the record holds it now
-  f_.DateEdit->setText(FormatDate(date));
+  w_.date->setText(FormatDate(date));
   SetDateCaption();
 }
 
@@ -237,27 +240,27 @@ void Navigator::GetShiori() {}
 void Navigator::SaveShiori() {}
 
 void Navigator::StartNewFile() {
-  store::Table& t = f_.MainTable;
+  store::Table& t = session_.table();
   Status st = t.SetIndexName("");
   if (st.ok()) st = t.First();
-  f_.Selector->SetOrderMenu(-1);
-  f_.FieldsLinked = true;
+  selector_.SetOrderMenu(-1);
+  SetLink();
   AfterMove(true, true);
   QDate today = QDate::currentDate();
   DateTimePickerCloseUp(store::Date{today.year(), today.month(), today.day()});
-  f_.Report(st);
-  f_.RecNoLabel->setText(QStringLiteral("1 "));
+  shell_.Report(st);
+  w_.page_number->setText(QStringLiteral("1 "));
 }
 
 void Navigator::ClearPage() {
-  f_.TextMemo->Clear();
-  f_.TextMemo->SetModified(false);
+  w_.text->Clear();
+  w_.text->SetModified(false);
   editor_->ResetUndoBuf();
-  f_.BunruiComboBox->clear();
-  f_.TitleEdit->clear();
-  f_.ChoshaEdit->clear();
-  f_.DateEdit->clear();
-  f_.Images->ClearPage();
+  w_.category->clear();
+  w_.title->clear();
+  w_.subtitle->clear();
+  w_.date->clear();
+  images_.ClearPage();
   shown_bunrui_.clear();
   shown_title_.clear();
   shown_chosha_.clear();

@@ -2,7 +2,9 @@
 // is recorded in the history), showing the page the cursor stands on (header fields, text, page
 // number), going to a page by its number, the navigation commands, the page history and the
 // memory of the caret position on each visited page; the header fields and the category list;
-// adding, deleting and listing pages.  Owned by the main window; its commands call it.
+// adding, deleting and listing pages.  Owned by the main window; its commands call it.  It sees
+// the program through the shell services, the open file through its session, and drives the
+// header fields, the page number and the text area given to it.
 #pragma once
 
 #include <QString>
@@ -14,21 +16,51 @@
 #include "browse/page_history.h"
 #include "store/table.h"
 
-namespace sk::app {
-class TSDIAppForm;
-}
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QObject;
+class QToolButton;
+class QWidget;
+
+namespace sk::shell {
+class ShellServices;
+class PageFileSession;
+}  // namespace sk::shell
 namespace sk::editor {
+class TextArea;
 class TextEditor;
+}  // namespace sk::editor
+namespace sk::images {
+class ImageSide;
 }
 
 namespace sk::browse {
 
+class PageSelector;
 class TAddPageForm;
 class TPageListForm;
 
 class Navigator {
  public:
-  explicit Navigator(app::TSDIAppForm& form);
+  // The controls the navigator drives.
+  struct Widgets {
+    QComboBox* category = nullptr;
+    QLineEdit* title = nullptr;
+    QLineEdit* subtitle = nullptr;
+    QLineEdit* date = nullptr;
+    QToolButton* date_picker = nullptr;  // drops the calendar down
+    QLabel* page_number = nullptr;
+    editor::TextArea* text = nullptr;
+    // The picture file name box and the two image areas: the focus there is on none of the
+    // header fields or the text.
+    QWidget* image_name = nullptr;
+    QWidget* image1 = nullptr;
+    QWidget* image2 = nullptr;
+  };
+
+  Navigator(shell::ShellServices& shell, shell::PageFileSession& session, PageSelector& selector,
+            images::ImageSide& images, const Widgets& widgets);
   ~Navigator();
   // The text area's editor, which shows each page's text (made after the navigator).
   void SetTextEditor(editor::TextEditor& editor) { editor_ = &editor; }
@@ -42,8 +74,10 @@ class Navigator {
   void AfterMove(bool focus, bool reset_undo);
   // Makes page n current (-1: the last page in page-number order); true when it is.
   bool GotoRecNo(int n);
-  // Unbinds / binds the header controls from / to the current record.
-  void ResetLink();
+  // Unbinds / binds the header controls from / to the current record.  Unbinding writes the
+  // edits still in the controls first unless `post` is false (the caller wrote them, or lets
+  // the next page's fields replace them).
+  void ResetLink(bool post = true);
   void SetLink();
 
   // Cursor steps; `leave` leaves the page properly first.
@@ -120,7 +154,8 @@ class Navigator {
   // An alternate file shown in place of the text (none yet).
   bool AlternateShown() const { return false; }
   // A replace with confirmation is running: the remembered positions are not restored.
-  bool ReplacingWithConfirmation = false;
+  bool ReplacingWithConfirmation() const { return replacing_with_confirmation_; }
+  void SetReplacingWithConfirmation(bool on) { replacing_with_confirmation_ = on; }
 
  private:
   void ShowCaretLine();
@@ -133,8 +168,15 @@ class Navigator {
   void ShowAfterHistoryStep(bool stepped);
   void InstallFieldHandlers();
 
-  app::TSDIAppForm& f_;
+  shell::ShellServices& shell_;
+  shell::PageFileSession& session_;
+  PageSelector& selector_;
+  images::ImageSide& images_;
+  const Widgets w_;
   editor::TextEditor* editor_ = nullptr;
+  // The header controls' focus and key handler; the context of the controls' connections, so
+  // that none outlives the navigator.
+  std::unique_ptr<QObject> events_;
   std::vector<std::string> category_list_;  // CP932
   // What the header controls showed when the page was loaded, to see what the user changed.
   std::string shown_bunrui_, shown_title_, shown_chosha_;
@@ -144,6 +186,7 @@ class Navigator {
   PagePositionList positions_;
   std::unique_ptr<TAddPageForm> add_page_form_;
   std::unique_ptr<TPageListForm> page_list_form_;
+  bool replacing_with_confirmation_ = false;
 };
 
 }  // namespace sk::browse

@@ -3,21 +3,24 @@
 #include <QAction>
 #include <QToolButton>
 
-#include "app/ui/mainform.h"
+#include "browse/ui/cp932_text.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
 #include "browse/view_state.h"
 #include "editor/ui/text_area.h"
 #include "images/ui/image_side.h"
 #include "search/date_find.h"
+#include "settings/settings_store.h"
+#include "shell/page_file_session.h"
+#include "shell/shell_services.h"
 
 namespace sk::browse {
 
 void Navigator::EnableHistoryButtons(bool back, bool forward) {
-  if (QAction* a = f_.Action("PageRirekiBackItem")) a->setEnabled(back);
-  if (QToolButton* b = f_.ToolButton("ModoruButton")) b->setEnabled(back);
-  if (QAction* a = f_.Action("PageRirekiForwardItem")) a->setEnabled(forward);
-  if (QToolButton* b = f_.ToolButton("SusumuButton")) b->setEnabled(forward);
+  if (QAction* a = shell_.Action("PageRirekiBackItem")) a->setEnabled(back);
+  if (QToolButton* b = shell_.ToolButton("ModoruButton")) b->setEnabled(back);
+  if (QAction* a = shell_.Action("PageRirekiForwardItem")) a->setEnabled(forward);
+  if (QToolButton* b = shell_.ToolButton("SusumuButton")) b->setEnabled(forward);
 }
 
 void Navigator::UpdateHistoryButtons() {
@@ -37,8 +40,8 @@ void Navigator::RenumberPages(const std::vector<uint32_t>& new_number) {
   positions_.Renumber(map);
   UpdateHistoryButtons();
   // The view kept in the settings until the file is next closed (a crash keeps this one).
-  std::string key = settings::PerFileKeyPath(app::B(f_.PageFileName));
-  if (std::optional<ViewCondition> v = ReadViewCondition(f_.Reg, key); v && v->RecNo) {
+  std::string key = settings::PerFileKeyPath(B(session_.Name()));
+  if (std::optional<ViewCondition> v = ReadViewCondition(shell_.reg(), key); v && v->RecNo) {
     int n = map(*v->RecNo);
     if (n > 0) {
       v->RecNo = n;
@@ -46,30 +49,30 @@ void Navigator::RenumberPages(const std::vector<uint32_t>& new_number) {
       v->RecNo.reset();
       v->SelStart = v->SelLength = 0;
     }
-    WriteViewCondition(f_.Reg, key, *v);
+    WriteViewCondition(shell_.reg(), key, *v);
   }
 }
 
 void Navigator::SetBookmarkList() {
-  history_.Record(f_.MainTable.RecNo(), history_navigating_);
+  history_.Record(session_.table().RecNo(), history_navigating_);
   EnableHistoryButtons(history_.pos() >= 0, false);
 }
 
 void Navigator::ResetRecNoList() { positions_.Reset(); }
 
 void Navigator::SetRecNoList() {
-  positions_.Remember(PagePosition{f_.MainTable.RecNo(), f_.TextMemo->SelStart(),
-                                   f_.TextMemo->SelLength(), f_.Images->ImageNum()});
+  positions_.Remember(PagePosition{session_.table().RecNo(), w_.text->SelStart(),
+                                   w_.text->SelLength(), images_.ImageNum()});
 }
 
 void Navigator::ShowAfterHistoryStep(bool stepped) {
   if (stepped) {
     if (history_.pos() < 0) {
-      f_.MainTable.First();
-      f_.Images->SetRestoreImageNum(0);
+      session_.table().First();
+      images_.SetRestoreImageNum(0);
     }
     AfterMove(true, true);
-    if (!AlternateShown() && f_.TextMemo->isVisible()) f_.TextMemo->setFocus();
+    if (!AlternateShown() && w_.text->isVisible()) w_.text->setFocus();
   } else if (AlternateShown()) {
     AfterMove(true, true);
   }
@@ -78,7 +81,7 @@ void Navigator::ShowAfterHistoryStep(bool stepped) {
 }
 
 void Navigator::ModoruButtonClick() {
-  if (!f_.FileIsOpen()) return;
+  if (!session_.IsOpen()) return;
   history_navigating_ = true;
   BeforeMove();
   bool stepped = history_.Back([this](int recno) { return GotoRecNo(recno); });
@@ -86,7 +89,7 @@ void Navigator::ModoruButtonClick() {
 }
 
 void Navigator::SusumuButtonClick() {
-  if (!f_.FileIsOpen()) return;
+  if (!session_.IsOpen()) return;
   history_navigating_ = true;
   BeforeMove();
   bool stepped = history_.Forward([this](int recno) { return GotoRecNo(recno); });
@@ -94,7 +97,7 @@ void Navigator::SusumuButtonClick() {
 }
 
 void Navigator::DateFindStart(const store::Date& target) {
-  store::Table& t = f_.MainTable;
+  store::Table& t = session_.table();
   if (!t.is_open()) return;
   int n = t.RecNo();
   BeforeMove();
@@ -102,13 +105,13 @@ void Navigator::DateFindStart(const store::Date& target) {
   std::string order = t.IndexName();
   Status st = t.SetIndexName("D");
   bool kept = true;
-  if (st.ok()) st = f_.Selector->MarkSelection(&kept);
+  if (st.ok()) st = selector_.MarkSelection(&kept);
   if (st.ok()) st = search::MoveToDate(t, target);
-  f_.Report(st);
+  shell_.Report(st);
   if (n < 0 || t.RecNo() != n || AlternateShown()) AfterMove(true, true);
   SetLink();
   st = t.SetIndexName(order);
-  f_.Report(st);
+  shell_.Report(st);
 }
 
 }  // namespace sk::browse

@@ -56,8 +56,8 @@ class NavigatorTest : public app::test::MainFormTest {
   }
   int Rec() { return form_->MainTable.RecNo(); }
   void Go(int n) {
-    ASSERT_TRUE(form_->Nav->GotoRecNo(n)) << n;
-    form_->Nav->AfterMove(true, true);
+    ASSERT_TRUE(NavOf().GotoRecNo(n)) << n;
+    NavOf().AfterMove(true, true);
   }
   int Messages() {
     int n = 0;
@@ -68,18 +68,7 @@ class NavigatorTest : public app::test::MainFormTest {
   void Select(const std::function<void(PageSelection&)>& fn) {
     PageSelection s;
     fn(s);
-    form_->Selector->ApplySelection(s);
-  }
-  std::vector<int> VisitAll() {
-    std::vector<int> v;
-    Trigger("FirstItem");
-    v.push_back(Rec());
-    for (int i = 0; i < 1000; ++i) {
-      Trigger("NextItem");
-      if (Rec() == v.back()) break;
-      v.push_back(Rec());
-    }
-    return v;
+    SelectorOf().ApplySelection(s);
   }
 
   QString path_;
@@ -170,7 +159,7 @@ TEST_F(NavigatorTest, OneYearBackAndForward) {
     std::vector<Page> pages;
     for (const char* d : c.dates) pages.push_back(Page{"", d, "", d, "", "", ""});
     OpenPages(pages);
-    form_->Selector->ReOrder(1);  // title order stays in force afterwards
+    SelectorOf().ReOrder(1);  // title order stays in force afterwards
     Go(1);
     Trigger(c.item);
     EXPECT_EQ(form_->MainTable.FieldString("DATE"), c.lands_on) << c.item << " " << c.dates[1];
@@ -249,7 +238,7 @@ TEST_F(NavigatorTest, ANewPageShowsAddedUntilItIsWritten) {
   EXPECT_EQ(f.RecNoLabel->text(), "3 ");
   // A page appended but not yet written reads "(追加)".
   ASSERT_TRUE(f.MainTable.Append().ok());
-  f.Nav->AfterMove(true, true);
+  NavOf().AfterMove(true, true);
   EXPECT_EQ(f.RecNoLabel->text(), "(追加)");
   f.TitleEdit->setText("new");
   Trigger("FirstItem");
@@ -308,7 +297,7 @@ TEST_F(NavigatorTest, AddPageModes) {
     if (want.date == "today") want.date = today_s;
     EXPECT_EQ(store::test::ReadPage(t), want) << c.mode;
     // The page left behind keeps its edits in every mode.
-    ASSERT_TRUE(f.Nav->GotoRecNo(1));
+    ASSERT_TRUE(NavOf().GotoRecNo(1));
     EXPECT_EQ(t.FieldString("TITLE"), "edited") << c.mode;
     Stop();
   }
@@ -482,7 +471,7 @@ TEST_F(NavigatorTest, OrderSwitchesKeepThePage) {
   app::TSDIAppForm& f = OpenPages(Pages(5));
   Go(3);
   for (const PageOrder& o : kPageOrders) {
-    f.Selector->ReOrder(o.code);
+    SelectorOf().ReOrder(o.code);
     EXPECT_EQ(Rec(), 3) << o.tag;
     EXPECT_EQ(f.MainTable.IndexName(), o.tag);
     EXPECT_TRUE(f.Action(o.item)->isChecked()) << o.item;
@@ -519,7 +508,7 @@ TEST_F(NavigatorTest, TheWindowVisitsPagesInTheOrderOfEveryTag) {
   }
   app::TSDIAppForm& f = Start({path});
   for (const auto& [code, dumped] : dumps) {
-    f.Selector->ReOrder(code);
+    SelectorOf().ReOrder(code);
     const PageOrder& o = OrderOfCode(code);
     EXPECT_EQ(VisitAll(), dumped) << o.tag;
   }
@@ -543,7 +532,7 @@ TEST_F(NavigatorTest, CategoryListMergesThePagesCategories) {
   }
   app::TSDIAppForm& f = Start({path_});
   std::vector<std::string> want = {J("MYメモ"), J("旅行"), J("料理"), "Memo", "memo"};
-  EXPECT_EQ(f.Nav->CategoryList(), want);
+  EXPECT_EQ(NavOf().CategoryList(), want);
   EXPECT_EQ(f.BunruiComboBox->count(), 5);
   Stop();
   settings::SettingsStore s = Store();
@@ -558,7 +547,7 @@ TEST_F(NavigatorTest, ANewFileOffersTheDefaultCategories) {
   ASSERT_TRUE(f.FileIsOpen());
   std::vector<std::string> want = {J("MYメモ"), J("MY日記"), J("MY詩歌"), J("新聞切抜き"),
                                    J("そらくも")};
-  EXPECT_EQ(f.Nav->CategoryList(), want);
+  EXPECT_EQ(NavOf().CategoryList(), want);
 }
 
 TEST_F(NavigatorTest, MyCategoriesTakeTheUsersName) {
@@ -573,7 +562,7 @@ TEST_F(NavigatorTest, MyCategoriesTakeTheUsersName) {
     f.BunruiComboBox->addItem(QString::fromUtf8(c.category));
     f.BunruiComboBox->setCurrentText(QString::fromUtf8(c.category));
     f.ChoshaEdit->setText("typed");
-    f.Nav->BunruiComboBoxExit();
+    NavOf().BunruiComboBoxExit();
     EXPECT_EQ(f.ChoshaEdit->text(), c.takes_name ? "山田" : "typed") << c.category;
   }
 }
@@ -591,7 +580,7 @@ TEST_F(NavigatorTest, EscapeKeepsWhatWasTypedAndTheCalendarSetsTheDate) {
     EXPECT_EQ(f.FocusedArea, 1);
   }
 
-  f.Nav->DateTimePickerCloseUp(store::Date{2020, 1, 2});
+  NavOf().DateTimePickerCloseUp(store::Date{2020, 1, 2});
   EXPECT_EQ(f.MainTable.FieldString("DATE"), "20200102");
   EXPECT_EQ(f.DateEdit->text(), "2020/1/2(木)");
   Trigger("NextItem");

@@ -2,29 +2,29 @@
 // selection, the pictures, the display order and the page selection.
 #include <QLineEdit>
 
-#include "app/ui/mainform.h"
+#include "browse/ui/cp932_text.h"
 #include "browse/ui/date_range_input_box.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
 #include "browse/view_state.h"
 #include "editor/ui/text_area.h"
 #include "images/ui/image_side.h"
+#include "settings/settings_store.h"
+#include "shell/page_file_session.h"
+#include "shell/shell_services.h"
 
 namespace sk::browse {
 
-using app::B;
-using app::Q;
-
 void Navigator::SaveViewConditionBeforeClose() {
-  store::Table& t = f_.MainTable;
+  store::Table& t = session_.table();
   if (!t.is_open()) return;
-  PageSelector& s = *f_.Selector;
+  PageSelector& s = selector_;
   TDateRangeInputBox& dialog = s.dialog();
   ViewCondition v;
-  v.SelStart = f_.TextMemo->SelStart();
-  v.SelLength = f_.TextMemo->SelLength();
-  v.ImageNum = f_.Images->ImageNum();
-  v.ImageAction = f_.Images->ImageAction();
+  v.SelStart = w_.text->SelStart();
+  v.SelLength = w_.text->SelLength();
+  v.ImageNum = images_.ImageNum();
+  v.ImageAction = images_.ImageAction();
   v.IndexName = t.IndexName();
   v.selection = s.selection();
   if (v.selection.DateSelectMode) {
@@ -47,30 +47,32 @@ void Navigator::SaveViewConditionBeforeClose() {
     s.SelectionOff();
     Status st = t.SetIndexName("");
     if (st.ok()) st = t.Last();
-    f_.Report(st);
+    shell_.Report(st);
     v.RecNo = std::max(0, t.RecNo());
   }
-  WriteViewCondition(f_.Reg, settings::PerFileKeyPath(B(f_.PageFileName)), v);
+  WriteViewCondition(shell_.reg(), settings::PerFileKeyPath(B(session_.Name())), v);
   s.SelectionOff();
   dialog.ResetBitBtnClick();
 }
 
 void Navigator::SetViewConditionBeforeOpen() {
-  store::Table& t = f_.MainTable;
-  PageSelector& s = *f_.Selector;
+  store::Table& t = session_.table();
+  PageSelector& s = selector_;
   std::optional<ViewCondition> v =
-      ReadViewCondition(f_.Reg, settings::PerFileKeyPath(B(f_.PageFileName)));
-  f_.FieldsLinked = false;
+      ReadViewCondition(shell_.reg(), settings::PerFileKeyPath(B(session_.Name())));
+  ResetLink(false);
   s.SelectionOff();
   Status st = t.SetIndexName("");
   int sel_start = 0, sel_length = 0;
+  // The picture to show first on the page (remembered with its position).
+  const int restore_image = v ? v->ImageNum : 0;
   if (!v) {
-    f_.Images->SetRestoreImageNum(0);
-    f_.Images->ChangeImageMode(false, 1);
-    s.selection() = PageSelection{};
+    images_.SetRestoreImageNum(restore_image);
+    images_.ChangeImageMode(false, 1);
+    s.SetSelection(PageSelection{});
     if (st.ok()) st = t.First();
   } else {
-    s.selection() = v->selection;
+    s.SetSelection(v->selection);
     TDateRangeInputBox& dialog = s.dialog();
     dialog.FromDateEdit->setText(Q(v->SelStartDate));
     dialog.ToDateEdit->setText(Q(v->SelEndDate));
@@ -98,14 +100,14 @@ void Navigator::SetViewConditionBeforeOpen() {
       sel_start = v->SelStart;
       sel_length = v->SelLength;
     }
-    f_.Images->SetRestoreImageNum(v->ImageNum);
-    f_.Images->ChangeImageMode(false, v->ImageAction);
+    images_.SetRestoreImageNum(restore_image);
+    images_.ChangeImageMode(false, v->ImageAction);
   }
-  f_.Report(st);
+  shell_.Report(st);
   ResetRecNoList();
-  positions_.Remember(PagePosition{t.RecNo(), sel_start, sel_length, f_.Images->RestoreImageNum()});
+  positions_.Remember(PagePosition{t.RecNo(), sel_start, sel_length, restore_image});
   s.CheckOrderItem();
-  f_.FieldsLinked = true;
+  SetLink();
   AfterMove(true, true);
 }
 

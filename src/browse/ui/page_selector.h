@@ -1,6 +1,7 @@
 // The page selection and the display order of the open page file: the conditions, the dialog that
 // sets them, the check that the page on show still meets them, and the order commands.
-// Owned by the main window.
+// Owned by the main window; it sees the program through the shell services and the open file
+// through its session.
 #pragma once
 
 #include <memory>
@@ -8,22 +9,28 @@
 
 #include "browse/page_selection.h"
 
-namespace sk::app {
-class TSDIAppForm;
-}
+namespace sk::shell {
+class ShellServices;
+class PageFileSession;
+}  // namespace sk::shell
 
 namespace sk::browse {
 
+class Navigator;
 class TDateRangeInputBox;
 
 class PageSelector {
  public:
-  explicit PageSelector(app::TSDIAppForm& form);
+  PageSelector(shell::ShellServices& shell, shell::PageFileSession& session);
   ~PageSelector();
+  // The navigator, which leaves and shows the pages around a change of selection or order
+  // (made after the selector).
+  void SetNavigator(Navigator& nav) { nav_ = &nav; }
 
   // The conditions in force when the table's filter is on.
   const PageSelection& selection() const { return sel_; }
-  PageSelection& selection() { return sel_; }
+  // Takes other conditions without applying them (the filter stays as it is).
+  void SetSelection(const PageSelection& selection) { sel_ = selection; }
 
   // The predicate on the current record as stored / as the header fields show it (true whenever
   // the filter is off).
@@ -67,7 +74,9 @@ class PageSelector {
   // One marking pass with the busy cursor and progress.
   Status MarkPages(bool* cancelled);
 
-  app::TSDIAppForm& f_;
+  shell::ShellServices& shell_;
+  shell::PageFileSession& session_;
+  Navigator* nav_ = nullptr;
   PageSelection sel_;
   std::unique_ptr<TDateRangeInputBox> dialog_;
 };

@@ -42,19 +42,8 @@ class ViewStateWindowTest : public app::test::MainFormTest {
   }
   int Rec() { return form_->MainTable.RecNo(); }
   void Go(int n) {
-    ASSERT_TRUE(form_->Nav->GotoRecNo(n)) << n;
-    form_->Nav->AfterMove(true, true);
-  }
-  std::vector<int> VisitAll() {
-    std::vector<int> v;
-    Trigger("FirstItem");
-    v.push_back(Rec());
-    for (int i = 0; i < 1000; ++i) {
-      Trigger("NextItem");
-      if (Rec() == v.back()) break;
-      v.push_back(Rec());
-    }
-    return v;
+    ASSERT_TRUE(NavOf().GotoRecNo(n)) << n;
+    NavOf().AfterMove(true, true);
   }
   std::string CheckedOrder() {
     std::string items;
@@ -68,14 +57,14 @@ class ViewStateWindowTest : public app::test::MainFormTest {
 
 TEST_F(ViewStateWindowTest, PageOrderSelectionAndTextSelectionComeBack) {
   app::TSDIAppForm& f = Open(20);
-  f.Selector->ReOrder(1);
+  SelectorOf().ReOrder(1);
   PageSelection sel;
   sel.BunruiSelectMode = true;
   sel.SelBunruiList = {"A"};
   sel.SelBunruiNumList = {"0"};
   sel.DateSelectMode = true;
   sel.SelEndDate = {2001, 1, 14};
-  f.Selector->ApplySelection(sel);
+  SelectorOf().ApplySelection(sel);
   Go(12);
   f.TextMemo->SetSelStart(5);
   f.TextMemo->SetSelLength(4);
@@ -96,8 +85,8 @@ TEST_F(ViewStateWindowTest, PageOrderSelectionAndTextSelectionComeBack) {
   EXPECT_EQ(CheckedOrder(), "TOrderItem ");
   EXPECT_TRUE(g.MainTable.Filtered());
   EXPECT_TRUE(g.MainTable.HasMarks()) << "steps in title order would read records to test them";
-  EXPECT_EQ(g.Selector->selection().SelBunruiList, std::vector<std::string>{"A"});
-  EXPECT_EQ(g.Selector->selection().SelBunruiNumList, std::vector<std::string>{"0"});
+  EXPECT_EQ(SelectorOf().selection().SelBunruiList, std::vector<std::string>{"A"});
+  EXPECT_EQ(SelectorOf().selection().SelBunruiNumList, std::vector<std::string>{"0"});
   EXPECT_EQ(g.TextMemo->SelStart(), 5);
   EXPECT_EQ(g.TextMemo->SelLength(), 4);
   EXPECT_EQ(VisitAll(), (std::vector<int>{14, 12, 10, 8, 6, 4, 2}));
@@ -105,13 +94,13 @@ TEST_F(ViewStateWindowTest, PageOrderSelectionAndTextSelectionComeBack) {
 
 TEST_F(ViewStateWindowTest, ANewPageNotYetWrittenIsWrittenAndShownAgain) {
   app::TSDIAppForm& f = Open(5);
-  f.Selector->ReOrder(1);
+  SelectorOf().ReOrder(1);
   PageSelection sel;
   sel.TitleSelectMode = true;
   sel.SelTitle = "t";
-  f.Selector->ApplySelection(sel);
+  SelectorOf().ApplySelection(sel);
   ASSERT_TRUE(f.MainTable.Append().ok());
-  f.Nav->AfterMove(true, true);
+  NavOf().AfterMove(true, true);
   f.TitleEdit->setText("t new");
   app::TSDIAppForm& g = Reopen();
   EXPECT_EQ(Rec(), 6);
@@ -125,7 +114,7 @@ TEST_F(ViewStateWindowTest, APageEditedOutOfTheSelectionOpensWithTheSelectionOff
   PageSelection sel;
   sel.TitleSelectMode = true;
   sel.SelTitle = "t";
-  f.Selector->ApplySelection(sel);
+  SelectorOf().ApplySelection(sel);
   Go(2);
   f.TitleEdit->setText("gone");
   app::TSDIAppForm& g = Reopen();
@@ -137,11 +126,11 @@ TEST_F(ViewStateWindowTest, APageEditedOutOfTheSelectionOpensWithTheSelectionOff
 
 TEST_F(ViewStateWindowTest, AFileOpenedForTheFirstTimeStartsPlain) {
   app::TSDIAppForm& f = Open(5);
-  f.Selector->ReOrder(1);
+  SelectorOf().ReOrder(1);
   PageSelection sel;
   sel.TitleSelectMode = true;
   sel.SelTitle = "t9";
-  f.Selector->ApplySelection(sel);
+  SelectorOf().ApplySelection(sel);
   Go(3);
   QString other = Path("other.dbf");
   store::test::MakePageFile(other.toStdString(), Pages(4));
@@ -152,9 +141,9 @@ TEST_F(ViewStateWindowTest, AFileOpenedForTheFirstTimeStartsPlain) {
   EXPECT_EQ(f.MainTable.IndexName(), "");
   EXPECT_EQ(CheckedOrder(), "PageOrderItem ");
   EXPECT_FALSE(f.MainTable.Filtered());
-  EXPECT_FALSE(f.Selector->selection().AnyActive());
-  EXPECT_TRUE(f.Selector->dialog().SelectAllRadioButton->isChecked());
-  EXPECT_TRUE(f.Selector->dialog().FromDateEdit->text().isEmpty());
+  EXPECT_FALSE(SelectorOf().selection().AnyActive());
+  EXPECT_TRUE(SelectorOf().dialog().SelectAllRadioButton->isChecked());
+  EXPECT_TRUE(SelectorOf().dialog().FromDateEdit->text().isEmpty());
 }
 
 TEST_F(ViewStateWindowTest, SaveKeepsThePageAndTheOrder) {

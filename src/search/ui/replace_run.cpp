@@ -140,7 +140,7 @@ bool SearchController::StartReplace() {
       if (ReplaceUpward ? t.Bof() : t.Eof()) replace_walk_done_ = true;
     }
   }
-  nav_.ReplacingWithConfirmation = ReplaceConfirm;
+  nav_.SetReplacingWithConfirmation(ReplaceConfirm);
   // Within one page the run goes the chosen way; across pages each page from its top.
   replace_downward_ = !ReplaceOnePage || !ReplaceUpward;
   replace_page_ = t.RecNo();
@@ -242,7 +242,7 @@ void SearchController::ReplaceLoop() {
           continue;
         case 3:
           ReplaceConfirm = false;
-          nav_.ReplacingWithConfirmation = false;
+          nav_.SetReplacingWithConfirmation(false);
           ChangeButton(false);
           DoReplace(true);
           if (!ReplaceOnePage) nav_.ResetLink();
@@ -283,7 +283,7 @@ void SearchController::ReplaceLoop() {
 void SearchController::FinishReplace(bool final_set, size_t final_start, int final_length) {
   store::Table& t = session_.table();
   ReplaceConfirm = false;
-  nav_.ReplacingWithConfirmation = false;
+  nav_.SetReplacingWithConfirmation(false);
   nav_.SetLink();
   ChangeButton(false);
   if (!final_set) {
