@@ -68,7 +68,12 @@ class Window {
     QApplication::processEvents();
     return true;
   }
-  int RecNo() const { return form_->MainTable.RecNo(); }
+  int RecNo() { return form_->session().table().RecNo(); }
+  store::Table& table() { return form_->session().table(); }
+  // The window's controllers, driven directly where a benchmark times one of them.
+  browse::Navigator& nav() { return *form_->Nav; }
+  browse::PageSelector& selector() { return *form_->Selector; }
+  images::ImageSide& images() { return *form_->Images; }
 
  private:
   YesPrompter prompter_;

@@ -148,7 +148,7 @@ void WindowNav(benchmark::State& state, std::string path, Nav nav) {
     // Where each measure starts, and goes back to untimed.
     auto reset = [&] {
       if (nav == Nav::kFirst || nav == Nav::kPrior) {
-        w.form().Nav->GotoRecNo(kSharedPages);
+        w.nav().GotoRecNo(kSharedPages);
         QApplication::processEvents();
         return true;
       }
@@ -162,7 +162,7 @@ void WindowNav(benchmark::State& state, std::string path, Nav nav) {
         case Nav::kLast:
           if (!trigger(nav == Nav::kFirst ? "FirstItem" : "LastItem")) return;
           moved += w.RecNo() != from;
-          if (text_bytes < 0) text_bytes = int64_t(w.form().MainTable.FieldString("TEXT").size());
+          if (text_bytes < 0) text_bytes = int64_t(w.table().FieldString("TEXT").size());
           state.PauseTiming();
           reset();
           state.ResumeTiming();
@@ -180,7 +180,7 @@ void WindowNav(benchmark::State& state, std::string path, Nav nav) {
           break;
         case Nav::kOrderSwitch:
           if (!trigger("TOrderItem")) return;
-          moved += w.form().MainTable.IndexName() == "T";
+          moved += w.table().IndexName() == "T";
           if (!trigger("PageOrderItem")) return;
           break;
       }
@@ -208,13 +208,13 @@ void WindowApplySelection(benchmark::State& state, std::string path) {
     }
     w.Trigger("FirstItem");
     for (auto _ : state) {
-      w.form().Selector->ApplySelection(sel);
+      w.selector().ApplySelection(sel);
       QApplication::processEvents();
       landed = w.RecNo();
       state.PauseTiming();
-      w.form().Selector->ApplySelection(sk::browse::PageSelection{});
-      w.form().Nav->GotoRecNo(1);
-      w.form().Nav->AfterMove(true, true);
+      w.selector().ApplySelection(sk::browse::PageSelection{});
+      w.nav().GotoRecNo(1);
+      w.nav().AfterMove(true, true);
       QApplication::processEvents();
       state.ResumeTiming();
     }
@@ -240,20 +240,20 @@ void WindowSelectAndStep(benchmark::State& state, std::string path, std::string 
       return;
     }
     auto reset = [&] {
-      w.form().Selector->ApplySelection(sk::browse::PageSelection{});
-      w.form().Selector->ReOrder(order);
-      w.form().Nav->GotoRecNo(1);
-      w.form().Nav->AfterMove(true, true);
+      w.selector().ApplySelection(sk::browse::PageSelection{});
+      w.selector().ReOrder(order);
+      w.nav().GotoRecNo(1);
+      w.nav().AfterMove(true, true);
       QApplication::processEvents();
     };
     for (auto _ : state) {
       state.PauseTiming();
       reset();
       state.ResumeTiming();
-      w.form().Selector->ApplySelection(sel);
+      w.selector().ApplySelection(sel);
       QApplication::processEvents();
       pages = 0;
-      if (!w.form().MainTable.Filtered()) continue;  // nothing selected: the selection is off
+      if (!w.table().Filtered()) continue;  // nothing selected: the selection is off
       for (pages = 1;; ++pages) {
         int from = w.RecNo();
         if (!w.Trigger("NextItem")) {
@@ -263,8 +263,8 @@ void WindowSelectAndStep(benchmark::State& state, std::string path, std::string 
         if (w.RecNo() == from) break;
       }
     }
-    w.form().Selector->ApplySelection(sk::browse::PageSelection{});
-    w.form().Selector->ReOrder(-1);
+    w.selector().ApplySelection(sk::browse::PageSelection{});
+    w.selector().ReOrder(-1);
   }
   state.counters["pages"] = double(pages);
   if (Stamp(path) != before) state.SkipWithError("the page file was changed");

@@ -79,10 +79,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the window did not open %s\n", file.c_str());
     return 1;
   }
-  w.form().Images->SetDecodeAtShownSize(!(argc > 2 && std::string(argv[2]) == "whole"));
+  w.images().SetDecodeAtShownSize(!(argc > 2 && std::string(argv[2]) == "whole"));
   w.Trigger("KakudaiShukusho_Item");
   w.Trigger("FirstItem");
-  const int decoded_before = w.form().Images->decode_count();
+  const int decoded_before = w.images().decode_count();
   QElapsedTimer clock;
   clock.start();
   int stepped = 0;
@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
                 StatusKb("VmRSS:") / 1024, StatusKb("VmHWM:") / 1024);
   }
   std::printf("pictures decoded: %d; area 1 is %dx%d\n",
-              w.form().Images->decode_count() - decoded_before, w.form().Image1Panel->width(),
+              w.images().decode_count() - decoded_before, w.form().Image1Panel->width(),
               w.form().Image1Panel->height());
   return 0;
 }

@@ -88,7 +88,7 @@ void PageShow(benchmark::State& state, bool at_shown_size) {
   }
   w.Trigger("KakudaiShukusho_Item");
   w.form().Image1Panel->setFixedSize(600, 400);
-  sk::images::ImageSide& images = *w.form().Images;
+  sk::images::ImageSide& images = w.images();
   images.SetDecodeAtShownSize(at_shown_size);
   for (auto _ : state) {
     images.ClearPictureCache();

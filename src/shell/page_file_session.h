@@ -12,10 +12,6 @@
 
 #include "store/table.h"
 
-namespace sk::app {
-class TSDIAppForm;
-}
-
 namespace sk::shell {
 
 class ShellServices;
@@ -67,7 +63,6 @@ class PageFileSession {
   void SetFocusedArea(int area) { focused_area_ = area; }
 
  private:
-  friend class app::TSDIAppForm;  // MOVING: the window's old names refer to these
   ShellServices& shell_;
   store::Table table_;
   QString path_, name_, dir_, last_accessed_;

@@ -17,13 +17,13 @@ namespace {
 // The window's side of the editor.
 class WindowEditorHost : public editor::EditorHost {
  public:
-  explicit WindowEditorHost(TSDIAppForm& f) : f_(f) {}
+  WindowEditorHost(TSDIAppForm& f, browse::Navigator& nav) : f_(f), nav_(nav) {}
   bool FileIsOpen() const override { return f_.FileIsOpen(); }
   void SetStatusText(int panel, const QString& text) override {
     if (panel >= 0 && panel < int(f_.StatusPanels.size()))
       f_.StatusPanels[size_t(panel)]->setText(text);
   }
-  void SavePageFields() override { f_.Nav->MainTablePost(); }
+  void SavePageFields() override { nav_.MainTablePost(); }
   void Message(const QString& text) override { f_.Message(text); }
   bool OpenUrl(const QUrl& url) override { return f_.prompter().OpenUrl(url); }
   void SetModeItemsEnabled(bool enabled) override {
@@ -40,6 +40,7 @@ class WindowEditorHost : public editor::EditorHost {
 
  private:
   TSDIAppForm& f_;
+  browse::Navigator& nav_;
 };
 
 }  // namespace
@@ -47,7 +48,7 @@ class WindowEditorHost : public editor::EditorHost {
 CommandControllers::CommandControllers(TSDIAppForm& form)
     : f_(form),
       editor_(std::make_unique<editor::TextEditor>(
-          *form.TextMemo, form.Conf, std::make_unique<WindowEditorHost>(form))),
+          *form.TextMemo, form.Conf, std::make_unique<WindowEditorHost>(form, *form.Nav))),
       search_(std::make_unique<search::SearchController>(
           form, form.session(), *editor_, *form.Nav, *form.Selector, *form.Images,
           search::SearchController::Widgets{form.TextMemo, form.TitleEdit, form.ChoshaEdit,

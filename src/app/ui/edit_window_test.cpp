@@ -73,20 +73,20 @@ TEST_F(EditWindowTest, ClipboardCommandsAndTheHeaderBoxes) {
   TSDIAppForm& f = StartWithPages();
   f.TextMemo->SetSelStart(0);
   f.TextMemo->SetSelLength(5);
-  f.FocusedArea = 3;
+  f.session().SetFocusedArea(3);
   Trigger("PopUpPasteToTitleItem");
   EXPECT_EQ(f.TitleEdit->text(), "firstt1");  // at the box's caret
   EXPECT_EQ(QApplication::clipboard()->text(), "first");
   EXPECT_TRUE(f.TextMemo->hasFocus() || !f.isActiveWindow());
   // Paste into the text area from the menu: one record, highlighted.
   QApplication::clipboard()->setText("% c");
-  f.FocusedArea = 3;
+  f.session().SetFocusedArea(3);
   f.TextMemo->SetSelStart(0);
   Trigger("TextPasteItem");
   EXPECT_EQ(TextOf(), J("% cfirst // note"));
   EXPECT_EQ(EditorOf().Undos().Count(), 1);
   // The title box uses its own clipboard operations.
-  f.FocusedArea = 1;
+  f.session().SetFocusedArea(1);
   f.TitleEdit->selectAll();
   Trigger("TextCopyItem");
   EXPECT_EQ(QApplication::clipboard()->text(), "firstt1");
@@ -99,7 +99,7 @@ TEST_F(EditWindowTest, HighlightSwitchAndPagesWithTheirOwnMode) {
   TSDIAppForm& f = StartWithPages();
   EXPECT_EQ(FormatRanges(0), 1);  // "// note"
   Trigger("DontHighLightItem");
-  EXPECT_EQ(f.Conf.HighLight, 0);
+  EXPECT_EQ(f.conf().HighLight, 0);
   EXPECT_EQ(FormatRanges(0), 0);
   EXPECT_TRUE(f.Action("DontHighLightPopUpItem")->isChecked());
   Trigger("DoHighLightPopUpItem");
@@ -115,7 +115,7 @@ TEST_F(EditWindowTest, HighlightSwitchAndPagesWithTheirOwnMode) {
   EXPECT_TRUE(f.Action("DoHighLightItem")->isEnabled());
   // Itemize mode from the menu.
   Trigger("TextItemizeModeItem");
-  EXPECT_TRUE(f.Conf.ItemizeMode);
+  EXPECT_TRUE(f.conf().ItemizeMode);
   EXPECT_GT(f.TextMemo->document()->firstBlock().blockFormat().leftMargin(), 0);
 }
 
@@ -123,21 +123,21 @@ TEST_F(EditWindowTest, FontSizeTakesIntegersOnly) {
   TSDIAppForm& f = StartWithPages();
   prompter_.inputs = {QString(" 14 "), QString("12.5"), std::nullopt};
   Trigger("SetFontSizeItem");
-  EXPECT_EQ(f.Conf.TextFontSizeB, 14);
+  EXPECT_EQ(f.conf().TextFontSizeB, 14);
   Trigger("FontSizePopUpItem");
-  EXPECT_EQ(f.Conf.TextFontSizeB, 14);
+  EXPECT_EQ(f.conf().TextFontSizeB, 14);
   EXPECT_EQ(prompter_.shown.back(), "お知らせ|フォントサイズの指定が不適切です。");
   Trigger("FontSizePopUpItem");  // cancelled
-  EXPECT_EQ(f.Conf.TextFontSizeB, 14);
+  EXPECT_EQ(f.conf().TextFontSizeB, 14);
   // The font dialog never changes the size.
   QFont chosen(QStringLiteral("IPAGothic"));
   chosen.setPointSize(30);
   chosen.setBold(true);
   prompter_.fonts.push_back({chosen, QColor(0, 0, 0x80)});
   Trigger("FontItem");
-  EXPECT_EQ(f.Conf.TextFontSizeB, 14);
-  EXPECT_EQ(f.Conf.FontStyle, 1);
-  EXPECT_EQ(f.Conf.FontColor, 0x800000);
+  EXPECT_EQ(f.conf().TextFontSizeB, 14);
+  EXPECT_EQ(f.conf().FontStyle, 1);
+  EXPECT_EQ(f.conf().FontColor, 0x800000);
 }
 
 class ConvertWindowTest : public MainFormTest {
@@ -200,7 +200,7 @@ TEST_F(ConvertWindowTest, ConversionsOfTheSelectionFromTheEditMenu) {
   }
   EXPECT_EQ(QApplication::clipboard()->text(), "kept");
   // With "CurSorPosAfterPaste" the caret goes behind the converted text.
-  f.Conf.CurSorPosAfterPaste = 1;
+  f.conf().CurSorPosAfterPaste = 1;
   Select("221");
   Trigger("Kisuho10To16Item");
   EXPECT_EQ(TextOf(), J("abc-１２３ 二〇〇八年 255 と dd\r\nＴＥＸＴ"));

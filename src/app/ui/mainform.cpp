@@ -160,7 +160,7 @@ void TSDIAppForm::ConstructRest() {
   // The editor takes its layout values from the text font just set.
   commands_ = std::make_unique<CommandControllers>(*this);
   AddFileCommands(command_table_, *this);
-  AddEditCommands(command_table_, *this, commands_->Editor());
+  AddEditCommands(command_table_, *this, commands_->Editor(), *Nav);
   AddConvertCommands(command_table_, *this, commands_->Editor());
   browse::AddBrowseCommands(command_table_, *Nav, *Selector);
   images::AddImageCommands(command_table_, *Images);

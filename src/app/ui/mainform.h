@@ -55,6 +55,9 @@ class Navigator;
 class PageSelector;
 }  // namespace sk::browse
 
+namespace sk::bench {
+class Window;
+}
 namespace sk::app {
 
 class CommandControllers;
@@ -64,6 +67,7 @@ class Prompter;
 }  // namespace sk::shell
 namespace sk::app {
 class TAboutBox;
+struct ScreenshotProbe;
 namespace test {
 class MainFormTest;
 }
@@ -140,10 +144,13 @@ class TSDIAppForm : public QMainWindow, public shell::ShellServices {
   void ClosePageFile();
 
   // ---- Controls ----
-  QToolBar* SpeedPanel = nullptr;
+  // Built by the window (mainform_layout.cpp, mainform_menus.cpp).  Each controller is handed the
+  // ones it drives when it is made (mainform.cpp, command_controllers.cpp, images_host.cpp); the
+  // widget tests find them here.
+  QToolBar* SpeedPanel = nullptr;               // the searches hide its buttons during a replace
   QLabel* MemorialLabel = nullptr;
-  std::array<QPushButton*, 4> ReplaceButtons{};
-  QLabel* RecNoLabel = nullptr;
+  std::array<QPushButton*, 4> ReplaceButtons{};  // the replace run's four buttons
+  QLabel* RecNoLabel = nullptr;                  // the page number (navigator)
 
   QSplitter* Panel1 = nullptr;  // header row; its four handles are the header splitters
   QWidget* BunruiPanel = nullptr;
@@ -151,65 +158,33 @@ class TSDIAppForm : public QMainWindow, public shell::ShellServices {
   QWidget* ChoshaPanel = nullptr;
   QWidget* DatePanel = nullptr;
   QWidget* ImagePanel = nullptr;
-  std::array<QLabel*, 5> Labels{};  // Label1..Label5
+  std::array<QLabel*, 5> Labels{};  // Label1..Label5; Labels[4] is the image side's caption
+  // The header fields (navigator; the searches select hits in the title and subtitle).
   QComboBox* BunruiComboBox = nullptr;
   QLineEdit* TitleEdit = nullptr;
   QLineEdit* ChoshaEdit = nullptr;
   QWidget* Panel9 = nullptr;  // holds the date box and the calendar button
   QLineEdit* DateEdit = nullptr;
   QToolButton* DateTimePicker = nullptr;
-  QLineEdit* ImageFileNameEdit = nullptr;
+  QLineEdit* ImageFileNameEdit = nullptr;  // the image side's file-name box
 
   QSplitter* Split = nullptr;  // text side | image side
   QWidget* Panel2 = nullptr;   // text side
   QWidget* Panel4 = nullptr;   // left margin strip
   QWidget* Panel5 = nullptr;   // top margin strip
-  editor::TextArea* TextMemo = nullptr;
-  QWidget* Panel3 = nullptr;  // image side
-  QScrollArea* Image1Panel = nullptr;
+  editor::TextArea* TextMemo = nullptr;  // the text area (editor, navigator, searches, exchange)
+  QWidget* Panel3 = nullptr;             // image side
+  QScrollArea* Image1Panel = nullptr;    // the two image areas (image side)
   QScrollArea* Image2Panel = nullptr;
 
   QStatusBar* StatusBar = nullptr;
-  std::array<QLabel*, 4> StatusPanels{};
-
+  std::array<QLabel*, 4> StatusPanels{};  // written through SetStatusText and ShowHint
 
   QMenu* TextPopupMenu = nullptr;
   QMenu* ImageAPopUpMenu = nullptr;
   QMenu* ImageBPopUpMenu = nullptr;
 
   TAboutBox* AboutBox = nullptr;
-
-  // ---- Working state ----
-  settings::SettingsStore Reg;        // the settings store, open for the whole run
-  settings::MainWindowSettings Conf;  // the values of the root key while the program runs
-
- private:
-  shell::PageFileSession session_{*this};
-
- public:
-  // MOVING: the session's state under its old names, while the controllers move to the session.
-  store::Table& MainTable = session_.table();
-  const QString& PageFilePath = session_.path_;
-  const QString& PageFileName = session_.name_;
-  const QString& PageFileDir = session_.dir_;
-  QString& LastAccessedDBFileName = session_.last_accessed_;
-  bool& FieldsLinked = session_.fields_linked_;
-  bool& DrawImagesOnMove = session_.draw_images_on_move_;
-  int& FocusedArea = session_.focused_area_;
-
-  std::unique_ptr<browse::Navigator> Nav;
-  std::unique_ptr<browse::PageSelector> Selector;
-  std::unique_ptr<store::PageFileKeeper> Keeper;
-  std::unique_ptr<images::ImageSide> Images;
-
-  QString StartDir;
-  QString BaseCaption;
-  QStringList Args;
-  bool FirstRun = false;
-  bool OpenWithoutDialog = false;
-  bool FirstOpenDone = false;
-  bool Activated = false;
-  std::vector<std::string> FieldCaptions;  // CP932
 
  protected:
   bool event(QEvent* e) override;
@@ -233,11 +208,33 @@ class TSDIAppForm : public QMainWindow, public shell::ShellServices {
   void WriteSettings();
 
   shell::Prompter& prompter_;
+  settings::SettingsStore Reg;        // the settings store, open for the whole run
+  settings::MainWindowSettings Conf;  // the values of the root key while the program runs
+  QString StartDir;                   // the folder the program started in, ending in '/'
+  std::vector<std::string> FieldCaptions;  // CP932
+  QString BaseCaption;
+  QStringList Args;
+  bool FirstRun = false;
+  bool OpenWithoutDialog = false;
+  bool FirstOpenDone = false;
+  bool Activated = false;
+
+  // The open page file, handed to every controller.
+  shell::PageFileSession session_{*this};
+  // The controllers, each made with what it uses (mainform.cpp).
+  std::unique_ptr<images::ImageSide> Images;
+  std::unique_ptr<browse::PageSelector> Selector;
+  std::unique_ptr<browse::Navigator> Nav;
+  std::unique_ptr<store::PageFileKeeper> Keeper;
   // The controllers only the window's commands reach (the editor, the searches, the exchange).
   std::unique_ptr<CommandControllers> commands_;
   // Every command of the menus, popups and toolbar by handler name.
   shell::CommandTable command_table_;
-  friend class test::MainFormTest;  // the widget tests look into them
+
+  friend class CommandControllers;  // makes the editor, the searches and the exchange
+  friend class test::MainFormTest;  // the widget tests look into the controllers
+  friend class bench::Window;       // so do the benchmarks
+  friend struct ScreenshotProbe;    // and the screenshot program
   std::map<std::string, QAction*, std::less<>> actions_;
   std::map<std::string, QMenu*, std::less<>> menus_;
   std::map<std::string, QToolButton*, std::less<>> tool_buttons_;

@@ -45,20 +45,20 @@ void ChangeTextMode(TSDIAppForm& f, editor::TextEditor& e, bool itemize) {
   f.SetModeChecks();
 }
 
-void SetHighLight(TSDIAppForm& f, editor::TextEditor& e, bool on) {
-  if (!f.FileIsOpen() || (f.Conf.HighLight != 0) == on) return;
-  f.Nav->MainTablePost();
+void SetHighLight(TSDIAppForm& f, editor::TextEditor& e, browse::Navigator& nav, bool on) {
+  if (!f.FileIsOpen() || (f.conf().HighLight != 0) == on) return;
+  nav.MainTablePost();
   e.SetHighLight(on);
   f.SetModeChecks();
 }
 
 // Leaves the page and shows it again, without drawing the pictures again and keeping the history.
-void TextRepaintItemClick(TSDIAppForm& f, editor::TextEditor&) {
+void TextRepaintItemClick(TSDIAppForm& f, browse::Navigator& nav) {
   if (!f.FileIsOpen()) return;
-  f.Nav->BeforeMove();
+  nav.BeforeMove();
   const bool draw = f.session().DrawImagesOnMove();
   f.session().SetDrawImagesOnMove(false);
-  f.Nav->AfterMove(true, false);
+  nav.AfterMove(true, false);
   f.session().SetDrawImagesOnMove(draw);
 }
 
@@ -72,14 +72,14 @@ void TextFontChanged(TSDIAppForm& f, editor::TextEditor& e) {
 void FontItemClick(TSDIAppForm& f, editor::TextEditor& e) {
   if (!f.FileIsOpen()) return;
   QFont font = f.TextMemo->font();
-  QColor color = editor::ColorFromBgr(uint32_t(f.Conf.FontColor));
+  QColor color = editor::ColorFromBgr(uint32_t(f.conf().FontColor));
   if (!f.prompter().ChooseFont(&font, &color)) {
     f.TextMemo->setFocus();
     return;
   }
-  f.Conf.FontName = B(font.family());
-  f.Conf.FontColor = int(editor::BgrFromRgb(color.red(), color.green(), color.blue()));
-  f.Conf.FontStyle =
+  f.conf().FontName = B(font.family());
+  f.conf().FontColor = int(editor::BgrFromRgb(color.red(), color.green(), color.blue()));
+  f.conf().FontStyle =
       editor::BitsFromFontStyle({font.bold(), font.italic(), font.underline(), font.strikeOut()});
   TextFontChanged(f, e);
 }
@@ -96,7 +96,7 @@ void FontSizePopUpItemClick(TSDIAppForm& f, editor::TextEditor& e) {
     f.Message(QStringLiteral("フォントサイズの指定が不適切です。"));
     return;
   }
-  f.Conf.TextFontSizeB = size;
+  f.conf().TextFontSizeB = size;
   TextFontChanged(f, e);
 }
 
@@ -120,7 +120,8 @@ Run OnFocusedArea(std::function<void(QLineEdit&)> field, void (editor::TextEdito
 
 }  // namespace
 
-void AddEditCommands(shell::CommandTable& table, TSDIAppForm& f, editor::TextEditor& e) {
+void AddEditCommands(shell::CommandTable& table, TSDIAppForm& f, editor::TextEditor& e,
+                     browse::Navigator& nav) {
   using E = editor::TextEditor;
   void (E::*paste)() = &E::Paste;  // the clipboard's text, not a given one
   const std::pair<const char*, Run> commands[] = {
@@ -144,9 +145,10 @@ void AddEditCommands(shell::CommandTable& table, TSDIAppForm& f, editor::TextEdi
        [](TSDIAppForm& f, E& e) { PasteSelectionToField(f, e, f.ChoshaEdit); }},
       {"TextNormalModeItemClick", [](TSDIAppForm& f, E& e) { ChangeTextMode(f, e, false); }},
       {"TextItemizeModeItemClick", [](TSDIAppForm& f, E& e) { ChangeTextMode(f, e, true); }},
-      {"DoHighLightItemClick", [](TSDIAppForm& f, E& e) { SetHighLight(f, e, true); }},
-      {"DontHighLightItemClick", [](TSDIAppForm& f, E& e) { SetHighLight(f, e, false); }},
-      {"TextRepaintItemClick", TextRepaintItemClick},
+      {"DoHighLightItemClick", [&nav](TSDIAppForm& f, E& e) { SetHighLight(f, e, nav, true); }},
+      {"DontHighLightItemClick",
+       [&nav](TSDIAppForm& f, E& e) { SetHighLight(f, e, nav, false); }},
+      {"TextRepaintItemClick", [&nav](TSDIAppForm& f, E&) { TextRepaintItemClick(f, nav); }},
       {"FontItemClick", FontItemClick},
       {"FontSizePopUpItemClick", FontSizePopUpItemClick},
       {"SetFontSizeItemClick", FontSizePopUpItemClick},

@@ -42,7 +42,7 @@ shell::FileDialogSpec DialogFor(TSDIAppForm& f, const QString& title, bool with_
     spec.folder = last.absolutePath();
     if (with_name) spec.file_name = last.fileName();
   } else {
-    spec.folder = f.StartDir;
+    spec.folder = f.start_dir();
     if (spec.folder.size() > 1 && spec.folder.endsWith('/')) spec.folder.chop(1);
   }
   return spec;

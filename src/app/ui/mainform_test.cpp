@@ -296,7 +296,7 @@ TEST_F(MainFormTest, OpenFailuresKeepTheOpenFile) {
     ASSERT_EQ(prompter_.shown.size(), 1u);
     EXPECT_EQ(prompter_.shown[0], c.message);
     EXPECT_TRUE(f.FileIsOpen());
-    EXPECT_EQ(f.PageFilePath, good);
+    EXPECT_EQ(f.session().Path(), good);
   }
   kill(child, SIGKILL);
   waitpid(child, nullptr, 0);
@@ -304,7 +304,7 @@ TEST_F(MainFormTest, OpenFailuresKeepTheOpenFile) {
   // Cancelling the dialog changes nothing.
   prompter_.files.push_back(std::nullopt);
   Trigger("OpenItem");
-  EXPECT_EQ(f.PageFilePath, good);
+  EXPECT_EQ(f.session().Path(), good);
 }
 
 TEST_F(MainFormTest, CreateOverAnExistingFileStartsWithOneDatedPage) {
@@ -363,7 +363,7 @@ TEST_F(MainFormTest, EditsSurviveCloseSaveAndShutdown) {
   // Save closes and reopens the same file; the edits are in it and the page is the first.
   Trigger("SaveItem");
   ASSERT_TRUE(f.FileIsOpen());
-  EXPECT_EQ(f.PageFilePath, path);
+  EXPECT_EQ(f.session().Path(), path);
   EXPECT_EQ(TextOf(), text);
   EXPECT_EQ(f.TitleEdit->text(), "新しい題");
   EXPECT_TRUE(f.windowTitle().endsWith("/Edit.dbf）"));
@@ -448,7 +448,7 @@ TEST_F(MainFormTest, MenuEnablingFollowsTheOpenFile) {
   EXPECT_FALSE(f.Action("FileOutPutItem")->isEnabled());  // opening resets the last export
 
   // The Edit menu with no selection in the text area.
-  f.FocusedArea = 3;
+  f.session().SetFocusedArea(3);
   f.TextMemo->SetSelStart(0);
   f.EditMenuClick();
   EXPECT_FALSE(f.Action("UpperLowerItem")->isEnabled());
@@ -458,13 +458,13 @@ TEST_F(MainFormTest, MenuEnablingFollowsTheOpenFile) {
   QApplication::clipboard()->setText("x");
   f.TitleEdit->setFocus();
   f.TitleEdit->selectAll();
-  f.FocusedArea = 1;
+  f.session().SetFocusedArea(1);
   f.EditMenuClick();
   for (const char* n : {"TextCopyItem", "TextCutItem", "TextDeleteItem", "TextPasteItem"})
     EXPECT_TRUE(f.Action(n)->isEnabled()) << n;
   EXPECT_FALSE(f.Action("TextSelectAllItem")->isEnabled());
   // A selection in the text area.
-  f.FocusedArea = 3;
+  f.session().SetFocusedArea(3);
   f.TextMemo->setFocus();
   f.TextMemo->SetSelStart(0);
   f.TextMemo->SetSelLength(2);

@@ -73,11 +73,11 @@ TEST_F(MaintenanceWindowTest, SlimmingShowsTheSamePageUnderItsNewNumber) {
     Trigger("SlimItem");
     ASSERT_EQ(prompter_.shown.size(), 1u) << prompter_.shown.back().toStdString();
     EXPECT_EQ(prompter_.shown[0], kSlimQuestion);
-    EXPECT_EQ(f.MainTable.RecordCount(), 4u);
-    EXPECT_EQ(f.MainTable.RecNo(), c.now);
+    EXPECT_EQ(f.session().table().RecordCount(), 4u);
+    EXPECT_EQ(f.session().table().RecNo(), c.now);
     EXPECT_EQ(f.TitleEdit->text().toStdString(), c.title);
     EXPECT_EQ(f.RecNoLabel->text(), QString("%1 ").arg(c.now));
-    EXPECT_EQ(f.MainTable.IndexName(), "T");
+    EXPECT_EQ(f.session().table().IndexName(), "T");
     EXPECT_TRUE(f.Action("TOrderItem")->isChecked());
     EXPECT_EQ(f.windowTitle(), caption);
     EXPECT_EQ(f.StatusPanels[3]->text(),
@@ -87,7 +87,7 @@ TEST_F(MaintenanceWindowTest, SlimmingShowsTheSamePageUnderItsNewNumber) {
     for (const std::string& n : FolderListing()) EXPECT_NE(n.rfind("temp", 0), 0u) << n;
     // Reopened later, the file comes back on the same page.
     Start({path});
-    EXPECT_EQ(form_->MainTable.RecNo(), c.now);
+    EXPECT_EQ(form_->session().table().RecNo(), c.now);
     Stop();
   }
 }
@@ -104,7 +104,7 @@ TEST_F(MaintenanceWindowTest, OpenCountSlimsTheFile) {
   prompter_.answers.push_back(true);
   TSDIAppForm& f = Start({path});
   ASSERT_TRUE(f.FileIsOpen());
-  EXPECT_EQ(f.MainTable.RecordCount(), 4u);
+  EXPECT_EQ(f.session().table().RecordCount(), 4u);
   EXPECT_EQ(f.TitleEdit->text(), "p1");
   Stop();
   settings::SettingsStore s = Store();
@@ -235,16 +235,16 @@ TEST_F(MaintenanceWindowTest, RenameKeepsThePageAndRefusesAnExistingName) {
   prompter_.files.push_back(target);
   Trigger("RenameItem");
   EXPECT_EQ(prompter_.last_title, "変更後のファイル名");
-  EXPECT_EQ(f.PageFilePath, target);
+  EXPECT_EQ(f.session().Path(), target);
   // The file is the same one under a new name: F5 still repeats the export.
   EXPECT_EQ(ExchangeOf().LastExportKind(), 1);
   f.FileMenuClick();
   EXPECT_TRUE(f.Action("FileOutPutItem")->isEnabled());
   EXPECT_TRUE(f.windowTitle().contains(target)) << f.windowTitle().toStdString();
-  EXPECT_EQ(f.MainTable.RecNo(), 3);
+  EXPECT_EQ(f.session().table().RecNo(), 3);
   EXPECT_EQ(f.TextMemo->SelStart(), 5);
   EXPECT_EQ(f.TextMemo->SelLength(), 2);
-  EXPECT_EQ(f.MainTable.IndexName(), "T");
+  EXPECT_EQ(f.session().table().IndexName(), "T");
   for (const char* ext : {".dbf", ".dbt", ".mdx"}) {
     EXPECT_FALSE(fs::exists(Path("Old").toStdString() + ext)) << ext;
     EXPECT_TRUE(fs::exists(Path("moved/New").toStdString() + ext)) << ext;
@@ -257,8 +257,8 @@ TEST_F(MaintenanceWindowTest, RenameKeepsThePageAndRefusesAnExistingName) {
   ASSERT_EQ(prompter_.shown.size(), 1u);
   EXPECT_EQ(prompter_.shown[0],
             "お知らせ|Taken.dbf はすでに存在するので，名前の変更はできません。");
-  EXPECT_EQ(f.PageFilePath, target);
-  EXPECT_EQ(f.MainTable.RecNo(), 3);
+  EXPECT_EQ(f.session().Path(), target);
+  EXPECT_EQ(f.session().table().RecNo(), 3);
   EXPECT_EQ(store::test::ReadBytes(Path("Taken.dbf").toStdString()), "someone's file");
   Stop();
   EXPECT_TRUE(store::CheckTableFiles(target.toStdString()).empty());

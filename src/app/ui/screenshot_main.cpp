@@ -26,6 +26,11 @@
 #include "images/image_list.h"
 #include "images/ui/image_side.h"
 
+// The image side of the window, to find a page with two pictures.
+struct sk::app::ScreenshotProbe {
+  static const sk::images::ImageSide& Images(TSDIAppForm& form) { return *form.Images; }
+};
+
 namespace {
 
 // Characters of text that the widget's font cannot draw (line breaks and the like aside).
@@ -128,9 +133,9 @@ int main(int argc, char** argv) {
       QApplication::processEvents();
       auto* a = form.findChild<QWidget*>(QStringLiteral("Image"));
       auto* b = form.findChild<QWidget*>(QStringLiteral("Image2"));
-      two = form.Images->ImageList().size() >= 2 && form.Images->AreaPath(1).rfind(";;", 0) != 0 &&
-            sk::images::KindOf(form.Images->AreaPath(0)) != sk::images::FileKind::Link &&
-            sk::images::KindOf(form.Images->AreaPath(1)) != sk::images::FileKind::Link && a && b &&
+      two = sk::app::ScreenshotProbe::Images(form).ImageList().size() >= 2 && sk::app::ScreenshotProbe::Images(form).AreaPath(1).rfind(";;", 0) != 0 &&
+            sk::images::KindOf(sk::app::ScreenshotProbe::Images(form).AreaPath(0)) != sk::images::FileKind::Link &&
+            sk::images::KindOf(sk::app::ScreenshotProbe::Images(form).AreaPath(1)) != sk::images::FileKind::Link && a && b &&
             a->width() > 0 && b->width() > 0;
       if (!two) form.Action("NextItem")->trigger();
     }

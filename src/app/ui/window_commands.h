@@ -9,6 +9,9 @@ class CommandTable;
 namespace sk::editor {
 class TextEditor;
 }
+namespace sk::browse {
+class Navigator;
+}
 
 namespace sk::app {
 
@@ -17,7 +20,8 @@ class TSDIAppForm;
 // Open, create, save, close, slim, rename, exit, about (mainform_menus.cpp).
 void AddFileCommands(shell::CommandTable& table, TSDIAppForm& f);
 // Undo, the clipboard, the display modes, highlighting, the text font (mainform_edit.cpp).
-void AddEditCommands(shell::CommandTable& table, TSDIAppForm& f, editor::TextEditor& e);
+void AddEditCommands(shell::CommandTable& table, TSDIAppForm& f, editor::TextEditor& e,
+                     browse::Navigator& nav);
 // The conversions and counts of the text (mainform_convert.cpp).
 void AddConvertCommands(shell::CommandTable& table, TSDIAppForm& f, editor::TextEditor& e);
 

@@ -178,7 +178,7 @@ TEST_F(WindowTest, HeaderFieldsKeepOnlyWhatThePageCanHold) {
   Trigger("NextItem");
   Trigger("PriorItem");
   EXPECT_EQ(f.TitleEdit->text(), "題〓〓");
-  store::Table& t = f.MainTable;
+  store::Table& t = f.session().table();
   std::string title;
   ASSERT_TRUE(t.ReadField("TITLE", &title).ok());
   EXPECT_EQ(title, J("題〓〓"));

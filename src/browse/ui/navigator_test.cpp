@@ -54,7 +54,7 @@ class NavigatorTest : public app::test::MainFormTest {
     }
     return Start({path_});
   }
-  int Rec() { return form_->MainTable.RecNo(); }
+  int Rec() { return form_->session().table().RecNo(); }
   void Go(int n) {
     ASSERT_TRUE(NavOf().GotoRecNo(n)) << n;
     NavOf().AfterMove(true, true);
@@ -100,7 +100,7 @@ TEST_F(NavigatorTest, StepsOverGapsAndStopsAtTheEnds) {
 
 TEST_F(NavigatorTest, SkipWithFewerPagesThanTheCountLandsOnTheLast) {
   OpenPages(Pages(5));
-  ASSERT_EQ(form_->Conf.MiddleSkipPageCount, 10);
+  ASSERT_EQ(form_->conf().MiddleSkipPageCount, 10);
   Trigger("TenNextItem");
   EXPECT_EQ(Rec(), 5);
 }
@@ -162,8 +162,8 @@ TEST_F(NavigatorTest, OneYearBackAndForward) {
     SelectorOf().ReOrder(1);  // title order stays in force afterwards
     Go(1);
     Trigger(c.item);
-    EXPECT_EQ(form_->MainTable.FieldString("DATE"), c.lands_on) << c.item << " " << c.dates[1];
-    EXPECT_EQ(form_->MainTable.IndexName(), "T");
+    EXPECT_EQ(form_->session().table().FieldString("DATE"), c.lands_on) << c.item << " " << c.dates[1];
+    EXPECT_EQ(form_->session().table().IndexName(), "T");
     EXPECT_TRUE(form_->Action("TOrderItem")->isChecked());
     Stop();
   }
@@ -206,8 +206,8 @@ TEST_F(NavigatorTest, HistoryBackForwardAndDrop) {
   jump(2);
   jump(4);
   jump(6);
-  ASSERT_TRUE(f.MainTable.GotoBookmark(4).ok());
-  ASSERT_TRUE(f.MainTable.Delete().ok());
+  ASSERT_TRUE(f.session().table().GotoBookmark(4).ok());
+  ASSERT_TRUE(f.session().table().Delete().ok());
   Go(6);
   prompter_.shown.clear();
   Trigger("PageRirekiBackItem");
@@ -228,7 +228,7 @@ TEST_F(NavigatorTest, CaretPositionIsRememberedPerPage) {
 
 TEST_F(NavigatorTest, ANewPageShowsAddedUntilItIsWritten) {
   app::TSDIAppForm& f = OpenPages(Pages(2));
-  f.Conf.AddPageMode = "0000000";
+  f.conf().AddPageMode = "0000000";
   prompter_.dialogs.push_back([](QDialog& d) {
     static_cast<TAddPageForm&>(d).OkBitBtnClick();
     return true;
@@ -237,7 +237,7 @@ TEST_F(NavigatorTest, ANewPageShowsAddedUntilItIsWritten) {
   EXPECT_EQ(Rec(), 3);
   EXPECT_EQ(f.RecNoLabel->text(), "3 ");
   // A page appended but not yet written reads "(追加)".
-  ASSERT_TRUE(f.MainTable.Append().ok());
+  ASSERT_TRUE(f.session().table().Append().ok());
   NavOf().AfterMove(true, true);
   EXPECT_EQ(f.RecNoLabel->text(), "(追加)");
   f.TitleEdit->setText("new");
@@ -270,7 +270,7 @@ TEST_F(NavigatorTest, AddPageModes) {
     std::vector<Page> pages = Pages(1);
     pages[0].key = c.current_has_view_mode ? "1" : "";
     app::TSDIAppForm& f = OpenPages(pages);
-    f.Conf.AddPageMode = c.mode;
+    f.conf().AddPageMode = c.mode;
     // Unsaved edits of the page on show.
     f.TitleEdit->setText("edited");
     f.ChoshaEdit->setText("sub");
@@ -282,10 +282,10 @@ TEST_F(NavigatorTest, AddPageModes) {
       return true;
     });
     Trigger("RecordAppendItem");
-    store::Table& t = f.MainTable;
+    store::Table& t = f.session().table();
     if (c.cancel) {
       EXPECT_EQ(Rec(), 1);
-      EXPECT_EQ(f.Conf.AddPageMode, c.mode);
+      EXPECT_EQ(f.conf().AddPageMode, c.mode);
       Stop();
       store::Table check;
       ASSERT_TRUE(check.Open(path_.toStdString(), store::PageFileOptions(true)).ok());
@@ -352,7 +352,7 @@ TEST_F(NavigatorTest, EveryCommandOnAnEmptyFile) {
     });
     Trigger(item);
     EXPECT_EQ(f.RecNoLabel->text(), "(追加)") << item;
-    EXPECT_TRUE(f.MainTable.IsEmpty() || Rec() == -1) << item;
+    EXPECT_TRUE(f.session().table().IsEmpty() || Rec() == -1) << item;
     prompter_.answers.clear();
     prompter_.inputs.clear();
     prompter_.dialogs.clear();
@@ -414,7 +414,7 @@ TEST_F(NavigatorTest, TheLastSelectedPageEditedOut) {
   Trigger("NextItem");
   EXPECT_EQ(prompter_.shown.back(),
             "お知らせ|選択されたページがありませんので，ページ選択をリセットします。");
-  EXPECT_FALSE(f.MainTable.Filtered());
+  EXPECT_FALSE(f.session().table().Filtered());
   EXPECT_EQ(Rec(), 3);
 }
 
@@ -452,7 +452,7 @@ TEST_F(NavigatorTest, SelectionsInTheWindow) {
     prompter_.shown.clear();
     Select(c.set);
     EXPECT_EQ(VisitAll(), c.visited);
-    EXPECT_EQ(f.MainTable.Filtered(), !c.reset && c.visited.size() < 5);
+    EXPECT_EQ(f.session().table().Filtered(), !c.reset && c.visited.size() < 5);
     if (c.reset) {
       EXPECT_EQ(prompter_.shown.front(),
                 "お知らせ|選択されているページがありません。\n\nページ選択を解除します。");
@@ -473,7 +473,7 @@ TEST_F(NavigatorTest, OrderSwitchesKeepThePage) {
   for (const PageOrder& o : kPageOrders) {
     SelectorOf().ReOrder(o.code);
     EXPECT_EQ(Rec(), 3) << o.tag;
-    EXPECT_EQ(f.MainTable.IndexName(), o.tag);
+    EXPECT_EQ(f.session().table().IndexName(), o.tag);
     EXPECT_TRUE(f.Action(o.item)->isChecked()) << o.item;
   }
   // A page edited out of the selection: the first page of the new order.
@@ -486,9 +486,9 @@ TEST_F(NavigatorTest, OrderSwitchesKeepThePage) {
   // selected pages first, so that its steps read no record to test it.
   Trigger("PageOrderItem");
   Select([](PageSelection& s) { s.TitleSelectMode = true, s.SelTitle = "t"; });
-  EXPECT_FALSE(f.MainTable.HasMarks());
+  EXPECT_FALSE(f.session().table().HasMarks());
   Trigger("TOrderItem");
-  EXPECT_TRUE(f.MainTable.HasMarks());
+  EXPECT_TRUE(f.session().table().HasMarks());
   EXPECT_EQ(VisitAll(), (std::vector<int>{1, 2, 4, 5}));
 }
 
@@ -572,16 +572,16 @@ TEST_F(NavigatorTest, EscapeKeepsWhatWasTypedAndTheCalendarSetsTheDate) {
   f.TitleEdit->setText("typed");
   QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
   QApplication::sendEvent(f.TitleEdit, &esc);
-  EXPECT_EQ(f.MainTable.FieldString("TITLE"), "typed");
-  EXPECT_EQ(f.FocusedArea, 3);
+  EXPECT_EQ(f.session().table().FieldString("TITLE"), "typed");
+  EXPECT_EQ(f.session().FocusedArea(), 3);
   f.TitleEdit->setFocus();
   QApplication::processEvents();
   if (f.TitleEdit->hasFocus()) {
-    EXPECT_EQ(f.FocusedArea, 1);
+    EXPECT_EQ(f.session().FocusedArea(), 1);
   }
 
   NavOf().DateTimePickerCloseUp(store::Date{2020, 1, 2});
-  EXPECT_EQ(f.MainTable.FieldString("DATE"), "20200102");
+  EXPECT_EQ(f.session().table().FieldString("DATE"), "20200102");
   EXPECT_EQ(f.DateEdit->text(), "2020/1/2(木)");
   Trigger("NextItem");
   Trigger("PriorItem");

@@ -40,7 +40,7 @@ class ViewStateWindowTest : public app::test::MainFormTest {
     Stop();
     return Start({path_});
   }
-  int Rec() { return form_->MainTable.RecNo(); }
+  int Rec() { return form_->session().table().RecNo(); }
   void Go(int n) {
     ASSERT_TRUE(NavOf().GotoRecNo(n)) << n;
     NavOf().AfterMove(true, true);
@@ -81,10 +81,10 @@ TEST_F(ViewStateWindowTest, PageOrderSelectionAndTextSelectionComeBack) {
   app::TSDIAppForm& g = Reopen();
   EXPECT_EQ(Rec(), 12);
   EXPECT_EQ(g.TitleEdit->text(), "t88");
-  EXPECT_EQ(g.MainTable.IndexName(), "T");
+  EXPECT_EQ(g.session().table().IndexName(), "T");
   EXPECT_EQ(CheckedOrder(), "TOrderItem ");
-  EXPECT_TRUE(g.MainTable.Filtered());
-  EXPECT_TRUE(g.MainTable.HasMarks()) << "steps in title order would read records to test them";
+  EXPECT_TRUE(g.session().table().Filtered());
+  EXPECT_TRUE(g.session().table().HasMarks()) << "steps in title order would read records to test them";
   EXPECT_EQ(SelectorOf().selection().SelBunruiList, std::vector<std::string>{"A"});
   EXPECT_EQ(SelectorOf().selection().SelBunruiNumList, std::vector<std::string>{"0"});
   EXPECT_EQ(g.TextMemo->SelStart(), 5);
@@ -99,14 +99,14 @@ TEST_F(ViewStateWindowTest, ANewPageNotYetWrittenIsWrittenAndShownAgain) {
   sel.TitleSelectMode = true;
   sel.SelTitle = "t";
   SelectorOf().ApplySelection(sel);
-  ASSERT_TRUE(f.MainTable.Append().ok());
+  ASSERT_TRUE(f.session().table().Append().ok());
   NavOf().AfterMove(true, true);
   f.TitleEdit->setText("t new");
   app::TSDIAppForm& g = Reopen();
   EXPECT_EQ(Rec(), 6);
   EXPECT_EQ(g.TitleEdit->text(), "t new");
-  EXPECT_EQ(g.MainTable.IndexName(), "T");
-  EXPECT_TRUE(g.MainTable.Filtered());
+  EXPECT_EQ(g.session().table().IndexName(), "T");
+  EXPECT_TRUE(g.session().table().Filtered());
 }
 
 TEST_F(ViewStateWindowTest, APageEditedOutOfTheSelectionOpensWithTheSelectionOff) {
@@ -118,7 +118,7 @@ TEST_F(ViewStateWindowTest, APageEditedOutOfTheSelectionOpensWithTheSelectionOff
   Go(2);
   f.TitleEdit->setText("gone");
   app::TSDIAppForm& g = Reopen();
-  EXPECT_FALSE(g.MainTable.Filtered());
+  EXPECT_FALSE(g.session().table().Filtered());
   EXPECT_EQ(Rec(), 2);
   EXPECT_EQ(g.TitleEdit->text(), "gone");
   EXPECT_EQ(VisitAll(), (std::vector<int>{1, 2, 3, 4, 5}));
@@ -136,11 +136,11 @@ TEST_F(ViewStateWindowTest, AFileOpenedForTheFirstTimeStartsPlain) {
   store::test::MakePageFile(other.toStdString(), Pages(4));
   prompter_.files.push_back(other);
   Trigger("OpenItem");
-  ASSERT_EQ(f.PageFilePath, other);
+  ASSERT_EQ(f.session().Path(), other);
   EXPECT_EQ(Rec(), 1);
-  EXPECT_EQ(f.MainTable.IndexName(), "");
+  EXPECT_EQ(f.session().table().IndexName(), "");
   EXPECT_EQ(CheckedOrder(), "PageOrderItem ");
-  EXPECT_FALSE(f.MainTable.Filtered());
+  EXPECT_FALSE(f.session().table().Filtered());
   EXPECT_FALSE(SelectorOf().selection().AnyActive());
   EXPECT_TRUE(SelectorOf().dialog().SelectAllRadioButton->isChecked());
   EXPECT_TRUE(SelectorOf().dialog().FromDateEdit->text().isEmpty());
@@ -153,7 +153,7 @@ TEST_F(ViewStateWindowTest, SaveKeepsThePageAndTheOrder) {
   Trigger("SaveItem");
   ASSERT_TRUE(f.FileIsOpen());
   EXPECT_EQ(Rec(), 4);
-  EXPECT_EQ(f.MainTable.IndexName(), "T");
+  EXPECT_EQ(f.session().table().IndexName(), "T");
   EXPECT_EQ(CheckedOrder(), "TOrderItem ");
   Trigger("NextItem");
   EXPECT_EQ(Rec(), 3);
@@ -204,7 +204,7 @@ TEST_F(ViewStateWindowTest, StoredViewsThatNoLongerFit) {
     }
     app::TSDIAppForm& f = Start({path_});
     EXPECT_EQ(Rec(), c.page);
-    EXPECT_EQ(f.MainTable.Filtered(), c.filtered);
+    EXPECT_EQ(f.session().table().Filtered(), c.filtered);
     EXPECT_EQ(CheckedOrder(), c.order);
     EXPECT_TRUE(prompter_.shown.empty()) << prompter_.shown.front().toStdString();
     Stop();

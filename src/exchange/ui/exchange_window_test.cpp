@@ -51,19 +51,19 @@ class ExchangeWindowTest : public app::test::MainFormTest {
     store::test::MakePageFile(path.toStdString(), pages);
     return Start({path});
   }
-  int Rec() { return form_->MainTable.RecNo(); }
+  int Rec() { return form_->session().table().RecNo(); }
   void Go(int n) {
-    ASSERT_TRUE(form_->Nav->GotoRecNo(n)) << n;
-    form_->Nav->AfterMove(true, true);
+    ASSERT_TRUE(NavOf().GotoRecNo(n)) << n;
+    NavOf().AfterMove(true, true);
   }
   // Date order with only the 日記 pages: 9 7 5 3 1.
   void SelectDiaryInDateOrder() {
     app::TSDIAppForm& f = *form_;
-    f.Selector->ReOrder(3);
+    SelectorOf().ReOrder(3);
     browse::PageSelection sel;
     sel.BunruiSelectMode = true;
     sel.SelBunruiList = {J("日記")};
-    f.Selector->ApplySelection(sel);
+    SelectorOf().ApplySelection(sel);
   }
   // The next export dialog closes with OK and the settings as they stand.
   void AcceptDialog() {
@@ -80,8 +80,8 @@ class ExchangeWindowTest : public app::test::MainFormTest {
       for (Status st = t.First(); st.ok() && !t.Eof(); st = t.Next())
         v.push_back(store::test::ReadPage(t));
     };
-    if (form_ && path == form_->PageFilePath) {
-      store::Table& t = form_->MainTable;
+    if (form_ && path == form_->session().Path()) {
+      store::Table& t = form_->session().table();
       const store::Table::Bookmark here = t.GetBookmark();
       const std::string tag = t.IndexName();
       const bool filtered = t.Filtered();
@@ -130,7 +130,7 @@ TEST_F(ExchangeWindowTest, TextExportFromTheCurrentPageWithASelection) {
   // A page that has just left the selection: the export starts on its neighbour.
   f.BunruiComboBox->setCurrentText(QStringLiteral("メモ"));
   s.PageCount = 1;
-  f.Conf.AskOverWrite = false;
+  f.conf().AskOverWrite = false;
   ExchangeOf().SetRepeatExport(true);
   ExchangeOf().ToTextFileItemClick();
   EXPECT_EQ(ReadBytes(Path("out.txt").toStdString()).substr(0, 13),
@@ -228,14 +228,14 @@ TEST_F(ExchangeWindowTest, PagesOfAnotherPageFileAreAppended) {
   prompter_.files = {other};
   Trigger("APPendDBFItem");
   EXPECT_EQ(Rec(), 13);
-  EXPECT_EQ(f.MainTable.IndexName(), "");
-  EXPECT_FALSE(f.MainTable.Filtered());
+  EXPECT_EQ(f.session().table().IndexName(), "");
+  EXPECT_FALSE(f.session().table().Filtered());
   std::vector<Page> pages = PagesOf(Path("ex.dbf"));
   ASSERT_EQ(pages.size(), 13u);
   EXPECT_EQ(pages[10].image, "x.jpg;y.jpg");
   EXPECT_EQ(pages[11].key, std::string(1, char(1 + 32)));
   EXPECT_EQ(pages[12].title, J("三"));
-  const auto& cats = f.Nav->CategoryList();
+  const auto& cats = NavOf().CategoryList();
   EXPECT_NE(std::find(cats.begin(), cats.end(), J("旅行")), cats.end());
   settings::SettingsStore reg = Store();
   // The page file itself cannot be taken in: it is held by the window.
@@ -258,12 +258,12 @@ TEST_F(ExchangeWindowTest, PagesOfAnotherPageFileAreAppended) {
 
 TEST_F(ExchangeWindowTest, SelectedPagesGoToANewPageFile) {
   app::TSDIAppForm& f = Open();
-  f.Selector->ReOrder(3);
+  SelectorOf().ReOrder(3);
   browse::PageSelection sel;
   sel.DateSelectMode = true;
   sel.SelStartDate = {2024, 1, 3};
   sel.SelEndDate = {2024, 1, 6};
-  f.Selector->ApplySelection(sel);  // pages 8 7 6 5 in date order
+  SelectorOf().ApplySelection(sel);  // pages 8 7 6 5 in date order
   Go(6);
   const QString target = Path("four.dbf");
   prompter_.files = {target};
@@ -274,15 +274,15 @@ TEST_F(ExchangeWindowTest, SelectedPagesGoToANewPageFile) {
   EXPECT_EQ(pages[3].title, J("第5"));
   EXPECT_EQ(Hint(), "4ページを " + target + " に書き出しました。");
   EXPECT_EQ(Rec(), 6);  // the window stays where it was
-  EXPECT_TRUE(f.MainTable.Filtered());
+  EXPECT_TRUE(f.session().table().Filtered());
   settings::SettingsStore reg = Store();
   ASSERT_TRUE(reg.OpenKey(settings::PerFileKeyPath("four.dbf"), false));
-  EXPECT_EQ(reg.ReadStringList("Caption"), f.FieldCaptions);
+  EXPECT_EQ(reg.ReadStringList("Caption"), f.field_captions());
   reg.CloseKey();
   EXPECT_EQ(ExchangeOf().LastExportKind(), 4);
   // Repeating asks before overwriting, whatever the setting says.
-  f.Conf.AskOverWrite = false;
-  f.Selector->ApplySelection(browse::PageSelection{});
+  f.conf().AskOverWrite = false;
+  SelectorOf().ApplySelection(browse::PageSelection{});
   Go(1);
   prompter_.answers = {false};
   Trigger("FileOutPutItem");
@@ -363,11 +363,11 @@ TEST_F(ExchangeWindowTest, TextImportAtTheEndOfThePage) {
 
   // Near the limit: the page fills up, the rest goes to a page titled '(追加1)'.
   const std::string big(29000, 'a');
-  f.Nav->BeforeMove();
-  ASSERT_TRUE(f.MainTable.Edit().ok());
-  ASSERT_TRUE(f.MainTable.SetFieldString("TEXT", big + "\r\n").ok());
-  ASSERT_TRUE(f.MainTable.Post().ok());
-  f.Nav->AfterMove(true, true);
+  NavOf().BeforeMove();
+  ASSERT_TRUE(f.session().table().Edit().ok());
+  ASSERT_TRUE(f.session().table().SetFieldString("TEXT", big + "\r\n").ok());
+  ASSERT_TRUE(f.session().table().Post().ok());
+  NavOf().AfterMove(true, true);
   std::string file;
   for (int i = 0; i < 40; ++i) file += std::string(98, 'b') + "\r\n";
   WriteBytes(Path("b.txt").toStdString(), file);

@@ -56,10 +56,10 @@ class ImageSideTest : public MainFormTest {
     return form_->findChild<images::PictureCanvas*>(slot == 0 ? "Image" : "Image2");
   }
   QString Caption() { return form_->Labels[4]->text(); }
-  std::string Field() { return cp932::ToUtf8(form_->MainTable.FieldString("IMAGEFILE")); }
+  std::string Field() { return cp932::ToUtf8(form_->session().table().FieldString("IMAGEFILE")); }
   void Show(int recno) {
-    ASSERT_TRUE(form_->Nav->GotoRecNo(recno));
-    form_->Nav->AfterMove(true, true);
+    ASSERT_TRUE(NavOf().GotoRecNo(recno));
+    NavOf().AfterMove(true, true);
   }
 };
 

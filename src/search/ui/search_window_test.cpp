@@ -48,13 +48,13 @@ class SearchWindowTest : public app::test::MainFormTest {
     const QString path = Path("search.dbf");
     store::test::MakePageFile(path.toStdString(), Pages());
     app::TSDIAppForm& f = Start({path});
-    f.Conf.NotFoundMode = 1;
+    f.conf().NotFoundMode = 1;
     return f;
   }
-  int Rec() { return form_->MainTable.RecNo(); }
+  int Rec() { return form_->session().table().RecNo(); }
   void Go(int n) {
-    ASSERT_TRUE(form_->Nav->GotoRecNo(n)) << n;
-    form_->Nav->AfterMove(true, true);
+    ASSERT_TRUE(NavOf().GotoRecNo(n)) << n;
+    NavOf().AfterMove(true, true);
   }
   std::pair<int, int> Sel() { return {form_->TextMemo->SelStart(), form_->TextMemo->SelLength()}; }
   // The next search dialog answered with this input and settings.
@@ -95,23 +95,23 @@ TEST_F(SearchWindowTest, AcrossPagesInTwoOrdersWithASelection) {
   EXPECT_EQ(S().NotFoundSignals(), 1);
   // The status bar says it too, whatever NotFoundMode is.
   EXPECT_EQ(f.StatusPanels[3]->text(), "「abc」は見つかりませんでした。");
-  f.Conf.NotFoundMode = 0;
+  f.conf().NotFoundMode = 0;
   prompter_.shown.clear();
   f.StatusPanels[3]->clear();
   Trigger("NextFindItem");
   EXPECT_TRUE(prompter_.shown.empty());
   EXPECT_EQ(f.StatusPanels[3]->text(), "「abc」は見つかりませんでした。");
   EXPECT_EQ(S().NotFoundSignals(), 2);
-  f.Conf.NotFoundMode = 1;
+  f.conf().NotFoundMode = 1;
   Trigger("PriorFindItem");
   EXPECT_EQ(Rec(), 3);
 
   // Title order, only the diary pages (3, 1, 4 in that order).
-  f.Selector->ReOrder(1);
+  SelectorOf().ReOrder(1);
   browse::PageSelection sel;
   sel.BunruiSelectMode = true;
   sel.SelBunruiList = {J("日記")};
-  f.Selector->ApplySelection(sel);
+  SelectorOf().ApplySelection(sel);
   Answer("abc", "FromTopRadioButton");
   Trigger("MojiFindItem");
   EXPECT_EQ(Rec(), 3);
@@ -143,7 +143,7 @@ TEST_F(SearchWindowTest, APageThatLeftTheSelectionIsNotSearched) {
   browse::PageSelection sel;
   sel.BunruiSelectMode = true;
   sel.SelBunruiList = {J("日記")};
-  f.Selector->ApplySelection(sel);
+  SelectorOf().ApplySelection(sel);
   Go(3);
   f.BunruiComboBox->setCurrentText(QString::fromUtf8("メモ"));  // page 3 leaves the selection
   Answer("de");
@@ -219,7 +219,7 @@ TEST_F(SearchWindowTest, FieldSearches) {
   Answer("PHOTO", "NextRadioButton", true);
   Trigger("ImageFileNameFindItem");
   EXPECT_EQ(Rec(), 4);
-  EXPECT_EQ(f.Images->ImageNum(), 1);
+  EXPECT_EQ(ImagesOf().ImageNum(), 1);
   // All fields: a hit in the subtitle lands there, then the text is searched and gives the signal.
   Go(1);
   const int beeps = S().NotFoundSignals();
@@ -234,10 +234,10 @@ TEST_F(SearchWindowTest, FieldSearches) {
   // The histories keep the inputs per kind, newest first, without case duplicates.
   Answer("ABC");
   Trigger("TitleFindItem");
-  f.Reg.OpenKey(settings::kRootKey, false);
-  EXPECT_EQ(f.Reg.ReadStringList("FindTitle"), (std::vector<std::string>{"ABC"}));
-  EXPECT_EQ(f.Reg.ReadStringList("FindChosha"), (std::vector<std::string>{J("ABC書")}));
-  f.Reg.CloseKey();
+  f.reg().OpenKey(settings::kRootKey, false);
+  EXPECT_EQ(f.reg().ReadStringList("FindTitle"), (std::vector<std::string>{"ABC"}));
+  EXPECT_EQ(f.reg().ReadStringList("FindChosha"), (std::vector<std::string>{J("ABC書")}));
+  f.reg().CloseKey();
 }
 
 // The direction buttons name the cursor or the pages: the text search and the image file name
@@ -313,7 +313,7 @@ TEST_F(SearchWindowTest, ConfirmedReplaceStoppedAtTheThirdHit) {
   f.TitleEdit->setText(QString::fromUtf8("朝の散歩（改）"));  // typed while the run waits
   f.ReplaceButtons[0]->click();                               // replace, then the next
   EXPECT_EQ(TextOf(), J("今日は XY を見た。\r\nABC もあった。abc"));
-  EXPECT_EQ(f.MainTable.FieldString("TITLE"), J("朝の散歩（改）"));
+  EXPECT_EQ(f.session().table().FieldString("TITLE"), J("朝の散歩（改）"));
   EXPECT_EQ(Sel(), std::make_pair(20, 3));
   f.ReplaceButtons[0]->click();
   EXPECT_EQ(Sel(), std::make_pair(33, 3));
@@ -331,7 +331,7 @@ TEST_F(SearchWindowTest, ConfirmedReplaceStoppedAtTheThirdHit) {
   EditorOf().Undo();
   EXPECT_EQ(TextOf(), J("今日は abc を見た。\r\nABC もあった。abc"));
   // The page's field holds the replaced text (the undo is the text area's).
-  EXPECT_EQ(f.MainTable.FieldString("TEXT"), J("今日は XY を見た。\r\nXY もあった。abc"));
+  EXPECT_EQ(f.session().table().FieldString("TEXT"), J("今日は XY を見た。\r\nXY もあった。abc"));
 }
 
 TEST_F(SearchWindowTest, UpwardAndEmptyReplacements) {
@@ -357,7 +357,7 @@ TEST_F(SearchWindowTest, UpwardAndEmptyReplacements) {
   EditorOf().Undo();
   EditorOf().Undo();
   // With confirmation: skip the first, replace the second, stop at the third.
-  f.Nav->MainTablePost();
+  NavOf().MainTablePost();
   Go(1);
   answer("FromTopToDownRadioButton", true);
   Trigger("ReplaceItem");
@@ -395,7 +395,7 @@ TEST_F(SearchWindowTest, ReplaceWithoutConfirmationAndAcrossPages) {
   answer("de", "DE", "AllPageRadioButton", false);
   prompter_.answers = {false};
   Trigger("ReplaceItem");
-  EXPECT_EQ(f.MainTable.RecNo(), 6);
+  EXPECT_EQ(f.session().table().RecNo(), 6);
   answer("de", "DE", "AllPageRadioButton", false);
   prompter_.answers = {true};
   Trigger("ReplaceItem");
@@ -439,10 +439,10 @@ TEST_F(SearchWindowTest, CancelledRunsLeaveThePageAndTheFileWhole) {
   prompter_.answers = {true};
   Trigger("ReplaceItem");
   EXPECT_EQ(Last(), "お知らせ|3 個の文字列を置換しました。");
-  store::Table& t = f.MainTable;
-  ASSERT_TRUE(f.Nav->GotoRecNo(3));
+  store::Table& t = f.session().table();
+  ASSERT_TRUE(NavOf().GotoRecNo(3));
   EXPECT_EQ(t.FieldString("TEXT"), J("abc と de"));  // not reached
-  ASSERT_TRUE(f.Nav->GotoRecNo(1));
+  ASSERT_TRUE(NavOf().GotoRecNo(1));
   EXPECT_EQ(t.FieldString("TEXT"), J("今日は Q を見た。\r\nQ もあった。Q"));
 }
 
