@@ -78,7 +78,7 @@ struct Setup {
     area.resize(600, 500);
     area.show();
     editor =
-        std::make_unique<sk::editor::TextEditor>(area, conf, std::make_unique<Host>(), nullptr);
+        std::make_unique<sk::editor::TextEditor>(area, conf, std::make_unique<Host>());
     QApplication::processEvents();
   }
   void Show(const std::string& page = Page()) {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 namespace sk::shell {
 
@@ -21,6 +22,15 @@ class CommandTable {
   // Runs the command of `handler`; false when there is none.
   bool Run(const std::string& handler) const;
   bool Has(const std::string& handler) const { return commands_.count(handler) > 0; }
+
+  // Adds each handler of `commands` as the call of its member function on `object`.
+  template <class T>
+  using Method = std::pair<const char*, void (T::*)()>;
+  template <class T, size_t N>
+  void AddMethods(T& object, const Method<T> (&commands)[N]) {
+    for (const auto& [handler, run] : commands)
+      Add(handler, [o = &object, run = run] { (o->*run)(); });
+  }
 
  private:
   std::unordered_map<std::string, Command> commands_;

@@ -41,7 +41,7 @@ QString U(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 void AddFileCommands(shell::CommandTable& table, TSDIAppForm& f) {
   using W = TSDIAppForm;
-  const std::pair<const char*, void (W::*)()> commands[] = {
+  const shell::CommandTable::Method<W> commands[] = {
       {"OpenItemClick", &W::OpenItemClick},
       {"OpenBtnClick", &W::OpenBtnClick},
       {"NewItemClick", &W::NewItemClick},
@@ -52,7 +52,7 @@ void AddFileCommands(shell::CommandTable& table, TSDIAppForm& f) {
       {"ExitItemClick", &W::ExitItemClick},
       {"AboutItemClick", &W::AboutItemClick},
   };
-  for (const auto& [handler, run] : commands) table.Add(handler, [&f, run = run] { (f.*run)(); });
+  table.AddMethods(f, commands);
 }
 
 void TSDIAppForm::RunHandler(const std::string& handler) { command_table_.Run(handler); }

@@ -7,7 +7,7 @@ namespace sk::exchange {
 
 void AddExchangeCommands(shell::CommandTable& table, ExchangeController& exchange) {
   using C = ExchangeController;
-  const std::pair<const char*, void (C::*)()> commands[] = {
+  const shell::CommandTable::Method<C> commands[] = {
       {"ToTextFileItemClick", &C::ToTextFileItemClick},
       {"HTMLFileItemClick", &C::HTMLFileItemClick},
       {"TeXFileItemClick", &C::TeXFileItemClick},
@@ -17,8 +17,7 @@ void AddExchangeCommands(shell::CommandTable& table, ExchangeController& exchang
       {"AppendTextToOneRecordItemClick", &C::AppendTextToOneRecordItemClick},
       {"AppendTextToNewRecordItemClick", &C::AppendTextToNewRecordItemClick},
   };
-  for (const auto& [handler, run] : commands)
-    table.Add(handler, [x = &exchange, run] { (x->*run)(); });
+  table.AddMethods(exchange, commands);
 }
 
 }  // namespace sk::exchange

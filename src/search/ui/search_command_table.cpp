@@ -7,7 +7,7 @@ namespace sk::search {
 
 void AddSearchCommands(shell::CommandTable& table, SearchController& search) {
   using C = SearchController;
-  const std::pair<const char*, void (C::*)()> commands[] = {
+  const shell::CommandTable::Method<C> commands[] = {
       {"MojiFindItemClick", &C::MojiFindItemClick},
       {"DateFindItemClick", &C::DateFindItemClick},
       {"TitleFindItemClick", &C::TitleFindItemClick},
@@ -20,8 +20,7 @@ void AddSearchCommands(shell::CommandTable& table, SearchController& search) {
       {"DownFindItemClick", &C::DownFindItemClick},
       {"ReplaceItemClick", &C::ReplaceItemClick},
   };
-  for (const auto& [handler, run] : commands)
-    table.Add(handler, [s = &search, run] { (s->*run)(); });
+  table.AddMethods(search, commands);
 }
 
 }  // namespace sk::search
