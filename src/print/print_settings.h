@@ -1,0 +1,43 @@
+// The print settings as the layout reads them: the values of the print settings dialog at the
+// moment a layout is built.  The number boxes of the dialog are free text, so their values are
+// kept as the text shown and converted (with a default for a text that is no number) when used.
+// Font names are CP932 bytes, as every name the program keeps.
+#pragma once
+
+#include <string>
+
+namespace sk::print {
+
+// The three text kinds of a layout, each with its own font.
+enum TextKind { kBodyText = 0, kPageTitle = 1, kDocTitle = 2 };
+
+struct PrintFontSetting {
+  std::string name = "\x82\x6c\x82\x72\x20\x96\xbe\x92\xa9";  // "ＭＳ 明朝"
+  double size = 10.6;                                         // points
+  int style = 0;  // bit 0 bold, bit 1 italic, bit 2 underline, bit 3 strike-out
+  int color = 0;  // 0x00BBGGRR
+};
+
+struct PrintSettings {
+  int Yoshi = 0;     // paper: 0 A4 portrait, 1 A4 landscape, ... 7 B5 landscape
+  int MojiHoko = 0;  // 0 horizontal, 1 vertical writing
+  int Fukuro = 1;    // 1: bag binding (two pages side by side on a sheet)
+  int Dangumi = 0;   // 0 one column, 1 two columns per page
+  std::string LeftMargin = "20", RightMargin = "20", TopMargin = "20", BottomMargin = "20";  // mm
+  std::string FukuroWidth = "40";  // mm, blank between the halves in bag binding
+  std::string Dankan = "10";       // mm, gap between columns
+  std::string Gyokan = "2";        // mm, gap between lines
+  std::string Pagekan = "20";      // mm, gap after one page's text
+  std::string ParIndent = "0";     // full-width characters, first line of a paragraph
+  int ImagePos = 0;                // 0 no pictures, 1 line start, 2 line end
+  std::string ImageWidth = "50";   // mm, size of a picture across the line
+  bool CommaHenkan = true;         // vertical writing: "，" -> "、"
+  bool NumHenkan = true;           // vertical writing: full-width digits -> kanji digits
+  bool DocTitleOneColumn = true;   // document title one column wide in two-column layouts
+  PrintFontSetting DocTitleFont{.size = 12};
+  PrintFontSetting PageTitleFont{.size = 11};
+  PrintFontSetting TextFont{.size = 10.6};
+  int TabCount = 2;  // the main window's tab width in half-width characters
+};
+
+}  // namespace sk::print

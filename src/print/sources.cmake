@@ -1,0 +1,10 @@
+# Sources of printing, listed here so the folder can grow without touching the root file.
+# Paths are relative to the project root.
+set(PRINT_CORE_SOURCES
+  src/print/print_geometry.cpp
+  src/print/text_measure.cpp
+  src/print/line_layout.cpp
+)
+set(PRINT_CORE_TESTS
+  src/print/print_layout_test.cpp
+)

@@ -1,0 +1,22 @@
+#include "print/text_measure.h"
+
+namespace sk::print {
+
+void MeasureCache::SetFont(const MeasureFont& font) {
+  if (current_ && font == font_) return;
+  font_ = font;
+  current_ = &widths_[font];
+}
+
+int MeasureCache::Width(std::string_view text) {
+  if (!enabled_) return measure_->Width(font_, text);
+  if (!current_) current_ = &widths_[font_];
+  std::string key(text);
+  auto it = current_->find(key);
+  if (it != current_->end()) return it->second;
+  int w = measure_->Width(font_, text);
+  current_->emplace(std::move(key), w);
+  return w;
+}
+
+}  // namespace sk::print
