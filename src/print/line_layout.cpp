@@ -136,6 +136,21 @@ std::vector<int> ChunkPositions(const PrintLine& line, const std::vector<std::st
   return pos;
 }
 
+LineRoom BodyLineRoom(const PrintGeometry& g, int stack_pos, int column_remaining, int height,
+                      int wide, const ImageZone& current, const ImageZone& next) {
+  const bool next_column = stack_pos + height > column_remaining;
+  const int p = next_column ? 0 : stack_pos;
+  const ImageZone& zone = next_column ? next : current;
+  LineRoom room{g.LineLength, -1};
+  if (zone.begin < p + height + g.ImageGap && zone.end > p - g.ImageGap)
+    room.available = g.LineLength - zone.widest - g.ImageGap;
+  if (room.available < wide) {
+    room.available = g.LineLength;
+    if (!next_column) room.jump_to = zone.end + g.ImageGap;
+  }
+  return room;
+}
+
 struct PrintLayout::Line {
   size_t first = 0;      // index of the line's first chunk in ChunkText
   int used = 0;          // width of its chunks

@@ -47,6 +47,27 @@ struct PrintLine {
 std::vector<int> ChunkPositions(const PrintLine& line, const std::vector<std::string>& chunk_text,
                                 const std::vector<int>& chunk_width);
 
+// The picture zone of a column: where its pictures begin and end along the stacking direction and
+// the widest of them across; none when begin lies past every position.
+struct ImageZone {
+  int begin = 100000000;
+  int end = -1;
+  int widest = 0;
+};
+
+// The length a body line of `height` (units, positive) may fill beside the pictures of a page.
+// The line goes at stack_pos in the current column, or at the top of the next column when it does
+// not fit in the rest (column_remaining).  A line whose band comes within ImageGap of the zone of
+// that column is shortened by the widest picture and the gap.  When less than one full-width
+// character (`wide`) would remain, the line takes the whole length and, in the current column,
+// moves past the zone: jump_to is then its new stacking position.
+struct LineRoom {
+  int available = 0;
+  int jump_to = -1;  // -1: the line stays where it is
+};
+LineRoom BodyLineRoom(const PrintGeometry& geometry, int stack_pos, int column_remaining,
+                      int height, int wide, const ImageZone& current, const ImageZone& next);
+
 class PrintLayout;
 
 // The page flow's side of line breaking.

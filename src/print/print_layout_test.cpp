@@ -306,6 +306,40 @@ TEST(PrintJustification, SpareLengthSpreadBetweenChunks) {
   }
 }
 
+TEST(PrintLineRoom, BodyLinesBesidePictures) {
+  PrintSettings s;
+  s.Fukuro = 0;
+  const PrintGeometry g = CulcConstant(s);  // line 66928, column 101180, picture gap 787
+  const int h = 1472, wide = 1472;
+  const ImageZone none;
+  const ImageZone zone{1000, 5000, 20000};
+  const ImageZone wide_zone{1000, 5000, 66000};
+  struct Case {
+    const char* name;
+    int stack_pos;
+    const ImageZone& current;
+    const ImageZone& next;
+    int available, jump_to;
+  };
+  const Case cases[] = {
+      {"no pictures", 0, none, none, 66928, -1},
+      {"beside the zone", 0, zone, none, 66928 - 20000 - 787, -1},
+      {"within the gap below it", 5000 + 787 - 1, zone, none, 46141, -1},
+      {"past the gap below it", 5000 + 787, zone, none, 66928, -1},
+      {"within the gap above it", 1000 - 787 - h + 1, zone, none, 46141, -1},
+      {"above it", 1000 - 787 - h, zone, none, 66928, -1},
+      {"next column with a zone", 100000, zone, zone, 46141, -1},
+      {"next column without", 100000, zone, none, 66928, -1},
+      {"too narrow: past the zone", 0, wide_zone, none, 66928, 5000 + 787},
+      {"too narrow in the next column", 100000, none, wide_zone, 66928, -1},
+  };
+  for (const Case& c : cases) {
+    LineRoom room = BodyLineRoom(g, c.stack_pos, g.ColumnExtent, h, wide, c.current, c.next);
+    EXPECT_EQ(room.available, c.available) << c.name;
+    EXPECT_EQ(room.jump_to, c.jump_to) << c.name;
+  }
+}
+
 TEST(PrintCharClasses, KinsokuMembersAreWholeCharacters) {
   EXPECT_TRUE(IsKinsokuStart(Sjis("。")));
   EXPECT_TRUE(IsKinsokuStart(Sjis("ｧ")));
