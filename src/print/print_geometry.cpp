@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 
 #include "convert/sjis.h"
 
@@ -14,7 +15,8 @@ std::optional<double> ReadNumber(std::string_view text) {
   if (text.empty()) return std::nullopt;
   double value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+    return std::nullopt;
   return value;
 }
 

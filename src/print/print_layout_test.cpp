@@ -140,12 +140,14 @@ TEST(PrintGeometry, PapersTextsThatAreNoNumbersAndTheImageSize) {
   s.LeftMargin = "abc";
   s.RightMargin = " 10 ";
   s.Gyokan = "";
+  s.Pagekan = "inf";
   s.ImageWidth = "x";
   PrintGeometry g = CulcConstant(s);
   EXPECT_EQ(g.PaperWidth, 143307);  // 364 mm
   EXPECT_EQ(g.PaperHeight, 101181);
   EXPECT_EQ(g.LineLength, int(143307 - MmToUnits(20) - MmToUnits(10)));
   EXPECT_EQ(g.LineGap, 787);
+  EXPECT_EQ(g.PageGap, 7874);
   EXPECT_EQ(g.ImageSize, g.LineLength / 2);
 
   s.Yoshi = 99;  // unknown: A4 portrait
@@ -346,6 +348,7 @@ TEST(PrintCharClasses, KinsokuMembersAreWholeCharacters) {
   EXPECT_TRUE(IsKinsokuStart(")"));
   EXPECT_FALSE(IsKinsokuStart(Sjis("あ")));
   EXPECT_FALSE(IsKinsokuStart("@"));
+  EXPECT_FALSE(IsKinsokuStart(Sjis("〓")));  // every member was a CP932 character
   EXPECT_TRUE(IsKinsokuEnd(Sjis("「")));
   EXPECT_TRUE(IsKinsokuEnd("$"));
   EXPECT_FALSE(IsKinsokuEnd(Sjis("」")));
