@@ -38,6 +38,7 @@ struct PrintLine {
   int kind = kBodyText;
   int available = 0;  // the length the line was filled against
   bool paragraph_end = false;
+  int font_height = 0;  // units, positive: the height of the line's font
 };
 
 // Where each chunk of a line begins, from the line's start (its start offset not included):

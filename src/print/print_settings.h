@@ -38,6 +38,10 @@ struct PrintSettings {
   PrintFontSetting PageTitleFont{.size = 11};
   PrintFontSetting TextFont{.size = 10.6};
   int TabCount = 2;  // the main window's tab width in half-width characters
+  // The page title items, in this order when on: title, subtitle, date, user name.
+  bool TitleTitle = false, TitleSubTitle = false, TitleDate = false, TitleUserName = false;
+  std::string DocTitle;  // lines separated by "\"; a later line may start with "{points}"
+  std::string MyName;    // the user name of the main settings
 };
 
 }  // namespace sk::print
