@@ -122,7 +122,8 @@ ImageZone PrintFlow::ZoneOf(int column) const {
   return k >= 0 && size_t(k) < zones_.size() ? zones_[size_t(k)] : ImageZone{};
 }
 
-PrintRun PrintFlow::SetLineColumnImage(const std::vector<PrintPage>& pages) {
+PrintRun PrintFlow::SetLineColumnImage(const std::vector<PrintPage>& pages,
+                                       const Progress& progress) {
   run_ = PrintRun{};
   layout_.ChunkText.clear();
   layout_.ChunkWidth.clear();
@@ -145,7 +146,13 @@ PrintRun PrintFlow::SetLineColumnImage(const std::vector<PrintPage>& pages) {
     layout_.SetLine(kDocTitle, std::move(title.lines), *this, title.offsets);
     run_.doc_title_extent = stack_pos_;
   }
-  for (const PrintPage& page : pages) ProcOnePage(page);
+  for (size_t i = 0; i < pages.size(); ++i) {
+    if (progress && !progress(i, pages.size())) {
+      run_.cancelled = true;
+      break;
+    }
+    ProcOnePage(pages[i]);
+  }
 
   // Each column refers to the pictures that lie in it; they follow one another in index order.
   for (size_t i = 0; i < run_.pictures.size(); ++i) {

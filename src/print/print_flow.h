@@ -10,6 +10,7 @@
 // Pictures are found and their sizes read through PictureSource, since decoding is display work.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,6 +72,7 @@ struct PrintRun {
   std::vector<int> chunk_width;
   int doc_title_extent = 0;
   int SheetCount = 0;
+  bool cancelled = false;  // the progress callback stopped the run: the layout is incomplete
 };
 
 // The page title line list of a page: the chosen items, blanks trimmed, non-empty ones joined by
@@ -89,9 +91,12 @@ class PrintFlow : public LineFlow {
  public:
   PrintFlow(const PrintSettings& settings, TextMeasure* measure, PictureSource* pictures);
 
-  // Lays out the whole run; pages in print order.  The measure cache can be switched off for
-  // comparison.
-  PrintRun SetLineColumnImage(const std::vector<PrintPage>& pages);
+  // Called before each page with the pages done and the total; returning false cancels.
+  using Progress = std::function<bool(size_t done, size_t total)>;
+
+  // Lays out the whole run; pages in print order.  The measure cache (layout().measure()) can be
+  // switched off for comparison.
+  PrintRun SetLineColumnImage(const std::vector<PrintPage>& pages, const Progress& progress = {});
 
   PrintLayout& layout() { return layout_; }
 

@@ -344,5 +344,24 @@ TEST(PrintFlowSheet, SheetCountWithBagBindingAndColumns) {
   }
 }
 
+TEST(PrintFlowSheet, ProgressAndCancel) {
+  Flow f(PrintSettings{});
+  const std::vector<PrintPage> pages(5, Page(Lines(2)));
+  std::vector<size_t> seen;
+  PrintRun run = f.flow.SetLineColumnImage(pages, [&](size_t done, size_t total) {
+    EXPECT_EQ(total, 5u);
+    seen.push_back(done);
+    return done < 2;
+  });
+  EXPECT_TRUE(run.cancelled);
+  EXPECT_EQ(seen, (std::vector<size_t>{0, 1, 2}));
+  EXPECT_EQ(run.lines.size(), 4u);
+  // The same flow lays out again from the start.
+  run = f.flow.SetLineColumnImage(pages, [](size_t, size_t) { return true; });
+  EXPECT_FALSE(run.cancelled);
+  EXPECT_EQ(run.lines.size(), 10u);
+  EXPECT_EQ(run.lines[0].first_chunk, 0);
+}
+
 }  // namespace
 }  // namespace sk::print
