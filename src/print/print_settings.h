@@ -5,6 +5,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+namespace sk::settings {
+class SettingsStore;
+}
 
 namespace sk::print {
 
@@ -38,10 +43,25 @@ struct PrintSettings {
   PrintFontSetting PageTitleFont{.size = 11};
   PrintFontSetting TextFont{.size = 10.6};
   int TabCount = 2;  // the main window's tab width in half-width characters
-  // The page title items, in this order when on: title, subtitle, date, user name.
+
+  // The rest of the dialog: what the page flow and the preview read besides the above.
+  bool ToLarge = false;         // enlarge small pictures (shown and kept; the layout scales all)
+  int PageNum = 0;              // 0 print page numbers, 1 not
+  bool AllPage = true;          // all pages of the selection, else PageCount from the current
+  std::string PageCount = "1";  // pages from the current one (text of the box)
   bool TitleTitle = false, TitleSubTitle = false, TitleDate = false, TitleUserName = false;
-  std::string DocTitle;  // lines separated by "\"; a later line may start with "{points}"
-  std::string MyName;    // the user name of the main settings
+  std::vector<std::string> DocTitleHistory;  // the document titles used, most recent first
+  std::string DocTitle;                      // the document title to print ("" none)
+  std::string MyName;  // the user name of the main settings
 };
+
+// The dialog's values kept under the key "\Software\sorakumo\Print": each read once when the
+// dialog is made and written whenever it closes.  Number boxes are stored as floats (a text that
+// is no number stores its default; the page count truncated to an integer, 1 when no number) and
+// shown in the shortest decimal form.  TabCount and DocTitle are not stored.
+void LoadPrintSettings(settings::SettingsStore& reg, PrintSettings* s);
+void SavePrintSettings(settings::SettingsStore& reg, const PrintSettings& s);
+// A number in the shortest decimal form that reads back as the same double ("20", "10.5").
+std::string ShortestNumber(double v);
 
 }  // namespace sk::print

@@ -5,6 +5,7 @@ set(PRINT_CORE_SOURCES
   src/print/text_measure.cpp
   src/print/line_layout.cpp
   src/print/print_flow.cpp
+  src/print/print_settings.cpp
 )
 set(PRINT_CORE_TESTS
   src/print/print_layout_test.cpp

@@ -4,11 +4,12 @@
 #include <QLabel>
 
 #include "app/ui/mainform.h"
-#include "shell/prompter.h"
 #include "browse/ui/navigator.h"
 #include "editor/ui/text_editor.h"
 #include "exchange/ui/exchange_controller.h"
+#include "print/ui/print_controller.h"
 #include "search/ui/search_controller.h"
+#include "shell/prompter.h"
 
 namespace sk::app {
 
@@ -53,9 +54,9 @@ CommandControllers::CommandControllers(TSDIAppForm& form)
           form, form.session(), *editor_, *form.Nav, *form.Selector, *form.Images,
           search::SearchController::Widgets{form.TextMemo, form.TitleEdit, form.ChoshaEdit,
                                             form.SpeedPanel, form.ReplaceButtons})),
-      exchange_(std::make_unique<exchange::ExchangeController>(form, form.session(), *form.TextMemo,
-                                                               *editor_, *form.Nav, *form.Selector,
-                                                               *form.Images)) {
+      exchange_(std::make_unique<exchange::ExchangeController>(
+          form, form.session(), *form.TextMemo, *editor_, *form.Nav, *form.Selector, *form.Images)),
+      print_(std::make_unique<print::PrintController>(form, form.session())) {
   form.Nav->SetTextEditor(*editor_);
 }
 

@@ -1,6 +1,6 @@
 // The controllers that only the window's commands reach: the text area's editor, the searches and
-// the replace, the exports and imports.  The window keeps them together behind one pointer; their
-// commands are in the window's command table.
+// the replace, the exports and imports, the print settings.  The window keeps them together
+// behind one pointer; their commands are in the window's command table.
 #pragma once
 
 #include <memory>
@@ -14,6 +14,9 @@ class SearchController;
 }
 namespace sk::exchange {
 class ExchangeController;
+}
+namespace sk::print {
+class PrintController;
 }
 
 namespace sk::app {
@@ -32,12 +35,14 @@ class CommandControllers {
   editor::TextEditor& Editor() { return *editor_; }
   search::SearchController& Search() { return *search_; }
   exchange::ExchangeController& Exchange() { return *exchange_; }
+  print::PrintController& Print() { return *print_; }
 
  private:
   TSDIAppForm& f_;
   std::unique_ptr<editor::TextEditor> editor_;
   std::unique_ptr<search::SearchController> search_;
   std::unique_ptr<exchange::ExchangeController> exchange_;
+  std::unique_ptr<print::PrintController> print_;
 };
 
 }  // namespace sk::app

@@ -28,6 +28,7 @@
 #include "app/ui/window_commands.h"
 #include "browse/ui/browse_command_table.h"
 #include "exchange/ui/exchange_command_table.h"
+#include "print/ui/print_command_table.h"
 #include "images/ui/images_command_table.h"
 #include "search/ui/search_command_table.h"
 #include "app/ui/images_host.h"
@@ -166,6 +167,7 @@ void TSDIAppForm::ConstructRest() {
   images::AddImageCommands(command_table_, *Images);
   search::AddSearchCommands(command_table_, commands_->Search());
   exchange::AddExchangeCommands(command_table_, commands_->Exchange());
+  print::AddPrintCommands(command_table_, commands_->Print());
   SetMenuEnabled(false);
   RecNoLabel->setText(QStringLiteral("0 "));
   DateEdit->clear();

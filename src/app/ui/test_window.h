@@ -22,14 +22,15 @@
 #include "app/ui/mainform.h"
 #include "browse/ui/navigator.h"
 #include "browse/ui/page_selector.h"
-#include "shell/prompter.h"
 #include "convert/cp932.h"
 #include "editor/ui/text_area.h"
 #include "editor/ui/text_editor.h"
 #include "exchange/ui/exchange_controller.h"
 #include "images/ui/image_side.h"
+#include "print/ui/print_controller.h"
 #include "search/ui/search_controller.h"
 #include "settings/settings_store.h"
+#include "shell/prompter.h"
 #include "store/ui/page_file_keeper.h"
 
 namespace sk::app::test {
@@ -193,6 +194,7 @@ class MainFormTest : public ::testing::Test {
   editor::TextEditor& EditorOf() { return form_->commands_->Editor(); }
   search::SearchController& SearchOf() { return form_->commands_->Search(); }
   exchange::ExchangeController& ExchangeOf() { return form_->commands_->Exchange(); }
+  print::PrintController& PrintOf() { return form_->commands_->Print(); }
   images::ImageSide& ImagesOf() { return *form_->Images; }
   store::PageFileKeeper& KeeperOf() { return *form_->Keeper; }
   browse::Navigator& NavOf() { return *form_->Nav; }

@@ -506,7 +506,7 @@ TEST_F(NavigatorTest, TheWindowVisitsPagesInTheOrderOfEveryTag) {
       if (!line.isEmpty()) dumps[o.code].push_back(line.split('\t').front().toInt());
     ASSERT_EQ(dumps[o.code].size(), 33u) << o.tag;
   }
-  app::TSDIAppForm& f = Start({path});
+  Start({path});
   for (const auto& [code, dumped] : dumps) {
     SelectorOf().ReOrder(code);
     const PageOrder& o = OrderOfCode(code);

@@ -58,7 +58,6 @@ class ExchangeWindowTest : public app::test::MainFormTest {
   }
   // Date order with only the 日記 pages: 9 7 5 3 1.
   void SelectDiaryInDateOrder() {
-    app::TSDIAppForm& f = *form_;
     SelectorOf().ReOrder(3);
     browse::PageSelection sel;
     sel.BunruiSelectMode = true;
@@ -162,7 +161,7 @@ TEST_F(ExchangeWindowTest, RepeatExportSkipsTheDialogAndAsksBeforeOverwriting) {
 }
 
 TEST_F(ExchangeWindowTest, CancelledAndRefusedExportsLeaveNoFile) {
-  app::TSDIAppForm& f = Open();
+  Open();
   Go(4);
   HtmlSettings& h = ExchangeOf().HTMLSettings();
   h.HTMLFileName = B(Path("out.html"));
