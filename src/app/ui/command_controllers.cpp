@@ -53,7 +53,7 @@ CommandControllers::CommandControllers(TSDIAppForm& form)
       search_(std::make_unique<search::SearchController>(
           form, form.session(), *editor_, *form.Nav, *form.Selector, *form.Images,
           search::SearchController::Widgets{form.TextMemo, form.TitleEdit, form.ChoshaEdit,
-                                            form.SpeedPanel, form.ReplaceButtons})),
+                                            form.SpeedPanel})),
       exchange_(std::make_unique<exchange::ExchangeController>(
           form, form.session(), *form.TextMemo, *editor_, *form.Nav, *form.Selector, *form.Images)),
       print_(std::make_unique<print::PrintController>(form, form.session())) {

@@ -147,10 +147,9 @@ class TSDIAppForm : public QMainWindow, public shell::ShellServices {
   // Built by the window (mainform_layout.cpp, mainform_menus.cpp).  Each controller is handed the
   // ones it drives when it is made (mainform.cpp, command_controllers.cpp, images_host.cpp); the
   // widget tests find them here.
-  QToolBar* SpeedPanel = nullptr;               // the searches hide its buttons during a replace
+  QToolBar* SpeedPanel = nullptr;  // the toolbar
   QLabel* MemorialLabel = nullptr;
-  std::array<QPushButton*, 4> ReplaceButtons{};  // the replace run's four buttons
-  QLabel* RecNoLabel = nullptr;                  // the page number (navigator)
+  QLabel* RecNoLabel = nullptr;    // the page number
 
   QSplitter* Panel1 = nullptr;  // header row; its four handles are the header splitters
   QWidget* BunruiPanel = nullptr;
@@ -158,7 +157,7 @@ class TSDIAppForm : public QMainWindow, public shell::ShellServices {
   QWidget* ChoshaPanel = nullptr;
   QWidget* DatePanel = nullptr;
   QWidget* ImagePanel = nullptr;
-  std::array<QLabel*, 5> Labels{};  // Label1..Label5; Labels[4] is the image side's caption
+  std::array<QLabel*, 5> Labels{};  // Label1..Label5, the field captions over the header row
   // The header fields (navigator; the searches select hits in the title and subtitle).
   QComboBox* BunruiComboBox = nullptr;
   QLineEdit* TitleEdit = nullptr;
@@ -166,15 +165,15 @@ class TSDIAppForm : public QMainWindow, public shell::ShellServices {
   QWidget* Panel9 = nullptr;  // holds the date box and the calendar button
   QLineEdit* DateEdit = nullptr;
   QToolButton* DateTimePicker = nullptr;
-  QLineEdit* ImageFileNameEdit = nullptr;  // the image side's file-name box
+  QLineEdit* ImageFileNameEdit = nullptr;
 
   QSplitter* Split = nullptr;  // text side | image side
   QWidget* Panel2 = nullptr;   // text side
   QWidget* Panel4 = nullptr;   // left margin strip
   QWidget* Panel5 = nullptr;   // top margin strip
-  editor::TextArea* TextMemo = nullptr;  // the text area (editor, navigator, searches, exchange)
-  QWidget* Panel3 = nullptr;             // image side
-  QScrollArea* Image1Panel = nullptr;    // the two image areas (image side)
+  editor::TextArea* TextMemo = nullptr;  // the text area, shared by most controllers
+  QWidget* Panel3 = nullptr;             // image side, shown and sized by the layout
+  QScrollArea* Image1Panel = nullptr;    // the two image areas
   QScrollArea* Image2Panel = nullptr;
 
   QStatusBar* StatusBar = nullptr;

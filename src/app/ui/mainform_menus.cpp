@@ -145,17 +145,6 @@ void TSDIAppForm::BuildToolbar() {
   MemorialLabel = new QLabel;
   MemorialLabel->setObjectName(QStringLiteral("MemorialLabel"));
   SpeedPanel->addWidget(MemorialLabel);
-  // The four buttons of a replace waiting at a hit, side by side; hidden otherwise.
-  auto* replace_holder = new QWidget;
-  auto* replace_row = new QHBoxLayout(replace_holder);
-  replace_row->setContentsMargins(0, 0, 0, 0);
-  replace_row->setSpacing(2);
-  for (size_t i = 0; i < ReplaceButtons.size(); ++i) {
-    ReplaceButtons[i] = new QPushButton(replace_holder);
-    ReplaceButtons[i]->hide();
-    replace_row->addWidget(ReplaceButtons[i]);
-  }
-  SpeedPanel->addWidget(replace_holder);
 }
 
 QAction* TSDIAppForm::Action(std::string_view name) const {

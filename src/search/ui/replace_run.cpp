@@ -315,8 +315,8 @@ void SearchController::FinishReplace(bool final_set, size_t final_start, int fin
 void SearchController::ChangeButton(bool show) {
   if (show == replace_waiting_) return;
   replace_waiting_ = show;
-  for (size_t i = 0; i < w_.replace_buttons.size(); ++i) {
-    QPushButton* b = w_.replace_buttons[i];
+  for (size_t i = 0; i < replace_buttons_.size(); ++i) {
+    QPushButton* b = replace_buttons_[i];
     if (!b) continue;
     if (!replace_buttons_ready_) {
       const ReplaceButtonLook& look = kButtons[i];

@@ -1,5 +1,9 @@
 #include "search/ui/search_controller.h"
 
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QToolBar>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDate>
@@ -54,7 +58,22 @@ SearchController::SearchController(shell::ShellServices& shell, shell::PageFileS
       nav_(nav),
       selector_(selector),
       images_(images),
-      w_(widgets) {}
+      w_(widgets) {
+  // The four buttons of a waiting replace, side by side at the toolbar's end; hidden otherwise.
+  auto* holder = new QWidget;
+  auto* row = new QHBoxLayout(holder);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(2);
+  for (QPushButton*& b : replace_buttons_) {
+    b = new QPushButton(holder);
+    b->hide();
+    row->addWidget(b);
+  }
+  if (w_.toolbar)
+    w_.toolbar->addWidget(holder);
+  else
+    delete holder;
+}
 
 SearchController::~SearchController() = default;
 

@@ -54,9 +54,9 @@ class SearchController {
     editor::TextArea* text = nullptr;  // the text area
     QLineEdit* title = nullptr;        // the title box
     QLineEdit* subtitle = nullptr;     // the subtitle box
-    // The toolbar: a waiting replace hides its buttons and shows the four of its own.
+    // The toolbar: a waiting replace hides its buttons and shows the four of its own, which the
+    // controller adds at its end (hidden until a replace waits).
     QToolBar* toolbar = nullptr;
-    std::array<QPushButton*, 4> replace_buttons{};
   };
 
   // editor: the text area's, which selects the hits and records the replacements.
@@ -86,6 +86,8 @@ class SearchController {
   TFindForm& FindForm();
   TReplaceForm& ReplaceForm();
   bool ReplaceWaiting() const { return replace_waiting_; }
+  // The four buttons of a waiting replace (0-3), on the toolbar.
+  QPushButton* ReplaceButton(int i) const { return replace_buttons_[size_t(i)]; }
   // How many times a search has given the not-found signal (a beep cannot be heard in a test).
   int NotFoundSignals() const { return not_found_signals_; }
   // The kind of the search the continue commands repeat: 0 none, 1 text, 2 date, 3 title,
@@ -179,6 +181,7 @@ class SearchController {
   // The replace run.
   bool replace_waiting_ = false;
   bool replace_buttons_ready_ = false;
+  std::array<QPushButton*, 4> replace_buttons_{};
   int replace_first_image_ = 0;
   bool from_encodable_ = true;
   bool replace_downward_ = true;

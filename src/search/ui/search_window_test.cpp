@@ -306,24 +306,24 @@ TEST_F(SearchWindowTest, ConfirmedReplaceStoppedAtTheThirdHit) {
   Trigger("ReplaceItem");
   ASSERT_TRUE(S().ReplaceWaiting());
   EXPECT_EQ(Sel(), std::make_pair(7, 3));
-  EXPECT_TRUE(f.ReplaceButtons[0]->isVisible());
-  EXPECT_EQ(f.ReplaceButtons[3]->text(), "中止");
+  EXPECT_TRUE(SearchOf().ReplaceButton(0)->isVisible());
+  EXPECT_EQ(SearchOf().ReplaceButton(3)->text(), "中止");
   EXPECT_TRUE(f.TextMemo->isReadOnly());
   EXPECT_FALSE(f.Action("NextItem")->isEnabled());
   f.TitleEdit->setText(QString::fromUtf8("朝の散歩（改）"));  // typed while the run waits
-  f.ReplaceButtons[0]->click();                               // replace, then the next
+  SearchOf().ReplaceButton(0)->click();                               // replace, then the next
   EXPECT_EQ(TextOf(), J("今日は XY を見た。\r\nABC もあった。abc"));
   EXPECT_EQ(f.session().table().FieldString("TITLE"), J("朝の散歩（改）"));
   EXPECT_EQ(Sel(), std::make_pair(20, 3));
-  f.ReplaceButtons[0]->click();
+  SearchOf().ReplaceButton(0)->click();
   EXPECT_EQ(Sel(), std::make_pair(33, 3));
-  f.ReplaceButtons[3]->click();  // stop at the third
+  SearchOf().ReplaceButton(3)->click();  // stop at the third
   EXPECT_FALSE(S().ReplaceWaiting());
   EXPECT_EQ(Last(), "お知らせ|2 個の文字列を置換しました。");
   EXPECT_EQ(TextOf(), J("今日は XY を見た。\r\nXY もあった。abc"));
   EXPECT_EQ(Sel(), std::make_pair(33, 3));
   EXPECT_FALSE(f.TextMemo->isReadOnly());
-  EXPECT_FALSE(f.ReplaceButtons[0]->isVisible());
+  EXPECT_FALSE(SearchOf().ReplaceButton(0)->isVisible());
   EXPECT_TRUE(f.Action("NextItem")->isEnabled());
   // Undo takes the replacements back one by one, to the text as it was (its case too).
   EditorOf().Undo();
@@ -362,11 +362,11 @@ TEST_F(SearchWindowTest, UpwardAndEmptyReplacements) {
   answer("FromTopToDownRadioButton", true);
   Trigger("ReplaceItem");
   EXPECT_EQ(Sel(), std::make_pair(7, 3));
-  f.ReplaceButtons[1]->click();
+  SearchOf().ReplaceButton(1)->click();
   EXPECT_EQ(Sel(), std::make_pair(21, 3));
-  f.ReplaceButtons[0]->click();
+  SearchOf().ReplaceButton(0)->click();
   EXPECT_EQ(Sel(), std::make_pair(32, 3));
-  f.ReplaceButtons[3]->click();
+  SearchOf().ReplaceButton(3)->click();
   EXPECT_EQ(Last(), "お知らせ|1 個の文字列を置換しました。");
   EXPECT_EQ(TextOf(), J("今日は abc を見た。\r\n もあった。abc"));
 }
