@@ -231,7 +231,7 @@ void PrintFlow::SetImage(const PrintPage& page) {
       const std::string ext = LowerAscii(name.substr(dot + 1));
       if (ext == "jpg" || ext == "jpeg") {
         jpeg = true;
-      } else if (ext != "bmp") {
+      } else if (ext != "bmp" && ext != "png") {
         continue;
       }
     }

@@ -58,7 +58,7 @@ struct PrintPicture {
   int offset = 0;     // along the line direction, from the line start
   int stack_pos = 0;  // within its column
   int column = 0;     // absolute column index
-  bool jpeg = false;  // else BMP
+  bool jpeg = false;  // else BMP or PNG
   std::string path;
 };
 

@@ -29,6 +29,7 @@
 #include "browse/ui/browse_command_table.h"
 #include "exchange/ui/exchange_command_table.h"
 #include "print/ui/print_command_table.h"
+#include "print/ui/print_render.h"
 #include "images/ui/images_command_table.h"
 #include "search/ui/search_command_table.h"
 #include "app/ui/images_host.h"
@@ -49,16 +50,6 @@ namespace sk::app {
 QString Q(std::string_view cp932) { return cp932::Decode(cp932); }
 
 std::string B(const QString& text) { return cp932::EncodeReplacing(text); }
-
-void InstallFontSubstitutions() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  QFont::insertSubstitution(QStringLiteral("ＭＳ 明朝"), QStringLiteral("IPAMincho"));
-  QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
-  QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
-  QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
-}
 
 // Corrections of Qt's Japanese translation: the key names it misspells in shortcut texts
 // ("Alt+Backspae" in the Edit menu).  Asked before Qt's own, it answers only for these.
@@ -97,7 +88,7 @@ TSDIAppForm::TSDIAppForm(shell::Prompter& prompter, QStringList args, QWidget* p
   // Dates, day names and the calendar of every widget made from here on are Japanese.
   QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
   InstallJapaneseTranslations();
-  InstallFontSubstitutions();
+  print::InstallFontSubstitutions();
   setObjectName(QStringLiteral("SDIAppForm"));
   BuildRegions();
   BuildMenus();

@@ -1,3 +1,10 @@
+# Drawing a print layout with Qt (QtGui only): the measuring, the sheets, PDF.  Linked into the
+# print widgets and into the command line tool.
+set(PRINT_RENDER_SOURCES
+  src/print/ui/print_render.cpp
+)
+set(PRINT_RENDER_TESTS
+)
 # The print settings dialog and the print command of the window (widgets).
 set(PRINT_UI_SOURCES
   src/print/ui/print_form.cpp
