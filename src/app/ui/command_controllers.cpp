@@ -7,6 +7,7 @@
 #include "browse/ui/navigator.h"
 #include "editor/ui/text_editor.h"
 #include "exchange/ui/exchange_controller.h"
+#include "images/ui/image_side.h"
 #include "print/ui/print_controller.h"
 #include "search/ui/search_controller.h"
 #include "shell/prompter.h"
@@ -56,7 +57,8 @@ CommandControllers::CommandControllers(TSDIAppForm& form)
                                             form.SpeedPanel})),
       exchange_(std::make_unique<exchange::ExchangeController>(
           form, form.session(), *form.TextMemo, *editor_, *form.Nav, *form.Selector, *form.Images)),
-      print_(std::make_unique<print::PrintController>(form, form.session())) {
+      print_(std::make_unique<print::PrintController>(form, form.session(), *form.Nav, *form.Selector,
+                                                     form.Images->SearchPath())) {
   form.Nav->SetTextEditor(*editor_);
 }
 

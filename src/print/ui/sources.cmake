@@ -9,8 +9,10 @@ set(PRINT_RENDER_TESTS
 set(PRINT_UI_SOURCES
   src/print/ui/print_form.cpp
   src/print/ui/print_controller.cpp
+  src/print/ui/print_preview_form.cpp
   src/print/ui/print_command_table.cpp
 )
 set(PRINT_UI_TESTS
   src/print/ui/print_form_test.cpp
+  src/print/ui/print_preview_test.cpp
 )
