@@ -16,7 +16,7 @@ import subprocess
 import sys
 import tempfile
 
-TOOL, DATA = sys.argv[1], sys.argv[2]
+TOOL, DATA = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 MM_PER_INCH = 25.4
 DPI = 50
 failures = []
