@@ -217,8 +217,15 @@ int CmdPrint(const std::vector<std::string>& operands, const Options& o) {
   st = t.Close();
   if (!st.ok()) return Fail(st);
 
-  // Fonts and picture sizes need a GUI application; without a display, the offscreen one.
+  // Fonts and picture sizes need a GUI application; without a display, the offscreen one.  Run
+  // outside a desktop session (cron, a container) Qt notes the missing runtime folder, which
+  // does not concern a print.
   if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  static const QtMessageHandler qt_default = qInstallMessageHandler(
+      [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+        if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths:"))) return;
+        if (qt_default) qt_default(type, context, message);
+      });
   static int argc = 1;
   static char name[] = "sorakumo-tool";
   static char* argv[] = {name, nullptr};
