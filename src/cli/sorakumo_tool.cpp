@@ -78,6 +78,19 @@ const std::vector<CommandInfo>& Commands() {
        {"utf8", "no-images", "vertical", "landscape"},
        3,
        "export の種類 (text, html, tex), ページファイル, 出力先を指定してください"},
+      {"print",
+       {"pages", "from-page", "order", "category", "from", "to", "columns", "paper", "font-size",
+        "pictures", "bag", "fields", "title"},
+       "print FILE.dbf OUT.pdf [--pages all|N] [--from-page P] [--order TAG]\n"
+       "                  [--category C[,C...]] [--from YYYY-MM-DD] [--to YYYY-MM-DD]\n"
+       "                  [--vertical|--horizontal] [--columns 1|2] [--paper A4|A5|B4|B5]\n"
+       "                  [--landscape|--portrait] [--font-size PT] [--pictures none|start|end]\n"
+       "                  [--bag on|off] [--fields title,subtitle,date,name] [--title T]\n"
+       "                  (without an option the print settings dialog's stored settings hold;\n"
+       "                  the document title only with --title)",
+       {"vertical", "horizontal", "landscape", "portrait"},
+       2,
+       "ページファイルと出力する PDF を指定してください"},
       {"import",
        {"append-to"},
        "import FILE.dbf TEXTFILE [--append-to N]   (new pages, or the end of page N; CP932 or\n"
@@ -661,6 +674,7 @@ int main(int argc, char** argv) {
   if (name == "backup") return CmdBackup(path, o);
   if (name == "search") return CmdSearch(path, operands[1], o);
   if (name == "export") return CmdExport(operands, o);
+  if (name == "print") return CmdPrint(operands, o);
   if (name == "import") return CmdImport(operands, o);
   if (name == "merge") return CmdMerge(operands, o);
   return CmdGenerate(path, o);

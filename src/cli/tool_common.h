@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "browse/page_selection.h"
 #include "convert/status.h"
+#include "exchange/export_run.h"
 #include "store/table.h"
 
 namespace sk::cli {
@@ -106,9 +108,31 @@ class TerminalPercent {
   int shown_ = -1;
 };
 
+// A whole number in [lo, hi], the whole text; false otherwise.
+bool ParseInt(const std::string& s, int lo, int hi, int* out);
+// The non-empty items of a comma-separated list.
+std::vector<std::string> SplitComma(const std::string& s);
+
+// The pages a command that walks pages takes (export, print): --pages all|N, --from-page P,
+// --order TAG, --category C[,C...], --from and --to YYYY-MM-DD.
+struct PageChoice {
+  bool ranged = false;  // --pages given: else the command's stored setting decides all or N
+  exchange::ExportRange range;
+  int from_page = 0;  // 0: the first page of the selection
+  browse::PageSelection selection;
+};
+// Reads the options; false after a usage message (the command then exits with 2).
+bool ParsePageChoice(const Options& o, const CommandInfo* cmd, PageChoice* choice);
+// Opens `path` read-only in the order (--order) and selection of the choice, the cursor on the
+// first page of the selection or on --from-page.  A --from-page outside the selection counts as
+// a page that left it: the pages start at its neighbour.
+Status OpenPageChoice(const std::string& path, const Options& o, PageChoice* choice,
+                      store::Table* t);
+
 // The commands in their own files.
 int CmdExport(const std::vector<std::string>& operands, const Options& o);  // tool_export.cpp
 int CmdImport(const std::vector<std::string>& operands, const Options& o);  // tool_import.cpp
 int CmdMerge(const std::vector<std::string>& operands, const Options& o);   // tool_import.cpp
+int CmdPrint(const std::vector<std::string>& operands, const Options& o);   // tool_print.cpp
 
 }  // namespace sk::cli

@@ -5,12 +5,10 @@
 // give (page-number order, every page, by default), written aside and renamed into place.
 #include <QDate>
 #include <QString>
-#include <charconv>
 #include <filesystem>
 #include <memory>
 
 #include "app/captions.h"
-#include "browse/page_selection.h"
 #include "cli/tool_common.h"
 #include "convert/cp932.h"
 #include "exchange/export_format.h"
@@ -20,32 +18,11 @@
 #include "images/image_search_path.h"
 #include "settings/main_settings.h"
 #include "settings/settings_store.h"
-#include "store/page_file.h"
 
 namespace sk::cli {
 namespace {
 
 using exchange::ExportRange;
-
-bool ParseInt(const std::string& s, int lo, int hi, int* out) {
-  int v = 0;
-  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (ec != std::errc() || end != s.data() + s.size() || v < lo || v > hi) return false;
-  *out = v;
-  return true;
-}
-
-std::vector<std::string> SplitComma(const std::string& s) {
-  std::vector<std::string> v;
-  size_t start = 0;
-  while (start <= s.size()) {
-    size_t comma = s.find(',', start);
-    if (comma == std::string::npos) comma = s.size();
-    if (comma > start) v.push_back(s.substr(start, comma - start));
-    start = comma + 1;
-  }
-  return v;
-}
 
 // The five field captions of the page file (its per-file key), CP932.
 std::vector<std::string> Captions(settings::SettingsStore& reg, const std::string& path) {
@@ -64,33 +41,6 @@ std::vector<std::string> Captions(settings::SettingsStore& reg, const std::strin
     out.push_back(b);
   }
   return out;
-}
-
-// The selection of --category, --from and --to; false after a message on a bad value.
-bool SelectionOf(const Options& o, browse::PageSelection* sel) {
-  if (auto it = o.find("category"); it != o.end()) {
-    sel->BunruiSelectMode = true;
-    for (const std::string& c : SplitComma(it->second)) {
-      std::string b;
-      if (!Convert("--category", c, &b)) return false;
-      sel->SelBunruiList.push_back(b);
-    }
-  }
-  for (const char* name : {"from", "to"}) {
-    auto it = o.find(name);
-    if (it == o.end()) continue;
-    const std::string& d = it->second;
-    std::optional<store::Date> date;
-    if (d.size() == 10 && d[4] == '-' && d[7] == '-')
-      date = browse::ParseSelectionDate(d.substr(0, 4) + "/" + d.substr(5, 2) + "/" + d.substr(8));
-    if (!date) {
-      Usage(std::string("--") + name + " は YYYY-MM-DD で指定してください");
-      return false;
-    }
-    sel->DateSelectMode = true;
-    (std::string(name) == "from" ? sel->SelStartDate : sel->SelEndDate) = *date;
-  }
-  return true;
 }
 
 // --fields for the text export: category,title,subtitle,date,images,text.
@@ -167,18 +117,11 @@ int CmdExport(const std::vector<std::string>& operands, const Options& o) {
   reg.CloseKey();
 
   // Pages: all, or N from the first selected page (or --from-page).
-  ExportRange range;
-  bool all = true;
-  int count = 1;
-  if (has("pages") && opt("pages") != "all") {
-    if (!ParseInt(opt("pages"), 0, 1 << 30, &count))
-      return Usage("--pages は all か 0 以上の数です", cmd);
-    all = false;
-  }
-  const bool ranged = has("pages");
-  int from_page = 0;
-  if (has("from-page") && !ParseInt(opt("from-page"), 1, 1 << 30, &from_page))
-    return Usage("--from-page はページ番号です", cmd);
+  PageChoice choice;
+  if (!ParsePageChoice(o, cmd, &choice)) return 2;
+  const bool ranged = choice.ranged;
+  bool all = choice.range.all;
+  int count = choice.range.count;
 
   std::unique_ptr<exchange::PageExporter> ex;
   images::ImageSearchPath search;  // the HTML export's image folders, for the whole export
@@ -259,25 +202,10 @@ int CmdExport(const std::vector<std::string>& operands, const Options& o) {
     ex = std::make_unique<exchange::TexWriter>(
         s, my_name, store::Date{today.year(), today.month(), today.day()});
   }
-  browse::PageSelection sel;
-  if (!SelectionOf(o, &sel)) return 2;
-
   store::Table t;
-  t.SetNoticeSink(PrintNotice);
-  Status st = t.Open(path, store::PageFileOptions(true));
-  if (st.ok() && has("order")) st = t.SetIndexName(opt("order"));
-  if (st.ok() && sel.AnyActive()) {
-    t.SetFilter(browse::MakeSelectionFilter(sel, t));
-    st = t.SetFiltered(true);
-  }
-  if (st.ok()) {
-    if (from_page > 0) {
-      st = t.GotoBookmark(store::Table::Bookmark(from_page));
-    } else {
-      st = t.First();
-    }
-  }
+  Status st = OpenPageChoice(path, o, &choice, &t);
   if (!st.ok()) return Fail(st);
+  ExportRange range = choice.range;
   range.all = all;
   range.count = count;
 

@@ -55,6 +55,9 @@ TEST_F(ToolExport, PagesOrderAndSelectionFromTheOptions) {
       {{"--pages", "2", "--from-page", "3"}, "T3 T4 "},
       {{"--pages", "5", "--from-page", "3", "--order", "D"}, "T3 T2 T1 "},
       {{"--pages", "0"}, ""},
+      // A first page outside the selection: the pages start at its neighbour in the order.
+      {{"--category", "a", "--pages", "2", "--from-page", "2"}, "T3 T4 "},
+      {{"--category", "a", "--order", "D", "--pages", "5", "--from-page", "2"}, "T1 "},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = {"export", "text", "p.dbf", "out.txt"};

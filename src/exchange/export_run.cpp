@@ -139,12 +139,9 @@ void AsideFile::Discard() {
   temp_.clear();
 }
 
-Status ExportPages(store::Table& t, const ExportRange& range, PageExporter& ex, AsideFile& out,
-                   const store::Table::Progress& progress, ExportOutcome* outcome) {
+Status WalkRange(store::Table& t, const ExportRange& range, const std::function<Status()>& visit,
+                 const store::Table::Progress& progress, ExportOutcome* outcome) {
   *outcome = {};
-  std::string buf;
-  buf.reserve(kFlushBytes + (64 << 10));
-  ex.Head(&buf);
   Status st;
   uint32_t total = 0;
   if (range.all) {
@@ -154,30 +151,11 @@ Status ExportPages(store::Table& t, const ExportRange& range, PageExporter& ex, 
     total = range.count < 1 ? 0 : uint32_t(range.count);
     if (range.current_left) st = t.Next();
   }
-  ExportPage page;
-  const ExportFields fields = ExportFieldsOf(t);
-  const bool by_view = ex.TakesTextView();
-  std::string_view text;
-  std::string scratch;
   const bool any = range.all || range.count >= 1;
   while (st.ok() && any && !t.Eof() && !t.IsEmpty()) {
-    if (by_view) {
-      // The text last: reading another memo may refill the buffer the view points into.
-      st = ReadExportPageHeader(t, fields, &page);
-      if (st.ok()) st = t.ReadMemoViewAt(fields.text, &text, &scratch);
-      if (!st.ok()) break;
-      ex.PageView(page, text, &buf);
-    } else {
-      st = ReadExportPage(t, fields, &page);
-      if (!st.ok()) break;
-      ex.Page(page, &buf);
-    }
+    st = visit();
+    if (!st.ok()) break;
     ++outcome->pages;
-    if (buf.size() >= kFlushBytes) {
-      st = out.Write(buf);
-      buf.clear();
-      if (!st.ok()) break;
-    }
     if (progress && (outcome->pages == 1 || outcome->pages % 256 == 0) &&
         !progress(uint32_t(outcome->pages), std::max(total, uint32_t(outcome->pages)))) {
       outcome->cancelled = true;
@@ -186,7 +164,42 @@ Status ExportPages(store::Table& t, const ExportRange& range, PageExporter& ex, 
     if (!range.all && outcome->pages >= range.count) break;
     st = t.Next();
   }
-  if (!st.ok()) return st;
+  return st;
+}
+
+Status ExportPages(store::Table& t, const ExportRange& range, PageExporter& ex, AsideFile& out,
+                   const store::Table::Progress& progress, ExportOutcome* outcome) {
+  std::string buf;
+  buf.reserve(kFlushBytes + (64 << 10));
+  ex.Head(&buf);
+  ExportPage page;
+  const ExportFields fields = ExportFieldsOf(t);
+  const bool by_view = ex.TakesTextView();
+  std::string_view text;
+  std::string scratch;
+  Status st = WalkRange(
+      t, range,
+      [&] {
+        Status s;
+        if (by_view) {
+          // The text last: reading another memo may refill the buffer the view points into.
+          s = ReadExportPageHeader(t, fields, &page);
+          if (s.ok()) s = t.ReadMemoViewAt(fields.text, &text, &scratch);
+          if (!s.ok()) return s;
+          ex.PageView(page, text, &buf);
+        } else {
+          s = ReadExportPage(t, fields, &page);
+          if (!s.ok()) return s;
+          ex.Page(page, &buf);
+        }
+        if (buf.size() >= kFlushBytes) {
+          s = out.Write(buf);
+          buf.clear();
+        }
+        return s;
+      },
+      progress, outcome);
+  if (!st.ok() || outcome->cancelled) return st;
   ex.Tail(&buf);
   return out.Write(buf);
 }

@@ -6,6 +6,7 @@
 // temporary file and leaves the target as it was (absent, or the old file).
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "convert/status.h"
@@ -56,6 +57,13 @@ struct ExportOutcome {
   int pages = 0;           // pages written
   bool cancelled = false;  // the progress callback stopped the export (nothing under the name)
 };
+
+// Walks the pages of `range` in `t`'s order and filter, calling visit() with the cursor on each;
+// an error from visit() ends the walk with it.  progress(done, total) is called after the first
+// page and every 256 pages (total: the pages to walk at most); false cancels.  outcome->pages
+// counts the pages visited.  The cursor is left wherever the walk ended.
+Status WalkRange(store::Table& t, const ExportRange& range, const std::function<Status()>& visit,
+                 const store::Table::Progress& progress, ExportOutcome* outcome);
 
 // Writes the pages of `t` (its order and filter) through `ex` into `out`, which is open; the
 // caller commits.  The cursor is left wherever the walk ended: the caller puts it back.

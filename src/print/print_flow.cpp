@@ -127,6 +127,12 @@ PrintRun PrintFlow::SetLineColumnImage(const std::vector<PrintPage>& pages,
   run_ = PrintRun{};
   layout_.ChunkText.clear();
   layout_.ChunkWidth.clear();
+  // Room for the chunks of the whole run at once (most are one double-byte character), so the
+  // lists are not copied over and over as they grow.
+  size_t bytes = settings_.DocTitle.size();
+  for (const PrintPage& page : pages) bytes += page.text.size() + 64;
+  layout_.ChunkText.reserve(bytes / 2);
+  layout_.ChunkWidth.reserve(bytes / 2);
   layout_.SetPaper();
   layout_.SetFontHeight();
   const PrintGeometry& g = layout_.geometry();

@@ -12,9 +12,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <algorithm>
 
 #include "app/ui/test_window.h"
+#include "app/ui/mainform.h"
+#include "editor/ui/text_area.h"
+#include "print/ui/print_controller.h"
+#include "print/ui/print_preview_form.h"
+#include "shell/page_file_session.h"
 #include "convert/cp932.h"
 #include "settings/settings_store.h"
 
@@ -330,6 +336,43 @@ TEST_F(PrintWindowTest, MenuCommandOpensTheDialogOnlyWithAFileOpen) {
   });
   Trigger("PrintItem");
   EXPECT_TRUE(prompter_.dialogs.empty());
+}
+
+// The preview from the window: the page being edited is written first, the pages chosen are
+// those from the current one, and the window stays on its page.
+TEST_F(PrintWindowTest, PreviewReadsTheEditedPagesFromTheCurrentOne) {
+  TSDIAppForm& f = Start({Sample("s")});
+  Trigger("NextItem");
+  const int page = f.session().table().RecNo();
+  f.TextMemo->setFocus();
+  f.TextMemo->SetSelStart(0);
+  QTest::keyClicks(f.TextMemo, "Zebra123 ");
+  int sheets = -1;
+  bool edited_shown = false;
+  size_t lines = 0;
+  prompter_.dialogs.push_back([&](QDialog& d) {
+    auto& form = dynamic_cast<TPrintForm&>(d);
+    form.FormActivate();
+    form.NowPageRadioButton->setChecked(true);
+    form.PageCountEdit->setText(QStringLiteral("1"));
+    form.PrintBitBtn->click();
+    return true;
+  });
+  prompter_.dialogs.push_back([&](QDialog& d) {
+    auto& preview = dynamic_cast<TPrintPreviewForm&>(d);
+    sheets = preview.SheetCount();
+    const auto& chunks = preview.Run().chunk_text;
+    edited_shown = std::find(chunks.begin(), chunks.end(), "Zebra123") != chunks.end();
+    lines = preview.Run().lines.size();
+    return true;
+  });
+  Trigger("PrintItem");
+  EXPECT_TRUE(prompter_.dialogs.empty());
+  EXPECT_GE(sheets, 1);
+  EXPECT_TRUE(edited_shown);
+  EXPECT_GT(lines, 1u);
+  EXPECT_EQ(f.session().table().RecNo(), page);
+  EXPECT_EQ(TextOf().substr(0, 9), "Zebra123 ");
 }
 
 }  // namespace

@@ -59,6 +59,7 @@ class TPrintPreviewForm : public QDialog {
   ~TPrintPreviewForm() override;
 
   int SheetCount() const { return run_.SheetCount; }
+  const PrintRun& Run() const { return run_; }
   int ShownSheet = 0;
   int PrintingSheet = 0;
   bool Printing = false;

@@ -2,8 +2,12 @@
 # print widgets and into the command line tool.
 set(PRINT_RENDER_SOURCES
   src/print/ui/print_render.cpp
+  src/print/ui/print_pdf.cpp
+  src/print/ui/print_text.cpp
+  src/print/ui/vertical_forms.cpp
 )
 set(PRINT_RENDER_TESTS
+  src/print/ui/print_render_test.cpp
 )
 # The print settings dialog and the print command of the window (widgets).
 set(PRINT_UI_SOURCES
