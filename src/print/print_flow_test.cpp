@@ -253,7 +253,7 @@ TEST(PrintFlowPicture, NotFittingInTheRestGoesToTheNextColumn) {
     const int per_column = LinesPerColumn(s);
     Flow f(s);
     f.pictures.sizes["sq.bmp"] = {50, 50};
-    PrintRun run = f.Run({Page(Lines(per_column - 8)), Page(Lines(20), {}, " sq ; x.png;;")});
+    PrintRun run = f.Run({Page(Lines(per_column - 8)), Page(Lines(20), {}, " sq ; x.gif;;")});
     const PrintGeometry& g = run.geometry;
     EXPECT_EQ(f.pictures.asked, std::vector<std::string>{"sq.bmp"});
     ASSERT_EQ(run.pictures.size(), 1u);

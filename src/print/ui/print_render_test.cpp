@@ -305,7 +305,9 @@ TEST_F(PrintRenderTest, PdfPagesEmbeddedFontsAndText) {
 
   // Vertical writing for the eye, when asked for.
   if (!DumpDir().isEmpty()) {
-    const PrintSettings v = Settings(1);
+    PrintSettings v = Settings(1);
+    v.PageTitleFont.style = 1 | 4;    // bold, underlined
+    v.DocTitleFont.color = 0xFF0000;  // blue
     ASSERT_TRUE(WritePdf(Layout(v, 4), v,
                          PdfJob{QDir(DumpDir()).filePath("vertical.pdf").toStdString(), "猫"}, {},
                          nullptr));
