@@ -314,6 +314,28 @@ TEST_F(PrintRenderTest, PdfPagesEmbeddedFontsAndText) {
   }
 }
 
+// The PDF page is the paper of the settings, turned for the landscape ones.
+TEST_F(PrintRenderTest, PdfPaperSizes) {
+  if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty()) GTEST_SKIP();
+  struct Case {
+    int yoshi;
+    const char* size;
+  };
+  const Case cases[] = {{1, "842 x 595 pts (A4)"},
+                        {2, "420 x 595 pts (A5)"},
+                        {5, "1032 x 729 pts"},
+                        {6, "516 x 729 pts"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.yoshi);
+    PrintSettings s = Settings(0);
+    s.Yoshi = c.yoshi;
+    const QString target = dir_.filePath(QStringLiteral("paper.pdf"));
+    ASSERT_TRUE(WritePdf(Layout(s, 1), s, PdfJob{target.toStdString(), "t"}, {}, nullptr));
+    const QString info = Tool(QStringLiteral("pdfinfo"), {target}).value_or(QString());
+    EXPECT_TRUE(info.contains(QString::fromUtf8(c.size))) << info.toStdString();
+  }
+}
+
 TEST_F(PrintRenderTest, PdfCancelledOrUnwritableLeavesNoFile) {
   const PrintSettings s = Settings(0);
   const PrintRun run = Layout(s, 6);
