@@ -341,7 +341,7 @@ TEST_F(PrintWindowTest, MenuCommandOpensTheDialogOnlyWithAFileOpen) {
 // The preview from the window: the page being edited is written first, the pages chosen are
 // those from the current one, and the window stays on its page.
 TEST_F(PrintWindowTest, PreviewReadsTheEditedPagesFromTheCurrentOne) {
-  TSDIAppForm& f = Start({Sample("s")});
+  app::TSDIAppForm& f = Start({Sample("s")});
   Trigger("NextItem");
   const int page = f.session().table().RecNo();
   f.TextMemo->setFocus();

@@ -134,19 +134,22 @@ class DeviceFonts {
 // the line at centre_x with its em box from top downwards.
 void DrawUpright(QPainter& painter, DeviceFonts::Font& f, const QString& ch, double centre_x,
                  double top) {
-  if (!f.raw.isValid()) {
-    painter.setFont(f.font);
+  QList<quint32> glyphs;
+  if (f.raw.isValid()) glyphs = f.raw.glyphIndexesForString(ch);
+  if (glyphs.isEmpty() || glyphs[0] == 0) {
+    // Not in the font itself: one of Qt's fallback fonts draws it, in its usual form.
+    QFont plain = f.font;
+    plain.setUnderline(false);
+    plain.setStrikeOut(false);
+    painter.setFont(plain);
     painter.drawText(QPointF(centre_x - f.metrics.horizontalAdvance(ch) / 2, top + f.origin * f.em),
                      ch);
+    painter.setFont(f.font);
     return;
   }
-  QList<quint32> glyphs = f.raw.glyphIndexesForString(ch);
-  if (glyphs.isEmpty()) return;
-  for (quint32& g : glyphs) {
-    auto it = f.forms->find(g);
-    if (it != f.forms->end()) g = it->second;
-  }
   glyphs.resize(1);
+  auto form = f.forms->find(glyphs[0]);
+  if (form != f.forms->end()) glyphs[0] = form->second;
   const QList<QPointF> advances = f.raw.advancesForGlyphIndexes(glyphs);
   QGlyphRun run;
   run.setRawFont(f.raw);
@@ -191,7 +194,11 @@ void DrawVerticalDecorations(QPainter& painter, DeviceFonts::Font& f, double cen
 void DrawPicture(QPainter& painter, const std::string& path, const QRect& rect) {
   if (rect.width() <= 0 || rect.height() <= 0) return;
   QImageReader reader(QString::fromStdString(path));
-  reader.setScaledSize(rect.size());
+  // Decoded at the size drawn when that is smaller; a larger one is left to the device to
+  // scale, so that a PDF keeps a small picture small.
+  const QSize natural = reader.size();
+  if (!natural.isValid() || rect.width() < natural.width() || rect.height() < natural.height())
+    reader.setScaledSize(rect.size());
   const QImage image = reader.read();
   if (image.isNull()) return;
   painter.drawImage(rect, image);
@@ -201,6 +208,7 @@ void DrawPicture(QPainter& painter, const std::string& path, const QRect& rect) 
 
 void DisplayPage(QPainter& painter, const PrintRun& run, const PrintSettings& settings, int sheet,
                  const DeviceMapping& map, QSize page_pixels) {
+  InstallFontSubstitutions();
   const SheetPlan plan = PlanSheet(run, settings, sheet);
   const PrintGeometry& g = run.geometry;
   painter.save();

@@ -76,7 +76,7 @@ struct DeviceMapping {
 
 // Draws sheet `sheet` (from 0) of `run`: its page numbers, the lines of its columns and their
 // pictures.  Drawing is clipped to page_pixels (from 0,0).  A picture that cannot be read leaves
-// its place empty; pictures are decoded at the size drawn.
+// its place empty; pictures are decoded at the size drawn (never above their own), each once.
 void DisplayPage(QPainter& painter, const PrintRun& run, const PrintSettings& settings, int sheet,
                  const DeviceMapping& map, QSize page_pixels);
 

@@ -305,10 +305,34 @@ TEST_F(PrintRenderTest, PdfPagesEmbeddedFontsAndText) {
 
   // Vertical writing for the eye, when asked for.
   if (!DumpDir().isEmpty()) {
-    const PrintSettings v = Settings(1);
+    PrintSettings v = Settings(1);
+    v.PageTitleFont.style = 1 | 4;    // bold, underlined
+    v.DocTitleFont.color = 0xFF0000;  // blue
     ASSERT_TRUE(WritePdf(Layout(v, 4), v,
                          PdfJob{QDir(DumpDir()).filePath("vertical.pdf").toStdString(), "猫"}, {},
                          nullptr));
+  }
+}
+
+// The PDF page is the paper of the settings, turned for the landscape ones.
+TEST_F(PrintRenderTest, PdfPaperSizes) {
+  if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty()) GTEST_SKIP();
+  struct Case {
+    int yoshi;
+    const char* size;
+  };
+  const Case cases[] = {{1, "842 x 595 pts (A4)"},
+                        {2, "420 x 595 pts (A5)"},
+                        {5, "1032 x 729 pts"},
+                        {6, "516 x 729 pts"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.yoshi);
+    PrintSettings s = Settings(0);
+    s.Yoshi = c.yoshi;
+    const QString target = dir_.filePath(QStringLiteral("paper.pdf"));
+    ASSERT_TRUE(WritePdf(Layout(s, 1), s, PdfJob{target.toStdString(), "t"}, {}, nullptr));
+    const QString info = Tool(QStringLiteral("pdfinfo"), {target}).value_or(QString());
+    EXPECT_TRUE(info.contains(QString::fromUtf8(c.size))) << info.toStdString();
   }
 }
 
