@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <ctime>
+#include <initializer_list>
 #include <iostream>
 #include <map>
 #include <string>
@@ -16,6 +17,16 @@
 #include "store/table.h"
 
 namespace sk::cli {
+
+// The index of an option's value among the words allowed, -1 when it is none of them.
+inline int Pick(const std::string& v, std::initializer_list<const char*> words) {
+  int i = 0;
+  for (const char* w : words) {
+    if (v == w) return i;
+    ++i;
+  }
+  return -1;
+}
 
 // Today's date as the page files store it: "YYYYMMDD", local time.
 inline std::string Today() {

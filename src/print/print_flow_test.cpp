@@ -7,27 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "convert/cp932.h"
+#include "print/fixed_measure_test_util.h"
 
 namespace sk::print {
 namespace {
 
-std::string Sjis(const char* utf8) { return cp932::EncodeReplacing(cp932::FromUtf8(utf8)); }
+using test::Sjis;
 
-// Fixed widths: 100 units a double-byte character, 50 a single byte.
-class FixedMeasure : public TextMeasure {
- public:
-  int Width(const MeasureFont&, std::string_view text) override {
-    int w = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-      const bool lead =
-          (uint8_t(text[i]) >= 0x81 && uint8_t(text[i]) <= 0x9F) || uint8_t(text[i]) >= 0xE0;
-      w += lead ? 100 : 50;
-      if (lead) ++i;
-    }
-    return w;
-  }
-};
+using test::FixedMeasure;
 
 // Pictures by name with their pixel sizes.
 class FakePictures : public PictureSource {

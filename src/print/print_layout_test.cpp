@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/cp932.h"
+#include "print/fixed_measure_test_util.h"
 #include "print/line_layout.h"
 #include "print/print_geometry.h"
 #include "print/text_measure.h"
@@ -12,7 +12,7 @@
 namespace sk::print {
 namespace {
 
-std::string Sjis(const char* utf8) { return cp932::EncodeReplacing(cp932::FromUtf8(utf8)); }
+using test::Sjis;
 
 // Fixed widths: 100 units a double-byte character, 50 a single byte.  Counts its calls.
 class FixedMeasure : public TextMeasure {
@@ -20,14 +20,7 @@ class FixedMeasure : public TextMeasure {
   int Width(const MeasureFont& font, std::string_view text) override {
     ++calls[std::string(text)];
     fonts.push_back(font);
-    int w = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-      const bool lead =
-          (uint8_t(text[i]) >= 0x81 && uint8_t(text[i]) <= 0x9F) || uint8_t(text[i]) >= 0xE0;
-      w += lead ? 100 : 50;
-      if (lead) ++i;
-    }
-    return w;
+    return test::FixedWidth(text);
   }
   std::map<std::string, int> calls;
   std::vector<MeasureFont> fonts;
