@@ -85,15 +85,6 @@ bool TitleFields(const std::string& list, S* s) {
   return true;
 }
 
-int Pick(const std::string& v, std::initializer_list<const char*> words) {
-  int i = 0;
-  for (const char* w : words) {
-    if (v == w) return i;
-    ++i;
-  }
-  return -1;
-}
-
 }  // namespace
 
 int CmdExport(const std::vector<std::string>& operands, const Options& o) {

@@ -26,15 +26,6 @@
 namespace sk::cli {
 namespace {
 
-int Pick(const std::string& v, std::initializer_list<const char*> words) {
-  int i = 0;
-  for (const char* w : words) {
-    if (v == w) return i;
-    ++i;
-  }
-  return -1;
-}
-
 std::string Upper(std::string s) {
   for (char& c : s)
     if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
@@ -249,6 +240,7 @@ int CmdPrint(const std::vector<std::string>& operands, const Options& o) {
       return true;
     });
   }
+  std::vector<print::PrintPage>().swap(pages);  // the run holds what it draws
 
   print::PdfJob job;
   job.path = out_path;
