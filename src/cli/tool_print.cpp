@@ -207,6 +207,8 @@ int CmdPrint(const std::vector<std::string>& operands, const Options& o) {
   if (!st.ok()) return Fail(st);
   st = t.Close();
   if (!st.ok()) return Fail(st);
+  if (pages.empty() && s.DocTitle.empty())
+    return Fail(Status::Error(path + ": 印刷するページがありません"));
 
   // Fonts and picture sizes need a GUI application; without a display, the offscreen one.  Run
   // outside a desktop session (cron, a container) Qt notes the missing runtime folder, which
@@ -238,7 +240,7 @@ int CmdPrint(const std::vector<std::string>& operands, const Options& o) {
       return true;
     });
   }
-  if (run.SheetCount < 1) return Fail(Status::Error(path + " に印刷するページがありません"));
+  std::vector<print::PrintPage>().swap(pages);  // the run holds what it draws
 
   print::PdfJob job;
   job.path = out_path;

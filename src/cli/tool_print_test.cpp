@@ -83,6 +83,8 @@ TEST_F(ToolPrint, AFileThatCannotBeUsedIsNamedWithStatus1) {
       {{"print", "p.dbf", "conf"}, "conf"},
       {{"print", "p.dbf", "ro/o.pdf"}, "ro/o.pdf"},
       {{"print", "p.dbf", "o.pdf", "--order", "NOSUCHTAG"}, "NOSUCHTAG"},
+      {{"print", "p.dbf", "o.pdf", "--pages", "0"}, "p.dbf: 印刷するページがありません"},
+      {{"print", "p.dbf", "o.pdf", "--category", "none"}, "p.dbf: 印刷するページがありません"},
   };
   for (const Case& c : cases) {
     if (c.args[2] == "ro/o.pdf" && ::geteuid() == 0) continue;  // root writes anywhere

@@ -11,11 +11,10 @@ void MeasureCache::SetFont(const MeasureFont& font) {
 int MeasureCache::Width(std::string_view text) {
   if (!enabled_) return measure_->Width(font_, text);
   if (!current_) current_ = &widths_[font_];
-  std::string key(text);
-  auto it = current_->find(key);
+  auto it = current_->find(text);
   if (it != current_->end()) return it->second;
   int w = measure_->Width(font_, text);
-  current_->emplace(std::move(key), w);
+  current_->emplace(std::string(text), w);
   return w;
 }
 

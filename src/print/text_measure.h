@@ -4,6 +4,7 @@
 // fixed-width stand-in.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -50,8 +51,14 @@ class MeasureCache {
   TextMeasure* measure_;
   bool enabled_ = true;
   MeasureFont font_;
-  std::map<MeasureFont, std::unordered_map<std::string, int>> widths_;
-  std::unordered_map<std::string, int>* current_ = nullptr;
+  // Looked up by the chunk's bytes where they lie, without a copy.
+  struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  using Widths = std::unordered_map<std::string, int, TextHash, std::equal_to<>>;
+  std::map<MeasureFont, Widths> widths_;
+  Widths* current_ = nullptr;
 };
 
 }  // namespace sk::print
