@@ -123,8 +123,6 @@ class TerminalPercent {
 bool ParseInt(const std::string& s, int lo, int hi, int* out);
 // The non-empty items of a comma-separated list.
 std::vector<std::string> SplitComma(const std::string& s);
-// The index of `v` among `words`, -1 when it is none of them.
-int Pick(const std::string& v, std::initializer_list<const char*> words);
 
 // The pages a command that walks pages takes (export, print): --pages all|N, --from-page P,
 // --order TAG, --category C[,C...], --from and --to YYYY-MM-DD.

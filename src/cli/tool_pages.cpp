@@ -27,15 +27,6 @@ std::vector<std::string> SplitComma(const std::string& s) {
   return v;
 }
 
-int Pick(const std::string& v, std::initializer_list<const char*> words) {
-  int i = 0;
-  for (const char* w : words) {
-    if (v == w) return i;
-    ++i;
-  }
-  return -1;
-}
-
 bool ParsePageChoice(const Options& o, const CommandInfo* cmd, PageChoice* c) {
   if (auto it = o.find("pages"); it != o.end()) {
     c->ranged = true;

@@ -100,7 +100,7 @@ class DeviceFonts {
     QFontMetricsF metrics;
     QColor color;
     double em;
-    QRawFont raw;  // vertical writing only
+    QRawFont raw;
     const GlyphMap* forms = nullptr;
     double origin = 0.88;  // the top of the upright em box above the baseline, in ems
   };
@@ -115,9 +115,8 @@ class DeviceFonts {
     const PrintFontSetting& f = FontSettingOf(settings_, kind);
     const QFont font = PrintFont(f.name, f.style, pixels);
     Font entry{font, QFontMetricsF(font, device_), ColorOf(f.color), double(std::max(pixels, 1)),
-               QRawFont()};
+               QRawFont::fromFont(font)};
     if (vertical) {
-      entry.raw = QRawFont::fromFont(font);
       entry.forms = &VerticalFormsOf(entry.raw);
       entry.origin = VerticalOriginOf(entry.raw);
     }
@@ -130,13 +129,75 @@ class DeviceFonts {
   std::map<std::tuple<int, int, bool>, Font> fonts_;
 };
 
+// The glyphs of one line in one font, drawn as a single glyph run: text drawn glyph by glyph at
+// the places the layout gave it, without shaping each chunk anew.
+class LineGlyphs {
+ public:
+  explicit LineGlyphs(const QRawFont& raw) : raw_(raw) {}
+
+  // The glyphs of `text` (one per UTF-16 unit); false when the font lacks one of them, which is
+  // then left to Qt's fallback fonts.
+  bool Glyphs(const QString& text) {
+    const int n = int(text.size());
+    glyphs_.resize(n);
+    advances_.resize(n);
+    int got = n;
+    if (!raw_.isValid() || !raw_.glyphIndexesForChars(text.constData(), n, glyphs_.data(), &got) ||
+        got != n)
+      return false;
+    for (int i = 0; i < n; ++i)
+      if (glyphs_[i] == 0) return false;
+    raw_.advancesForGlyphIndexes(glyphs_.data(), advances_.data(), n,
+                                 QRawFont::SeparateAdvances);
+    return true;
+  }
+  const QList<quint32>& glyphs() const { return glyphs_; }
+  const QList<QPointF>& advances() const { return advances_; }
+
+  void Add(quint32 glyph, QPointF at) {
+    run_glyphs_.append(glyph);
+    run_positions_.append(at);
+  }
+
+  void Draw(QPainter& painter, const QFont& font) {
+    if (run_glyphs_.isEmpty()) return;
+    QGlyphRun run;
+    run.setRawFont(raw_);
+    run.setGlyphIndexes(run_glyphs_);
+    run.setPositions(run_positions_);
+    run.setUnderline(font.underline());
+    run.setStrikeOut(font.strikeOut());
+    painter.drawGlyphRun(QPointF(0, 0), run);
+    run_glyphs_.clear();
+    run_positions_.clear();
+  }
+
+ private:
+  const QRawFont& raw_;
+  QList<quint32> glyphs_;
+  QList<QPointF> advances_;
+  QList<quint32> run_glyphs_;
+  QList<QPointF> run_positions_;
+};
+
+// A chunk of a horizontal line with its top-left at x and the line's baseline at `baseline`.
+void DrawHorizontal(QPainter& painter, DeviceFonts::Font& f, LineGlyphs& line, const QString& text,
+                    double x, double baseline) {
+  if (!line.Glyphs(text)) {
+    painter.drawText(QPointF(x, baseline), text);
+    return;
+  }
+  for (qsizetype i = 0; i < line.glyphs().size(); ++i) {
+    line.Add(line.glyphs()[i], QPointF(x, baseline));
+    x += line.advances()[i].x();
+  }
+}
+
 // A double-byte character upright, in its vertical form when the font has one, centred across
 // the line at centre_x with its em box from top downwards.
-void DrawUpright(QPainter& painter, DeviceFonts::Font& f, const QString& ch, double centre_x,
-                 double top) {
-  QList<quint32> glyphs;
-  if (f.raw.isValid()) glyphs = f.raw.glyphIndexesForString(ch);
-  if (glyphs.isEmpty() || glyphs[0] == 0) {
+void DrawUpright(QPainter& painter, DeviceFonts::Font& f, LineGlyphs& line, const QString& ch,
+                 double centre_x, double top) {
+  if (!line.Glyphs(ch)) {
     // Not in the font itself: one of Qt's fallback fonts draws it, in its usual form.
     QFont plain = f.font;
     plain.setUnderline(false);
@@ -147,16 +208,16 @@ void DrawUpright(QPainter& painter, DeviceFonts::Font& f, const QString& ch, dou
     painter.setFont(f.font);
     return;
   }
-  glyphs.resize(1);
-  auto form = f.forms->find(glyphs[0]);
-  if (form != f.forms->end()) glyphs[0] = form->second;
-  const QList<QPointF> advances = f.raw.advancesForGlyphIndexes(glyphs);
-  QGlyphRun run;
-  run.setRawFont(f.raw);
-  run.setGlyphIndexes(glyphs);
-  run.setPositions({QPointF(0, 0)});
-  const double advance = advances.isEmpty() ? f.em : advances[0].x();
-  painter.drawGlyphRun(QPointF(centre_x - advance / 2, top + f.origin * f.em), run);
+  quint32 glyph = line.glyphs()[0];
+  auto form = f.forms->find(glyph);
+  double advance = line.advances()[0].x();
+  if (form != f.forms->end()) {
+    glyph = form->second;
+    QPointF a;
+    quint32 g = glyph;
+    advance = f.raw.advancesForGlyphIndexes(&g, &a, 1, QRawFont::SeparateAdvances) ? a.x() : f.em;
+  }
+  line.Add(glyph, QPointF(centre_x - advance / 2, top + f.origin * f.em));
 }
 
 // Single-byte text turned a quarter clockwise so that it reads downwards, its tops towards the
@@ -237,18 +298,19 @@ void DisplayPage(QPainter& painter, const PrintRun& run, const PrintSettings& se
     DeviceFonts::Font& f = fonts.Of(line.kind, map.Length(line.font_height), !g.Horizontal);
     painter.setPen(f.color);
     painter.setFont(f.font);
+    LineGlyphs glyphs(f.raw);
     for (const PlannedChunk& chunk : planned.chunks) {
       const std::string& text = run.chunk_text[size_t(chunk.chunk)];
       if (g.Horizontal) {
-        painter.drawText(QPointF(map.X(chunk.t), map.Y(planned.band_begin) + f.metrics.ascent()),
-                         cp932::Decode(text));
+        DrawHorizontal(painter, f, glyphs, cp932::Decode(text), map.X(chunk.t),
+                       map.Y(planned.band_begin) + f.metrics.ascent());
         continue;
       }
       const double centre = (map.X(planned.band_begin) + map.X(planned.band_end)) / 2.0;
       double y = map.Y(chunk.t);
       for (const VerticalPiece& piece : VerticalPieces(text, f.metrics, f.em)) {
         if (piece.upright) {
-          DrawUpright(painter, f, piece.text, centre, y);
+          DrawUpright(painter, f, glyphs, piece.text, centre, y);
           DrawVerticalDecorations(painter, f, centre, y, piece.advance);
         } else {
           DrawTurned(painter, f, piece.text, centre, y);  // with its own decorations
@@ -256,6 +318,7 @@ void DisplayPage(QPainter& painter, const PrintRun& run, const PrintSettings& se
         y += piece.advance;
       }
     }
+    glyphs.Draw(painter, g.Horizontal ? f.font : QFont());
   }
 
   // Each picture is drawn once: a PDF must carry it only once.
