@@ -10,6 +10,7 @@
 #include <string_view>
 #include <tuple>
 #include <unordered_map>
+#include <vector>
 
 namespace sk::print {
 
@@ -57,8 +58,14 @@ class MeasureCache {
     size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
   };
   using Widths = std::unordered_map<std::string, int, TextHash, std::equal_to<>>;
-  std::map<MeasureFont, Widths> widths_;
-  Widths* current_ = nullptr;
+  // The widths of a font: a text of one or two bytes (most chunks of Japanese text: one
+  // character) found directly by its bytes, -1 while unmeasured; longer texts in a hash map.
+  struct FontWidths {
+    std::vector<int> short_texts;
+    Widths texts;
+  };
+  std::map<MeasureFont, FontWidths> widths_;
+  FontWidths* current_ = nullptr;
 };
 
 }  // namespace sk::print
