@@ -181,8 +181,8 @@ class LineGlyphs {
 };
 
 // A chunk of a horizontal line with its top-left at x and the line's baseline at `baseline`.
-void DrawHorizontal(QPainter& painter, DeviceFonts::Font& f, LineGlyphs& line, const QString& text,
-                    double x, double baseline) {
+void DrawHorizontal(QPainter& painter, LineGlyphs& line, const QString& text, double x,
+                    double baseline) {
   if (!line.Glyphs(text)) {
     painter.drawText(QPointF(x, baseline), text);
     return;
@@ -302,7 +302,7 @@ void DisplayPage(QPainter& painter, const PrintRun& run, const PrintSettings& se
     for (const PlannedChunk& chunk : planned.chunks) {
       const std::string& text = run.chunk_text[size_t(chunk.chunk)];
       if (g.Horizontal) {
-        DrawHorizontal(painter, f, glyphs, cp932::Decode(text), map.X(chunk.t),
+        DrawHorizontal(painter, glyphs, cp932::Decode(text), map.X(chunk.t),
                        map.Y(planned.band_begin) + f.metrics.ascent());
         continue;
       }
