@@ -72,6 +72,10 @@ void PrintController::ShowPreview() {
     nav_.AfterMove(true, true);
   nav_.SetLink();
   if (!shell_.Report(st) || cancelled) return;
+  if (pages.empty() && s.DocTitle.empty()) {
+    shell_.Message(QStringLiteral("印刷するページがありません。"));
+    return;
+  }
 
   QtTextMeasure measure;
   QtPictureSource pictures(search_path_);

@@ -373,6 +373,19 @@ TEST_F(PrintWindowTest, PreviewReadsTheEditedPagesFromTheCurrentOne) {
   EXPECT_GT(lines, 1u);
   EXPECT_EQ(f.session().table().RecNo(), page);
   EXPECT_EQ(TextOf().substr(0, 9), "Zebra123 ");
+
+  // No page to print (none from the current one) and no document title: a notice, no preview.
+  prompter_.dialogs.push_back([&](QDialog& d) {
+    auto& form = dynamic_cast<TPrintForm&>(d);
+    form.FormActivate();
+    form.PageCountEdit->setText(QStringLiteral("0"));
+    form.DocumentTitleEdit->setEditText(QString());
+    form.PrintBitBtn->click();
+    return true;
+  });
+  Trigger("PrintItem");
+  EXPECT_EQ(prompter_.shown.back(), QStringLiteral("お知らせ|印刷するページがありません。"));
+  EXPECT_TRUE(prompter_.dialogs.empty());
 }
 
 }  // namespace
