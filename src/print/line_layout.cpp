@@ -111,7 +111,15 @@ void MojiHenkan(std::vector<std::string>& lines, bool num_henkan, bool comma_hen
   }
 }
 
-std::vector<int> ChunkPositions(const PrintLine& line, const std::vector<std::string>& chunk_text,
+void ChunkTexts::erase(size_t i) {
+  const size_t begin = i ? ends_[i - 1] : 0;
+  const size_t length = ends_[i] - begin;
+  bytes_.erase(begin, length);
+  ends_.erase(ends_.begin() + std::ptrdiff_t(i));
+  for (size_t k = i; k < ends_.size(); ++k) ends_[k] -= length;
+}
+
+std::vector<int> ChunkPositions(const PrintLine& line, const ChunkTexts& chunk_text,
                                 const std::vector<int>& chunk_width) {
   std::vector<int> pos(size_t(std::max(line.chunk_count, 0)));
   const int spare = line.available - line.used_width;
@@ -194,13 +202,13 @@ void PrintLayout::SetWordAtt(int tab_width) {
 }
 
 void PrintLayout::AppendChunk(std::string_view text, int tab_width) {
-  ChunkText.emplace_back(text);
+  ChunkText.push_back(text);
   SetWordAtt(tab_width);
 }
 
 void PrintLayout::EraseChunk(size_t index, Line& line) {
   line.used -= ChunkWidth[index];
-  ChunkText.erase(ChunkText.begin() + std::ptrdiff_t(index));
+  ChunkText.erase(index);
   ChunkWidth.erase(ChunkWidth.begin() + std::ptrdiff_t(index));
 }
 

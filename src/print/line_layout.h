@@ -20,6 +20,32 @@
 
 namespace sk::print {
 
+// The texts of a run's chunks in one byte string, each ending where the next begins: a run of many
+// pages has millions of chunks, most of them one character, which as string objects of their own
+// took ten times the memory of their bytes.
+class ChunkTexts {
+ public:
+  size_t size() const { return ends_.size(); }
+  bool empty() const { return ends_.empty(); }
+  std::string_view operator[](size_t i) const {
+    const size_t begin = i ? ends_[i - 1] : 0;
+    return std::string_view(bytes_).substr(begin, ends_[i] - begin);
+  }
+  std::string_view back() const { return (*this)[size() - 1]; }
+  void push_back(std::string_view text) {
+    bytes_.append(text);
+    ends_.push_back(bytes_.size());
+  }
+  // Removes the i-th text (the chunks after it move up by one).
+  void erase(size_t i);
+  void clear() { bytes_.clear(), ends_.clear(); }
+  void reserve(size_t chunks, size_t bytes) { ends_.reserve(chunks), bytes_.reserve(bytes); }
+
+ private:
+  std::string bytes_;
+  std::vector<size_t> ends_;
+};
+
 // Character classes (one CP932 character: one byte, or lead and trail byte).
 bool IsKinsokuStart(std::string_view ch);  // must not begin a line
 bool IsKinsokuEnd(std::string_view ch);    // must not end a line
@@ -45,7 +71,7 @@ struct PrintLine {
 // document title lines are centred, the last line of a paragraph is set as measured, other lines
 // are justified by spreading the spare length after the chunks that are not leading tab chunks,
 // one unit more after each of the first (spare mod (chunks - 1)) of them.
-std::vector<int> ChunkPositions(const PrintLine& line, const std::vector<std::string>& chunk_text,
+std::vector<int> ChunkPositions(const PrintLine& line, const ChunkTexts& chunk_text,
                                 const std::vector<int>& chunk_width);
 
 // The picture zone of a column: where its pictures begin and end along the stacking direction and
@@ -110,7 +136,7 @@ class PrintLayout {
   int LineGap() const { return line_gap_; }
   MeasureCache& measure() { return measure_; }
 
-  std::vector<std::string> ChunkText;
+  ChunkTexts ChunkText;
   std::vector<int> ChunkWidth;
 
  private:

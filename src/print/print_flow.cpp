@@ -131,7 +131,7 @@ PrintRun PrintFlow::SetLineColumnImage(const std::vector<PrintPage>& pages,
   // lists are not copied over and over as they grow.
   size_t bytes = settings_.DocTitle.size();
   for (const PrintPage& page : pages) bytes += page.text.size() + 64;
-  layout_.ChunkText.reserve(bytes / 2);
+  layout_.ChunkText.reserve(bytes / 2, bytes);
   layout_.ChunkWidth.reserve(bytes / 2);
   layout_.SetPaper();
   layout_.SetFontHeight();

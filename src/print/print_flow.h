@@ -68,7 +68,7 @@ struct PrintRun {
   std::vector<PrintLine> lines;
   std::vector<PrintColumn> columns;
   std::vector<PrintPicture> pictures;
-  std::vector<std::string> chunk_text;
+  ChunkTexts chunk_text;
   std::vector<int> chunk_width;
   int doc_title_extent = 0;
   int SheetCount = 0;

@@ -40,7 +40,7 @@ class RecordingFlow : public LineFlow {
     std::string text;
     int sum = 0;
     for (int i = 0; i < count; ++i) {
-      const std::string& chunk = layout.ChunkText[size_t(chunk_total + i)];
+      const std::string_view chunk = layout.ChunkText[size_t(chunk_total + i)];
       if (i) text += "|";
       text += chunk == "\t" ? "<tab>" : cp932::ToUtf8(chunk);
       sum += layout.ChunkWidth[size_t(chunk_total + i)];
@@ -273,7 +273,8 @@ TEST(PrintMeasureCache, EachDistinctChunkIsMeasuredOnce) {
 }
 
 TEST(PrintJustification, SpareLengthSpreadBetweenChunks) {
-  const std::vector<std::string> text{"\t", "a", "b", "c"};
+  ChunkTexts text;
+  for (const char* t : {"\t", "a", "b", "c"}) text.push_back(t);
   const std::vector<int> width{80, 100, 100, 100};
   struct Case {
     int first, count, available, kind;
@@ -345,6 +346,28 @@ TEST(PrintCharClasses, KinsokuMembersAreWholeCharacters) {
   EXPECT_TRUE(IsKinsokuEnd(Sjis("「")));
   EXPECT_TRUE(IsKinsokuEnd("$"));
   EXPECT_FALSE(IsKinsokuEnd(Sjis("」")));
+}
+
+}  // namespace
+}  // namespace sk::print
+
+namespace sk::print {
+namespace {
+
+TEST(PrintChunkTexts, KeptInOneStringWithEraseInTheMiddle) {
+  ChunkTexts t;
+  for (const char* s : {"ab", "", "\t", "xyz", " "}) t.push_back(s);
+  t.erase(2);
+  t.erase(3);
+  ASSERT_EQ(t.size(), 3u);
+  EXPECT_EQ(t[0], "ab");
+  EXPECT_EQ(t[1], "");
+  EXPECT_EQ(t[2], "xyz");
+  t.push_back("q");
+  EXPECT_EQ(t.back(), "q");
+  t.erase(0);
+  EXPECT_EQ(t[0], "");
+  EXPECT_EQ(t[1], "xyz");
 }
 
 }  // namespace

@@ -361,8 +361,8 @@ TEST_F(PrintWindowTest, PreviewReadsTheEditedPagesFromTheCurrentOne) {
   prompter_.dialogs.push_back([&](QDialog& d) {
     auto& preview = dynamic_cast<TPrintPreviewForm&>(d);
     sheets = preview.SheetCount();
-    const auto& chunks = preview.Run().chunk_text;
-    edited_shown = std::find(chunks.begin(), chunks.end(), "Zebra123") != chunks.end();
+    const ChunkTexts& chunks = preview.Run().chunk_text;
+    for (size_t i = 0; i < chunks.size(); ++i) edited_shown |= chunks[i] == "Zebra123";
     lines = preview.Run().lines.size();
     return true;
   });

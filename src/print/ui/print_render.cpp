@@ -300,7 +300,7 @@ void DisplayPage(QPainter& painter, const PrintRun& run, const PrintSettings& se
     painter.setFont(f.font);
     LineGlyphs glyphs(f.raw);
     for (const PlannedChunk& chunk : planned.chunks) {
-      const std::string& text = run.chunk_text[size_t(chunk.chunk)];
+      const std::string_view text = run.chunk_text[size_t(chunk.chunk)];
       if (g.Horizontal) {
         DrawHorizontal(painter, glyphs, cp932::Decode(text), map.X(chunk.t),
                        map.Y(planned.band_begin) + f.metrics.ascent());
