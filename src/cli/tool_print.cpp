@@ -250,7 +250,9 @@ int CmdPrint(const std::vector<std::string>& operands, const Options& o) {
 
   print::PdfJob job;
   job.path = out_path;
-  if (o.count("title")) job.title = o.at("title");
+  // The document's title: the one printed, else the name a print from the window gives its job.
+  job.title = o.count("title") ? o.at("title")
+                               : "SORAKUMO(" + std::filesystem::path(path).filename().string() + ")";
   {
     CountLine sheets("書き出し中", "枚", 16);
     st = print::WritePdf(
