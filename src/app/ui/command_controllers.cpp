@@ -21,10 +21,7 @@ class WindowEditorHost : public editor::EditorHost {
  public:
   WindowEditorHost(TSDIAppForm& f, browse::Navigator& nav) : f_(f), nav_(nav) {}
   bool FileIsOpen() const override { return f_.FileIsOpen(); }
-  void SetStatusText(int panel, const QString& text) override {
-    if (panel >= 0 && panel < int(f_.StatusPanels.size()))
-      f_.StatusPanels[size_t(panel)]->setText(text);
-  }
+  void SetStatusText(int panel, const QString& text) override { f_.SetStatusText(panel, text); }
   void SavePageFields() override { nav_.MainTablePost(); }
   void Message(const QString& text) override { f_.Message(text); }
   bool OpenUrl(const QUrl& url) override { return f_.prompter().OpenUrl(url); }

@@ -160,8 +160,6 @@ void TSDIAppForm::ConstructRest() {
   exchange::AddExchangeCommands(command_table_, commands_->Exchange());
   print::AddPrintCommands(command_table_, commands_->Print());
   SetMenuEnabled(false);
-  RecNoLabel->setText(QStringLiteral("0 "));
-  DateEdit->clear();
   Nav->ResetBookmarkList();
   session_.SetDrawImagesOnMove(true);
   // Sticky notes live with the user's data rather than in the folder the program was started from.

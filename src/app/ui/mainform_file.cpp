@@ -155,8 +155,6 @@ void TSDIAppForm::ShowNoFile() {
   Nav->ClearPage();
   SetMenuEnabled(false);
   setWindowTitle(BaseCaption);
-  RecNoLabel->setText(QStringLiteral("0 "));
-  DateEdit->clear();
 }
 
 void TSDIAppForm::SaveItemClick() {

@@ -260,6 +260,7 @@ void Navigator::ClearPage() {
   w_.title->clear();
   w_.subtitle->clear();
   w_.date->clear();
+  w_.page_number->setText(QStringLiteral("0 "));
   images_.ClearPage();
   shown_bunrui_.clear();
   shown_title_.clear();

@@ -140,7 +140,7 @@ class Navigator {
   void SaveShiori();
   // A page file just created: its first page, dated today.
   void StartNewFile();
-  // No file: empty header, text and image side.
+  // No file: empty header, text and image side, page number 0.
   void ClearPage();
 
   // The header fields as the user sees them (CP932).
