@@ -142,31 +142,6 @@ class CountLine {
   bool shown_ = false;
 };
 
-// The target's folder must take a new file, and an existing target must be a writable file:
-// checked before the layout so that a wrong name fails at once.
-Status CheckTarget(const std::string& out_path) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  const fs::path p(out_path);
-  if (out_path.empty() || out_path.back() == '/')
-    return Status::Error("出力するファイル名がありません");
-  const fs::file_status st = fs::status(p, ec);
-  if (fs::exists(st)) {
-    if (!fs::is_regular_file(st))
-      return Status::Error(out_path + " は通常のファイルではないので，書き込めません");
-    if (::access(out_path.c_str(), W_OK) != 0)
-      return Status::Error(out_path + " は書き込み禁止です");
-  }
-  const fs::path folder = p.has_parent_path() ? p.parent_path() : fs::path(".");
-  if (!fs::is_directory(folder, ec))
-    return Status::Error(out_path + " を作成できません (フォルダ " + folder.string() +
-                         " がありません)");
-  if (::access(folder.c_str(), W_OK | X_OK) != 0)
-    return Status::Error(out_path + " を作成できません (フォルダ " + folder.string() +
-                         " に書き込めません)");
-  return Status::Ok();
-}
-
 }  // namespace
 
 int CmdPrint(const std::vector<std::string>& operands, const Options& o) {
@@ -194,7 +169,9 @@ int CmdPrint(const std::vector<std::string>& operands, const Options& o) {
     choice.range.count = stored.count;
   }
 
-  Status st = CheckTarget(out_path);
+  // A target that cannot be written fails at once, before the layout: the file beside it the
+  // PDF is written into is made and removed again.
+  Status st = exchange::AsideFile().Open(out_path);
   if (!st.ok()) return Fail(st);
   // The PDF engine builds every sheet in buffers of a few megabytes and frees them again: kept
   // in the heap instead of being mapped and unmapped each time, they cost a fifth less time.

@@ -1,8 +1,6 @@
 // Sheets into a PDF file: one page of the paper's size per sheet, drawn by DisplayPage at the
 // writer's resolution, written beside the target and renamed into place when complete.
 #include <QFile>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <algorithm>
@@ -15,22 +13,6 @@ namespace sk::print {
 namespace {
 
 constexpr int kPdfDpi = 1200;
-
-QPageSize PageSizeOf(int yoshi) {
-  switch (yoshi) {
-    case 2:
-    case 3:
-      return QPageSize(QPageSize::A5);
-    case 4:
-    case 5:
-      return QPageSize(QPageSize::JisB4);
-    case 6:
-    case 7:
-      return QPageSize(QPageSize::JisB5);
-    default:
-      return QPageSize(QPageSize::A4);
-  }
-}
 
 }  // namespace
 
@@ -52,12 +34,7 @@ Status WritePdf(const PrintRun& run, const PrintSettings& settings, const PdfJob
     writer.setResolution(kPdfDpi);
     writer.setCreator(QStringLiteral("SoraKumo"));
     writer.setTitle(QString::fromStdString(job.title));
-    const PaperMm paper = PaperSize(settings.Yoshi);
-    const QPageLayout layout(
-        PageSizeOf(settings.Yoshi),
-        paper.width > paper.height ? QPageLayout::Landscape : QPageLayout::Portrait,
-        QMarginsF(0, 0, 0, 0));
-    writer.setPageLayout(layout);
+    writer.setPageLayout(PaperPageLayout(settings));
 
     const DeviceMapping map{double(kPdfDpi), 0, 0, 1.0};
     const QSize page(writer.width(), writer.height());

@@ -1,10 +1,6 @@
 #include "print/ui/print_preview_form.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -16,6 +12,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "exchange/export_run.h"
 #include "print/preview_plan.h"
 #include "print/print_geometry.h"
 #include "print/ui/print_render.h"
@@ -31,15 +28,6 @@ constexpr std::string_view kPrintKey = "\\Software\\sorakumo\\Print";
 constexpr int kScrollStep = 120;
 
 int MmToPixels(double mm, double dpi) { return int(mm * dpi / 25.4); }
-
-// The page size of the settings' paper, for a printer or PDF.
-QPageLayout PaperLayout(const PrintSettings& s) {
-  static const QPageSize::PageSizeId kIds[] = {QPageSize::A4, QPageSize::A5, QPageSize::B4,
-                                               QPageSize::B5};
-  const int yoshi = s.Yoshi >= 0 && s.Yoshi < 8 ? s.Yoshi : 0;
-  return QPageLayout(QPageSize(kIds[yoshi / 2]),
-                     yoshi % 2 ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF());
-}
 
 }  // namespace
 
@@ -204,7 +192,7 @@ void TPrintPreviewForm::SetZoom(double zoom) {
 
 void TPrintPreviewForm::PrintItemClick() {
   QPrinter printer(QPrinter::HighResolution);
-  printer.setPageLayout(PaperLayout(settings_));
+  printer.setPageLayout(PaperPageLayout(settings_));
   printer.setDocName(QStringLiteral("SORAKUMO(") + page_file_name_ + QStringLiteral(")"));
   printer.setFromTo(1, SheetCount());
   printer.setPrintRange(QPrinter::AllPages);
@@ -225,26 +213,17 @@ bool TPrintPreviewForm::PrintSheets(QPrinter& printer, int first, int last, int 
                                     bool collate) {
   const PrintPass pass = SheetsToPrint(first, last, copies, collate);
   printer.setCopyCount(pass.printer_copies);
-  printer.setDocName(QStringLiteral("SORAKUMO(") + page_file_name_ + QStringLiteral(")"));
-  // Printing into a file goes to a name beside it first, so a cancelled or failed run leaves
-  // no half-written file under the name chosen.
+  // Printing into a file goes to a file beside it first, renamed when complete, so a cancelled
+  // or failed run leaves no half-written file under the name chosen.
   const QString target = printer.outputFileName();
-  QString aside;
+  exchange::AsideFile aside;
   if (!target.isEmpty()) {
-    const QFileInfo info(target);
-    aside = info.dir().filePath(QStringLiteral(".") + info.fileName() + QStringLiteral(".part"));
-    printer.setOutputFileName(aside);
+    if (Status st = aside.Open(target.toStdString()); !st.ok()) {
+      prompter_.Error(QString::fromStdString(st.message()));
+      return false;
+    }
+    printer.setOutputFileName(QString::fromStdString(aside.temp_path()));
   }
-  auto finish_file = [&](bool keep) {
-    if (aside.isEmpty()) return keep;
-    printer.setOutputFileName(target);
-    if (!keep) return QFile::remove(aside), false;
-    QFile::remove(target);
-    if (QFile::rename(aside, target)) return true;
-    QFile::remove(aside);
-    prompter_.Error(QStringLiteral("%1 に書き込めませんでした。").arg(target));
-    return false;
-  };
 
   PrintingSheet = ShownSheet;
   const double dpi = printer.resolution();
@@ -254,37 +233,42 @@ bool TPrintPreviewForm::PrintSheets(QPrinter& printer, int first, int last, int 
                           1.0};
   QPainter painter;
   if (!painter.begin(&printer)) {
-    finish_file(false);
+    printer.setOutputFileName(target);
     prompter_.Error(QStringLiteral("プリンタ %1 に印刷を始められませんでした。")
                         .arg(target.isEmpty() ? printer.printerName() : target));
     return false;
   }
   Printing = true;
-  shell::BusyProgress busy(this, QStringLiteral("印刷しています"), QStringLiteral("枚"));
-  const store::Table::Progress progress = busy.Callback();
   bool completed = true;
-  for (size_t i = 0; i < pass.sheets.size(); ++i) {
-    if (progress && !progress(uint32_t(i), uint32_t(pass.sheets.size()))) {
-      completed = false;
-      break;
+  {
+    shell::BusyProgress busy(this, QStringLiteral("印刷しています"), QStringLiteral("枚"));
+    const store::Table::Progress progress = busy.Callback();
+    for (size_t i = 0; i < pass.sheets.size(); ++i) {
+      if (progress && !progress(uint32_t(i), uint32_t(pass.sheets.size()))) {
+        completed = false;
+        break;
+      }
+      const int n = pass.sheets[i];
+      DispCaption(n);
+      ShownSheet = n - 1;
+      if (i > 0) printer.newPage();
+      print::DisplayPage(painter, run_, settings_, n - 1, map, page.size());
     }
-    const int n = pass.sheets[i];
-    DispCaption(n);
-    ShownSheet = n - 1;
-    if (i > 0) printer.newPage();
-    print::DisplayPage(painter, run_, settings_, n - 1, map, page.size());
-  }
-  if (completed) {
-    painter.end();
-  } else {
-    printer.abort();
+    if (!completed) printer.abort();
     painter.end();
   }
   Printing = false;
   ShownSheet = PrintingSheet;
   DispCaption();
   Canvas->viewport()->update();
-  return finish_file(completed) && completed;
+  printer.setOutputFileName(target);
+  if (!completed || target.isEmpty()) return completed;
+  // A file not committed is removed with `aside`.
+  if (Status st = aside.Commit(); !st.ok()) {
+    prompter_.Error(QString::fromStdString(st.message()));
+    return false;
+  }
+  return true;
 }
 
 bool TPrintPreviewForm::HandleKey(int key) {

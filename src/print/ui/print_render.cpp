@@ -6,6 +6,7 @@
 #include <QGlyphRun>
 #include <QImage>
 #include <QImageReader>
+#include <QPageSize>
 #include <QPainter>
 #include <QRawFont>
 #include <algorithm>
@@ -79,6 +80,16 @@ std::optional<PictureFile> QtPictureSource::Find(const std::string& name) {
 }
 
 // ---- Drawing ----
+
+QPageLayout PaperPageLayout(const PrintSettings& settings) {
+  static const QPageSize::PageSizeId kSizes[] = {QPageSize::A4, QPageSize::A5, QPageSize::JisB4,
+                                                 QPageSize::JisB5};
+  const int yoshi = settings.Yoshi >= 0 && settings.Yoshi < 8 ? settings.Yoshi : 0;
+  const PaperMm paper = PaperSize(yoshi);
+  return QPageLayout(QPageSize(kSizes[yoshi / 2]),
+                     paper.width > paper.height ? QPageLayout::Landscape : QPageLayout::Portrait,
+                     QMarginsF());
+}
 
 int DeviceMapping::X(double v) const { return int((v / (kUnitsPerInch / dpi) - offset_x) * zoom); }
 int DeviceMapping::Y(double v) const { return int((v / (kUnitsPerInch / dpi) - offset_y) * zoom); }

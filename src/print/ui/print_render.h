@@ -10,6 +10,7 @@
 // This library needs QtGui only (no widgets), so the command line tool draws PDFs offscreen.
 #pragma once
 
+#include <QPageLayout>
 #include <QSize>
 #include <functional>
 #include <memory>
@@ -60,6 +61,10 @@ class QtPictureSource : public PictureSource {
   const images::ImageSearchPath& path_;
   std::unique_ptr<images::FolderListings> listings_;
 };
+
+// The page of the settings' paper (A4, A5 and the Japanese B4 and B5, turned for landscape) with
+// no margins, for a printer or a PDF.
+QPageLayout PaperPageLayout(const PrintSettings& settings);
 
 // Layout units to device pixels: x = trunc((v / S - offset_x) * zoom), S = 10000 / dpi units per
 // pixel; dpi is the screen's for the preview, the printer's horizontal resolution (both axes)
