@@ -26,22 +26,28 @@ PrintController::PrintController(shell::ShellServices& shell, shell::PageFileSes
       session_(session),
       nav_(nav),
       selector_(selector),
-      search_path_(search_path),
-      form_(std::make_unique<TPrintForm>(
-          shell.prompter(), shell.reg(), [this] { ShowPreview(); }, shell.DialogParent())) {}
+      search_path_(search_path) {}
 
 PrintController::~PrintController() = default;
+
+TPrintForm& PrintController::Form() {
+  // Made at the first print, not with the window: its values are read once, when it is made.
+  if (!form_)
+    form_ = std::make_unique<TPrintForm>(
+        shell_.prompter(), shell_.reg(), [this] { ShowPreview(); }, shell_.DialogParent());
+  return *form_;
+}
 
 void PrintController::PrintItemClick() {
   if (!session_.IsOpen()) return;
   QStringList captions;
   for (const std::string& c : shell_.field_captions()) captions << cp932::Decode(c);
-  form_->FieldCaptions = captions;
-  shell_.prompter().RunDialog(*form_);
+  Form().FieldCaptions = captions;
+  shell_.prompter().RunDialog(Form());
 }
 
-PrintSettings PrintController::Settings() const {
-  PrintSettings s = form_->Values();
+PrintSettings PrintController::Settings() {
+  PrintSettings s = Form().Values();
   s.TabCount = shell_.conf().TabCount;
   settings::SettingsStore& reg = shell_.reg();
   reg.OpenKey(settings::kRootKey, true);
@@ -63,7 +69,7 @@ void PrintController::ShowPreview() {
   bool cancelled = false;
   Status st;
   {
-    shell::BusyProgress busy(form_.get(), QStringLiteral("印刷するページを読んでいます…"),
+    shell::BusyProgress busy(&Form(), QStringLiteral("印刷するページを読んでいます…"),
                              QStringLiteral("ページ"));
     st = CollectPrintPages(t, range, busy.Callback(), &pages, &cancelled);
   }
@@ -82,7 +88,7 @@ void PrintController::ShowPreview() {
   PrintFlow flow(s, &measure, &pictures);
   PrintRun run;
   {
-    shell::BusyProgress busy(form_.get(), QStringLiteral("印刷イメージを作成しています…"),
+    shell::BusyProgress busy(&Form(), QStringLiteral("印刷イメージを作成しています…"),
                              QStringLiteral("ページ"));
     const store::Table::Progress progress = busy.Callback();
     run = flow.SetLineColumnImage(pages, [&](size_t done, size_t total) {
@@ -91,7 +97,7 @@ void PrintController::ShowPreview() {
   }
   if (run.cancelled) return;
   TPrintPreviewForm preview(shell_.prompter(), shell_.reg(), run, s, session_.Name(),
-                            form_.get());
+                            &Form());
   shell_.prompter().RunDialog(preview);
 }
 

@@ -39,18 +39,19 @@ class PrintController {
   // cancel) and shows the preview over the settings dialog.
   void ShowPreview();
 
-  TPrintForm& Form() { return *form_; }
+  // The print settings dialog, made at the first use and kept for the run.
+  TPrintForm& Form();
 
  private:
   // The dialog's values with what the main settings add (tab width, user name).
-  PrintSettings Settings() const;
+  PrintSettings Settings();
 
   shell::ShellServices& shell_;
   shell::PageFileSession& session_;
   browse::Navigator& nav_;
   browse::PageSelector& selector_;
   const images::ImageSearchPath& search_path_;
-  std::unique_ptr<TPrintForm> form_;
+  std::unique_ptr<TPrintForm> form_;  // made by Form()
 };
 
 }  // namespace sk::print

@@ -319,18 +319,26 @@ TPrintForm::TPrintForm(shell::Prompter& prompter, settings::SettingsStore& reg,
   ShowValues();
 }
 
+std::array<std::pair<QLineEdit*, std::string*>, 11> TPrintForm::NumberBoxes() {
+  return {{{LeftMarginEdit, &s_.LeftMargin},
+           {RightMarginEdit, &s_.RightMargin},
+           {TopMarginEdit, &s_.TopMargin},
+           {BottomMarginEdit, &s_.BottomMargin},
+           {FukuroWidthEdit, &s_.FukuroWidth},
+           {DankanEdit, &s_.Dankan},
+           {GyokanEdit, &s_.Gyokan},
+           {PageKanEdit, &s_.Pagekan},
+           {ParIndentEdit, &s_.ParIndent},
+           {ImageWidthEdit, &s_.ImageWidth},
+           {PageCountEdit, &s_.PageCount}}};
+}
+
 void TPrintForm::ShowValues() {
   YoshiComboBox->setCurrentIndex(s_.Yoshi >= 0 && s_.Yoshi < 8 ? s_.Yoshi : -1);
   MojiHokoRadioGroup->SetItemIndex(s_.MojiHoko);
   FukuroRadioGroup->SetItemIndex(s_.Fukuro);
   DangumiRadioGroup->SetItemIndex(s_.Dangumi);
-  for (auto [edit, text] :
-       {std::pair{LeftMarginEdit, &s_.LeftMargin}, std::pair{RightMarginEdit, &s_.RightMargin},
-        std::pair{TopMarginEdit, &s_.TopMargin}, std::pair{BottomMarginEdit, &s_.BottomMargin},
-        std::pair{FukuroWidthEdit, &s_.FukuroWidth}, std::pair{DankanEdit, &s_.Dankan},
-        std::pair{GyokanEdit, &s_.Gyokan}, std::pair{PageKanEdit, &s_.Pagekan},
-        std::pair{ParIndentEdit, &s_.ParIndent}, std::pair{ImageWidthEdit, &s_.ImageWidth},
-        std::pair{PageCountEdit, &s_.PageCount}})
+  for (auto [edit, text] : NumberBoxes())
     edit->setText(Text(*text));
   ImagePosRadioGroup->SetItemIndex(s_.ImagePos);
   ToLargeCheckBox->setChecked(s_.ToLarge);
@@ -359,13 +367,7 @@ void TPrintForm::TakeValues() {
   s_.MojiHoko = MojiHokoRadioGroup->ItemIndex();
   s_.Fukuro = FukuroRadioGroup->ItemIndex();
   s_.Dangumi = DangumiRadioGroup->ItemIndex();
-  for (auto [edit, text] :
-       {std::pair{LeftMarginEdit, &s_.LeftMargin}, std::pair{RightMarginEdit, &s_.RightMargin},
-        std::pair{TopMarginEdit, &s_.TopMargin}, std::pair{BottomMarginEdit, &s_.BottomMargin},
-        std::pair{FukuroWidthEdit, &s_.FukuroWidth}, std::pair{DankanEdit, &s_.Dankan},
-        std::pair{GyokanEdit, &s_.Gyokan}, std::pair{PageKanEdit, &s_.Pagekan},
-        std::pair{ParIndentEdit, &s_.ParIndent}, std::pair{ImageWidthEdit, &s_.ImageWidth},
-        std::pair{PageCountEdit, &s_.PageCount}})
+  for (auto [edit, text] : NumberBoxes())
     *text = Bytes(edit->text());
   s_.ImagePos = ImagePosRadioGroup->ItemIndex();
   s_.ToLarge = ToLargeCheckBox->isChecked();
@@ -381,8 +383,8 @@ void TPrintForm::TakeValues() {
   s_.DocTitle = Bytes(DocumentTitleEdit->currentText());
 }
 
-PrintSettings TPrintForm::Values() const {
-  const_cast<TPrintForm*>(this)->TakeValues();
+PrintSettings TPrintForm::Values() {
+  TakeValues();
   return s_;
 }
 

@@ -10,7 +10,10 @@
 #include <QDialog>
 #include <QGroupBox>
 #include <QStringList>
+#include <array>
 #include <functional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "print/print_settings.h"
@@ -78,7 +81,7 @@ class TPrintForm : public QDialog {
 
   // The values as the dialog shows them (with the document title in the edit box): what the
   // layout reads.
-  PrintSettings Values() const;
+  PrintSettings Values();
   // The history of document titles, most recent first.
   const std::vector<std::string>& TitleHistory() const { return s_.DocTitleHistory; }
 
@@ -136,6 +139,8 @@ class TPrintForm : public QDialog {
 
  private:
   void ChooseFont(PrintFontSetting* font, QLabel* panel);
+  // The number boxes with the settings text each shows.
+  std::array<std::pair<QLineEdit*, std::string*>, 11> NumberBoxes();
   void ShowValues();   // every control from s_
   void TakeValues();   // s_ from every control
   void ShowHistory();  // the history into the list of DocumentTitleEdit
