@@ -1,6 +1,6 @@
-// Printing offscreen: the layout of a run measured with Qt's font metrics (with the measure cache
-// against without it), one sheet drawn at screen resolution (the preview), and a run written to
-// a PDF at 1200 dpi, in horizontal and in vertical writing.  The pages are made up here: PAGES
+// Drawing a print offscreen: one sheet drawn at screen resolution (the preview), and a run
+// written to a PDF at 1200 dpi, in horizontal and in vertical writing.  (The layout with and
+// without the measure cache is print_layout_bench's.)  The pages are made up here: PAGES
 // (default 200) pages of about 1,500 characters of Japanese text mixed with ASCII words.
 //
 //   print_bench [google benchmark flags]
@@ -54,22 +54,11 @@ PrintSettings Settings(int vertical) {
   return s;
 }
 
-PrintRun Layout(const PrintSettings& s, bool cache = true) {
+PrintRun Layout(const PrintSettings& s) {
   QtTextMeasure measure;
   PrintFlow flow(s, &measure, nullptr);
-  flow.layout().measure().set_enabled(cache);
   return flow.SetLineColumnImage(Pages());
 }
-
-void BM_Layout(benchmark::State& state) {
-  const PrintSettings s = Settings(int(state.range(0)));
-  for (auto _ : state) benchmark::DoNotOptimize(Layout(s, state.range(1) != 0).SheetCount);
-  state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(Pages().size()));
-}
-BENCHMARK(BM_Layout)
-    ->ArgNames({"vertical", "cache"})
-    ->ArgsProduct({{0, 1}, {1, 0}})
-    ->Unit(benchmark::kMillisecond);
 
 void BM_PreviewSheet(benchmark::State& state) {
   const PrintSettings s = Settings(int(state.range(0)));
