@@ -130,7 +130,7 @@ void TSDIAppForm::FormCreate() {
     Conf.TextImageWH = DeriveTextImageWH(Conf.TextImageLocation, r.width, r.height);
 
   Panel3->hide();  // the image side appears when a page is shown
-  StatusPanels[1]->setText(QStringLiteral("挿入"));
+  SetStatusText(1, QStringLiteral("挿入"));
 
   Panel1->setSizes({Conf.BunruiWidth, Conf.TitleWidth, Conf.ChoshaWidth, Conf.DateWidth,
                     std::max(1, r.width - Conf.BunruiWidth - Conf.TitleWidth - Conf.ChoshaWidth -

@@ -147,9 +147,9 @@ class TSDIAppForm : public QMainWindow, public shell::ShellServices {
   // Built by the window (mainform_layout.cpp, mainform_menus.cpp).  Each controller is handed the
   // ones it drives when it is made (mainform.cpp, command_controllers.cpp, images_host.cpp); the
   // widget tests find them here.
-  QToolBar* SpeedPanel = nullptr;  // the toolbar
-  QLabel* MemorialLabel = nullptr;
-  QLabel* RecNoLabel = nullptr;    // the page number
+  QToolBar* SpeedPanel = nullptr;  // the toolbar (window; the search adds the replace buttons)
+  QLabel* MemorialLabel = nullptr;  // the memorial-day caption (window)
+  QLabel* RecNoLabel = nullptr;     // the page number (navigator)
 
   QSplitter* Panel1 = nullptr;  // header row; its four handles are the header splitters
   QWidget* BunruiPanel = nullptr;
@@ -157,7 +157,9 @@ class TSDIAppForm : public QMainWindow, public shell::ShellServices {
   QWidget* ChoshaPanel = nullptr;
   QWidget* DatePanel = nullptr;
   QWidget* ImagePanel = nullptr;
-  std::array<QLabel*, 5> Labels{};  // Label1..Label5, the field captions over the header row
+  // Label1..Label5, the field captions over the header row (window; Label5 is also the image
+  // side's caption).
+  std::array<QLabel*, 5> Labels{};
   // The header fields (navigator; the searches select hits in the title and subtitle).
   QComboBox* BunruiComboBox = nullptr;
   QLineEdit* TitleEdit = nullptr;
@@ -171,13 +173,15 @@ class TSDIAppForm : public QMainWindow, public shell::ShellServices {
   QWidget* Panel2 = nullptr;   // text side
   QWidget* Panel4 = nullptr;   // left margin strip
   QWidget* Panel5 = nullptr;   // top margin strip
-  editor::TextArea* TextMemo = nullptr;  // the text area, shared by most controllers
-  QWidget* Panel3 = nullptr;             // image side, shown and sized by the layout
-  QScrollArea* Image1Panel = nullptr;    // the two image areas
+  // The text area (editor, navigator, searches, exchange, keeper, image side).
+  editor::TextArea* TextMemo = nullptr;
+  QWidget* Panel3 = nullptr;  // image side (window layout; the image side through ImagesHost)
+  QScrollArea* Image1Panel = nullptr;  // the two image areas (image side, navigator)
   QScrollArea* Image2Panel = nullptr;
 
   QStatusBar* StatusBar = nullptr;
-  std::array<QLabel*, 4> StatusPanels{};  // written through SetStatusText and ShowHint
+  // The status bar's panels, written only through SetStatusText and ShowHint (window).
+  std::array<QLabel*, 4> StatusPanels{};
 
   QMenu* TextPopupMenu = nullptr;
   QMenu* ImageAPopUpMenu = nullptr;
